@@ -1,0 +1,87 @@
+#include "app/MonitorDlg.h"
+
+#include "platform/framework/ResourceImages.h"
+#include "platform/framework/ScreenModel.h"
+#include "platform/framework/TabCtrl.h"
+#include "resources/Resources.h"
+
+#include <QIcon>
+#include <QShortcut>
+
+namespace pelmora {
+
+namespace {
+constexpr int IDC_TABS = 1001;
+constexpr std::array<const char16_t*, 5> kTabCaptions
+    = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
+} // namespace
+
+CMonitorDlg::CMonitorDlg(QWidget* parent)
+    : CDialog(IDD_PELMORA_DIALOG, parent)
+{
+}
+
+CMonitorDlg::~CMonitorDlg() = default;
+
+bool CMonitorDlg::OnInitDialog()
+{
+    setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
+    BuildPages();
+    FitToScreen();
+
+    // On a desktop the phone screen is simulated; Ctrl+R turns it.
+    auto* rotate = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(rotate, &QShortcut::activated, this, [] { dlg::ScreenModel::Instance().Rotate(); });
+    connect(
+        &dlg::ScreenModel::Instance(), &dlg::ScreenModel::Rotated, this, [this] { FitToScreen(); });
+    return true;
+}
+
+void CMonitorDlg::BuildPages()
+{
+    tabs_ = Control<dlg::CTabCtrl>(IDC_TABS);
+    if (!tabs_)
+        return;
+    for (size_t i = 0; i < pages_.size(); ++i) {
+        pages_[i] = new QWidget(tabs_);
+        pages_[i]->hide();
+        tabs_->InsertItem(static_cast<int>(i), kTabCaptions[i]);
+    }
+    connect(tabs_->Bar(), &QTabBar::currentChanged, this, [this](int index) { SelectPage(index); });
+    PlaceTabs();
+    SelectPage(0);
+}
+
+void CMonitorDlg::SelectPage(int index)
+{
+    if (!tabs_ || index < 0 || index >= static_cast<int>(pages_.size()))
+        return;
+    tabs_->SetCurSel(index);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        pages_[i]->setVisible(static_cast<int>(i) == index);
+}
+
+void CMonitorDlg::PlaceTabs()
+{
+    if (!tabs_)
+        return;
+    tabs_->setGeometry(rect());
+    QRect area = tabs_->rect();
+    tabs_->AdjustRect(false, area);
+    for (QWidget* page : pages_)
+        if (page)
+            page->setGeometry(area);
+}
+
+void CMonitorDlg::FitToScreen()
+{
+    resize(dlg::ScreenModel::Instance().Size());
+    PlaceTabs();
+}
+
+void CMonitorDlg::OnSize()
+{
+    PlaceTabs();
+}
+
+} // namespace pelmora

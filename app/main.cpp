@@ -1,0 +1,60 @@
+#include "app/MonitorDlg.h"
+#include "platform/storage/DataDirectory.h"
+#include "resources/Resources.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool HasDisplay()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Without a display the program still runs: it renders its main window
+    // off screen and leaves a picture of it, so a headless machine can show
+    // what the program looks like.
+    std::string screenshot;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
+            screenshot = argv[++i];
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool headless = !HasDisplay() && !(platform && *platform);
+    if (headless) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (screenshot.empty())
+            screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelmora"));
+    QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    pelmora::RegisterResources();
+
+    pelmora::CMonitorDlg dialog;
+    if (!screenshot.empty()) {
+        dialog.Create(nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        if (!dialog.grab().save(QString::fromStdString(screenshot), "PNG")) {
+            std::fprintf(stderr, "pelmora: could not write %s\n", screenshot.c_str());
+            return 1;
+        }
+        std::printf("%s\n", screenshot.c_str());
+        return 0;
+    }
+    dialog.DoModal();
+    return 0;
+}

@@ -1,0 +1,529 @@
+#include "platform/framework/Dialog.h"
+
+#include "platform/framework/CommandTarget.h"
+#include "platform/framework/MessageBox.h"
+#include "platform/framework/PictureCtrl.h"
+#include "platform/framework/TabCtrl.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace pelmora::dlg {
+
+namespace {
+
+ModalHandler& CurrentModalHandler()
+{
+    static ModalHandler handler;
+    return handler;
+}
+
+QString ToQ(std::u16string_view text)
+{
+    return QString::fromStdU16String(std::u16string(text));
+}
+
+// Multi-line edits hand out their lines joined by CR LF, as the platform's
+// edit control does, so texts stored from them stay exchangeable.
+std::u16string FromMultiline(const QString& text)
+{
+    QString copy = text;
+    copy.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return copy.toStdU16String();
+}
+
+QString ToMultiline(std::u16string_view text)
+{
+    QString copy = ToQ(text);
+    copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return copy;
+}
+
+} // namespace
+
+void SetModalHandler(ModalHandler handler)
+{
+    CurrentModalHandler() = std::move(handler);
+}
+
+CDialog::CDialog(int templateId, QWidget* parent)
+    : QDialog(parent)
+    , templateId_(templateId)
+{
+}
+
+CDialog::~CDialog() = default;
+
+void CDialog::SetControlFactory(int id, std::function<QWidget*(QWidget*)> factory)
+{
+    factories_[id] = std::move(factory);
+}
+
+bool CDialog::Build()
+{
+    if (built_)
+        return true;
+    const DialogTemplate* tmpl = FindDialogTemplate(templateId_);
+    if (!tmpl)
+        return false;
+    setFont(DialogFont());
+    units_ = DialogBaseUnits::FromFont(font());
+    setWindowTitle(ToQ(tmpl->title));
+    QButtonGroup* radioGroup = nullptr;
+    for (const DialogItem& item : tmpl->items) {
+        QWidget* control = BuildControl(item, radioGroup);
+        control->setProperty("controlId", item.id);
+        control->setGeometry(units_.Map(item.rect));
+        control->setEnabled((item.style & Disabled) == 0);
+        control->setVisible(item.IsVisible());
+        controls_.emplace_back(item.id, control);
+    }
+    const QRect size = units_.Map(tmpl->rect);
+    resize(size.width(), size.height());
+    built_ = true;
+    return true;
+}
+
+QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup)
+{
+    const QString text = ToQ(item.text);
+    const int id = item.id;
+    if (item.style & Group)
+        radioGroup = nullptr;
+
+    if (auto factory = factories_.find(id); factory != factories_.end()) {
+        QWidget* custom = factory->second(this);
+        if (auto* button = qobject_cast<QAbstractButton*>(custom)) {
+            button->setText(text);
+            connect(button, &QAbstractButton::clicked, this, [this, id] { RouteCommand(id); });
+        } else if (auto* label = qobject_cast<QLabel*>(custom)) {
+            label->setText(text);
+        }
+        return custom;
+    }
+
+    switch (item.cls) {
+    case ControlClass::PushButton:
+    case ControlClass::DefPushButton: {
+        auto* button = new QPushButton(text, this);
+        button->setDefault(item.cls == ControlClass::DefPushButton);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, id] { RouteCommand(id); });
+        return button;
+    }
+    case ControlClass::CheckBox:
+    case ControlClass::AutoCheckBox: {
+        auto* box = new QCheckBox(text, this);
+        connect(box, &QCheckBox::clicked, this, [this, id] { RouteCommand(id); });
+        return box;
+    }
+    case ControlClass::RadioButton: {
+        auto* radio = new QRadioButton(text, this);
+        if (!radioGroup) {
+            radioGroup = new QButtonGroup(this);
+            radioGroup->setObjectName(QStringLiteral("radio%1").arg(id));
+        }
+        radioGroup->addButton(radio);
+        connect(radio, &QRadioButton::clicked, this, [this, id] { RouteCommand(id); });
+        return radio;
+    }
+    case ControlClass::GroupBox: {
+        auto* box = new QGroupBox(text, this);
+        box->lower();
+        return box;
+    }
+    case ControlClass::Static: {
+        auto* label = new QLabel(text, this);
+        label->setWordWrap(true);
+        Qt::Alignment align = Qt::AlignTop;
+        align |= (item.style & Center) ? Qt::AlignHCenter
+            : (item.style & Right)     ? Qt::AlignRight
+                                       : Qt::AlignLeft;
+        label->setAlignment(align);
+        return label;
+    }
+    case ControlClass::Bitmap:
+    case ControlClass::Icon: {
+        auto* picture = new CPictureCtrl(this);
+        picture->SetImage(item.resource);
+        if (item.style & Notify)
+            picture->SetOnClick([this, id] { RouteCommand(id); });
+        return picture;
+    }
+    case ControlClass::Edit: {
+        if (item.style & Multiline) {
+            auto* edit = new QPlainTextEdit(this);
+            edit->setReadOnly(item.style & ReadOnly);
+            edit->setPlainText(text);
+            edit->setLineWrapMode(
+                (item.style & AutoHScroll) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+            return edit;
+        }
+        auto* edit = new QLineEdit(text, this);
+        edit->setReadOnly(item.style & ReadOnly);
+        if (item.style & Number)
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        return edit;
+    }
+    case ControlClass::ComboDropList: {
+        auto* combo = new QComboBox(this);
+        combo->setEditable(false);
+        return combo;
+    }
+    case ControlClass::ListBox: {
+        auto* list = new QListWidget(this);
+        if (item.style & Sort)
+            list->setSortingEnabled(true);
+        return list;
+    }
+    case ControlClass::ListView: {
+        auto* view = new QTreeWidget(this);
+        view->setRootIsDecorated(false);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setHeaderHidden(item.style & NoColumnHeader);
+        view->setColumnCount(static_cast<int>(item.columns.size()));
+        QStringList titles;
+        for (const ListColumn& column : item.columns)
+            titles << ToQ(column.title);
+        view->setHeaderLabels(titles);
+        for (size_t i = 0; i < item.columns.size(); ++i)
+            view->setColumnWidth(static_cast<int>(i), units_.X(item.columns[i].width));
+        view->header()->setStretchLastSection(false);
+        return view;
+    }
+    case ControlClass::TabControl:
+        return new CTabCtrl(this);
+    }
+    return new QWidget(this);
+}
+
+bool CDialog::Create(QWidget* parent)
+{
+    setParent(parent, Qt::Widget);
+    if (!Build())
+        return false;
+    OnInitDialog();
+    return true;
+}
+
+int CDialog::DoModal()
+{
+    if (!Build())
+        return -1;
+    modal_ = true;
+    result_ = IDCANCEL;
+    OnInitDialog();
+    if (CurrentModalHandler()) {
+        const int answer = CurrentModalHandler()(*this);
+        modal_ = false;
+        return answer;
+    }
+    const int answer = exec();
+    modal_ = false;
+    return answer;
+}
+
+void CDialog::EndDialog(int result)
+{
+    result_ = result;
+    if (modal_)
+        done(result);
+}
+
+bool CDialog::OnCommand(int id)
+{
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(id);
+        return true;
+    }
+    return false;
+}
+
+bool CDialog::RouteCommand(int id)
+{
+    if (offersToParentFirst_ && OfferCommandToParent(this, id))
+        return true;
+    return OnCommand(id);
+}
+
+void CDialog::accept()
+{
+    RouteCommand(IDOK);
+}
+void CDialog::reject()
+{
+    RouteCommand(IDCANCEL);
+}
+
+void CDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (built_)
+        OnSize();
+}
+
+QWidget* CDialog::GetDlgItem(int id) const
+{
+    for (const auto& [controlId, widget] : controls_)
+        if (controlId == id)
+            return widget;
+    return nullptr;
+}
+
+std::u16string CDialog::GetDlgItemText(int id) const
+{
+    QWidget* w = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text().toStdU16String();
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+        return FromMultiline(multi->toPlainText());
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text().toStdU16String();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text().toStdU16String();
+    if (auto* box = qobject_cast<QGroupBox*>(w))
+        return box->title().toStdU16String();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText().toStdU16String();
+    return {};
+}
+
+void CDialog::SetDlgItemText(int id, std::u16string_view text)
+{
+    QWidget* w = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(ToQ(text));
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+        multi->setPlainText(ToMultiline(text));
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(ToQ(text));
+    else if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(ToQ(text));
+    else if (auto* box = qobject_cast<QGroupBox*>(w))
+        box->setTitle(ToQ(text));
+}
+
+void CDialog::SetLimitText(int id, int maxChars)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id)))
+        edit->setMaxLength(maxChars);
+}
+
+int CDialog::IsDlgButtonChecked(int id) const
+{
+    auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    return button && button->isChecked() ? 1 : 0;
+}
+
+void CDialog::CheckDlgButton(int id, int checked)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+        button->setChecked(checked != 0);
+}
+
+int CDialog::GetRadioValue(int firstId) const
+{
+    auto* first = qobject_cast<QRadioButton*>(GetDlgItem(firstId));
+    if (!first || !first->group())
+        return -1;
+    const QList<QAbstractButton*> buttons = first->group()->buttons();
+    for (int i = 0; i < buttons.size(); ++i)
+        if (buttons[i]->isChecked())
+            return i;
+    return -1;
+}
+
+void CDialog::SetRadioValue(int firstId, int index)
+{
+    auto* first = qobject_cast<QRadioButton*>(GetDlgItem(firstId));
+    if (!first || !first->group())
+        return;
+    const QList<QAbstractButton*> buttons = first->group()->buttons();
+    if (index >= 0 && index < buttons.size()) {
+        buttons[index]->setChecked(true);
+        return;
+    }
+    first->group()->setExclusive(false);
+    for (QAbstractButton* button : buttons)
+        button->setChecked(false);
+    first->group()->setExclusive(true);
+}
+
+int CDialog::ComboAddString(int id, std::u16string_view text)
+{
+    auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id));
+    if (!combo)
+        return -1;
+    const int selection = combo->currentIndex();
+    combo->addItem(ToQ(text));
+    // Adding an item never selects it, as with the platform's combo box.
+    combo->setCurrentIndex(selection);
+    return combo->count() - 1;
+}
+
+int CDialog::ComboGetCount(int id) const
+{
+    auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id));
+    return combo ? combo->count() : 0;
+}
+
+int CDialog::ComboGetCurSel(int id) const
+{
+    auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id));
+    return combo ? combo->currentIndex() : -1;
+}
+
+void CDialog::ComboSetCurSel(int id, int index)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id)))
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+void CDialog::ComboSetItemData(int id, int index, uintptr_t data)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id)))
+        combo->setItemData(index, QVariant::fromValue<quintptr>(data));
+}
+
+uintptr_t CDialog::ComboGetItemData(int id, int index) const
+{
+    auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id));
+    return combo ? combo->itemData(index).value<quintptr>() : 0;
+}
+
+std::u16string CDialog::ComboGetItemText(int id, int index) const
+{
+    auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id));
+    return combo ? combo->itemText(index).toStdU16String() : std::u16string();
+}
+
+void CDialog::ComboResetContent(int id)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id)))
+        combo->clear();
+}
+
+int CDialog::ListBoxAddString(int id, std::u16string_view text)
+{
+    auto* list = qobject_cast<QListWidget*>(GetDlgItem(id));
+    if (!list)
+        return -1;
+    auto* row = new QListWidgetItem(ToQ(text));
+    list->addItem(row);
+    return list->row(row);
+}
+
+int CDialog::ListBoxGetCurSel(int id) const
+{
+    auto* list = qobject_cast<QListWidget*>(GetDlgItem(id));
+    if (!list || list->selectedItems().isEmpty())
+        return -1;
+    return list->row(list->selectedItems().first());
+}
+
+void CDialog::ListBoxSetCurSel(int id, int index)
+{
+    auto* list = qobject_cast<QListWidget*>(GetDlgItem(id));
+    if (!list)
+        return;
+    if (index >= 0 && index < list->count())
+        list->setCurrentRow(index);
+    else
+        list->clearSelection();
+}
+
+void CDialog::ListBoxSetItemData(int id, int index, uintptr_t data)
+{
+    auto* list = qobject_cast<QListWidget*>(GetDlgItem(id));
+    if (list && list->item(index))
+        list->item(index)->setData(Qt::UserRole, QVariant::fromValue<quintptr>(data));
+}
+
+uintptr_t CDialog::ListBoxGetItemData(int id, int index) const
+{
+    auto* list = qobject_cast<QListWidget*>(GetDlgItem(id));
+    if (!list || !list->item(index))
+        return 0;
+    return list->item(index)->data(Qt::UserRole).value<quintptr>();
+}
+
+void CDialog::EnableDlgItem(int id, bool enable)
+{
+    if (QWidget* w = GetDlgItem(id))
+        w->setEnabled(enable);
+}
+
+bool CDialog::IsDlgItemEnabled(int id) const
+{
+    QWidget* w = GetDlgItem(id);
+    return w && w->isEnabled();
+}
+
+void CDialog::SetDlgItemReadOnly(int id, bool readOnly)
+{
+    QWidget* w = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setReadOnly(readOnly);
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+        multi->setReadOnly(readOnly);
+}
+
+bool CDialog::IsDlgItemReadOnly(int id) const
+{
+    QWidget* w = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->isReadOnly();
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
+        return multi->isReadOnly();
+    return false;
+}
+
+void CDialog::ShowDlgItem(int id, bool show)
+{
+    if (QWidget* w = GetDlgItem(id))
+        w->setVisible(show);
+}
+
+bool CDialog::IsDlgItemVisible(int id) const
+{
+    QWidget* w = GetDlgItem(id);
+    return w && !w->isHidden();
+}
+
+void CDialog::SetTimer(int id, int milliseconds)
+{
+    QTimer*& timer = timers_[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    }
+    timer->start(milliseconds);
+}
+
+void CDialog::KillTimer(int id)
+{
+    if (auto it = timers_.find(id); it != timers_.end())
+        it->second->stop();
+}
+
+bool CDialog::IsTimerActive(int id) const
+{
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second->isActive();
+}
+
+} // namespace pelmora::dlg

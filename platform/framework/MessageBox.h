@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace pelmora::dlg {
+
+enum class MessageButtons { Ok, YesNo };
+
+// Answers of message boxes and modal dialogs, with the platform's values.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+struct MessageBoxCall {
+    std::u16string text;
+    std::u16string title;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+// Shows a message box owned by `owner` and returns the button pressed. An
+// empty title stands for the application title.
+int MessageBox(QWidget* owner, std::u16string_view text, std::u16string_view title = {},
+    MessageButtons buttons = MessageButtons::Ok);
+
+// Tests answer message boxes without a display and without a nested event
+// loop: while a handler is installed it receives every call instead.
+using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The application title used by message boxes that name none: the program
+// file's name without its extension.
+std::u16string AppTitle();
+
+} // namespace pelmora::dlg

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QLabel>
+
+#include <functional>
+
+namespace pelmora::dlg {
+
+// A static picture showing a bitmap or an icon resource; with click
+// notification it reports taps to its owner.
+class CPictureCtrl final : public QLabel {
+    Q_OBJECT
+public:
+    explicit CPictureCtrl(QWidget* parent = nullptr);
+
+    void SetImage(int resource);
+    int Image() const { return resource_; }
+    void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int resource_ = 0;
+    std::function<void()> onClick_;
+};
+
+} // namespace pelmora::dlg

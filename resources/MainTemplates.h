@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pelmora {
+
+// The main window's template.
+void RegisterMainTemplates();
+
+} // namespace pelmora

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace pelmora {
+
+// Registers every dialog template and image of the program with the dialog
+// framework. Called once at start-up (and by tests) before a window is built.
+void RegisterResources();
+
+// Resource numbers shared by the templates and the code.
+enum ResourceId : int {
+    IDR_MAINFRAME = 128, // application icon and menu
+    IDD_PELMORA_DIALOG = 102,
+    IDB_HELP = 141,
+};
+
+} // namespace pelmora

@@ -1,0 +1,28 @@
+#include "app/MonitorDlg.h"
+#include "platform/framework/ScreenModel.h"
+#include "platform/framework/TabCtrl.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
+{
+    CMonitorDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Pelmora"));
+    dlg::CTabCtrl* tabs = dialog.Tabs();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->GetItemCount(), 5);
+    const QStringList captions = {QStringLiteral("Main"), QStringLiteral("Profile"),
+        QStringLiteral("Log"), QStringLiteral("Rules"), QStringLiteral("About...")};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
+    EXPECT_EQ(dialog.size(), QSize(240, 320));
+
+    dlg::ScreenModel::Instance().Rotate();
+    EXPECT_EQ(dialog.size(), QSize(320, 240));
+    EXPECT_EQ(tabs->size(), QSize(320, 240));
+    dlg::ScreenModel::Instance().Rotate();
+    EXPECT_EQ(dialog.size(), QSize(240, 320));
+}
