@@ -16,16 +16,40 @@ constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
 } // namespace
 
-CMonitorDlg::CMonitorDlg(QWidget* parent)
+CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
     : CDialog(IDD_PELMORA_DIALOG, parent)
+    , dataDir_(std::move(dataDir))
 {
 }
 
-CMonitorDlg::~CMonitorDlg() = default;
+CMonitorDlg::~CMonitorDlg()
+{
+    // Only what was loaded is written back: a window whose initialisation
+    // stopped early must not replace the user's files with empty ones.
+    if (loaded_)
+        SaveAll();
+}
+
+void CMonitorDlg::LoadSettings()
+{
+    pelmora::LoadSettings(dataDir_, settings);
+}
+
+void CMonitorDlg::SaveAll()
+{
+    SaveSettings(dataDir_, settings);
+}
+
+intptr_t CMonitorDlg::SendWindowMessage(uint32_t, uintptr_t, intptr_t)
+{
+    return 0;
+}
 
 bool CMonitorDlg::OnInitDialog()
 {
     setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
+    LoadSettings();
+    loaded_ = true;
     BuildPages();
     FitToScreen();
 

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "monitor/LineMonitor.h"
+#include "monitor/SettingsRecord.h"
+#include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
 
 #include <array>
+#include <filesystem>
 
 namespace pelmora::dlg {
 class CTabCtrl;
@@ -12,11 +16,21 @@ namespace pelmora {
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
-class CMonitorDlg final : public dlg::CDialog {
+class CMonitorDlg final : public dlg::CDialog, public MessageWindow {
     Q_OBJECT
 public:
-    explicit CMonitorDlg(QWidget* parent = nullptr);
+    // `dataDir` holds the four data files.
+    explicit CMonitorDlg(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
+
+    // Writes groups, templates, profiles and the settings record, in this order.
+    void SaveAll();
+    void LoadSettings();
+
+    intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+    SettingsRecord settings;
+    CLineMonitor lineMonitor;
 
     dlg::CTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
@@ -31,6 +45,8 @@ private:
     void PlaceTabs();
     void FitToScreen();
 
+    std::filesystem::path dataDir_;
+    bool loaded_ = false;
     dlg::CTabCtrl* tabs_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
 };

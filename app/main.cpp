@@ -1,5 +1,6 @@
 #include "app/MonitorDlg.h"
 #include "platform/storage/DataDirectory.h"
+#include "platform/telephony/SimulatedLine.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -43,7 +44,11 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     pelmora::RegisterResources();
 
-    pelmora::CMonitorDlg dialog;
+    // Until a modem backend is chosen, calls come from the simulated line.
+    pelmora::SimulatedLine line;
+    pelmora::SetTelephonyBackend(&line);
+
+    pelmora::CMonitorDlg dialog(pelmora::DataDirectory());
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
         dialog.show();

@@ -1,6 +1,7 @@
 #include "app/MonitorDlg.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,8 @@ using namespace pelmora;
 
 TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
 {
-    CMonitorDlg dialog;
+    test::ScratchDir dir;
+    CMonitorDlg dialog(dir.Path());
     ASSERT_TRUE(dialog.Create(nullptr));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Pelmora"));
     dlg::CTabCtrl* tabs = dialog.Tabs();
@@ -25,4 +27,31 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
     EXPECT_EQ(tabs->size(), QSize(320, 240));
     dlg::ScreenModel::Instance().Rotate();
     EXPECT_EQ(dialog.size(), QSize(240, 320));
+}
+
+TEST(MonitorDlgSettings, LoadsAtStartAndSavesWhenDestroyed)
+{
+    test::ScratchDir dir;
+    SettingsRecord stored;
+    stored.maxTotal = 42;
+    ASSERT_TRUE(SaveSettings(dir.Path(), stored));
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        EXPECT_EQ(dialog.settings.maxTotal, 42);
+        dialog.settings.interactive = 1;
+    }
+    SettingsRecord reloaded;
+    LoadSettings(dir.Path(), reloaded);
+    EXPECT_EQ(reloaded.maxTotal, 42);
+    EXPECT_EQ(reloaded.interactive, 1);
+}
+
+TEST(MonitorDlgSettings, WindowThatNeverLoadedWritesNothing)
+{
+    test::ScratchDir dir;
+    {
+        CMonitorDlg dialog(dir.Path());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / kSettingsFileName));
 }
