@@ -1,0 +1,72 @@
+#include "monitor/SmsSender.h"
+
+#include "platform/sms/PlatformVersion.h"
+#include "platform/sms/SmsApi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace pelmora {
+
+bool CSmsSender::Init()
+{
+    uint8_t version[kVersionInfoSize] = {};
+    const uint32_t size = kVersionInfoSize;
+    std::memcpy(version, &size, 4);
+    GetVersionEx(version);
+    uint32_t major = 0;
+    std::memcpy(&major, version + kVersionMajorOffset, 4);
+    if (major < 5)
+        return true;
+    useMessageStore = 1;
+    return storeLink.Open();
+}
+
+bool CSmsSender::Send(std::u16string_view text, std::u16string_view number)
+{
+    if (useMessageStore)
+        return storeLink.Send(number, text, nullptr, 0);
+    return SendThroughSmsApi(text, number);
+}
+
+bool CSmsSender::SendThroughSmsApi(std::u16string_view text, std::u16string_view number)
+{
+    sms::SMS_HANDLE handle = 0;
+    if (sms::SmsOpen(sms::kTextProvider, sms::SMS_MODE_SEND, &handle, nullptr) != 0)
+        return false;
+
+    uint8_t address[sms::kSmsAddressSize] = {};
+    const uint32_t type
+        = !number.empty() && number[0] == u'+' ? sms::SMSAT_INTERNATIONAL : sms::SMSAT_UNKNOWN;
+    std::memcpy(address, &type, 4);
+    // At most 256 characters; a longer number fills the field without a
+    // terminator, as the platform's copy does.
+    const size_t chars = std::min(number.size(), sms::kSmsAddressMaxChars);
+    for (size_t i = 0; i < chars; ++i) {
+        const uint16_t unit = static_cast<uint16_t>(number[i]);
+        std::memcpy(address + sms::kSmsAddressTextOffset + 2 * i, &unit, 2);
+    }
+
+    uint8_t provider[sms::kTextProviderDataSize] = {};
+    const uint32_t messageClass = sms::PS_MESSAGE_CLASS1;
+    std::memcpy(provider + sms::kTextProviderMessageClassOffset, &messageClass, 4);
+
+    std::vector<uint8_t> data;
+    data.reserve((text.size() + 1) * 2);
+    for (char16_t unit : text) {
+        data.push_back(static_cast<uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    data.push_back(0);
+    data.push_back(0);
+
+    uint32_t messageId = 0;
+    const sms::HRESULT result = sms::SmsSendMessage(handle, nullptr, address, nullptr, data.data(),
+        static_cast<uint32_t>(data.size()), provider, sms::kTextProviderDataSize,
+        sms::SMSDE_OPTIMAL, sms::SMS_OPTION_DELIVERY_NONE, &messageId);
+    sms::SmsClose(handle);
+    return result == 0;
+}
+
+} // namespace pelmora

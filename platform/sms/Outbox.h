@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/sms/SmsBackend.h"
+
+#include <QDateTime>
+
+#include <filesystem>
+#include <functional>
+
+namespace pelmora {
+
+// The SMS backend of machines without a modem: every accepted message is
+// appended to "outbox.jsonl" as one JSON object per line, which tests, demos
+// and the simulator read.
+class OutboxSmsBackend final : public SmsBackend {
+public:
+    using Clock = std::function<QDateTime()>;
+    explicit OutboxSmsBackend(std::filesystem::path dataDir, Clock clock = nullptr);
+
+    bool Send(std::u16string_view number, std::u16string_view text, SmsPath path) override;
+    const std::filesystem::path& File() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+    Clock clock_;
+};
+
+inline constexpr char kOutboxFileName[] = "outbox.jsonl";
+
+} // namespace pelmora
