@@ -1,5 +1,6 @@
 #include "app/MonitorDlg.h"
 
+#include "messages/TemplateStore.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
@@ -26,8 +27,10 @@ CMonitorDlg::~CMonitorDlg()
 {
     // Only what was loaded is written back: a window whose initialisation
     // stopped early must not replace the user's files with empty ones.
-    if (loaded_)
-        SaveAll();
+    if (!loaded_)
+        return;
+    SaveAll();
+    FreeTemplates();
 }
 
 void CMonitorDlg::LoadSettings()
@@ -37,6 +40,7 @@ void CMonitorDlg::LoadSettings()
 
 void CMonitorDlg::SaveAll()
 {
+    SaveTemplates(dataDir_);
     SaveSettings(dataDir_, settings);
 }
 
@@ -48,6 +52,7 @@ intptr_t CMonitorDlg::SendWindowMessage(uint32_t, uintptr_t, intptr_t)
 bool CMonitorDlg::OnInitDialog()
 {
     setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
+    LoadTemplates(dataDir_);
     LoadSettings();
     loaded_ = true;
     BuildPages();

@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "messages/TemplateStore.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
 #include "tests/TestSupport.h"
@@ -54,4 +55,19 @@ TEST(MonitorDlgSettings, WindowThatNeverLoadedWritesNothing)
         CMonitorDlg dialog(dir.Path());
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kSettingsFileName));
+}
+
+TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        ASSERT_EQ(Templates().size(), 1u);
+    }
+    EXPECT_TRUE(Templates().empty()) << "freed with the window";
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kTemplatesFileName), 368u);
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kSettingsFileName), 1900u);
+    ResetTemplateStore();
 }

@@ -1,0 +1,191 @@
+#include "messages/TemplateStore.h"
+
+#include "platform/storage/ByteReader.h"
+#include "platform/storage/ByteWriter.h"
+#include "platform/storage/DataFile.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace pelmora {
+
+namespace {
+
+struct TemplateState {
+    TemplateList list;
+    int32_t lastId = 0;
+    TemplateRecord doNotSend;
+    void (*forget)(int32_t) = nullptr;
+};
+
+TemplateState& State()
+{
+    static TemplateState state;
+    return state;
+}
+
+template <size_t N> void BoundedCopy(FixedText<N>& field, std::u16string_view value)
+{
+    field.units.fill(u'\0');
+    const size_t count = std::min(value.size(), N - 1);
+    std::copy_n(value.begin(), count, field.units.begin());
+}
+
+template <size_t N> void TerminateLastUnit(FixedText<N>& field)
+{
+    field.units[N - 1] = u'\0';
+}
+
+} // namespace
+
+void TemplateRecord::SetName(std::u16string_view value)
+{
+    BoundedCopy(name, value);
+}
+void TemplateRecord::SetText(std::u16string_view value)
+{
+    BoundedCopy(text, value);
+}
+
+const TemplateList& Templates()
+{
+    return State().list;
+}
+int32_t LastTemplateId()
+{
+    return State().lastId;
+}
+TemplateRecord& DoNotSendTemplate()
+{
+    return State().doNotSend;
+}
+void SetTemplateForgetter(void (*forget)(int32_t))
+{
+    State().forget = forget;
+}
+
+bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b)
+{
+    return QString::fromStdU16String(std::u16string(a)).toLower()
+        == QString::fromStdU16String(std::u16string(b)).toLower();
+}
+
+void LoadTemplates(const std::filesystem::path& dataDir)
+{
+    TemplateState& state = State();
+    state.doNotSend.id = 0;
+    state.doNotSend.SetName(u"<do not send>");
+
+    const auto bytes = ReadFileBytes(dataDir / kTemplatesFileName);
+    if (bytes && !bytes->empty() && bytes->size() % TemplateRecord::kFileSize == 0) {
+        ByteReader in(*bytes);
+        while (in.Remaining() >= TemplateRecord::kFileSize) {
+            auto record = std::make_unique<TemplateRecord>();
+            in.GetI32(record->id);
+            in.GetUnits(record->name.units);
+            in.GetUnits(record->text.units);
+            // The last unit of each field ends the text whatever the file holds.
+            TerminateLastUnit(record->name);
+            TerminateLastUnit(record->text);
+            if (record->id > state.lastId)
+                state.lastId = record->id;
+            state.list.push_back(std::move(record));
+        }
+    }
+    EnsureDefaultTemplate();
+}
+
+bool SaveTemplates(const std::filesystem::path& dataDir)
+{
+    ByteWriter out;
+    for (const auto& record : State().list) {
+        out.PutI32(record->id);
+        out.PutUnits(record->name.units);
+        out.PutUnits(record->text.units);
+    }
+    return WriteFileSafely(dataDir / kTemplatesFileName, out.Bytes());
+}
+
+void FreeTemplates()
+{
+    State().list.clear();
+}
+
+void ResetTemplateStore()
+{
+    State().list.clear();
+    State().lastId = 0;
+}
+
+void EnsureDefaultTemplate()
+{
+    if (State().list.empty())
+        AppendTemplate(u"Default", kDefaultTemplateText);
+}
+
+TemplateRecord* FindTemplate(int32_t id)
+{
+    if (id == 0)
+        return nullptr;
+    for (const auto& record : State().list)
+        if (record->id == id)
+            return record.get();
+    return nullptr;
+}
+
+const char16_t* TemplateName(int32_t id)
+{
+    if (id == 0)
+        return State().doNotSend.name.units.data();
+    TemplateRecord* record = FindTemplate(id);
+    return record ? record->name.units.data() : nullptr;
+}
+
+int32_t FirstTemplateId()
+{
+    return State().list.empty() ? 0 : State().list.front()->id;
+}
+
+TemplateRecord* FindTemplateByName(std::u16string_view name)
+{
+    for (const auto& record : State().list)
+        if (NamesEqualIgnoringCase(record->name.Text(), name))
+            return record.get();
+    return nullptr;
+}
+
+TemplateRecord* AddOrUpdateTemplate(std::u16string_view name, std::u16string_view text)
+{
+    if (TemplateRecord* existing = FindTemplateByName(name)) {
+        existing->SetName(name);
+        existing->SetText(text);
+        return nullptr;
+    }
+    return AppendTemplate(name, text);
+}
+
+TemplateRecord* AppendTemplate(std::u16string_view name, std::u16string_view text)
+{
+    auto record = std::make_unique<TemplateRecord>();
+    record->SetName(name);
+    record->SetText(text);
+    record->id = ++State().lastId;
+    State().list.push_back(std::move(record));
+    return State().list.back().get();
+}
+
+bool DeleteTemplate(TemplateRecord* record)
+{
+    TemplateState& state = State();
+    if (record && state.forget)
+        state.forget(record->id);
+    auto it = std::find_if(state.list.begin(), state.list.end(),
+        [record](const auto& owned) { return owned.get() == record; });
+    if (it == state.list.end())
+        return false;
+    state.list.erase(it);
+    return true;
+}
+
+} // namespace pelmora
