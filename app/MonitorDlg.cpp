@@ -5,6 +5,7 @@
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
 #include "resources/Resources.h"
+#include "rules/GroupStore.h"
 
 #include <QIcon>
 #include <QShortcut>
@@ -30,6 +31,7 @@ CMonitorDlg::~CMonitorDlg()
     if (!loaded_)
         return;
     SaveAll();
+    FreeGroups();
     FreeTemplates();
 }
 
@@ -40,6 +42,7 @@ void CMonitorDlg::LoadSettings()
 
 void CMonitorDlg::SaveAll()
 {
+    SaveGroups(dataDir_);
     SaveTemplates(dataDir_);
     SaveSettings(dataDir_, settings);
 }
@@ -52,6 +55,7 @@ intptr_t CMonitorDlg::SendWindowMessage(uint32_t, uintptr_t, intptr_t)
 bool CMonitorDlg::OnInitDialog()
 {
     setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
+    LoadGroups(dataDir_);
     LoadTemplates(dataDir_);
     LoadSettings();
     loaded_ = true;
