@@ -6,6 +6,7 @@
 #include "platform/framework/TabCtrl.h"
 #include "resources/Resources.h"
 #include "rules/GroupStore.h"
+#include "rules/ProfileStore.h"
 
 #include <QIcon>
 #include <QShortcut>
@@ -33,6 +34,7 @@ CMonitorDlg::~CMonitorDlg()
     SaveAll();
     FreeGroups();
     FreeTemplates();
+    FreeProfiles();
 }
 
 void CMonitorDlg::LoadSettings()
@@ -44,6 +46,7 @@ void CMonitorDlg::SaveAll()
 {
     SaveGroups(dataDir_);
     SaveTemplates(dataDir_);
+    SaveProfiles(dataDir_);
     SaveSettings(dataDir_, settings);
 }
 
@@ -57,6 +60,7 @@ bool CMonitorDlg::OnInitDialog()
     setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
     LoadGroups(dataDir_);
     LoadTemplates(dataDir_);
+    LoadProfiles(dataDir_);
     LoadSettings();
     loaded_ = true;
     BuildPages();

@@ -13,6 +13,7 @@ namespace pelmora {
 namespace {
 
 struct TemplateState {
+    TemplateState() { doNotSend.SetName(u"<do not send>"); }
     TemplateList list;
     int32_t lastId = 0;
     TemplateRecord doNotSend;

@@ -2,6 +2,8 @@
 #include "messages/TemplateStore.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
+#include "rules/GroupStore.h"
+#include "rules/ProfileStore.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,8 @@ TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
 {
     test::ScratchDir dir;
     ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
     {
         CMonitorDlg dialog(dir.Path());
         ASSERT_TRUE(dialog.Create(nullptr));
@@ -69,5 +73,8 @@ TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
     EXPECT_TRUE(Templates().empty()) << "freed with the window";
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / kTemplatesFileName), 368u);
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / kSettingsFileName), 1900u);
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kProfilesFileName), 52u);
+    EXPECT_EQ(test::ReadAll(dir.Path() / kGroupsFileName), (std::vector<uint8_t> {0, 0, 0, 0}));
     ResetTemplateStore();
+    ResetProfileStore();
 }

@@ -1,0 +1,268 @@
+#include "rules/ProfileStore.h"
+
+#include "messages/TemplateStore.h"
+#include "platform/storage/ByteReader.h"
+#include "platform/storage/ByteWriter.h"
+#include "platform/storage/DataFile.h"
+#include "rules/GroupStore.h"
+
+#include <algorithm>
+
+namespace pelmora {
+
+namespace {
+
+struct ProfileState {
+    ProfileList list;
+    int32_t lastId = 0;
+    const ActiveProfileSource* active = nullptr;
+};
+
+ProfileState& State()
+{
+    static ProfileState state;
+    return state;
+}
+
+bool HasGroupEntry(int32_t groupId)
+{
+    for (const auto& profile : State().list)
+        for (const auto& entry : profile->entries)
+            if (entry->IsGroup() && entry->targetId == static_cast<uint32_t>(groupId))
+                return true;
+    return false;
+}
+
+void RemoveGroupEntries(int32_t groupId)
+{
+    for (const auto& profile : State().list)
+        std::erase_if(profile->entries, [groupId](const auto& entry) {
+            return entry->IsGroup() && entry->targetId == static_cast<uint32_t>(groupId);
+        });
+}
+
+} // namespace
+
+void ProfileRecord::SetName(std::u16string_view value)
+{
+    name.units.fill(u'\0');
+    std::copy_n(value.begin(), std::min(value.size(), kFileNameUnits), name.units.begin());
+}
+
+const ProfileList& Profiles()
+{
+    return State().list;
+}
+int32_t LastProfileId()
+{
+    return State().lastId;
+}
+void SetActiveProfileSource(const ActiveProfileSource* source)
+{
+    State().active = source;
+}
+
+void ConnectProfilesToStores()
+{
+    SetTemplateForgetter(&ForgetMessage);
+    SetGroupProfileHooks({&HasGroupEntry, &RemoveGroupEntries});
+}
+
+ProfileLoadReport DecodeProfiles(
+    std::span<const uint8_t> bytes, ProfileList& profiles, int32_t& lastId)
+{
+    ProfileLoadReport report;
+    report.fileOpened = true;
+    ByteReader in(bytes);
+    while (in.Remaining() > 0) {
+        auto profile = std::make_unique<ProfileRecord>();
+        int32_t count = 0;
+        if (!in.GetI32(profile->id)
+            || !in.GetUnits(std::span(profile->name.units).first(ProfileRecord::kFileNameUnits))
+            || !in.GetI32(profile->defaultMessageId) || !in.GetI32(count)) {
+            report.damaged = true;
+            break;
+        }
+        profile->name.units[ProfileRecord::kFileNameUnits] = u'\0';
+        // Entries are read one by one as the bytes allow; a count larger than
+        // the file can hold is a short read, without reserving its memory.
+        bool complete = true;
+        for (int32_t i = 0; i < count; ++i) {
+            auto entry = std::make_unique<ProfileEntry>();
+            if (!in.GetU8(entry->kind) || !in.GetU32(entry->targetId)
+                || !in.GetI32(entry->messageId)) {
+                complete = false;
+                break;
+            }
+            profile->entries.push_back(std::move(entry));
+        }
+        if (!complete) {
+            report.damaged = true;
+            break;
+        }
+        if (profile->id > lastId)
+            lastId = profile->id;
+        profiles.push_back(std::move(profile));
+        ++report.loaded;
+    }
+    return report;
+}
+
+std::vector<uint8_t> EncodeProfiles(const ProfileList& profiles)
+{
+    ByteWriter out;
+    for (const auto& profile : profiles) {
+        out.PutI32(profile->id);
+        out.PutUnits(std::span(profile->name.units).first(ProfileRecord::kFileNameUnits));
+        out.PutI32(profile->defaultMessageId);
+        out.PutI32(static_cast<int32_t>(profile->entries.size()));
+        for (const auto& entry : profile->entries) {
+            out.PutU8(entry->kind);
+            out.PutU32(entry->targetId);
+            out.PutI32(entry->messageId);
+        }
+    }
+    return out.Take();
+}
+
+ProfileLoadReport LoadProfiles(const std::filesystem::path& dataDir)
+{
+    ProfileState& state = State();
+    ProfileLoadReport report;
+    if (const auto bytes = ReadFileBytes(dataDir / kProfilesFileName))
+        report = DecodeProfiles(*bytes, state.list, state.lastId);
+    // Only a missing file gives the default profile; an existing file that
+    // yields nothing leaves the list empty.
+    if (!report.fileOpened && state.list.empty())
+        AddProfile(u"Default", FirstTemplateId());
+    return report;
+}
+
+bool SaveProfiles(const std::filesystem::path& dataDir)
+{
+    return WriteFileSafely(dataDir / kProfilesFileName, EncodeProfiles(State().list));
+}
+
+void FreeProfiles()
+{
+    State().list.clear();
+}
+
+void ResetProfileStore()
+{
+    State().list.clear();
+    State().lastId = 0;
+}
+
+ProfileRecord* AddProfile(std::u16string_view name, int32_t templateId)
+{
+    auto profile = std::make_unique<ProfileRecord>();
+    profile->SetName(name);
+    profile->defaultMessageId = templateId;
+    profile->id = ++State().lastId;
+    State().list.push_back(std::move(profile));
+    return State().list.back().get();
+}
+
+bool DeleteProfile(ProfileRecord* profile)
+{
+    auto& list = State().list;
+    auto it = std::find_if(
+        list.begin(), list.end(), [profile](const auto& p) { return p.get() == profile; });
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+
+ProfileEntry* AddGroupEntry(ProfileRecord& profile, int32_t groupId, int32_t templateId)
+{
+    const auto target = static_cast<uint32_t>(groupId);
+    for (const auto& entry : profile.entries)
+        if (entry->IsGroup() && entry->targetId == target) {
+            entry->messageId = templateId;
+            return nullptr;
+        }
+    profile.entries.push_back(std::make_unique<ProfileEntry>(ProfileEntry {1, target, templateId}));
+    return profile.entries.back().get();
+}
+
+ProfileEntry* AddContactEntry(ProfileRecord& profile, uint32_t contactId, int32_t templateId)
+{
+    for (const auto& entry : profile.entries)
+        if (!entry->IsGroup() && entry->targetId == contactId)
+            return nullptr;
+    profile.entries.push_back(
+        std::make_unique<ProfileEntry>(ProfileEntry {0, contactId, templateId}));
+    return profile.entries.back().get();
+}
+
+bool RemoveEntry(ProfileRecord& profile, ProfileEntry* entry)
+{
+    auto it = std::find_if(profile.entries.begin(), profile.entries.end(),
+        [entry](const auto& e) { return e.get() == entry; });
+    if (it == profile.entries.end())
+        return false;
+    profile.entries.erase(it);
+    return true;
+}
+
+int32_t EntryCount(const ProfileRecord& profile)
+{
+    return static_cast<int32_t>(profile.entries.size());
+}
+
+std::u16string EntryMessageName(const ProfileEntry& entry)
+{
+    const char16_t* name = TemplateName(entry.messageId);
+    return name ? std::u16string(name) : std::u16string();
+}
+
+const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId)
+{
+    for (const auto& entry : profile.entries)
+        if (!entry->IsGroup() && entry->targetId == contactId)
+            return FindTemplate(entry->messageId);
+    for (const auto& entry : profile.entries) {
+        if (!entry->IsGroup())
+            continue;
+        const GroupRecord* group = FindGroup(static_cast<int32_t>(entry->targetId));
+        if (group && IsMember(*group, contactId))
+            return FindTemplate(entry->messageId);
+    }
+    return FindTemplate(profile.defaultMessageId);
+}
+
+std::u16string ReplyTextFor(uint32_t contactId)
+{
+    const ActiveProfileSource* source = State().active;
+    const ProfileRecord* profile = source ? source->ActiveProfile() : nullptr;
+    if (!profile)
+        return {};
+    const TemplateRecord* chosen = ChooseMessage(*profile, contactId);
+    return chosen ? chosen->text.Text() : std::u16string();
+}
+
+bool IsMessageUsed(int32_t templateId)
+{
+    for (const auto& profile : State().list) {
+        if (profile->defaultMessageId == templateId)
+            return true;
+        for (const auto& entry : profile->entries)
+            if (entry->messageId == templateId)
+                return true;
+    }
+    return false;
+}
+
+void ForgetMessage(int32_t templateId)
+{
+    for (const auto& profile : State().list) {
+        if (profile->defaultMessageId == templateId)
+            profile->defaultMessageId = 0;
+        std::erase_if(profile->entries,
+            [templateId](const auto& entry) { return entry->messageId == templateId; });
+    }
+}
+
+} // namespace pelmora
