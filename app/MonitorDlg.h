@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messages/ContactsSession.h"
 #include "monitor/LineMonitor.h"
 #include "monitor/SettingsRecord.h"
 #include "platform/WindowMessage.h"
@@ -31,6 +32,7 @@ public:
 
     SettingsRecord settings;
     CLineMonitor lineMonitor;
+    CContactsSession contacts;
 
     dlg::CTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }

@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "platform/contacts/VCardAddressBook.h"
 #include "platform/storage/DataDirectory.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "resources/Resources.h"
@@ -48,7 +49,13 @@ int main(int argc, char** argv)
     pelmora::SimulatedLine line;
     pelmora::SetTelephonyBackend(&line);
 
-    pelmora::CMonitorDlg dialog(pelmora::DataDirectory());
+    // Contacts come from vCard files: PELMORA_CONTACTS, or contacts.vcf in
+    // the data directory.
+    const std::filesystem::path dataDir = pelmora::DataDirectory();
+    pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
+    pelmora::SetAddressBook(&contacts);
+
+    pelmora::CMonitorDlg dialog(dataDir);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
         dialog.show();

@@ -1,5 +1,6 @@
 #include "rules/ProfileStore.h"
 
+#include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
@@ -210,6 +211,25 @@ bool RemoveEntry(ProfileRecord& profile, ProfileEntry* entry)
 int32_t EntryCount(const ProfileRecord& profile)
 {
     return static_cast<int32_t>(profile.entries.size());
+}
+
+std::u16string EntryDisplayName(const ProfileEntry& entry, CContactsSession* session)
+{
+    if (entry.IsGroup()) {
+        const char16_t* name = GroupName(static_cast<int32_t>(entry.targetId));
+        // The name field holds up to 50 characters and its terminator; the
+        // shown text is cut to the 199 characters of the caller's buffer.
+        return name ? std::u16string(name).substr(0, 199) : std::u16string();
+    }
+    std::u16string name;
+    if (session) {
+        session->GetContactFullName(entry.targetId, name);
+    } else {
+        CContactsSession own;
+        if (own.Logon())
+            own.GetContactFullName(entry.targetId, name);
+    }
+    return name.substr(0, 199);
 }
 
 std::u16string EntryMessageName(const ProfileEntry& entry)

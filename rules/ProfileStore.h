@@ -69,6 +69,11 @@ ProfileEntry* AddGroupEntry(ProfileRecord& profile, int32_t groupId, int32_t tem
 ProfileEntry* AddContactEntry(ProfileRecord& profile, uint32_t contactId, int32_t templateId);
 bool RemoveEntry(ProfileRecord& profile, ProfileEntry* entry);
 int32_t EntryCount(const ProfileRecord& profile);
+class CContactsSession;
+// The entry's target as shown in lists: the group's name (empty when the
+// group is gone) or the contact's full name. Without a session one is opened
+// for this call only.
+std::u16string EntryDisplayName(const ProfileEntry& entry, CContactsSession* session);
 // The name of the entry's template: "<do not send>" for 0, empty for none.
 std::u16string EntryMessageName(const ProfileEntry& entry);
 const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId);

@@ -1,5 +1,7 @@
 #include "rules/ProfileStore.h"
+#include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
+#include "platform/contacts/AddressBook.h"
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
 #include "tests/TestSupport.h"
@@ -268,4 +270,34 @@ TEST_F(ProfileStoreTest, DamagedRecordsEndTheLoad)
     test::WriteAll(File(), firstOnly);
     LoadProfiles(dir.Path());
     EXPECT_TRUE(Profiles().empty()) << "damaged in its first record: no default either";
+}
+
+TEST_F(ProfileStoreTest, EntriesAreNamedByGroupOrContact)
+{
+    SimulatedAddressBook book;
+    ContactCard card;
+    card.oid = 17;
+    card.title = u"Mrs.";
+    card.lastName = u"Trellowayne";
+    book.Add(card);
+    SetAddressBook(&book);
+    GroupRecord source;
+    source.SetName(u"Family");
+    GroupRecord* group = AddGroup(source);
+    ProfileRecord* profile = AddProfile(u"P", A->id);
+    ProfileEntry* groupEntry = AddGroupEntry(*profile, group->id, B->id);
+    ProfileEntry* contactEntry = AddContactEntry(*profile, 17, C->id);
+    ProfileEntry* goneEntry = AddContactEntry(*profile, 18, C->id);
+    EXPECT_EQ(EntryDisplayName(*groupEntry, nullptr), u"Family");
+    EXPECT_EQ(EntryDisplayName(*contactEntry, nullptr), u"Mrs. Trellowayne")
+        << "a session of its own";
+    CContactsSession session;
+    ASSERT_TRUE(session.Logon());
+    EXPECT_EQ(EntryDisplayName(*contactEntry, &session), u"Mrs. Trellowayne");
+    EXPECT_EQ(EntryDisplayName(*goneEntry, &session), u"");
+    DeleteGroup(group);
+    ProfileEntry orphan {1, 5, 0};
+    EXPECT_EQ(EntryDisplayName(orphan, &session), u"") << "a group that no longer exists";
+    session.Logoff();
+    SetAddressBook(nullptr);
 }

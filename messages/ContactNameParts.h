@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pelmora {
+
+// The result of a caller lookup: the contact's name parts and identifier,
+// 0 when no contact matched.
+struct ContactNameParts {
+    std::u16string title;
+    std::u16string firstName;
+    std::u16string middleName;
+    std::u16string lastName;
+    std::u16string suffix;
+    uint32_t contactId = 0;
+
+    bool operator==(const ContactNameParts&) const = default;
+};
+
+// Title, first, middle, last name and suffix, each non-empty part followed by
+// one space, then the spaces at the end removed.
+std::u16string ComposeFullName(const ContactNameParts& parts);
+
+} // namespace pelmora

@@ -1,0 +1,277 @@
+#include "messages/ContactsSession.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pelmora {
+
+using namespace poom;
+
+std::u16string ComposeFullName(const ContactNameParts& parts)
+{
+    std::u16string name;
+    for (const std::u16string* part :
+        {&parts.title, &parts.firstName, &parts.middleName, &parts.lastName, &parts.suffix}) {
+        if (!part->empty()) {
+            name += *part;
+            name += u' ';
+        }
+    }
+    while (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    return name;
+}
+
+void StripPhoneFormatting(std::u16string& number)
+{
+    std::erase_if(
+        number, [](char16_t c) { return c == u'(' || c == u')' || c == u' ' || c == u'-'; });
+}
+
+CContactsSession::~CContactsSession()
+{
+    Logoff();
+}
+
+bool CContactsSession::Logon()
+{
+    if (loggedOn)
+        return false;
+    if (CoInitializeEx(nullptr, COINIT_MULTITHREADED) < 0)
+        return false;
+    GUID clsid {};
+    IPOutlookApp* app = nullptr;
+    if (CLSIDFromProgID(u"PocketOutlook.Application", &clsid) < 0
+        || CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &app) < 0) {
+        CoUninitialize();
+        return false;
+    }
+    if (app->Logon(0) < 0) {
+        app->Release();
+        CoUninitialize();
+        return false;
+    }
+    application = app;
+    loggedOn = 1;
+    return true;
+}
+
+void CContactsSession::Logoff()
+{
+    if (!loggedOn)
+        return;
+    application->Logoff();
+    application->Release();
+    application = nullptr;
+    CoUninitialize();
+    loggedOn = 0;
+}
+
+std::u16string CContactsSession::TakeString(BSTR text)
+{
+    std::u16string copy = text ? std::u16string(text) : std::u16string();
+    application->SysFreeString(text);
+    return copy;
+}
+
+IPOutlookItemCollection* CContactsSession::OpenItems(IFolder*& folder)
+{
+    folder = nullptr;
+    if (application->GetDefaultFolder(olFolderContacts, &folder) < 0 || !folder)
+        return nullptr;
+    IPOutlookItemCollection* items = nullptr;
+    if (folder->get_Items(&items) < 0 || !items) {
+        folder->Release();
+        folder = nullptr;
+        return nullptr;
+    }
+    return items;
+}
+
+void CContactsSession::ReadNameParts(const IContact& contact, ContactNameParts& parts)
+{
+    BSTR text = nullptr;
+    contact.get_Title(&text);
+    parts.title = TakeString(text);
+    text = nullptr;
+    contact.get_FirstName(&text);
+    parts.firstName = TakeString(text);
+    text = nullptr;
+    contact.get_MiddleName(&text);
+    parts.middleName = TakeString(text);
+    text = nullptr;
+    contact.get_LastName(&text);
+    parts.lastName = TakeString(text);
+    text = nullptr;
+    contact.get_Suffix(&text);
+    parts.suffix = TakeString(text);
+    int32_t oid = 0;
+    contact.get_Oid(&oid);
+    parts.contactId = static_cast<uint32_t>(oid);
+}
+
+bool CContactsSession::FindContactByNumber(std::u16string_view number, ContactNameParts& parts)
+{
+    if (!loggedOn)
+        return false;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
+    std::u16string restriction;
+    for (size_t field = 0; field < kPhoneFieldCount; ++field) {
+        if (field > 0)
+            restriction += u" OR ";
+        restriction += u'[';
+        restriction += kPhoneFieldNames[field];
+        restriction += u"] = \"";
+        restriction += number;
+        restriction += u'"';
+    }
+    IContact* item = nullptr;
+    items->Find(restriction.c_str(), &item);
+    if (item) {
+        ReadNameParts(*item, parts);
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return item != nullptr;
+}
+
+bool CContactsSession::ScanContactsByNumber(
+    std::u16string a, std::u16string b, ContactNameParts& parts)
+{
+    if (!loggedOn)
+        return false;
+    StripPhoneFormatting(a);
+    StripPhoneFormatting(b);
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
+    int32_t count = 0;
+    if (items->get_Count(&count) < 0)
+        count = 0;
+    bool found = false;
+    for (int32_t position = 1; position <= count && !found; ++position) {
+        IContact* item = nullptr;
+        if (items->Item(position, &item) < 0 || !item)
+            continue;
+        for (size_t field = 0; field < kPhoneFieldCount; ++field) {
+            BSTR text = nullptr;
+            item->get_Phone(static_cast<PhoneField>(field), &text);
+            std::u16string stored = TakeString(text);
+            StripPhoneFormatting(stored);
+            // An empty field is no number: it must not match an empty form
+            // of the caller's number.
+            if (!stored.empty() && (stored == a || stored == b)) {
+                ReadNameParts(*item, parts);
+                found = true;
+                break;
+            }
+        }
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return found;
+}
+
+int32_t CContactsSession::GetContactCount()
+{
+    if (!loggedOn)
+        return -1;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return 0;
+    int32_t count = 0;
+    if (items->get_Count(&count) < 0)
+        count = 0;
+    items->Release();
+    folder->Release();
+    return count;
+}
+
+bool CContactsSession::GetContactAt(int32_t position, std::u16string& title,
+    std::u16string& firstName, std::u16string& lastName, uint32_t& contactId)
+{
+    if (!loggedOn)
+        return false;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
+    IContact* item = nullptr;
+    items->Item(position, &item);
+    if (item) {
+        BSTR text = nullptr;
+        item->get_Title(&text);
+        title = TakeString(text);
+        text = nullptr;
+        item->get_FirstName(&text);
+        firstName = TakeString(text);
+        text = nullptr;
+        item->get_LastName(&text);
+        lastName = TakeString(text);
+        int32_t oid = 0;
+        item->get_Oid(&oid);
+        contactId = static_cast<uint32_t>(oid);
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return item != nullptr;
+}
+
+bool CContactsSession::GetContactFullName(uint32_t contactId, std::u16string& name)
+{
+    name.clear();
+    if (!loggedOn)
+        return false;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
+    int32_t count = 0;
+    if (items->get_Count(&count) < 0)
+        count = 0;
+    bool found = false;
+    for (int32_t position = 1; position <= count && !found; ++position) {
+        IContact* item = nullptr;
+        if (items->Item(position, &item) < 0 || !item)
+            continue;
+        int32_t oid = 0;
+        item->get_Oid(&oid);
+        if (static_cast<uint32_t>(oid) == contactId) {
+            ContactNameParts parts;
+            ReadNameParts(*item, parts);
+            name = ComposeFullName(parts);
+            found = true;
+        }
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return found;
+}
+
+ContactNameParts IdentifyCaller(
+    CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix)
+{
+    ContactNameParts parts;
+    if (session.FindContactByNumber(number, parts))
+        return parts;
+    std::u16string_view national = number;
+    while (!national.empty() && national.front() == u'0')
+        national.remove_prefix(1);
+    std::u16string international(internationalPrefix);
+    international += national;
+    if (session.FindContactByNumber(international, parts))
+        return parts;
+    session.ScanContactsByNumber(std::u16string(number), international, parts);
+    return parts;
+}
+
+} // namespace pelmora

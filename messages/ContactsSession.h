@@ -1,0 +1,54 @@
+#pragma once
+
+#include "messages/ContactNameParts.h"
+#include "platform/contacts/PocketOutlook.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelmora {
+
+// A logged-on connection to the phone's contacts. The main window holds one
+// while monitoring runs; contact lists open their own for as long as needed.
+class CContactsSession {
+public:
+    CContactsSession() = default;
+    virtual ~CContactsSession();
+    CContactsSession(const CContactsSession&) = delete;
+    CContactsSession& operator=(const CContactsSession&) = delete;
+
+    bool Logon();
+    void Logoff();
+    bool IsLoggedOn() const { return loggedOn != 0; }
+
+    // The contacts service's exact search over the ten phone fields.
+    bool FindContactByNumber(std::u16string_view number, ContactNameParts& parts);
+    // A walk over all contacts comparing each phone field without formatting
+    // characters against `a`, then `b`.
+    bool ScanContactsByNumber(std::u16string a, std::u16string b, ContactNameParts& parts);
+    int32_t GetContactCount();
+    bool GetContactAt(int32_t position, std::u16string& title, std::u16string& firstName,
+        std::u16string& lastName, uint32_t& contactId);
+    bool GetContactFullName(uint32_t contactId, std::u16string& name);
+
+    uint8_t loggedOn = 0;
+    poom::IPOutlookApp* application = nullptr;
+
+private:
+    // The contacts folder's item collection, or null.
+    poom::IPOutlookItemCollection* OpenItems(poom::IFolder*& folder);
+    void ReadNameParts(const poom::IContact& contact, ContactNameParts& parts);
+    std::u16string TakeString(poom::BSTR text);
+};
+
+// Identifies a caller in three stages: the number as reported; without its
+// leading zeros behind the international prefix; a scan of all contacts
+// ignoring formatting characters. Empty parts and 0 when nothing matched.
+ContactNameParts IdentifyCaller(
+    CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix);
+
+// Removes every "(", ")", space and "-".
+void StripPhoneFormatting(std::u16string& number);
+
+} // namespace pelmora

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/contacts/AddressBook.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmora {
+
+// One contact as read from a vCard: its UID (or one derived from the card's
+// content when it has none), its name parts and its numbers filed into the
+// ten phone fields.
+struct ParsedCard {
+    std::string uid;
+    ContactCard card; // oid left 0; the address book assigns it
+};
+
+// Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order. A card
+// that cannot be parsed is skipped; a number that finds no free field is
+// dropped. Both are reported on standard error, naming `source`.
+std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);
+
+} // namespace pelmora
