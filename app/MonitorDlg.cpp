@@ -3,10 +3,10 @@
 #include "messages/TemplateStore.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
-#include "platform/framework/TabCtrl.h"
 #include "resources/Resources.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "ui/PageTabCtrl.h"
 
 #include <QIcon>
 #include <QShortcut>
@@ -23,6 +23,8 @@ CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
     : CDialog(IDD_PELMORA_DIALOG, parent)
     , dataDir_(std::move(dataDir))
 {
+    ConnectProfilesToStores();
+    SetControlFactory(IDC_TABS, [](QWidget* parent) { return new CPageTabCtrl(parent); });
 }
 
 CMonitorDlg::~CMonitorDlg()
@@ -76,38 +78,28 @@ bool CMonitorDlg::OnInitDialog()
 
 void CMonitorDlg::BuildPages()
 {
-    tabs_ = Control<dlg::CTabCtrl>(IDC_TABS);
+    tabs_ = Control<CPageTabCtrl>(IDC_TABS);
     if (!tabs_)
         return;
+    PlaceTabs();
     for (size_t i = 0; i < pages_.size(); ++i) {
         pages_[i] = new QWidget(tabs_);
         pages_[i]->hide();
-        tabs_->InsertItem(static_cast<int>(i), kTabCaptions[i]);
     }
-    connect(tabs_->Bar(), &QTabBar::currentChanged, this, [this](int index) { SelectPage(index); });
-    PlaceTabs();
-    SelectPage(0);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
 }
 
 void CMonitorDlg::SelectPage(int index)
 {
-    if (!tabs_ || index < 0 || index >= static_cast<int>(pages_.size()))
-        return;
-    tabs_->SetCurSel(index);
-    for (size_t i = 0; i < pages_.size(); ++i)
-        pages_[i]->setVisible(static_cast<int>(i) == index);
+    if (tabs_)
+        tabs_->SelectPage(index);
 }
 
 void CMonitorDlg::PlaceTabs()
 {
-    if (!tabs_)
-        return;
-    tabs_->setGeometry(rect());
-    QRect area = tabs_->rect();
-    tabs_->AdjustRect(false, area);
-    for (QWidget* page : pages_)
-        if (page)
-            page->setGeometry(area);
+    if (tabs_)
+        tabs_->setGeometry(rect());
 }
 
 void CMonitorDlg::FitToScreen()

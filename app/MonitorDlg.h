@@ -9,11 +9,9 @@
 #include <array>
 #include <filesystem>
 
-namespace pelmora::dlg {
-class CTabCtrl;
-}
-
 namespace pelmora {
+
+class CPageTabCtrl;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
@@ -34,7 +32,7 @@ public:
     CLineMonitor lineMonitor;
     CContactsSession contacts;
 
-    dlg::CTabCtrl* Tabs() const { return tabs_; }
+    CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     void SelectPage(int index);
 
@@ -49,7 +47,7 @@ private:
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
-    dlg::CTabCtrl* tabs_ = nullptr;
+    CPageTabCtrl* tabs_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
 };
 

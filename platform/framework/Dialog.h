@@ -88,6 +88,8 @@ public:
     void SetTimer(int id, int milliseconds);
     void KillTimer(int id);
     bool IsTimerActive(int id) const;
+    // A size-change message with no size: the window re-checks its layout.
+    void NotifySizeChange() { OnSize(); }
     // Lets tests fire a timer without waiting for it.
     void FireTimerForTesting(int id) { OnTimer(id); }
 

@@ -1,10 +1,10 @@
 #include "app/MonitorDlg.h"
 #include "messages/TemplateStore.h"
 #include "platform/framework/ScreenModel.h"
-#include "platform/framework/TabCtrl.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 #include "tests/TestSupport.h"
+#include "ui/PageTabCtrl.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
     CMonitorDlg dialog(dir.Path());
     ASSERT_TRUE(dialog.Create(nullptr));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Pelmora"));
-    dlg::CTabCtrl* tabs = dialog.Tabs();
+    CPageTabCtrl* tabs = dialog.Tabs();
     ASSERT_NE(tabs, nullptr);
     ASSERT_EQ(tabs->GetItemCount(), 5);
     const QStringList captions = {QStringLiteral("Main"), QStringLiteral("Profile"),
