@@ -1,0 +1,78 @@
+#include "platform/shell/ShellServices.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QString>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace pelmora {
+
+namespace {
+ProcessLauncher& Launcher()
+{
+    static ProcessLauncher launcher;
+    return launcher;
+}
+
+bool OpenHelp(const std::u16string& commandLine)
+{
+    // "file:" name "#" topic
+    const QString line = QString::fromStdU16String(commandLine);
+    if (!line.startsWith(QStringLiteral("file:")))
+        return false;
+    const qsizetype hash = line.indexOf(u'#');
+    const QString name = line.mid(5, hash < 0 ? -1 : hash - 5);
+    const QString topic = hash < 0 ? QString() : line.mid(hash + 1);
+    const std::filesystem::path file = FindInstalledHelpFile(name.toStdU16String());
+    if (file.empty())
+        return false;
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
+    url.setFragment(topic);
+    return QDesktopServices::openUrl(url);
+}
+} // namespace
+
+void SetProcessLauncher(ProcessLauncher launcher)
+{
+    Launcher() = std::move(launcher);
+}
+
+bool CreateProcess(const std::u16string& program, const std::u16string& commandLine)
+{
+    if (Launcher())
+        return Launcher()(program, commandLine);
+    if (program == u"peghelp.exe")
+        return OpenHelp(commandLine);
+    return false;
+}
+
+std::filesystem::path ProgramPath()
+{
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+std::filesystem::path FindInstalledHelpFile(const std::u16string& name)
+{
+    const std::filesystem::path dir = ProgramPath().parent_path();
+    const std::filesystem::path fileName = QString::fromStdU16String(name).toStdString();
+    for (const std::filesystem::path& candidate :
+        {dir / fileName, dir / ".." / "share" / "pelmora" / fileName}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error))
+            return std::filesystem::weakly_canonical(candidate, error);
+    }
+    return {};
+}
+
+std::filesystem::path StartupFolder()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+        return std::filesystem::path(config) / "autostart";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".config" / "autostart";
+    return {};
+}
+
+} // namespace pelmora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace pelmora {
+
+// Process creation as the shell offers it: a program name and a command line.
+// The phone's help viewer "peghelp.exe" is served by the desktop's own
+// viewer, which opens the installed help file as a file URL with the topic
+// as its fragment.
+bool CreateProcess(const std::u16string& program, const std::u16string& commandLine);
+
+// Tests see the processes the program would start instead of starting them.
+using ProcessLauncher
+    = std::function<bool(const std::u16string& program, const std::u16string& commandLine)>;
+void SetProcessLauncher(ProcessLauncher launcher);
+
+// The installed help file of that name: beside the program, or in the
+// program's share/pelmora folder. Empty when it is in neither.
+std::filesystem::path FindInstalledHelpFile(const std::u16string& name);
+
+// The folder whose entries run at every start of the session: the XDG
+// autostart folder.
+std::filesystem::path StartupFolder();
+// The running program's full path.
+std::filesystem::path ProgramPath();
+
+} // namespace pelmora
