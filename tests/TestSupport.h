@@ -2,9 +2,18 @@
 
 #include "platform/framework/MessageBox.h"
 
+#include <QString>
+
 #include <deque>
 #include <filesystem>
+#include <ostream>
 #include <vector>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace pelmora::test {
 

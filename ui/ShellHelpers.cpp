@@ -1,5 +1,6 @@
 #include "ui/ShellHelpers.h"
 
+#include "platform/shell/Notifications.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/storage/DataFile.h"
 
@@ -45,6 +46,33 @@ std::string QuoteExecArgument(const std::string& path)
 }
 
 } // namespace
+
+// The program's own class of notifications; the same for adding and removing.
+constexpr NotificationClassId kNotificationClass
+    = {0x6a1f4c2e, 0x9b3d, 0x4e57, {0x8c, 0x21, 0x5d, 0x0e, 0x73, 0xa4, 0xb9, 0x12}};
+
+bool AddNotification(std::u16string_view title, std::u16string_view html, const QIcon& icon,
+    uint32_t durationSeconds, QWidget* sink, uint32_t id)
+{
+    SHNOTIFICATIONDATA data;
+    data.cbStruct = SHNOTIFICATIONDATA::kSize;
+    data.dwID = id;
+    data.npPriority = SHNOTIFICATIONDATA::SHNP_INFORM;
+    data.csDuration = durationSeconds;
+    data.hicon = icon;
+    data.grfFlags = SHNOTIFICATIONDATA::SHNF_FORCEMESSAGE;
+    data.clsid = kNotificationClass;
+    data.hwndSink = sink;
+    data.pszHTML = QString::fromStdU16String(std::u16string(html));
+    data.pszTitle = QString::fromStdU16String(std::u16string(title));
+    data.lParam = 0;
+    return SHNotificationAdd(data);
+}
+
+bool RemoveNotification(uint32_t id)
+{
+    return SHNotificationRemove(kNotificationClass, id);
+}
 
 bool LaunchHelp(std::u16string_view helpFile, std::u16string_view topic)
 {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+class QIcon;
+class QWidget;
 
 namespace pelmora {
 
@@ -15,5 +19,11 @@ std::u16string GetAutorunShortcutPath(std::u16string_view name);
 void CreateAutorunShortcut(std::u16string_view name, std::u16string_view arguments);
 bool AutorunShortcutExists(std::u16string_view name);
 void DeleteAutorunShortcut(std::u16string_view name);
+
+// The notification bubble: an HTML text whose buttons
+// (<input type=button name='cmd:N' value='Label'>) send command N to `sink`.
+bool AddNotification(std::u16string_view title, std::u16string_view html, const QIcon& icon,
+    uint32_t durationSeconds, QWidget* sink, uint32_t id);
+bool RemoveNotification(uint32_t id);
 
 } // namespace pelmora

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
+
+class QWidget;
+
+namespace pelmora {
+
+namespace dlg {
+class CommandTarget;
+}
+
+struct NotificationClassId {
+    uint32_t data1;
+    uint16_t data2, data3;
+    uint8_t data4[8];
+    auto operator<=>(const NotificationClassId&) const = default;
+};
+
+// The shell's notification record: 56 bytes on the phone, filled field by
+// field. The sink window receives the commands of the HTML's buttons.
+struct SHNOTIFICATIONDATA {
+    static constexpr uint32_t kSize = 56;
+    static constexpr int32_t SHNP_INFORM = 0x1B1;
+    static constexpr uint32_t SHNF_FORCEMESSAGE = 0x08;
+
+    uint32_t cbStruct = kSize;
+    uint32_t dwID = 0;
+    int32_t npPriority = SHNP_INFORM;
+    uint32_t csDuration = 0;
+    QIcon hicon;
+    uint32_t grfFlags = 0;
+    NotificationClassId clsid {};
+    QWidget* hwndSink = nullptr;
+    QString pszHTML;
+    QString pszTitle;
+    intptr_t lParam = 0;
+};
+
+// Shows notification bubbles: through the desktop's notification service
+// when one answers on the session bus and offers actions, else as a bubble
+// window of the program's own. The choice is made at every call, so a
+// service that appears later is used.
+class NotificationCenter final : public QObject {
+    Q_OBJECT
+public:
+    static NotificationCenter& Instance();
+
+    bool Add(const SHNOTIFICATIONDATA& data);
+    bool Remove(const NotificationClassId& clsid, uint32_t id);
+
+    // The bus to look for the service on (the session bus unless a test
+    // gives its own).
+    void SetBus(const QDBusConnection& bus);
+    // The in-application bubble of a notification, when that is how it shows.
+    QWidget* BubbleOf(const NotificationClassId& clsid, uint32_t id) const;
+    bool IsShownOnService(const NotificationClassId& clsid, uint32_t id) const;
+
+private Q_SLOTS:
+    void OnActionInvoked(uint serverId, const QString& actionKey);
+    void OnNotificationClosed(uint serverId, uint reason);
+
+private:
+    NotificationCenter();
+    struct Shown {
+        std::optional<uint32_t> serverId;
+        QPointer<QWidget> bubble;
+        QPointer<QWidget> sink;
+    };
+    using Key = std::pair<NotificationClassId, uint32_t>;
+
+    bool ServiceAnswers(QStringList& capabilities);
+    void ListenTo(QDBusConnection& bus);
+    void SendCommand(QWidget* sink, int command);
+
+    QDBusConnection bus_;
+    bool listening_ = false;
+    std::map<Key, Shown> shown_;
+};
+
+bool SHNotificationAdd(const SHNOTIFICATIONDATA& data);
+bool SHNotificationRemove(const NotificationClassId& clsid, uint32_t id);
+
+} // namespace pelmora

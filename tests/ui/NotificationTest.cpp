@@ -1,0 +1,230 @@
+#include "platform/framework/Dialog.h"
+#include "platform/shell/NotificationHtml.h"
+#include "platform/shell/Notifications.h"
+#include "tests/TestSupport.h"
+#include "ui/ShellHelpers.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QEventLoop>
+#include <QIcon>
+#include <QMutex>
+#include <QProcess>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+namespace {
+
+const QString kHtml = QStringLiteral(
+    "<html><body><p>Missed call from <b>0123 &amp; co</b></p><p>Send the reply?</p>"
+    "<p align=right><input type=button name='cmd:13' value='Yes'>&nbsp;"
+    "<input type=\"button\" name=\"cmd:12\" value=\"No\"></p></body></html>");
+
+// A window that records the commands it receives.
+class Sink final : public QWidget, public dlg::CommandTarget {
+public:
+    bool RouteCommand(int id) override
+    {
+        commands.push_back(id);
+        return true;
+    }
+    std::vector<int> commands;
+};
+
+struct NotifyCall {
+    QString app, icon, summary, body;
+    QStringList actions;
+    int timeout = 0;
+};
+
+// A stand-in for the desktop's notification service, run on its own thread
+// with its own bus connection, as a real one runs in its own process.
+class FakeNotifications final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList capabilities;
+    QMutex mutex;
+    std::vector<NotifyCall> calls;
+    std::vector<uint> closed;
+
+public Q_SLOTS:
+    QStringList GetCapabilities()
+    {
+        QMutexLocker lock(&mutex);
+        return capabilities;
+    }
+    uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+        const QString& body, const QStringList& actions, const QVariantMap&, int timeout)
+    {
+        QMutexLocker lock(&mutex);
+        calls.push_back({app, icon, summary, body, actions, timeout});
+        return static_cast<uint>(40 + calls.size());
+    }
+    void CloseNotification(uint id)
+    {
+        QMutexLocker lock(&mutex);
+        closed.push_back(id);
+    }
+};
+
+// A private session bus for this test run.
+class PrivateBus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        daemon.start(QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                QStringLiteral("--print-address")});
+        if (!daemon.waitForStarted(5000) || !daemon.waitForReadyRead(5000))
+            GTEST_SKIP() << "dbus-daemon is not available";
+        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        client = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("client")));
+        ASSERT_TRUE(client->isConnected());
+        NotificationCenter::Instance().SetBus(*client);
+    }
+    void TearDown() override
+    {
+        NotificationCenter::Instance().SetBus(QDBusConnection::sessionBus());
+        StopService();
+        client.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
+    void StartService(QStringList capabilities)
+    {
+        service.capabilities = std::move(capabilities);
+        thread.reset(QThread::create([this] {
+            QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("service"));
+            bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                QDBusConnection::ExportAllSlots);
+            bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+            ready.release();
+            QEventLoop loop;
+            loop.exec();
+            bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+            QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+        }));
+        service.moveToThread(thread.get());
+        thread->start();
+        ASSERT_TRUE(ready.tryAcquire(1, 5000));
+    }
+    void StopService()
+    {
+        if (!thread)
+            return;
+        thread->quit();
+        thread->wait();
+        thread.reset();
+    }
+    void Emit(const QString& name, const QVariantList& arguments)
+    {
+        QDBusMessage signal
+            = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                QStringLiteral("org.freedesktop.Notifications"), name);
+        signal.setArguments(arguments);
+        QDBusConnection(QStringLiteral("service")).send(signal);
+    }
+
+    QProcess daemon;
+    QString address;
+    std::unique_ptr<QDBusConnection> client;
+    FakeNotifications service;
+    std::unique_ptr<QThread> thread;
+    QSemaphore ready;
+    Sink sink;
+};
+
+} // namespace
+
+TEST(NotificationHtmlTest, ButtonsAndBodies)
+{
+    const ParsedNotification parsed = ParseNotificationHtml(kHtml);
+    ASSERT_EQ(parsed.buttons.size(), 2u);
+    EXPECT_EQ(parsed.buttons[0].command, 13);
+    EXPECT_EQ(parsed.buttons[0].label, QStringLiteral("Yes"));
+    EXPECT_EQ(parsed.buttons[1].command, 12);
+    EXPECT_EQ(parsed.buttons[1].label, QStringLiteral("No"));
+    EXPECT_FALSE(parsed.html.contains(QStringLiteral("<input")));
+    EXPECT_EQ(parsed.plain, QStringLiteral("Missed call from 0123 & co\nSend the reply?"));
+    EXPECT_EQ(
+        parsed.markup, QStringLiteral("Missed call from <b>0123 &amp; co</b>\nSend the reply?"));
+}
+
+TEST_F(PrivateBus, WithoutAServiceTheBubbleIsTheProgramsOwn)
+{
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    QWidget* bubble = nullptr;
+    for (const auto* b : QApplication::topLevelWidgets())
+        if (b->objectName() == QStringLiteral("NotificationBubble") && b->isVisible())
+            bubble = const_cast<QWidget*>(b);
+    ASSERT_NE(bubble, nullptr);
+    auto* yes = bubble->findChild<QPushButton*>(QStringLiteral("cmd:13"));
+    ASSERT_NE(yes, nullptr);
+    QTest::mouseClick(yes, Qt::LeftButton);
+    EXPECT_EQ(sink.commands, std::vector<int> {13});
+    EXPECT_TRUE(RemoveNotification(99));
+    QTRY_VERIFY(!bubble->isVisible() || QApplication::topLevelWidgets().indexOf(bubble) < 0);
+    EXPECT_FALSE(RemoveNotification(99));
+}
+
+TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
+{
+    StartService(
+        {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")});
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    {
+        QMutexLocker lock(&service.mutex);
+        ASSERT_EQ(service.calls.size(), 1u);
+        const NotifyCall& call = service.calls[0];
+        EXPECT_EQ(call.summary, QStringLiteral("Pelmora"));
+        EXPECT_EQ(
+            call.body, QStringLiteral("Missed call from <b>0123 &amp; co</b>\nSend the reply?"));
+        EXPECT_EQ(call.actions,
+            (QStringList {QStringLiteral("cmd:13"), QStringLiteral("Yes"), QStringLiteral("cmd:12"),
+                QStringLiteral("No")}));
+        EXPECT_EQ(call.timeout, 90000);
+    }
+    Emit(QStringLiteral("ActionInvoked"), {uint(41), QStringLiteral("cmd:12")});
+    Emit(QStringLiteral("NotificationClosed"), {uint(41), uint(3)});
+    QTRY_COMPARE(sink.commands, std::vector<int> {12});
+    QTRY_VERIFY(!RemoveNotification(99)); // closed by the service already
+}
+
+TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
+{
+    StartService({QStringLiteral("actions"), QStringLiteral("body")});
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    EXPECT_TRUE(RemoveNotification(99));
+    QTRY_VERIFY([&] {
+        QMutexLocker lock(&service.mutex);
+        return !service.closed.empty();
+    }());
+    QMutexLocker lock(&service.mutex);
+    EXPECT_EQ(service.calls[0].body, QStringLiteral("Missed call from 0123 & co\nSend the reply?"));
+    EXPECT_EQ(service.closed, std::vector<uint> {41});
+}
+
+TEST_F(PrivateBus, ServiceWithoutActionsLeavesTheQuestionToTheOwnBubble)
+{
+    StartService({QStringLiteral("body")});
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    {
+        QMutexLocker lock(&service.mutex);
+        EXPECT_TRUE(service.calls.empty());
+    }
+    EXPECT_TRUE(RemoveNotification(99));
+}
+
+#include "NotificationTest.moc"
