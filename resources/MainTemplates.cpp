@@ -1,4 +1,4 @@
-#include "resources/MainTemplates.h"
+#include "resources/Templates.h"
 
 #include "platform/framework/DialogTemplate.h"
 #include "resources/Resources.h"

@@ -1,7 +1,7 @@
 #include "resources/Resources.h"
 
 #include "resources/Images.h"
-#include "resources/MainTemplates.h"
+#include "resources/Templates.h"
 
 namespace pelmora {
 
@@ -13,6 +13,7 @@ void RegisterResources()
     registered = true;
     RegisterImages();
     RegisterMainTemplates();
+    RegisterVariablesDialog();
 }
 
 } // namespace pelmora

@@ -29,6 +29,10 @@ public:
 
     // Commands go to the parent window first.
     bool RouteCommand(int id) override;
+    std::optional<bool> UpdateCommand(int id) override
+    {
+        return dlg::OfferUpdateToParent(this, id);
+    }
 
 protected:
     void OnSelChange() override;

@@ -89,6 +89,8 @@ bool CDialog::Build()
         control->setEnabled((item.style & Disabled) == 0);
         control->setVisible(item.IsVisible());
         controls_.emplace_back(item.id, control);
+        if (auto* attached = dynamic_cast<AttachedControl*>(control))
+            attached->PreSubclassWindow();
     }
     const QRect size = units_.Map(tmpl->rect);
     resize(size.width(), size.height());
@@ -258,6 +260,14 @@ bool CDialog::RouteCommand(int id)
     if (offersToParentFirst_ && OfferCommandToParent(this, id))
         return true;
     return OnCommand(id);
+}
+
+std::optional<bool> CDialog::UpdateCommand(int id)
+{
+    if (offersToParentFirst_)
+        if (const auto answer = OfferUpdateToParent(this, id))
+            return answer;
+    return OnUpdateCommand(id);
 }
 
 void CDialog::accept()

@@ -83,6 +83,7 @@ public:
     // Offers a command to the parent first when this window forwards (pages
     // do), then handles it here. True when someone handled it.
     bool RouteCommand(int id) override;
+    std::optional<bool> UpdateCommand(int id) override;
 
     // Timers by identifier; they repeat until killed, like the platform's.
     void SetTimer(int id, int milliseconds);
@@ -99,6 +100,8 @@ protected:
     // and Cancel end a modal dialog.
     virtual bool OnCommand(int id);
     virtual void OnTimer(int /*id*/) { }
+    // Whether a command is available now (menus ask before showing it).
+    virtual std::optional<bool> OnUpdateCommand(int /*id*/) { return std::nullopt; }
     virtual void OnSize() { }
 
     // Replaces the widget built for control `id` by one made here, the way a

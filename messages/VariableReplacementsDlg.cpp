@@ -1,0 +1,49 @@
+#include "messages/VariableReplacementsDlg.h"
+
+#include "monitor/SettingsRecord.h"
+#include "platform/framework/MessageBox.h"
+#include "resources/Resources.h"
+#include "ui/AutoSIPEdit.h"
+
+#include <array>
+
+namespace pelmora {
+
+namespace {
+// The edit field of each replacement word, in the order of the variables.
+constexpr std::array<int, 5> kReplacementEdits = {1036, 1037, 1040, 1038, 1039};
+constexpr int IDC_REMOVE_SPACE = 1045;
+} // namespace
+
+CVariableReplacementsDlg::CVariableReplacementsDlg(SettingsRecord& settings, QWidget* parent)
+    : COrientedDialog(IDD_VARIABLES, IDD_VARIABLES_L, parent)
+    , settings_(settings)
+{
+}
+
+bool CVariableReplacementsDlg::OnInitDialog()
+{
+    for (size_t i = 0; i < kReplacementEdits.size(); ++i) {
+        new CAutoSIPEdit(GetDlgItem(kReplacementEdits[i]));
+        SetDlgItemText(kReplacementEdits[i], settings_.replacement[i].Text());
+    }
+    CheckDlgButton(IDC_REMOVE_SPACE, settings_.removeSpaceAfterEmpty == 1 ? 1 : 0);
+    return true;
+}
+
+bool CVariableReplacementsDlg::OnCommand(int id)
+{
+    if (id == dlg::IDOK) {
+        for (size_t i = 0; i < kReplacementEdits.size(); ++i) {
+            const std::u16string text = GetDlgItemText(kReplacementEdits[i]);
+            settings_.replacement[i].Assign(
+                std::u16string_view(text).substr(0, kMaxReplacementChars));
+        }
+        settings_.removeSpaceAfterEmpty = IsDlgButtonChecked(IDC_REMOVE_SPACE) ? 1 : 0;
+        EndDialog(dlg::IDOK);
+        return true;
+    }
+    return CDialog::OnCommand(id);
+}
+
+} // namespace pelmora

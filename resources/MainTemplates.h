@@ -1,8 +1,0 @@
-#pragma once
-
-namespace pelmora {
-
-// The main window's template.
-void RegisterMainTemplates();
-
-} // namespace pelmora

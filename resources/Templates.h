@@ -1,0 +1,13 @@
+#pragma once
+
+namespace pelmora {
+
+// The platform's identifiers of the OK and Cancel buttons.
+constexpr int IDOK_ID = 1;
+constexpr int IDCANCEL_ID = 2;
+
+// Each registers one family of dialog templates.
+void RegisterMainTemplates();
+void RegisterVariablesDialog();
+
+} // namespace pelmora

@@ -1,0 +1,285 @@
+#include "ui/PersistentListCtrl.h"
+
+#include "platform/framework/MessageBox.h"
+#include "platform/framework/ScreenModel.h"
+
+#include <QContextMenuEvent>
+#include <QGestureEvent>
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStyle>
+#include <QTapAndHoldGesture>
+
+#include <cstdlib>
+#include <new>
+
+namespace pelmora {
+
+namespace {
+
+constexpr size_t kTokenChars = 51;
+
+// Decimal conversion as the C library does it: leading blanks, a sign, then
+// digits up to the first other character; no digits give 0.
+int ToInt(const std::string& token)
+{
+    size_t i = 0;
+    while (i < token.size() && (token[i] == ' ' || token[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+        negative = token[i++] == '-';
+    long long value = 0;
+    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i)
+        value = std::min<long long>(value * 10 + (token[i] - '0'), 0x7FFFFFFFLL + 1);
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+QSettings Profile()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrel"),
+        QStringLiteral("Pelmora"));
+}
+
+} // namespace
+
+bool ParseColumnWidths(std::u16string_view text, int* widths, int count)
+{
+    int found = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        std::string token;
+        while (pos < text.size() && text[pos] != u',') {
+            // A token longer than the buffer makes the whole text invalid.
+            if (token.size() >= kTokenChars)
+                return false;
+            token.push_back(static_cast<char>(text[pos] & 0xFF));
+            ++pos;
+        }
+        ++found;
+        if (found > count)
+            return false;
+        widths[found - 1] = ToInt(token);
+        if (pos < text.size())
+            ++pos; // the comma
+    }
+    return found == count;
+}
+
+CPersistentListCtrl::CPersistentListCtrl(QWidget* parent)
+    : QTreeWidget(parent)
+{
+    SetUpStyle();
+}
+
+CPersistentListCtrl::~CPersistentListCtrl()
+{
+    if (started_)
+        SaveColumnWidths();
+}
+
+std::u16string CPersistentListCtrl::Section() const
+{
+    return started_ ? section_ : GetSectionName();
+}
+
+void CPersistentListCtrl::SetUpStyle()
+{
+    setRootIsDecorated(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAllColumnsShowFocus(true);
+    setUniformRowHeights(true);
+    setColumnCount(0);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    viewport()->grabGesture(Qt::TapAndHoldGesture);
+}
+
+void CPersistentListCtrl::PreSubclassWindow()
+{
+    // Kept for the save at destruction, when the derived class is gone.
+    section_ = GetSectionName();
+    InitColumns();
+    LoadColumnWidths();
+    started_ = true;
+}
+
+bool CPersistentListCtrl::Create(QWidget* parent, const QRect& rect)
+{
+    setParent(parent);
+    setGeometry(rect);
+    PreSubclassWindow();
+    return true;
+}
+
+int CPersistentListCtrl::InsertColumn(int index, std::u16string_view title, int width)
+{
+    const int count = columnCount();
+    if (index > count)
+        index = count;
+    QTreeWidgetItem* headerRow = headerItem();
+    setColumnCount(count + 1);
+    for (int i = count; i > index; --i)
+        headerRow->setText(i, headerRow->text(i - 1));
+    headerRow->setText(index, QString::fromStdU16String(std::u16string(title)));
+    setColumnWidth(index, width);
+    return index;
+}
+
+int CPersistentListCtrl::GetColumnCount() const
+{
+    return header()->count() % 256;
+}
+
+int CPersistentListCtrl::ClientWidth() const
+{
+    return width() - 2 * frameWidth();
+}
+
+int CPersistentListCtrl::ClientWidthForColumns() const
+{
+    return ClientWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+std::u16string CPersistentListCtrl::ProfileSection() const
+{
+    std::u16string section = Section();
+    if (!section.empty() && dlg::IsLandscape())
+        section += u"_L";
+    return section;
+}
+
+void CPersistentListCtrl::LoadColumnWidths()
+{
+    const std::u16string section = ProfileSection();
+    if (section.empty())
+        return;
+    QSettings profile = Profile();
+    profile.beginGroup(QString::fromStdU16String(section));
+    const std::u16string text
+        = profile.value(QStringLiteral("ColSizes")).toString().toStdU16String();
+    profile.endGroup();
+    const int n = GetColumnCount();
+    if (!text.empty()) {
+        std::vector<int> widths;
+        try {
+            widths.resize(static_cast<size_t>(n));
+        } catch (const std::bad_alloc&) {
+            dlg::MessageBox(nullptr, u"Out of Memory !");
+            std::exit(1);
+        }
+        if (ParseColumnWidths(text, widths.data(), n))
+            for (int i = 0; i < n; ++i)
+                setColumnWidth(i, widths[static_cast<size_t>(i)] & 0xFFFF);
+        return;
+    }
+    if (n == 0)
+        return;
+    const int share = ClientWidth() / n;
+    for (int i = 0; i < n; ++i)
+        setColumnWidth(i, share);
+}
+
+void CPersistentListCtrl::SaveColumnWidths()
+{
+    const std::u16string section = ProfileSection();
+    if (section.empty())
+        return;
+    const int n = GetColumnCount();
+    QString text;
+    for (int i = 0; i + 1 < n; ++i)
+        text += QStringLiteral("%1,").arg(columnWidth(i));
+    text += QString::number(columnWidth(n <= 1 ? 0 : n - 1));
+    QSettings profile = Profile();
+    profile.beginGroup(QString::fromStdU16String(section));
+    profile.setValue(QStringLiteral("ColSizes"), text);
+    profile.endGroup();
+}
+
+void CPersistentListCtrl::FindAndSelect(std::u16string_view text)
+{
+    const QString wanted = QString::fromStdU16String(std::u16string(text));
+    int row = -1;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->text(0).startsWith(wanted, Qt::CaseInsensitive)) {
+            row = i;
+            break;
+        }
+    if (row < 0)
+        return;
+    const int rowHeight = std::max(1, sizeHintForRow(0));
+    const int perPage = std::max(1, viewport()->height() / rowHeight);
+    if (QTreeWidgetItem* below = topLevelItem(row + perPage - 1))
+        scrollToItem(below);
+    scrollToItem(topLevelItem(row));
+    selectionMark_ = row;
+    setCurrentItem(topLevelItem(row));
+    topLevelItem(row)->setSelected(true);
+}
+
+std::optional<QColor> CPersistentListCtrl::RowTint(int) const
+{
+    return std::nullopt;
+}
+
+void CPersistentListCtrl::drawRow(
+    QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    if (const auto tint = RowTint(index.row()))
+        painter->fillRect(option.rect, *tint);
+    QTreeWidget::drawRow(painter, option, index);
+}
+
+dlg::CommandTarget* CPersistentListCtrl::MenuOwner() const
+{
+    for (QWidget* up = parentWidget(); up; up = up->parentWidget())
+        if (auto* target = dynamic_cast<dlg::CommandTarget*>(up))
+            return target;
+    return nullptr;
+}
+
+void CPersistentListCtrl::OnContextGesture(QPoint viewportPoint, QPoint screenPoint)
+{
+    std::vector<dlg::MenuItem> items = PopupMenuItems();
+    if (items.empty())
+        return;
+    if (QTreeWidgetItem* item = itemAt(viewportPoint)) {
+        selectionMark_ = indexOfTopLevelItem(item);
+        setCurrentItem(item);
+    }
+    dlg::TrackPopupMenu(std::move(items), screenPoint, MenuOwner());
+}
+
+void CPersistentListCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right click with a mouse counts as the tap-and-hold gesture; its
+    // point is the viewport's (the keyboard's is the list's own).
+    const QPoint point = event->reason() == QContextMenuEvent::Keyboard
+        ? viewport()->mapFrom(this, event->pos())
+        : event->pos();
+    OnContextGesture(point, event->globalPos());
+    event->accept();
+}
+
+bool CPersistentListCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Gesture) {
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        if (auto* hold
+            = static_cast<QTapAndHoldGesture*>(gestures->gesture(Qt::TapAndHoldGesture))) {
+            if (hold->state() == Qt::GestureFinished) {
+                const QPoint screen = hold->position().toPoint();
+                OnContextGesture(viewport()->mapFromGlobal(screen), screen);
+            }
+            gestures->accept(hold);
+            return true;
+        }
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+} // namespace pelmora
