@@ -1,11 +1,14 @@
 #include "app/MonitorDlg.h"
 
 #include "messages/TemplateStore.h"
+#include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
 #include "resources/Resources.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "ui/LogListCtrl.h"
+#include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
 
 #include <QIcon>
@@ -33,6 +36,8 @@ CMonitorDlg::~CMonitorDlg()
     // stopped early must not replace the user's files with empty ones.
     if (!loaded_)
         return;
+    if (logList_)
+        logList_->ClearAll();
     SaveAll();
     FreeGroups();
     FreeTemplates();
@@ -49,6 +54,7 @@ void CMonitorDlg::SaveAll()
     SaveGroups(dataDir_);
     SaveTemplates(dataDir_);
     SaveProfiles(dataDir_);
+    CollectSettings();
     SaveSettings(dataDir_, settings);
 }
 
@@ -65,8 +71,9 @@ bool CMonitorDlg::OnInitDialog()
     LoadProfiles(dataDir_);
     LoadSettings();
     loaded_ = true;
-    BuildPages();
     FitToScreen();
+    BuildPages();
+    ApplySettings();
 
     // On a desktop the phone screen is simulated; Ctrl+R turns it.
     auto* rotate = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
@@ -82,12 +89,85 @@ void CMonitorDlg::BuildPages()
     if (!tabs_)
         return;
     PlaceTabs();
+    logPage_ = new CLogPage(tabs_);
+    logPage_->Create(IDD_LOG, IDD_LOG_L, tabs_);
+    logList_ = logPage_->LogList();
+    pages_[2] = logPage_;
     for (size_t i = 0; i < pages_.size(); ++i) {
-        pages_[i] = new QWidget(tabs_);
+        if (!pages_[i])
+            pages_[i] = new QWidget(tabs_);
         pages_[i]->hide();
     }
     for (size_t i = 0; i < pages_.size(); ++i)
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
+}
+
+void CMonitorDlg::ApplySettings()
+{
+    if (!logPage_)
+        return;
+    logPage_->ComboSetCurSel(CLogPage::IDC_AGE, settings.logMaxAgeIndex);
+    logPage_->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, settings.clearLogEachStart);
+}
+
+void CMonitorDlg::CollectSettings()
+{
+    if (!logPage_)
+        return;
+    settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
+    settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
+}
+
+bool CMonitorDlg::OnCommand(int id)
+{
+    switch (id) {
+    case CLogPage::IDC_CLEAR_ALL:
+        OnClearLog();
+        return true;
+    case CLogListCtrl::ID_DELETE_ENTRY:
+        OnDeleteLogEntry();
+        return true;
+    case CLogListCtrl::ID_CALL_NUMBER:
+        OnCallNumber();
+        return true;
+    default:
+        return CDialog::OnCommand(id);
+    }
+}
+
+std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)
+{
+    if (id == CLogListCtrl::ID_DELETE_ENTRY)
+        return logList_ && logList_->GetSelectionMark() >= 0;
+    return std::nullopt;
+}
+
+void CMonitorDlg::OnClearLog()
+{
+    if (dlg::MessageBox(this, u"Are you sure you want to clear all calls log?", u"Confirm clear",
+            dlg::MessageButtons::YesNo)
+        == dlg::IDYES)
+        logList_->ClearAll();
+}
+
+void CMonitorDlg::OnDeleteLogEntry()
+{
+    const int mark = logList_ ? logList_->GetSelectionMark() : -1;
+    if (mark < 0)
+        return;
+    if (dlg::MessageBox(this, u"Are you sure you want to delete this individual entry?",
+            u"Confirm delete", dlg::MessageButtons::YesNo)
+        != dlg::IDYES)
+        return;
+    logList_->DeleteEntry(mark);
+    logList_->RemoveRow(mark);
+}
+
+void CMonitorDlg::OnCallNumber()
+{
+    const int mark = logList_ ? logList_->GetSelectionMark() : -1;
+    if (mark >= 0)
+        lineMonitor.DialNumber(logList_->RowText(mark, CLogListCtrl::Number));
 }
 
 void CMonitorDlg::SelectPage(int index)

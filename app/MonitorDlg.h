@@ -12,6 +12,8 @@
 namespace pelmora {
 
 class CPageTabCtrl;
+class CLogPage;
+class CLogListCtrl;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
@@ -25,6 +27,10 @@ public:
     // Writes groups, templates, profiles and the settings record, in this order.
     void SaveAll();
     void LoadSettings();
+    // Copies the settings record into the pages' controls.
+    void ApplySettings();
+    // Copies the pages' controls back into the settings record.
+    void CollectSettings();
 
     intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -35,19 +41,28 @@ public:
     CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     void SelectPage(int index);
+    CLogPage* LogPage() const { return logPage_; }
+    CLogListCtrl* LogList() const { return logList_; }
 
 protected:
     bool OnInitDialog() override;
     void OnSize() override;
+    bool OnCommand(int id) override;
+    std::optional<bool> OnUpdateCommand(int id) override;
 
 private:
     void BuildPages();
     void PlaceTabs();
     void FitToScreen();
+    void OnClearLog();
+    void OnDeleteLogEntry();
+    void OnCallNumber();
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
     CPageTabCtrl* tabs_ = nullptr;
+    CLogPage* logPage_ = nullptr;
+    CLogListCtrl* logList_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
 };
 

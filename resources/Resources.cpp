@@ -14,6 +14,7 @@ void RegisterResources()
     RegisterImages();
     RegisterMainTemplates();
     RegisterVariablesDialog();
+    RegisterLogPage();
 }
 
 } // namespace pelmora

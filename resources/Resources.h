@@ -11,6 +11,8 @@ enum ResourceId : int {
     IDR_MAINFRAME = 128, // application icon and menu
     IDD_PELMORA_DIALOG = 102,
     IDB_HELP = 141,
+    IDD_LOG = 142,
+    IDD_LOG_L = 148,
     IDD_VARIABLES = 144,
     IDD_VARIABLES_L = 154,
 };

@@ -9,5 +9,6 @@ constexpr int IDCANCEL_ID = 2;
 // Each registers one family of dialog templates.
 void RegisterMainTemplates();
 void RegisterVariablesDialog();
+void RegisterLogPage();
 
 } // namespace pelmora

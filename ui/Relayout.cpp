@@ -67,7 +67,7 @@ bool RelayoutFromTemplate(CDialog& window, int templateId, bool resizeWindow)
         QWidget* control = window.GetDlgItem(item.id);
         if (!control)
             continue;
-        const QRect rect = window.MapDialogRect(item.rect);
+        const QRect rect = ControlRect(item, control, window.BaseUnits());
         if (item.cls == ControlClass::Bitmap || item.cls == ControlClass::Icon)
             control->move(rect.topLeft());
         else

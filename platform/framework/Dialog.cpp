@@ -4,6 +4,7 @@
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/TabCtrl.h"
+#include "platform/framework/WrappingCheckBox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -53,6 +54,16 @@ QString ToMultiline(std::u16string_view text)
 
 } // namespace
 
+QRect ControlRect(const DialogItem& item, const QWidget* control, const DialogBaseUnits& units)
+{
+    QRect rect = units.Map(item.rect);
+    // A drop-down list's template height includes its open list; the closed
+    // box is as high as its font needs.
+    if (item.cls == ControlClass::ComboDropList && control)
+        rect.setHeight(std::min(rect.height(), control->sizeHint().height()));
+    return rect;
+}
+
 void SetModalHandler(ModalHandler handler)
 {
     CurrentModalHandler() = std::move(handler);
@@ -85,7 +96,7 @@ bool CDialog::Build()
     for (const DialogItem& item : tmpl->items) {
         QWidget* control = BuildControl(item, radioGroup);
         control->setProperty("controlId", item.id);
-        control->setGeometry(units_.Map(item.rect));
+        control->setGeometry(ControlRect(item, control, units_));
         control->setEnabled((item.style & Disabled) == 0);
         control->setVisible(item.IsVisible());
         controls_.emplace_back(item.id, control);
@@ -127,7 +138,8 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
     }
     case ControlClass::CheckBox:
     case ControlClass::AutoCheckBox: {
-        auto* box = new QCheckBox(text, this);
+        auto* box = (item.style & Multiline) ? new CWrappingCheckBox(text, this)
+                                             : new QCheckBox(text, this);
         connect(box, &QCheckBox::clicked, this, [this, id] { RouteCommand(id); });
         return box;
     }

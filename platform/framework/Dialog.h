@@ -129,6 +129,9 @@ private:
     std::map<int, QTimer*> timers_;
 };
 
+// The pixel rectangle of a template control.
+QRect ControlRect(const DialogItem& item, const QWidget* control, const DialogBaseUnits& units);
+
 // Tests run modal dialogs without a nested event loop: while a handler is
 // installed, DoModal builds and initialises the dialog and hands it to the
 // handler, whose answer (or EndDialog's value) is DoModal's result.

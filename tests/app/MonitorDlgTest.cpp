@@ -1,9 +1,12 @@
 #include "app/MonitorDlg.h"
 #include "messages/TemplateStore.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/telephony/SimulatedLine.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 #include "tests/TestSupport.h"
+#include "ui/LogListCtrl.h"
+#include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
 
 #include <gtest/gtest.h>
@@ -77,4 +80,90 @@ TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
     EXPECT_EQ(test::ReadAll(dir.Path() / kGroupsFileName), (std::vector<uint8_t> {0, 0, 0, 0}));
     ResetTemplateStore();
     ResetProfileStore();
+}
+
+namespace {
+
+class MonitorDlgLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetTemplateStore();
+        ResetProfileStore();
+        ResetGroupStore();
+        SetTelephonyBackend(&line);
+        ASSERT_TRUE(dialog.Create(nullptr));
+        list = dialog.LogList();
+        ASSERT_NE(list, nullptr);
+        list->AppendCall(u"0111", u"", u"", 1, u"No");
+        list->AppendCall(u"0222", u"", u"", 2, u"Yes");
+    }
+    void TearDown() override
+    {
+        SetTelephonyBackend(nullptr);
+        ResetTemplateStore();
+        ResetProfileStore();
+    }
+    test::ScratchDir dir;
+    SimulatedLine line;
+    CMonitorDlg dialog {dir.Path()};
+    CLogListCtrl* list = nullptr;
+};
+
+} // namespace
+
+TEST_F(MonitorDlgLog, ClearAllAsksFirst)
+{
+    test::ScriptedMessageBoxes boxes;
+    boxes.Answer(dlg::IDNO);
+    dialog.LogPage()->RouteCommand(CLogPage::IDC_CLEAR_ALL);
+    EXPECT_EQ(list->RowCount(), 2);
+    boxes.Answer(dlg::IDYES);
+    dialog.LogPage()->RouteCommand(CLogPage::IDC_CLEAR_ALL);
+    EXPECT_EQ(list->RowCount(), 0);
+    boxes.Answer(dlg::IDYES);
+    dialog.LogPage()->RouteCommand(CLogPage::IDC_CLEAR_ALL);
+    ASSERT_EQ(boxes.Shown().size(), 3u) << "an empty log still asks";
+    EXPECT_EQ(boxes.Shown()[0].text, u"Are you sure you want to clear all calls log?");
+    EXPECT_EQ(boxes.Shown()[0].title, u"Confirm clear");
+    EXPECT_EQ(boxes.Shown()[0].buttons, dlg::MessageButtons::YesNo);
+}
+
+TEST_F(MonitorDlgLog, DeleteEntryNeedsASelectionMarkAndAYes)
+{
+    test::ScriptedMessageBoxes boxes;
+    EXPECT_EQ(dialog.UpdateCommand(CLogListCtrl::ID_DELETE_ENTRY), false);
+    dialog.LogPage()->RouteCommand(CLogListCtrl::ID_DELETE_ENTRY);
+    EXPECT_TRUE(boxes.Shown().empty()) << "no mark: nothing happens";
+    list->SetSelectionMark(1);
+    EXPECT_EQ(dialog.LogPage()->UpdateCommand(CLogListCtrl::ID_DELETE_ENTRY), true);
+    boxes.Answer(dlg::IDYES);
+    dialog.LogPage()->RouteCommand(CLogListCtrl::ID_DELETE_ENTRY);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, u"Are you sure you want to delete this individual entry?");
+    EXPECT_EQ(boxes.Shown()[0].title, u"Confirm delete");
+    ASSERT_EQ(list->RowCount(), 1);
+    EXPECT_EQ(list->RowText(0, CLogListCtrl::Number), u"0111");
+}
+
+TEST_F(MonitorDlgLog, CallNumberDialsTheMarkedRow)
+{
+    dialog.LogPage()->RouteCommand(CLogListCtrl::ID_CALL_NUMBER);
+    EXPECT_TRUE(line.DialRequests().empty());
+    list->SetSelectionMark(1);
+    dialog.LogPage()->RouteCommand(CLogListCtrl::ID_CALL_NUMBER);
+    EXPECT_EQ(line.DialRequests(), std::vector<std::u16string> {u"0222"});
+}
+
+TEST_F(MonitorDlgLog, LogOptionsGoToAndFromTheSettings)
+{
+    EXPECT_EQ(dialog.LogPage()->AgeIndex(), 0);
+    EXPECT_TRUE(dialog.LogPage()->ClearEverySession());
+    dialog.LogPage()->ComboSetCurSel(CLogPage::IDC_AGE, 5);
+    dialog.LogPage()->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, 0);
+    dialog.SaveAll();
+    SettingsRecord saved;
+    LoadSettings(dir.Path(), saved);
+    EXPECT_EQ(saved.logMaxAgeIndex, 5);
+    EXPECT_EQ(saved.clearLogEachStart, 0);
 }

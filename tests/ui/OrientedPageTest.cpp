@@ -62,7 +62,8 @@ protected:
 
 QRect Expected(const CDialog& page, int templateId, int controlId)
 {
-    return page.MapDialogRect(FindDialogTemplate(templateId)->FindItem(controlId)->rect);
+    const DialogItem* item = FindDialogTemplate(templateId)->FindItem(controlId);
+    return ControlRect(*item, page.GetDlgItem(controlId), page.BaseUnits());
 }
 
 } // namespace

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ui/CallLog.h"
+#include "ui/PersistentListCtrl.h"
+
+#include <optional>
+
+namespace pelmora {
+
+// The call log: one row per handled call, oldest first, each row carrying the
+// time it was logged (seconds since 1970) so rows can be cleared by age.
+class CLogListCtrl final : public CPersistentListCtrl {
+    Q_OBJECT
+public:
+    explicit CLogListCtrl(QWidget* parent = nullptr);
+
+    enum Column { Number, Caller, Time, Rings, SmsSent };
+
+    void SetClock(LogClock clock) { clock_ = std::move(clock); }
+
+    // Appends a call as the reply pipeline logs it; the row is stamped now.
+    int AppendCall(std::u16string_view number, std::u16string_view firstName,
+        std::u16string_view lastName, int32_t rings, std::u16string_view smsSent);
+    // Inserts a row with the given stamp (none: a row that never ages).
+    int InsertRow(std::u16string_view number, std::optional<uint32_t> stamp);
+    void SetRowText(int row, int column, std::u16string_view text);
+    std::u16string RowText(int row, int column) const;
+    std::optional<uint32_t> RowStamp(int row) const;
+    int RowCount() const { return topLevelItemCount(); }
+
+    // Removes the rows at least `halfHours` half-hours old; less than 1 removes nothing.
+    void DeleteOlderThan(int32_t halfHours);
+    void ClearAll();
+    // Lets go of a row's stamp; the caller removes the row.
+    void DeleteEntry(int row);
+    void RemoveRow(int row);
+    // Rows for `number` whose reply was sent ("Yes"), for the per-caller limit.
+    int CountSentTo(std::u16string_view number) const;
+
+    std::optional<QColor> RowTint(int row) const override;
+
+    static constexpr int ID_DELETE_ENTRY = 32786;
+    static constexpr int ID_CANCEL_MENU = 32787;
+    static constexpr int ID_CALL_NUMBER = 32794;
+
+protected:
+    void InitColumns() override;
+    std::u16string GetSectionName() const override { return u"CLogListCtrl"; }
+    std::vector<dlg::MenuItem> PopupMenuItems() const override;
+
+private:
+    LogClock clock_;
+};
+
+} // namespace pelmora
