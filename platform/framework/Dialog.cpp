@@ -298,6 +298,18 @@ void CDialog::resizeEvent(QResizeEvent* event)
         OnSize();
 }
 
+void CDialog::ReplaceControl(int oldId, int newId, QWidget* widget)
+{
+    for (auto& [controlId, control] : controls_)
+        if (controlId == oldId) {
+            controlId = newId;
+            control = widget;
+            widget->setProperty("controlId", newId);
+            return;
+        }
+    controls_.emplace_back(newId, widget);
+}
+
 QWidget* CDialog::GetDlgItem(int id) const
 {
     for (const auto& [controlId, widget] : controls_)

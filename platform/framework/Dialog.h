@@ -43,6 +43,8 @@ public:
     QWidget* GetDlgItem(int id) const;
     template <class T> T* Control(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
     std::vector<std::pair<int, QWidget*>> Controls() const { return controls_; }
+    // Puts `widget` in the place of control `oldId` under identifier `newId`.
+    void ReplaceControl(int oldId, int newId, QWidget* widget);
 
     std::u16string GetDlgItemText(int id) const;
     void SetDlgItemText(int id, std::u16string_view text);
