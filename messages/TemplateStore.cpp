@@ -97,15 +97,20 @@ void LoadTemplates(const std::filesystem::path& dataDir)
     EnsureDefaultTemplate();
 }
 
-bool SaveTemplates(const std::filesystem::path& dataDir)
+std::vector<uint8_t> EncodeTemplates(const TemplateList& templates)
 {
     ByteWriter out;
-    for (const auto& record : State().list) {
+    for (const auto& record : templates) {
         out.PutI32(record->id);
         out.PutUnits(record->name.units);
         out.PutUnits(record->text.units);
     }
-    return WriteFileSafely(dataDir / kTemplatesFileName, out.Bytes());
+    return out.Take();
+}
+
+bool SaveTemplates(const std::filesystem::path& dataDir)
+{
+    return WriteFileSafely(dataDir / kTemplatesFileName, EncodeTemplates(State().list));
 }
 
 void FreeTemplates()

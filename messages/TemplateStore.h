@@ -61,6 +61,9 @@ bool DeleteTemplate(TemplateRecord* record);
 // profiles drop their references to it.
 void SetTemplateForgetter(void (*forget)(int32_t id));
 
+// The file image of a list of templates.
+std::vector<uint8_t> EncodeTemplates(const TemplateList& templates);
+
 // Case-insensitive name comparison over all of Unicode: both sides are
 // converted to lower case, then compared unit by unit.
 bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b);

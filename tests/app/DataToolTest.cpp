@@ -1,0 +1,256 @@
+#include "app/DataDocument.h"
+#include "messages/TemplateStore.h"
+#include "monitor/SettingsRecord.h"
+#include "platform/storage/ByteWriter.h"
+#include "rules/GroupStore.h"
+#include "rules/ProfileStore.h"
+#include "tests/TestSupport.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+namespace {
+
+const char* const kFiles[]
+    = {kSettingsFileName, kGroupsFileName, kTemplatesFileName, kProfilesFileName};
+
+// Writes a data directory the way the application does, with awkward data.
+void WriteSampleWithTheApplication(const std::filesystem::path& dir)
+{
+    ResetTemplateStore();
+    ResetGroupStore();
+    ResetProfileStore();
+    AppendTemplate(u"Émile 😀 très long nom", u"Grüße, [FIRSTNAME]! 你好");
+    TemplateRecord* negative = AppendTemplate(u"neg", u"");
+    negative->id = -5;
+    GroupRecord source;
+    source.SetName(std::u16string(50, u'ß'));
+    source.members = {0, 1, 0xFFFFFFFF};
+    AddGroup(source)->id = -2;
+    GroupRecord empty;
+    AddGroup(empty);
+    ProfileRecord* profile = AddProfile(u"Ünïcode profile name!", -5);
+    AddGroupEntry(*profile, -2, 1);
+    AddContactEntry(*profile, 0xFFFFFFFF, 0);
+    profile->entries[0]->kind = 7;
+    SettingsRecord settings;
+    settings.replacement[5].Assign(u"Chère cliente");
+    settings.activeProfileId = -1;
+    settings.includePrefixes.Assign(std::u16string(299, u'7'));
+    settings.internationalPrefix.Assign(u"+4412345678");
+    SaveGroups(dir);
+    SaveTemplates(dir);
+    SaveProfiles(dir);
+    SaveSettings(dir, settings);
+    ResetTemplateStore();
+    ResetGroupStore();
+    ResetProfileStore();
+}
+
+QByteArray Json(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson();
+}
+
+class DataToolTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ResetTemplateStore();
+        ResetGroupStore();
+        ResetProfileStore();
+    }
+    test::ScratchDir source, target;
+};
+
+} // namespace
+
+TEST_F(DataToolTest, EmptyDirectoryDumpsWhatTheApplicationWouldHold)
+{
+    QStringList warnings;
+    const QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(document[QStringLiteral("settings")][QStringLiteral("maxTotal")].toInt(), 20);
+    EXPECT_EQ(document[QStringLiteral("settings")][QStringLiteral("replacement")][1].toString(),
+        QStringLiteral("Friend"));
+    ASSERT_EQ(document[QStringLiteral("templates")].toArray().size(), 1);
+    EXPECT_EQ(document[QStringLiteral("templates")][0][QStringLiteral("name")].toString(),
+        QStringLiteral("Default"));
+    ASSERT_EQ(document[QStringLiteral("profiles")].toArray().size(), 1);
+    EXPECT_EQ(
+        document[QStringLiteral("profiles")][0][QStringLiteral("defaultMessageId")].toInt(), 1);
+    EXPECT_TRUE(document[QStringLiteral("groups")].toArray().isEmpty());
+    EXPECT_TRUE(std::filesystem::is_empty(source.Path())) << "dumping writes nothing";
+
+    QString error;
+    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error)) << error.toStdString();
+    EXPECT_EQ(DumpDataDirectory(target.Path(), warnings), document);
+}
+
+TEST_F(DataToolTest, RoundTripIsByteForByte)
+{
+    WriteSampleWithTheApplication(source.Path());
+    QStringList warnings;
+    const QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_EQ(document[QStringLiteral("templates")][1][QStringLiteral("id")].toInt(), -5);
+    EXPECT_EQ(document[QStringLiteral("groups")][0][QStringLiteral("members")][2].toDouble(),
+        4294967295.0);
+    EXPECT_EQ(document[QStringLiteral("profiles")][0][QStringLiteral("entries")][0]
+                      [QStringLiteral("kind")]
+                          .toInt(),
+        7);
+    QString error;
+    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error)) << error.toStdString();
+    for (const char* file : kFiles)
+        EXPECT_EQ(test::ReadAll(target.Path() / file), test::ReadAll(source.Path() / file)) << file;
+    EXPECT_EQ(DumpDataDirectory(target.Path(), warnings), document);
+}
+
+TEST_F(DataToolTest, DamagedFilesAreDumpedAsTheApplicationReadsThem)
+{
+    WriteSampleWithTheApplication(source.Path());
+    auto groups = test::ReadAll(source.Path() / kGroupsFileName);
+    groups.resize(groups.size() - 50); // the second group is cut short
+    test::WriteAll(source.Path() / kGroupsFileName, groups);
+    test::WriteAll(source.Path() / kSettingsFileName, std::vector<uint8_t>(1899, 0));
+    QStringList warnings;
+    const QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    EXPECT_EQ(document[QStringLiteral("groups")].toArray().size(), 1);
+    EXPECT_EQ(document[QStringLiteral("settings")][QStringLiteral("maxTotal")].toInt(), 20)
+        << "defaults";
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_TRUE(warnings[0].startsWith(
+        QStringLiteral("pelmoragroups.data: 2 groups promised, 1 read whole")));
+    EXPECT_TRUE(warnings[1].startsWith(QStringLiteral("pelmorasettings.data: 1899 bytes")));
+}
+
+TEST_F(DataToolTest, OneFileByItsName)
+{
+    WriteSampleWithTheApplication(source.Path());
+    QStringList warnings;
+    QString error;
+    const auto groups = DumpDataFile(source.Path() / kGroupsFileName, warnings, error);
+    ASSERT_TRUE(groups);
+    EXPECT_EQ(groups->keys(), QStringList {QStringLiteral("groups")});
+    EXPECT_EQ((*groups)[QStringLiteral("groups")].toArray().size(), 2);
+    test::WriteAll(source.Path() / "other.data", {1, 2});
+    EXPECT_FALSE(DumpDataFile(source.Path() / "other.data", warnings, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("not a Pelmora data file")));
+    EXPECT_FALSE(DumpDataFile(source.Path() / "missing" / kGroupsFileName, warnings, error));
+}
+
+struct BadDocument {
+    const char* name;
+    std::function<void(QJsonObject&)> spoil;
+    const char* message;
+};
+
+class LoadErrors : public DataToolTest, public ::testing::WithParamInterface<BadDocument> { };
+
+TEST_P(LoadErrors, NameThePlaceAndWriteNothing)
+{
+    QStringList warnings;
+    QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    GetParam().spoil(document);
+    QString error;
+    EXPECT_FALSE(LoadDataDocument(Json(document), target.Path(), error));
+    EXPECT_EQ(error, QString::fromUtf8(GetParam().message));
+    EXPECT_TRUE(std::filesystem::is_empty(target.Path()));
+}
+
+QJsonObject With(QJsonObject object, const char* key, QJsonValue value)
+{
+    object.insert(QString::fromLatin1(key), value);
+    return object;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LoadErrors,
+    ::testing::Values(BadDocument {"MissingKey",
+                          [](QJsonObject& d) {
+                              QJsonObject s = d[QStringLiteral("settings")].toObject();
+                              s.remove(QStringLiteral("maxTotal"));
+                              d[QStringLiteral("settings")] = s;
+                          },
+                          "settings: missing key \"maxTotal\""},
+        BadDocument {"WrongType",
+            [](QJsonObject& d) {
+                QJsonArray t = d[QStringLiteral("templates")].toArray();
+                t[0] = With(t[0].toObject(), "id", QStringLiteral("one"));
+                d[QStringLiteral("templates")] = t;
+            },
+            "templates[0].id: expected a number"},
+        BadDocument {"TooLongName",
+            [](QJsonObject& d) {
+                QJsonArray p = d[QStringLiteral("profiles")].toArray();
+                p[0] = With(p[0].toObject(), "name", QString(21, u'x'));
+                d[QStringLiteral("profiles")] = p;
+            },
+            "profiles[0].name: 21 characters, at most 20 fit"},
+        BadDocument {"MemberOutOfRange",
+            [](QJsonObject& d) {
+                d[QStringLiteral("groups")] = QJsonArray {QJsonObject {{QStringLiteral("id"), 1},
+                    {QStringLiteral("name"), QStringLiteral("g")},
+                    {QStringLiteral("members"), QJsonArray {-1}}}};
+            },
+            "groups[0].members[0]: -1 is outside 0..4294967295"},
+        BadDocument {"FiveReplacements",
+            [](QJsonObject& d) {
+                d[QStringLiteral("settings")] = With(d[QStringLiteral("settings")].toObject(),
+                    "replacement", QJsonArray {1, 2, 3, 4, 5});
+            },
+            "settings.replacement: 5 texts instead of 6"},
+        BadDocument {"MissingSection", [](QJsonObject& d) { d.remove(QStringLiteral("profiles")); },
+            "document: missing key \"profiles\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DataToolTest, InvalidJsonIsRefused)
+{
+    QString error;
+    EXPECT_FALSE(LoadDataDocument("{\"settings\": ", target.Path(), error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("invalid JSON at offset"))) << error.toStdString();
+    EXPECT_TRUE(std::filesystem::is_empty(target.Path()));
+}
+
+TEST_F(DataToolTest, CommandLine)
+{
+    WriteSampleWithTheApplication(source.Path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(
+        QStringLiteral("PELMORA_HOME"), QString::fromStdString(source.Path().string()));
+    QProcess dump;
+    dump.setProcessEnvironment(environment);
+    dump.start(QStringLiteral(PELMORA_DATA_TOOL), {QStringLiteral("dump")});
+    ASSERT_TRUE(dump.waitForFinished(20000));
+    EXPECT_EQ(dump.exitCode(), 0);
+    const QByteArray printed = dump.readAllStandardOutput();
+    const QString jsonPath = QString::fromStdString((target.Path() / "backup.json").string());
+    QFile backup(jsonPath);
+    ASSERT_TRUE(backup.open(QIODevice::WriteOnly));
+    backup.write(printed);
+    backup.close();
+
+    environment.insert(QStringLiteral("PELMORA_HOME"),
+        QString::fromStdString((target.Path() / "restored").string()));
+    QProcess load;
+    load.setProcessEnvironment(environment);
+    load.start(QStringLiteral(PELMORA_DATA_TOOL), {QStringLiteral("load"), jsonPath});
+    ASSERT_TRUE(load.waitForFinished(20000));
+    EXPECT_EQ(load.exitCode(), 0) << load.readAllStandardError().toStdString();
+    for (const char* file : kFiles)
+        EXPECT_EQ(
+            test::ReadAll(target.Path() / "restored" / file), test::ReadAll(source.Path() / file))
+            << file;
+
+    QProcess usage;
+    usage.start(QStringLiteral(PELMORA_DATA_TOOL), {QStringLiteral("frobnicate")});
+    ASSERT_TRUE(usage.waitForFinished(20000));
+    EXPECT_EQ(usage.exitCode(), 2);
+}
