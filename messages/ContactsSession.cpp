@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace pelmora {
 
@@ -88,23 +89,21 @@ IPOutlookItemCollection* CContactsSession::OpenItems(IFolder*& folder)
     return items;
 }
 
-void CContactsSession::ReadNameParts(const IContact& contact, ContactNameParts& parts)
+std::u16string CContactsSession::ReadText(
+    const IContact& contact, HRESULT (IContact::*getter)(BSTR*) const)
 {
     BSTR text = nullptr;
-    contact.get_Title(&text);
-    parts.title = TakeString(text);
-    text = nullptr;
-    contact.get_FirstName(&text);
-    parts.firstName = TakeString(text);
-    text = nullptr;
-    contact.get_MiddleName(&text);
-    parts.middleName = TakeString(text);
-    text = nullptr;
-    contact.get_LastName(&text);
-    parts.lastName = TakeString(text);
-    text = nullptr;
-    contact.get_Suffix(&text);
-    parts.suffix = TakeString(text);
+    (contact.*getter)(&text);
+    return TakeString(text);
+}
+
+void CContactsSession::ReadNameParts(const IContact& contact, ContactNameParts& parts)
+{
+    parts.title = ReadText(contact, &IContact::get_Title);
+    parts.firstName = ReadText(contact, &IContact::get_FirstName);
+    parts.middleName = ReadText(contact, &IContact::get_MiddleName);
+    parts.lastName = ReadText(contact, &IContact::get_LastName);
+    parts.suffix = ReadText(contact, &IContact::get_Suffix);
     int32_t oid = 0;
     contact.get_Oid(&oid);
     parts.contactId = static_cast<uint32_t>(oid);
@@ -139,13 +138,8 @@ bool CContactsSession::FindContactByNumber(std::u16string_view number, ContactNa
     return item != nullptr;
 }
 
-bool CContactsSession::ScanContactsByNumber(
-    std::u16string a, std::u16string b, ContactNameParts& parts)
+bool CContactsSession::WalkContacts(const std::function<bool(const IContact&)>& visit)
 {
-    if (!loggedOn)
-        return false;
-    StripPhoneFormatting(a);
-    StripPhoneFormatting(b);
     IFolder* folder = nullptr;
     IPOutlookItemCollection* items = OpenItems(folder);
     if (!items)
@@ -153,29 +147,41 @@ bool CContactsSession::ScanContactsByNumber(
     int32_t count = 0;
     if (items->get_Count(&count) < 0)
         count = 0;
-    bool found = false;
-    for (int32_t position = 1; position <= count && !found; ++position) {
+    bool stopped = false;
+    for (int32_t position = 1; position <= count && !stopped; ++position) {
         IContact* item = nullptr;
         if (items->Item(position, &item) < 0 || !item)
             continue;
+        stopped = visit(*item);
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return stopped;
+}
+
+bool CContactsSession::ScanContactsByNumber(
+    std::u16string a, std::u16string b, ContactNameParts& parts)
+{
+    if (!loggedOn)
+        return false;
+    StripPhoneFormatting(a);
+    StripPhoneFormatting(b);
+    return WalkContacts([&](const IContact& item) {
         for (size_t field = 0; field < kPhoneFieldCount; ++field) {
             BSTR text = nullptr;
-            item->get_Phone(static_cast<PhoneField>(field), &text);
+            item.get_Phone(static_cast<PhoneField>(field), &text);
             std::u16string stored = TakeString(text);
             StripPhoneFormatting(stored);
             // An empty field is no number: it must not match an empty form
             // of the caller's number.
             if (!stored.empty() && (stored == a || stored == b)) {
-                ReadNameParts(*item, parts);
-                found = true;
-                break;
+                ReadNameParts(item, parts);
+                return true;
             }
         }
-        item->Release();
-    }
-    items->Release();
-    folder->Release();
-    return found;
+        return false;
+    });
 }
 
 int32_t CContactsSession::GetContactCount()
@@ -206,15 +212,9 @@ bool CContactsSession::GetContactAt(int32_t position, std::u16string& title,
     IContact* item = nullptr;
     items->Item(position, &item);
     if (item) {
-        BSTR text = nullptr;
-        item->get_Title(&text);
-        title = TakeString(text);
-        text = nullptr;
-        item->get_FirstName(&text);
-        firstName = TakeString(text);
-        text = nullptr;
-        item->get_LastName(&text);
-        lastName = TakeString(text);
+        title = ReadText(*item, &IContact::get_Title);
+        firstName = ReadText(*item, &IContact::get_FirstName);
+        lastName = ReadText(*item, &IContact::get_LastName);
         int32_t oid = 0;
         item->get_Oid(&oid);
         contactId = static_cast<uint32_t>(oid);
@@ -230,31 +230,16 @@ bool CContactsSession::GetContactFullName(uint32_t contactId, std::u16string& na
     name.clear();
     if (!loggedOn)
         return false;
-    IFolder* folder = nullptr;
-    IPOutlookItemCollection* items = OpenItems(folder);
-    if (!items)
-        return false;
-    int32_t count = 0;
-    if (items->get_Count(&count) < 0)
-        count = 0;
-    bool found = false;
-    for (int32_t position = 1; position <= count && !found; ++position) {
-        IContact* item = nullptr;
-        if (items->Item(position, &item) < 0 || !item)
-            continue;
+    return WalkContacts([&](const IContact& item) {
         int32_t oid = 0;
-        item->get_Oid(&oid);
-        if (static_cast<uint32_t>(oid) == contactId) {
-            ContactNameParts parts;
-            ReadNameParts(*item, parts);
-            name = ComposeFullName(parts);
-            found = true;
-        }
-        item->Release();
-    }
-    items->Release();
-    folder->Release();
-    return found;
+        item.get_Oid(&oid);
+        if (static_cast<uint32_t>(oid) != contactId)
+            return false;
+        ContactNameParts parts;
+        ReadNameParts(item, parts);
+        name = ComposeFullName(parts);
+        return true;
+    });
 }
 
 ContactNameParts IdentifyCaller(

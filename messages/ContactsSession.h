@@ -4,6 +4,7 @@
 #include "platform/contacts/PocketOutlook.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,11 @@ private:
     // The contacts folder's item collection, or null.
     poom::IPOutlookItemCollection* OpenItems(poom::IFolder*& folder);
     void ReadNameParts(const poom::IContact& contact, ContactNameParts& parts);
+    std::u16string ReadText(
+        const poom::IContact& contact, poom::HRESULT (poom::IContact::*getter)(poom::BSTR*) const);
+    // Visits the contacts in folder order until `visit` returns true; true
+    // when it did.
+    bool WalkContacts(const std::function<bool(const poom::IContact&)>& visit);
     std::u16string TakeString(poom::BSTR text);
 };
 

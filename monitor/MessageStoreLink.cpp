@@ -1,5 +1,7 @@
 #include "monitor/MessageStoreLink.h"
 
+#include "platform/storage/ByteWriter.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -206,13 +208,7 @@ HRESULT CMessageStoreLink::SubmitSms(IMAPISession* session, std::u16string_view 
         releaseAll();
         return fail(4, result);
     }
-    std::vector<uint8_t> body;
-    for (char16_t unit : text) {
-        body.push_back(static_cast<uint8_t>(unit & 0xFF));
-        body.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    body.push_back(0);
-    body.push_back(0);
+    const std::vector<uint8_t> body = Utf16leWithTerminator(text);
     uint32_t written = 0;
     stream->Write(body.data(), static_cast<uint32_t>(body.size()), &written);
     stream->Release();

@@ -2,6 +2,7 @@
 
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsApi.h"
+#include "platform/storage/ByteWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,14 +53,7 @@ bool CSmsSender::SendThroughSmsApi(std::u16string_view text, std::u16string_view
     const uint32_t messageClass = sms::PS_MESSAGE_CLASS1;
     std::memcpy(provider + sms::kTextProviderMessageClassOffset, &messageClass, 4);
 
-    std::vector<uint8_t> data;
-    data.reserve((text.size() + 1) * 2);
-    for (char16_t unit : text) {
-        data.push_back(static_cast<uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    data.push_back(0);
-    data.push_back(0);
+    const std::vector<uint8_t> data = Utf16leWithTerminator(text);
 
     uint32_t messageId = 0;
     const sms::HRESULT result = sms::SmsSendMessage(handle, nullptr, address, nullptr, data.data(),

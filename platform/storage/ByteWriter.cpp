@@ -48,3 +48,16 @@ void ByteWriter::PutZeros(size_t count)
 }
 
 } // namespace pelmora
+
+namespace pelmora {
+
+std::vector<uint8_t> Utf16leWithTerminator(std::u16string_view text)
+{
+    ByteWriter out;
+    for (char16_t unit : text)
+        out.PutU16(static_cast<uint16_t>(unit));
+    out.PutU16(0);
+    return out.Take();
+}
+
+} // namespace pelmora

@@ -31,4 +31,8 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// A text as UTF-16LE bytes followed by its two-byte terminator, as the
+// platform's text buffers hand it over.
+std::vector<uint8_t> Utf16leWithTerminator(std::u16string_view text);
+
 } // namespace pelmora
