@@ -29,9 +29,13 @@ int main(int argc, char** argv)
     // off screen and leaves a picture of it, so a headless machine can show
     // what the program looks like.
     std::string screenshot;
-    for (int i = 1; i < argc; ++i)
+    int tab = 0;
+    for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
             screenshot = argv[++i];
+        else if (std::string(argv[i]) == "--tab" && i + 1 < argc)
+            tab = std::atoi(argv[++i]);
+    }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
     if (headless) {
@@ -58,6 +62,7 @@ int main(int argc, char** argv)
     pelmora::CMonitorDlg dialog(dataDir);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
+        dialog.SelectPage(tab);
         dialog.show();
         QApplication::processEvents();
         if (!dialog.grab().save(QString::fromStdString(screenshot), "PNG")) {

@@ -50,7 +50,10 @@ QRect DialogBaseUnits::Map(const DialogRect& rect) const
 
 QFont DialogFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    // A narrow face keeps the texts within rectangles that were laid out for
+    // the phone's own small dialog font.
+    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(10);
     return font;
 }

@@ -1,5 +1,7 @@
 #include "platform/framework/TabCtrl.h"
 
+#include "platform/framework/DialogUnits.h"
+
 #include <QResizeEvent>
 #include <QString>
 
@@ -13,6 +15,9 @@ CTabCtrl::CTabCtrl(QWidget* parent)
     bar_->setExpanding(false);
     bar_->setDrawBase(true);
     bar_->setUsesScrollButtons(true);
+    // Phone-sized tabs: five of them fit the 240-pixel width.
+    bar_->setFont(DialogFont());
+    bar_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; min-width: 0px; }"));
     connect(bar_, &QTabBar::currentChanged, this, [this](int) {
         if (!settingSelection_)
             OnSelChange();
