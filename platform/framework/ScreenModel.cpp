@@ -13,6 +13,12 @@ ScreenModel::ScreenModel()
     const char* choice = std::getenv("PELMORA_SCREEN");
     if (choice && std::strcmp(choice, "phone") == 0)
         kind_ = Kind::RealScreen;
+    // A phone reports its turns as a change of the screen's geometry.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::availableGeometryChanged, this, [this] {
+            if (kind_ == Kind::RealScreen)
+                Q_EMIT Rotated();
+        });
 }
 
 ScreenModel& ScreenModel::Instance()
