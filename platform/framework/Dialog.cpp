@@ -543,6 +543,7 @@ void CDialog::SetTimer(int id, int milliseconds)
     QTimer*& timer = timers_[id];
     if (!timer) {
         timer = new QTimer(this);
+        timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
     }
     timer->start(milliseconds);

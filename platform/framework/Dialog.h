@@ -87,7 +87,7 @@ public:
     bool RouteCommand(int id) override;
     std::optional<bool> UpdateCommand(int id) override;
 
-    // Timers by identifier; they repeat until killed, like the platform's.
+    // One-shot timers by identifier; setting one again restarts it.
     void SetTimer(int id, int milliseconds);
     void KillTimer(int id);
     bool IsTimerActive(int id) const;

@@ -228,7 +228,7 @@ TEST_F(FrameworkTest, ModalSeamRunsWithoutANestedLoop)
     EXPECT_EQ(dialog.GetDlgItemText(1004), u"12");
 }
 
-TEST_F(FrameworkTest, TimersFireByIdentifierUntilKilled)
+TEST_F(FrameworkTest, OneShotTimersByIdentifier)
 {
     struct TimerDialog final : CDialog {
         TimerDialog()
@@ -236,18 +236,18 @@ TEST_F(FrameworkTest, TimersFireByIdentifierUntilKilled)
         {
         }
         std::vector<int> fired;
-        void OnTimer(int id) override
-        {
-            fired.push_back(id);
-            KillTimer(id);
-        }
+        void OnTimer(int id) override { fired.push_back(id); }
     } dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
     dialog.SetTimer(1, 5);
+    dialog.SetTimer(2, 60000);
     EXPECT_TRUE(dialog.IsTimerActive(1));
     QTRY_COMPARE(dialog.fired.size(), size_t(1));
-    EXPECT_EQ(dialog.fired[0], 1);
+    QTest::qWait(30);
+    EXPECT_EQ(dialog.fired, std::vector<int> {1}) << "fired once";
     EXPECT_FALSE(dialog.IsTimerActive(1));
+    dialog.KillTimer(2);
+    EXPECT_FALSE(dialog.IsTimerActive(2));
 }
 
 TEST_F(FrameworkTest, TabControlConvertsToItsDisplayArea)
