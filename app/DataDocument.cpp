@@ -256,12 +256,6 @@ public:
     }
 };
 
-template <size_t N> void SetField(FixedText<N>& field, const std::u16string& text)
-{
-    field.units.fill(u'\0');
-    field.Assign(text);
-}
-
 bool ReadSettings(Reader& r, const QJsonObject& o, SettingsRecord& s)
 {
     const QString at = QStringLiteral("settings");
@@ -302,7 +296,7 @@ bool ReadSettings(Reader& r, const QJsonObject& o, SettingsRecord& s)
             SettingsRecord::kReplacementChars - 1);
         if (!text)
             return false;
-        SetField(s.replacement[static_cast<size_t>(i)], *text);
+        s.replacement[static_cast<size_t>(i)].SetCleared(*text);
     }
     const auto include
         = r.TextField(o, at, "includePrefixes", SettingsRecord::kPrefixListChars - 1);
@@ -314,9 +308,9 @@ bool ReadSettings(Reader& r, const QJsonObject& o, SettingsRecord& s)
         : std::nullopt;
     if (!international)
         return false;
-    SetField(s.includePrefixes, *include);
-    SetField(s.excludePrefixes, *exclude);
-    SetField(s.internationalPrefix, *international);
+    s.includePrefixes.SetCleared(*include);
+    s.excludePrefixes.SetCleared(*exclude);
+    s.internationalPrefix.SetCleared(*international);
     return true;
 }
 

@@ -26,13 +26,6 @@ TemplateState& State()
     return state;
 }
 
-template <size_t N> void BoundedCopy(FixedText<N>& field, std::u16string_view value)
-{
-    field.units.fill(u'\0');
-    const size_t count = std::min(value.size(), N - 1);
-    std::copy_n(value.begin(), count, field.units.begin());
-}
-
 template <size_t N> void TerminateLastUnit(FixedText<N>& field)
 {
     field.units[N - 1] = u'\0';
@@ -42,11 +35,11 @@ template <size_t N> void TerminateLastUnit(FixedText<N>& field)
 
 void TemplateRecord::SetName(std::u16string_view value)
 {
-    BoundedCopy(name, value);
+    name.SetCleared(value);
 }
 void TemplateRecord::SetText(std::u16string_view value)
 {
-    BoundedCopy(text, value);
+    text.SetCleared(value);
 }
 
 const TemplateList& Templates()

@@ -26,8 +26,7 @@ GroupState& State()
 
 void GroupRecord::SetName(std::u16string_view value)
 {
-    name.units.fill(u'\0');
-    std::copy_n(value.begin(), std::min(value.size(), kFileNameUnits), name.units.begin());
+    name.SetCleared(value);
 }
 
 const GroupList& Groups()

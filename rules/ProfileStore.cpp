@@ -46,8 +46,7 @@ void RemoveGroupEntries(int32_t groupId)
 
 void ProfileRecord::SetName(std::u16string_view value)
 {
-    name.units.fill(u'\0');
-    std::copy_n(value.begin(), std::min(value.size(), kFileNameUnits), name.units.begin());
+    name.SetCleared(value);
 }
 
 const ProfileList& Profiles()

@@ -27,6 +27,14 @@ template <size_t N> struct FixedText {
         units[used] = u'\0';
     }
 
+    // Copies at most N - 1 characters and clears every unit after them, the
+    // form in which records are created and renamed.
+    void SetCleared(std::u16string_view text)
+    {
+        units.fill(u'\0');
+        Assign(text);
+    }
+
     bool operator==(const FixedText&) const = default;
 };
 
