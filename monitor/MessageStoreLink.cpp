@@ -22,17 +22,6 @@ void CopyError(char16_t* errorText, size_t errorTextLength, const char16_t* mess
     errorText[count] = u'\0';
 }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b)
-{
-    auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    return true;
-}
-
 SPropValue Int(uint32_t tag, int32_t value)
 {
     SPropValue prop;
@@ -136,8 +125,8 @@ HRESULT FindSmsStore(IMAPISession* session, IMsgStore** found)
             store = nullptr;
             break;
         }
-        const bool isSms = count == 1 && props[0].ulPropTag == PR_DISPLAY_NAME
-            && EqualsIgnoringCase(props[0].text, u"SMS");
+        const bool isSms
+            = count == 1 && props[0].ulPropTag == PR_DISPLAY_NAME && IsSmsStoreName(props[0].text);
         MAPIFreeBuffer(props);
         if (isSms) {
             table->Release();

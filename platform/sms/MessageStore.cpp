@@ -58,23 +58,20 @@ const SPropValue* FindProp(const std::vector<SPropValue>& props, uint32_t tag)
     return nullptr;
 }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b)
+} // namespace
+
+bool IsSmsStoreName(std::u16string_view name)
 {
-    if (a.size() != b.size())
+    constexpr std::u16string_view kSms = u"SMS";
+    if (name.size() != kSms.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'a' && x <= u'z')
-            x = static_cast<char16_t>(x - 32);
-        if (y >= u'a' && y <= u'z')
-            y = static_cast<char16_t>(y - 32);
-        if (x != y)
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i] >= u'a' && name[i] <= u'z' ? char16_t(name[i] - 32) : name[i];
+        if (c != kSms[i])
             return false;
     }
     return true;
 }
-
-} // namespace
 
 void SetMessageStores(const std::vector<std::u16string>& names)
 {
@@ -323,7 +320,7 @@ HRESULT IMessage::SubmitMessage(uint32_t)
     if (!address || !type || type->text != u"SMS")
         return E_FAIL;
     // Only the SMS store's transport sends; other stores keep their drafts.
-    if (!EqualsIgnoringCase(storeName, u"SMS"))
+    if (!IsSmsStoreName(storeName))
         return S_OK;
     std::u16string text;
     for (size_t i = 0; i + 1 < body.size(); i += 2) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A small messaging store in the shape of the platform's: a session with a
@@ -114,6 +115,10 @@ public:
         uint32_t flags, IMsgStore** store);
     HRESULT Logoff(uintptr_t uiParam, uint32_t flags, uint32_t reserved);
 };
+
+// Whether a store's display name is "SMS", in any letter case: the store
+// whose transport sends text messages.
+bool IsSmsStoreName(std::u16string_view name);
 
 HRESULT MAPIInitialize(void* init);
 void MAPIUninitialize();
