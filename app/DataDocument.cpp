@@ -94,21 +94,19 @@ QJsonArray ProfilesJson()
 void LoadSettingsWithWarnings(
     const std::filesystem::path& dir, SettingsRecord& settings, QStringList& warnings)
 {
-    const auto bytes = ReadFileBytes(dir / kSettingsFileName, SettingsRecord::kSize);
-    if (!bytes)
+    const SettingsLoadReport report = LoadSettings(dir, settings);
+    if (!report.fileOpened || report.applied)
         return;
-    const auto decoded = SettingsRecord::Decode(*bytes);
-    if (!decoded)
+    if (!report.version)
         warnings << QStringLiteral("%1: %2 bytes instead of %3; ignored, the defaults apply")
                         .arg(FileName(kSettingsFileName))
-                        .arg(bytes->size())
+                        .arg(report.bytesRead)
                         .arg(SettingsRecord::kSize);
-    else if (decoded->version != SettingsRecord::kVersion)
+    else
         warnings << QStringLiteral("%1: version %2 instead of %3; ignored, the defaults apply")
                         .arg(FileName(kSettingsFileName))
-                        .arg(decoded->version)
+                        .arg(*report.version)
                         .arg(SettingsRecord::kVersion);
-    LoadSettings(dir, settings);
 }
 
 void LoadGroupsWithWarnings(const std::filesystem::path& dir, QStringList& warnings)
@@ -123,14 +121,13 @@ void LoadGroupsWithWarnings(const std::filesystem::path& dir, QStringList& warni
 
 void LoadTemplatesWithWarnings(const std::filesystem::path& dir, QStringList& warnings)
 {
-    if (const auto bytes = ReadFileBytes(dir / kTemplatesFileName);
-        bytes && !bytes->empty() && bytes->size() % TemplateRecord::kFileSize != 0)
+    const TemplateLoadReport report = LoadTemplates(dir);
+    if (report.ignored)
         warnings << QStringLiteral(
             "%1: %2 bytes is not a whole number of %3-byte templates; all were dropped")
                         .arg(FileName(kTemplatesFileName))
-                        .arg(bytes->size())
+                        .arg(report.fileBytes)
                         .arg(TemplateRecord::kFileSize);
-    LoadTemplates(dir);
 }
 
 void LoadProfilesWithWarnings(const std::filesystem::path& dir, QStringList& warnings)

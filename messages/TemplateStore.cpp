@@ -65,13 +65,18 @@ bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b)
         == QString::fromStdU16String(std::u16string(b)).toLower();
 }
 
-void LoadTemplates(const std::filesystem::path& dataDir)
+TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir)
 {
+    TemplateLoadReport report;
     TemplateState& state = State();
     state.doNotSend.id = 0;
     state.doNotSend.SetName(u"<do not send>");
 
     const auto bytes = ReadFileBytes(dataDir / kTemplatesFileName);
+    if (bytes) {
+        report.fileBytes = bytes->size();
+        report.ignored = !bytes->empty() && bytes->size() % TemplateRecord::kFileSize != 0;
+    }
     if (bytes && !bytes->empty() && bytes->size() % TemplateRecord::kFileSize == 0) {
         ByteReader in(*bytes);
         while (in.Remaining() >= TemplateRecord::kFileSize) {
@@ -88,6 +93,7 @@ void LoadTemplates(const std::filesystem::path& dataDir)
         }
     }
     EnsureDefaultTemplate();
+    return report;
 }
 
 std::vector<uint8_t> EncodeTemplates(const TemplateList& templates)

@@ -41,7 +41,12 @@ int32_t LastTemplateId();
 // The "<do not send>" choice: id 0, never in the list or the file.
 TemplateRecord& DoNotSendTemplate();
 
-void LoadTemplates(const std::filesystem::path& dataDir);
+// What the load found, for those who report it (the application does not).
+struct TemplateLoadReport {
+    size_t fileBytes = 0;
+    bool ignored = false; // a length that is not a whole number of records
+};
+TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir);
 bool SaveTemplates(const std::filesystem::path& dataDir);
 void FreeTemplates();
 // Back to the state at program start: no records and the id counter at 0.

@@ -70,14 +70,23 @@ std::optional<SettingsRecord> SettingsRecord::Decode(std::span<const uint8_t> by
     return r;
 }
 
-void LoadSettings(const std::filesystem::path& dir, SettingsRecord& record)
+SettingsLoadReport LoadSettings(const std::filesystem::path& dir, SettingsRecord& record)
 {
+    SettingsLoadReport report;
     const auto bytes = ReadFileBytes(dir / kSettingsFileName, SettingsRecord::kSize);
     if (!bytes)
-        return;
+        return report;
+    report.fileOpened = true;
+    report.bytesRead = bytes->size();
     auto loaded = SettingsRecord::Decode(*bytes);
-    if (loaded && loaded->version == record.version)
+    if (!loaded)
+        return report;
+    report.version = loaded->version;
+    if (loaded->version == record.version) {
         record = *loaded;
+        report.applied = true;
+    }
+    return report;
 }
 
 bool SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record)

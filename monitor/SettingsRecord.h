@@ -65,7 +65,14 @@ inline constexpr char kSettingsFileName[] = "pelmorasettings.data";
 // Reads the settings file of `dir` into `record`. A missing, short or
 // wrong-version file leaves `record` as it is; a longer file is read for its
 // first 1900 bytes. Never reports anything.
-void LoadSettings(const std::filesystem::path& dir, SettingsRecord& record);
+// What the load found, for those who report it (the application does not).
+struct SettingsLoadReport {
+    bool fileOpened = false;
+    size_t bytesRead = 0;
+    std::optional<int32_t> version; // when a whole record was read
+    bool applied = false;
+};
+SettingsLoadReport LoadSettings(const std::filesystem::path& dir, SettingsRecord& record);
 // Writes the record to the settings file of `dir` with a safe save; a file
 // that cannot be written is not reported beyond the result.
 bool SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record);
