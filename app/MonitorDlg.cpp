@@ -7,6 +7,8 @@
 #include "resources/Resources.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "ui/AboutPage.h"
+#include "ui/AdvancedSettingsDlg.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
@@ -93,6 +95,9 @@ void CMonitorDlg::BuildPages()
     logPage_->Create(IDD_LOG, IDD_LOG_L, tabs_);
     logList_ = logPage_->LogList();
     pages_[2] = logPage_;
+    auto* aboutPage = new CAboutPage(tabs_);
+    aboutPage->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);
+    pages_[4] = aboutPage;
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (!pages_[i])
             pages_[i] = new QWidget(tabs_);
@@ -130,6 +135,11 @@ bool CMonitorDlg::OnCommand(int id)
     case CLogListCtrl::ID_CALL_NUMBER:
         OnCallNumber();
         return true;
+    case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
+        CAdvancedSettingsDlg advanced(settings, this, Page(0));
+        advanced.DoModal();
+        return true;
+    }
     default:
         return CDialog::OnCommand(id);
     }

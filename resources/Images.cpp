@@ -4,33 +4,10 @@
 #include "resources/Resources.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace pelmora {
 
 namespace {
-
-// The application icon: a phone handset beside a speech bubble.
-QPixmap AppIcon()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x1e, 0x6f, 0xc8));
-    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
-    painter.setBrush(Qt::white);
-    QPainterPath bubble;
-    bubble.addRoundedRect(QRectF(11, 5, 17, 12), 3, 3);
-    bubble.moveTo(15, 16);
-    bubble.lineTo(13, 21);
-    bubble.lineTo(19, 16);
-    painter.drawPath(bubble);
-    painter.setBrush(QColor(0xf0, 0xa0, 0x20));
-    painter.drawRoundedRect(QRectF(4, 14, 6, 14), 2, 2);
-    return pixmap;
-}
 
 // The help picture: a small round question mark.
 QPixmap HelpBitmap()
@@ -55,7 +32,6 @@ QPixmap HelpBitmap()
 
 void RegisterImages()
 {
-    dlg::RegisterImage(IDR_MAINFRAME, AppIcon);
     dlg::RegisterImage(IDB_HELP, HelpBitmap);
 }
 

@@ -12,9 +12,11 @@ void RegisterResources()
         return;
     registered = true;
     RegisterImages();
+    RegisterProgramArt();
     RegisterMainTemplates();
     RegisterVariablesDialog();
     RegisterLogPage();
+    RegisterAdvancedAbout();
 }
 
 } // namespace pelmora

@@ -15,6 +15,10 @@ enum ResourceId : int {
     IDD_LOG_L = 148,
     IDD_VARIABLES = 144,
     IDD_VARIABLES_L = 154,
+    IDD_ABOUT = 131,
+    IDD_ABOUT_L = 147,
+    IDB_LOGO = 139,
+    IDD_ADVANCED_SETTINGS = 145,
 };
 
 } // namespace pelmora

@@ -89,6 +89,10 @@ bool LaunchHelp(std::u16string_view helpFile, std::u16string_view topic)
 std::u16string GetAutorunShortcutPath(std::u16string_view name)
 {
     const std::filesystem::path folder = StartupFolder();
+    // Without a startup folder a bare file name would land in the current
+    // directory, where nothing ever starts it.
+    if (folder.empty())
+        return {};
     return QString::fromStdString((folder / (ToPath(name).string() + ".desktop")).string())
         .toStdU16String();
 }
@@ -96,6 +100,8 @@ std::u16string GetAutorunShortcutPath(std::u16string_view name)
 void CreateAutorunShortcut(std::u16string_view name, std::u16string_view arguments)
 {
     const std::filesystem::path path = ToPath(GetAutorunShortcutPath(name));
+    if (path.empty())
+        return;
     std::error_code error;
     // A fresh session may not have the folder yet; without it the entry
     // could not be written at all.
@@ -125,8 +131,10 @@ bool AutorunShortcutExists(std::u16string_view name)
 
 void DeleteAutorunShortcut(std::u16string_view name)
 {
+    const std::filesystem::path path = ToPath(GetAutorunShortcutPath(name));
     std::error_code error;
-    std::filesystem::remove(ToPath(GetAutorunShortcutPath(name)), error);
+    if (!path.empty())
+        std::filesystem::remove(path, error);
 }
 
 } // namespace pelmora

@@ -14,7 +14,8 @@ namespace pelmora {
 bool LaunchHelp(std::u16string_view helpFile, std::u16string_view topic = {});
 
 // The start-up entry that starts the program with `arguments` at every
-// session start: "<name>.desktop" in the XDG autostart folder.
+// session start: "<name>.desktop" in the XDG autostart folder. Without such
+// a folder the path is empty, no entry is made and none exists.
 std::u16string GetAutorunShortcutPath(std::u16string_view name);
 void CreateAutorunShortcut(std::u16string_view name, std::u16string_view arguments);
 bool AutorunShortcutExists(std::u16string_view name);

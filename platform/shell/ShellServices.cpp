@@ -68,9 +68,11 @@ std::filesystem::path FindInstalledHelpFile(const std::u16string& name)
 
 std::filesystem::path StartupFolder()
 {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+    // A relative folder would depend on where the program was started, and
+    // the session never looks there: such values do not count.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
         return std::filesystem::path(config) / "autostart";
-    if (const char* home = std::getenv("HOME"); home && *home)
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
         return std::filesystem::path(home) / ".config" / "autostart";
     return {};
 }

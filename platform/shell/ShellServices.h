@@ -22,7 +22,8 @@ void SetProcessLauncher(ProcessLauncher launcher);
 std::filesystem::path FindInstalledHelpFile(const std::u16string& name);
 
 // The folder whose entries run at every start of the session: the XDG
-// autostart folder.
+// autostart folder; empty when the session has none (no absolute
+// XDG_CONFIG_HOME or HOME).
 std::filesystem::path StartupFolder();
 // The running program's full path.
 std::filesystem::path ProgramPath();

@@ -1,0 +1,42 @@
+#include "resources/Templates.h"
+
+#include "platform/framework/DialogTemplate.h"
+#include "resources/Resources.h"
+
+namespace pelmora {
+
+using namespace dlg;
+
+void RegisterAdvancedAbout()
+{
+    constexpr uint32_t plain = Visible;
+    RegisterTemplate({IDD_ADVANCED_SETTINGS, u"Advanced settings...", {0, 0, 142, 146},
+        {
+            {-1, ControlClass::GroupBox, u"System", {7, 11, 128, 31}, plain},
+            {1044, ControlClass::AutoCheckBox, u"Auto run after soft reset", {23, 23, 95, 10}},
+            {-1, ControlClass::GroupBox, u"Caller identification", {7, 46, 128, 31}, plain},
+            {-1, ControlClass::Static, u"International prefix:", {15, 60, 66, 8}, plain},
+            {1051, ControlClass::Edit, u"", {85, 58, 40, 12}, kDefaultStyle | Border | AutoHScroll},
+            {IDOK_ID, ControlClass::DefPushButton, u"OK", {21, 86, 38, 13}},
+            {IDCANCEL_ID, ControlClass::PushButton, u"Cancel", {78, 86, 38, 13}},
+            {1011, ControlClass::Bitmap, u"", {124, 1, 11, 10}, plain | Notify, IDB_HELP},
+        }});
+
+    // 1070 names the phone line in use; the main window fills it in.
+    RegisterTemplate({IDD_ABOUT, u"", {0, 0, 131, 134},
+        {
+            {1059, ControlClass::Bitmap, u"", {14, 7, 109, 32}, plain, IDB_LOGO},
+            {1053, ControlClass::Icon, u"", {9, 41, 20, 20}, plain, IDR_MAINFRAME},
+            {1054, ControlClass::Static, u"Pelmora 1.5", {43, 45, 68, 8}, plain},
+            {1070, ControlClass::Static, u"", {9, 68, 118, 16}, plain},
+        }});
+    RegisterTemplate({IDD_ABOUT_L, u"", {0, 0, 177, 89},
+        {
+            {1059, ControlClass::Bitmap, u"", {44, 2, 109, 32}, plain, IDB_LOGO},
+            {1053, ControlClass::Icon, u"", {18, 7, 20, 20}, plain, IDR_MAINFRAME},
+            {1054, ControlClass::Static, u"Pelmora 1.5", {17, 37, 68, 8}, plain},
+            {1070, ControlClass::Static, u"", {17, 50, 153, 16}, plain},
+        }});
+}
+
+} // namespace pelmora

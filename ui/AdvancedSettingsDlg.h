@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/framework/Dialog.h"
+
+#include <string_view>
+
+namespace pelmora {
+
+struct SettingsRecord;
+class CMonitorDlg;
+
+// The two options that live outside the tabs: the start-up entry, whose
+// existence is the option (nothing is stored for it), and the international
+// prefix, edited in the main window's live settings record so the next
+// caller lookup uses it.
+class CAdvancedSettingsDlg final : public dlg::CDialog {
+    Q_OBJECT
+public:
+    CAdvancedSettingsDlg(SettingsRecord& settings, CMonitorDlg* mainWindow, QWidget* parent);
+
+    CMonitorDlg* MainWindow() const { return mainWindow_; }
+
+    // The main window's command that opens this dialog.
+    static constexpr int ID_ADVANCED_SETTINGS = 32791;
+    static constexpr int IDC_AUTORUN = 1044;
+    static constexpr int IDC_INTERNATIONAL_PREFIX = 1051;
+    static constexpr int IDC_HELP = 1011;
+    // The record's field holds more, but the option keeps at most this many.
+    static constexpr int kMaxPrefixChars = 9;
+    // The start-up entry's name and the argument it starts the program with.
+    static constexpr std::u16string_view kAutorunName = u"Pelmora";
+    static constexpr std::u16string_view kAutorunArguments = u"/h";
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+
+private:
+    SettingsRecord& settings_;
+    CMonitorDlg* mainWindow_;
+};
+
+} // namespace pelmora
