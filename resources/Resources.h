@@ -15,6 +15,12 @@ enum ResourceId : int {
     IDD_LOG_L = 148,
     IDD_VARIABLES = 144,
     IDD_VARIABLES_L = 154,
+    IDD_RULES = 141,
+    IDD_RULES_L = 156,
+    IDD_INCLUDE_RULES = 155,
+    IDD_INCLUDE_RULES_L = 158,
+    IDD_EXCLUDE_RULES = 157,
+    IDD_EXCLUDE_RULES_L = 152,
 };
 
 } // namespace pelmora
