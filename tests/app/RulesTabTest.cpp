@@ -338,3 +338,21 @@ TEST_F(RulesTab, PagesFillTheirAreasInBothOrientations)
         QApplication::processEvents();
     }
 }
+
+TEST_F(RulesTab, TurningWhileAnotherTabIsShownLaysTheRulesOutWhenTheyShow)
+{
+    Open();
+    dialog->SelectPage(2);
+    dlg::ScreenModel::Instance().Rotate();
+    QApplication::processEvents();
+    dialog->SelectPage(kRulesTab);
+    QApplication::processEvents();
+    auto* holder = qobject_cast<CRulesHolderPage*>(dialog->Page(kRulesTab));
+    EXPECT_EQ(holder->size(), TemplateSize(holder, IDD_RULES_L));
+    EXPECT_EQ(panes->geometry(), holder->rect().adjusted(1, 1, -1, -1));
+    EXPECT_EQ(panes->Caption(0)->geometry().bottom(), panes->height() - 1);
+    EXPECT_TRUE(include->isVisible());
+    EXPECT_TRUE(include->IsLandscapeLayout());
+    EXPECT_EQ(include->GetDlgItem(Include::IDC_PREFIXES)->geometry(),
+        TemplateRect(include, IDD_INCLUDE_RULES_L, Include::IDC_PREFIXES));
+}
