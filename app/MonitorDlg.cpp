@@ -5,12 +5,16 @@
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
 #include "resources/Resources.h"
+#include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
+#include "rules/IncludeRulesPage.h"
 #include "rules/ProfileStore.h"
+#include "rules/RulesHolderPage.h"
 #include "ui/AboutPage.h"
 #include "ui/AdvancedSettingsDlg.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
+#include "ui/MultiWnd.h"
 #include "ui/PageTabCtrl.h"
 
 #include <QIcon>
@@ -22,6 +26,10 @@ namespace {
 constexpr int IDC_TABS = 1001;
 constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
+constexpr int kRulesTab = 3;
+// The longest prefix list the settings record takes: a read limited to 300
+// characters, terminator included.
+constexpr size_t kPrefixListRead = 299;
 } // namespace
 
 CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
@@ -98,6 +106,7 @@ void CMonitorDlg::BuildPages()
     auto* aboutPage = new CAboutPage(tabs_);
     aboutPage->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);
     pages_[4] = aboutPage;
+    BuildRulesTab();
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (!pages_[i])
             pages_[i] = new QWidget(tabs_);
@@ -105,6 +114,28 @@ void CMonitorDlg::BuildPages()
     }
     for (size_t i = 0; i < pages_.size(); ++i)
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
+    if (rulesPanes_)
+        rulesPanes_->RecalcLayout();
+}
+
+void CMonitorDlg::BuildRulesTab()
+{
+    rulesPage_ = new CRulesHolderPage(tabs_);
+    rulesPage_->Create(IDD_RULES, IDD_RULES_L, tabs_);
+    pages_[kRulesTab] = rulesPage_;
+    rulesPanes_ = new CMultiWnd(rulesPage_);
+    if (!rulesPanes_->CreateInPlaceOf(
+            *rulesPage_, CRulesHolderPage::IDC_PANES, CRulesHolderPage::IDC_PANES, Qt::white))
+        return;
+    rulesPanes_->SetCollapseAllowed(false);
+    includePage_ = new CIncludeRulesPage(rulesPanes_);
+    includePage_->Create(IDD_INCLUDE_RULES, IDD_INCLUDE_RULES_L, rulesPanes_);
+    excludePage_ = new CExcludeRulesPage(rulesPanes_);
+    excludePage_->Create(IDD_EXCLUDE_RULES, IDD_EXCLUDE_RULES_L, rulesPanes_);
+    const QString captionFont = QStringLiteral("MS Sans Serif");
+    rulesPanes_->AddPane(u"Exclude Rules", excludePage_, captionFont, 97);
+    rulesPanes_->AddPane(u"Include Rules", includePage_, captionFont, 97);
+    rulesPanes_->SelectLastPane(true);
 }
 
 void CMonitorDlg::ApplySettings()
@@ -113,6 +144,23 @@ void CMonitorDlg::ApplySettings()
         return;
     logPage_->ComboSetCurSel(CLogPage::IDC_AGE, settings.logMaxAgeIndex);
     logPage_->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, settings.clearLogEachStart);
+    ApplyRuleSettings();
+}
+
+void CMonitorDlg::ApplyRuleSettings()
+{
+    if (!includePage_ || !excludePage_)
+        return;
+    includePage_->includeMode = settings.includeMode;
+    includePage_->SetDlgItemText(CIncludeRulesPage::IDC_PREFIXES, settings.includePrefixes.Text());
+    includePage_->RefreshIncludeState();
+    excludePage_->CheckDlgButton(
+        CExcludeRulesPage::IDC_INTERNATIONAL, settings.excludeInternational);
+    excludePage_->CheckDlgButton(CExcludeRulesPage::IDC_UNIDENTIFIED, settings.excludeUnidentified);
+    excludePage_->CheckDlgButton(
+        CExcludeRulesPage::IDC_STARTING_WITH, settings.excludeStartingWith);
+    excludePage_->SetDlgItemText(CExcludeRulesPage::IDC_PREFIXES, settings.excludePrefixes.Text());
+    excludePage_->RefreshExcludeState();
 }
 
 void CMonitorDlg::CollectSettings()
@@ -121,6 +169,26 @@ void CMonitorDlg::CollectSettings()
         return;
     settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
     settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
+    CollectRuleSettings();
+}
+
+void CMonitorDlg::CollectRuleSettings()
+{
+    if (!includePage_ || !excludePage_)
+        return;
+    includePage_->UpdateData(true);
+    excludePage_->UpdateData(true);
+    settings.includeMode = includePage_->includeMode;
+    const std::u16string include = includePage_->GetDlgItemText(CIncludeRulesPage::IDC_PREFIXES);
+    settings.includePrefixes.Assign(std::u16string_view(include).substr(0, kPrefixListRead));
+    settings.excludeInternational
+        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_INTERNATIONAL);
+    settings.excludeUnidentified
+        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_UNIDENTIFIED);
+    settings.excludeStartingWith
+        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_STARTING_WITH);
+    const std::u16string exclude = excludePage_->GetDlgItemText(CExcludeRulesPage::IDC_PREFIXES);
+    settings.excludePrefixes.Assign(std::u16string_view(exclude).substr(0, kPrefixListRead));
 }
 
 bool CMonitorDlg::OnCommand(int id)

@@ -14,6 +14,10 @@ namespace pelmora {
 class CPageTabCtrl;
 class CLogPage;
 class CLogListCtrl;
+class CMultiWnd;
+class CRulesHolderPage;
+class CIncludeRulesPage;
+class CExcludeRulesPage;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
@@ -43,6 +47,9 @@ public:
     void SelectPage(int index);
     CLogPage* LogPage() const { return logPage_; }
     CLogListCtrl* LogList() const { return logList_; }
+    CMultiWnd* RulesPanes() const { return rulesPanes_; }
+    CIncludeRulesPage* IncludePage() const { return includePage_; }
+    CExcludeRulesPage* ExcludePage() const { return excludePage_; }
 
 protected:
     bool OnInitDialog() override;
@@ -52,6 +59,9 @@ protected:
 
 private:
     void BuildPages();
+    void BuildRulesTab();
+    void ApplyRuleSettings();
+    void CollectRuleSettings();
     void PlaceTabs();
     void FitToScreen();
     void OnClearLog();
@@ -63,6 +73,10 @@ private:
     CPageTabCtrl* tabs_ = nullptr;
     CLogPage* logPage_ = nullptr;
     CLogListCtrl* logList_ = nullptr;
+    CRulesHolderPage* rulesPage_ = nullptr;
+    CMultiWnd* rulesPanes_ = nullptr;
+    CIncludeRulesPage* includePage_ = nullptr;
+    CExcludeRulesPage* excludePage_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
 };
 

@@ -1,8 +1,10 @@
 #include "app/MonitorDlg.h"
 #include "platform/contacts/VCardAddressBook.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/storage/DataDirectory.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "resources/Resources.h"
+#include "ui/MultiWnd.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -28,13 +30,25 @@ int main(int argc, char** argv)
     // Without a display the program still runs: it renders its main window
     // off screen and leaves a picture of it, so a headless machine can show
     // what the program looks like.
+    // --landscape starts on a turned screen, --rotate turns it once the
+    // window is up, --pane N opens pane N of the Rules tab.
     std::string screenshot;
     int tab = 0;
+    int pane = -1;
+    bool landscape = false;
+    bool rotate = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
+        const std::string arg = argv[i];
+        if (arg == "--screenshot" && i + 1 < argc)
             screenshot = argv[++i];
-        else if (std::string(argv[i]) == "--tab" && i + 1 < argc)
+        else if (arg == "--tab" && i + 1 < argc)
             tab = std::atoi(argv[++i]);
+        else if (arg == "--pane" && i + 1 < argc)
+            pane = std::atoi(argv[++i]);
+        else if (arg == "--landscape")
+            landscape = true;
+        else if (arg == "--rotate")
+            rotate = true;
     }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
@@ -59,11 +73,18 @@ int main(int argc, char** argv)
     pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
     pelmora::SetAddressBook(&contacts);
 
+    if (landscape)
+        pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
         dialog.SelectPage(tab);
         dialog.show();
+        QApplication::processEvents();
+        if (pelmora::CMultiWnd* panes = dialog.RulesPanes(); panes && panes->Caption(pane))
+            panes->Tap(panes->Caption(pane));
+        if (rotate)
+            pelmora::dlg::ScreenModel::Instance().Rotate();
         QApplication::processEvents();
         if (!dialog.grab().save(QString::fromStdString(screenshot), "PNG")) {
             std::fprintf(stderr, "pelmora: could not write %s\n", screenshot.c_str());

@@ -17,6 +17,7 @@ void RegisterResources()
     RegisterVariablesDialog();
     RegisterLogPage();
     RegisterAdvancedAbout();
+    RegisterRulesPages();
 }
 
 } // namespace pelmora

@@ -19,6 +19,12 @@ enum ResourceId : int {
     IDD_ABOUT_L = 147,
     IDB_LOGO = 139,
     IDD_ADVANCED_SETTINGS = 145,
+    IDD_RULES = 141,
+    IDD_RULES_L = 156,
+    IDD_INCLUDE_RULES = 155,
+    IDD_INCLUDE_RULES_L = 158,
+    IDD_EXCLUDE_RULES = 157,
+    IDD_EXCLUDE_RULES_L = 152,
 };
 
 } // namespace pelmora

@@ -11,5 +11,6 @@ void RegisterMainTemplates();
 void RegisterVariablesDialog();
 void RegisterLogPage();
 void RegisterAdvancedAbout();
+void RegisterRulesPages();
 
 } // namespace pelmora

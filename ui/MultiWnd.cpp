@@ -72,10 +72,17 @@ CMultiWnd::CMultiWnd(QWidget* parent)
 
 CMultiWnd::~CMultiWnd()
 {
-    // The contents belong to the main window; only the captions go.
+    // The contents belong to the window that made them; only the captions go.
+    // Contents living inside the container move to its parent, hidden, so
+    // they stay in the window they belong to and leave with it, instead of
+    // becoming stray top-level windows. Without a parent they go with the
+    // container like any child window.
+    QWidget* keeper = parentWidget();
     for (CMultiWndCaption*& caption : captions_) {
-        if (caption && caption->content && caption->content->parent() == this)
-            caption->content->setParent(nullptr);
+        if (keeper && caption && caption->content && caption->content->parent() == this) {
+            caption->content->hide();
+            caption->content->setParent(keeper);
+        }
         delete caption;
         caption = nullptr;
     }
@@ -138,7 +145,9 @@ bool CMultiWnd::AddPane(
     caption->show();
     captions_[static_cast<size_t>(paneCount_)] = caption;
     next_ = caption;
-    if (content && content->isVisible())
+    // Hidden also when the window it sits in is not shown yet, so that it
+    // does not appear with that window before its pane opens.
+    if (content && !content->isHidden())
         content->hide();
     caption->content = content;
     ++paneCount_;
@@ -266,21 +275,28 @@ void CMultiWnd::LayoutBars()
 
 void CMultiWnd::RecalcLayout(std::optional<QRect> rect)
 {
-    QRect target;
-    if (rect)
-        target = *rect;
-    else if (parentWidget())
+    // Without a rectangle the container fills its parent, 1 pixel in from
+    // every edge; a container without a parent keeps its own place.
+    std::optional<QRect> target = rect;
+    if (!target && parentWidget())
         target = parentWidget()->rect();
-    else
-        target = geometry();
-    setGeometry(target.adjusted(1, 1, -1, -1));
+    if (target) {
+        // The size change this move causes must not fit the container again
+        // over a rectangle it was given.
+        placing_ = true;
+        setGeometry(target->adjusted(1, 1, -1, -1));
+        placing_ = false;
+    }
     LayoutBars();
 }
 
 void CMultiWnd::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    LayoutBars();
+    if (placing_)
+        LayoutBars();
+    else
+        RecalcLayout();
 }
 
 void CMultiWnd::paintEvent(QPaintEvent*)

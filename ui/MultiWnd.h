@@ -59,6 +59,9 @@ public:
         std::u16string_view caption, QWidget* content, const QString& fontFace, int tenthsOfPoint);
     bool SelectLastPane(bool instant);
     void SetCollapseAllowed(bool allowed) { collapseAllowed_ = allowed ? 1 : 0; }
+    // Moves the container to `rect`, or into its parent 1 pixel in from every
+    // edge, and lays the bars and the open content out again. Every size
+    // change of the container runs it without a rectangle.
     void RecalcLayout(std::optional<QRect> rect = std::nullopt);
     void Tap(CMultiWndCaption* caption);
 
@@ -98,6 +101,7 @@ private:
     QColor background_ {Qt::white};
     uint8_t animate_ = 1;
     uint8_t collapseAllowed_ = 1;
+    bool placing_ = false;
     PlacementObserver observer_;
 };
 

@@ -12,6 +12,8 @@ namespace pelmora {
 // Starts the help viewer on `helpFile` at `topic` ("Main_Contents" when the
 // topic is empty); the command line is "file:" name [".htm"] "#" topic.
 bool LaunchHelp(std::u16string_view helpFile, std::u16string_view topic = {});
+// The program's help file, passed without a directory.
+inline constexpr char16_t kHelpFile[] = u"pelmora.htm";
 
 // The start-up entry that starts the program with `arguments` at every
 // session start: "<name>.desktop" in the XDG autostart folder. Without such

@@ -4,6 +4,7 @@
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/TabCtrl.h"
+#include "platform/framework/WholeRectButton.h"
 #include "platform/framework/WrappingCheckBox.h"
 
 #include <QButtonGroup>
@@ -138,13 +139,14 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
     }
     case ControlClass::CheckBox:
     case ControlClass::AutoCheckBox: {
-        auto* box = (item.style & Multiline) ? new CWrappingCheckBox(text, this)
-                                             : new QCheckBox(text, this);
+        QCheckBox* box = (item.style & Multiline)
+            ? static_cast<QCheckBox*>(new CWrappingCheckBox(text, this))
+            : new CWholeRectButton<QCheckBox>(text, this);
         connect(box, &QCheckBox::clicked, this, [this, id] { RouteCommand(id); });
         return box;
     }
     case ControlClass::RadioButton: {
-        auto* radio = new QRadioButton(text, this);
+        auto* radio = new CWholeRectButton<QRadioButton>(text, this);
         if (!radioGroup) {
             radioGroup = new QButtonGroup(this);
             radioGroup->setObjectName(QStringLiteral("radio%1").arg(id));

@@ -24,4 +24,12 @@ const DialogTemplate* FindDialogTemplate(int id)
     return it == Registry().end() ? nullptr : &it->second;
 }
 
+std::vector<const DialogTemplate*> RegisteredTemplates()
+{
+    std::vector<const DialogTemplate*> all;
+    for (const auto& [id, tmpl] : Registry())
+        all.push_back(&tmpl);
+    return all;
+}
+
 } // namespace pelmora::dlg

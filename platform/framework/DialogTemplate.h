@@ -106,5 +106,7 @@ struct DialogTemplate {
 // The application's templates, registered once at start-up by the resources.
 void RegisterTemplate(DialogTemplate tmpl);
 const DialogTemplate* FindDialogTemplate(int id);
+// Every registered template, by identifier.
+std::vector<const DialogTemplate*> RegisteredTemplates();
 
 } // namespace pelmora::dlg

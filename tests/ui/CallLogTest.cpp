@@ -146,7 +146,7 @@ TEST(LogPageTest, TemplateLayoutAndAgeChoices)
     CLogPage page;
     ASSERT_TRUE(page.Create(IDD_LOG, IDD_LOG_L, nullptr));
     ASSERT_NE(page.LogList(), nullptr);
-    EXPECT_EQ(page.LogList()->geometry(), page.MapDialogRect({1, 35, 129, 99}));
+    EXPECT_EQ(page.LogList()->geometry(), page.MapDialogRect({1, 37, 129, 97}));
     EXPECT_EQ(
         page.GetDlgItem(CLogPage::IDC_CLEAR_ALL)->geometry(), page.MapDialogRect({5, 3, 39, 14}));
     EXPECT_EQ(

@@ -1,5 +1,8 @@
 #include "ui/MultiWnd.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QResizeEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -167,4 +170,82 @@ TEST_F(MultiWndTest, ResizeKeepsBarsAtTheirEdges)
     EXPECT_EQ(panes.ContentArea(), QRect(0, 40, 320, 80));
     EXPECT_EQ(panes.Caption(1)->content->geometry(), QRect(0, 40, 320, 80));
     panes.setParent(nullptr);
+}
+
+TEST(MultiWndFit, EverySizeChangeFitsTheContainerIntoItsParent)
+{
+    QWidget parent;
+    parent.resize(242, 202);
+    auto* panes = new CMultiWnd(&parent);
+    panes->setGeometry(10, 10, 100, 100);
+    auto* content = new QWidget(panes);
+    panes->AddPane(u"A", content, QStringLiteral("Sans"), 90);
+    panes->SelectLastPane(true);
+    parent.show();
+    // Any size change of the container itself, and a size change without a
+    // size as the Rules page passes on, fits it again.
+    panes->resize(50, 50);
+    EXPECT_EQ(panes->geometry(), QRect(1, 1, 240, 200));
+    EXPECT_EQ(content->geometry(), QRect(0, 20, 240, 180));
+    parent.resize(322, 142);
+    QResizeEvent sizeChange(QSize(0, 0), QSize(0, 0));
+    QCoreApplication::sendEvent(panes, &sizeChange);
+    EXPECT_EQ(panes->geometry(), QRect(1, 1, 320, 140));
+    EXPECT_EQ(content->geometry(), QRect(0, 20, 320, 120));
+    EXPECT_EQ(panes->Caption(0)->width(), 320);
+
+    // A rectangle given to it is kept.
+    panes->RecalcLayout(QRect(20, 20, 102, 82));
+    EXPECT_EQ(panes->geometry(), QRect(21, 21, 100, 80));
+}
+
+TEST(MultiWndFit, WithoutAParentItKeepsItsPlace)
+{
+    CMultiWnd panes;
+    panes.setGeometry(5, 5, 200, 100);
+    panes.AddPane(u"A", nullptr, QStringLiteral("Sans"), 90);
+    panes.RecalcLayout();
+    panes.RecalcLayout();
+    EXPECT_EQ(panes.geometry(), QRect(5, 5, 200, 100));
+    EXPECT_EQ(panes.Caption(0)->geometry(), QRect(0, 80, 200, 20));
+}
+
+TEST(MultiWndContents, APaneThatHasNotOpenedStaysHiddenWhenTheWindowShows)
+{
+    QWidget window;
+    window.resize(240, 200);
+    auto* panes = new CMultiWnd(&window);
+    panes->resize(240, 200);
+    auto* first = new QWidget(panes);
+    auto* second = new QWidget(panes);
+    panes->AddPane(u"First", first, QStringLiteral("Sans"), 90);
+    panes->AddPane(u"Second", second, QStringLiteral("Sans"), 90);
+    panes->SelectLastPane(true);
+    window.show();
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_TRUE(second->isVisible());
+}
+
+TEST(MultiWndContents, DestroyingTheContainerLeavesItsContentsInTheirWindow)
+{
+    const int windowsBefore = static_cast<int>(QApplication::topLevelWidgets().size());
+    auto* window = new QWidget;
+    auto* panes = new CMultiWnd(window);
+    QPointer<QWidget> open = new QWidget(panes);
+    QPointer<QWidget> closed = new QWidget(panes);
+    panes->AddPane(u"Closed", closed, QStringLiteral("Sans"), 90);
+    panes->AddPane(u"Open", open, QStringLiteral("Sans"), 90);
+    panes->SelectLastPane(true);
+    window->show();
+    delete panes;
+    for (const QPointer<QWidget>& content : {open, closed}) {
+        ASSERT_FALSE(content.isNull()) << "the container does not destroy its contents";
+        EXPECT_FALSE(content->isWindow());
+        EXPECT_EQ(content->parentWidget(), window);
+        EXPECT_TRUE(content->isHidden());
+    }
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore + 1) << "only the window";
+    delete window;
+    EXPECT_TRUE(open.isNull()) << "they go with the window they belong to";
+    EXPECT_TRUE(closed.isNull());
 }

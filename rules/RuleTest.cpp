@@ -1,0 +1,60 @@
+#include "rules/RuleTest.h"
+
+#include "monitor/SettingsRecord.h"
+
+namespace pelmora {
+
+RuleValues RuleValues::FromSettings(const SettingsRecord& settings)
+{
+    RuleValues rules;
+    rules.excludeInternational = settings.excludeInternational != 0;
+    rules.excludeUnidentified = settings.excludeUnidentified != 0;
+    rules.excludeStartingWith = settings.excludeStartingWith != 0;
+    rules.excludePrefixes = settings.excludePrefixes.Text();
+    // Only the second radio button selects the prefix test; any other stored
+    // mode leaves "All numbers" in effect.
+    rules.includeOnlyStartingWith = settings.includeMode == 1;
+    rules.includePrefixes = settings.includePrefixes.Text();
+    return rules;
+}
+
+std::vector<std::u16string> SplitPrefixList(std::u16string_view list)
+{
+    std::vector<std::u16string> pieces;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = list.find_first_of(u",;", start);
+        const size_t stop = end == std::u16string_view::npos ? list.size() : end;
+        if (stop > start)
+            pieces.emplace_back(list.substr(start, stop - start));
+        if (end == std::u16string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return pieces;
+}
+
+bool StartsWithListedPrefix(std::u16string_view number, std::u16string_view list)
+{
+    for (const std::u16string& piece : SplitPrefixList(list))
+        if (number.starts_with(piece))
+            return true;
+    return false;
+}
+
+bool PassesRules(std::u16string_view number, bool identified, const RuleValues& rules)
+{
+    // A number dialled with 00 is not international here: only the plus sign
+    // says so.
+    if (rules.excludeInternational && number.starts_with(u'+'))
+        return false;
+    if (rules.excludeUnidentified && !identified)
+        return false;
+    if (rules.excludeStartingWith && StartsWithListedPrefix(number, rules.excludePrefixes))
+        return false;
+    if (!rules.includeOnlyStartingWith)
+        return true;
+    return StartsWithListedPrefix(number, rules.includePrefixes);
+}
+
+} // namespace pelmora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmora {
+
+struct SettingsRecord;
+
+// What the rule pages hold at the moment a call is decided: the exclude
+// page's three check boxes and prefix list, and whether the include page's
+// "Only numbers starting with" is selected, with its prefix list.
+struct RuleValues {
+    bool excludeInternational = false;
+    bool excludeUnidentified = false;
+    bool excludeStartingWith = false;
+    std::u16string excludePrefixes;
+    bool includeOnlyStartingWith = false;
+    std::u16string includePrefixes;
+
+    // The rules as the settings record keeps them, for tools that decide
+    // without the pages.
+    static RuleValues FromSettings(const SettingsRecord& settings);
+};
+
+// The pieces of a prefix list: split at every "," and ";", runs of
+// separators give no empty pieces, and nothing else is removed, so a space
+// belongs to the piece it stands in.
+std::vector<std::u16string> SplitPrefixList(std::u16string_view list);
+
+// Whether `number` begins with a piece of `list` (exact, case-sensitive; a
+// piece equal to the whole number counts).
+bool StartsWithListedPrefix(std::u16string_view number, std::u16string_view list);
+
+// The rule test of a missed call: the exclude rules first (a leading "+"
+// when international numbers are excluded, an unidentified caller, a listed
+// prefix), then the include rule. With "Only numbers starting with" an empty
+// list admits no number.
+bool PassesRules(std::u16string_view number, bool identified, const RuleValues& rules);
+
+} // namespace pelmora
