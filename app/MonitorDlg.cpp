@@ -6,6 +6,7 @@
 #include "platform/framework/ScreenModel.h"
 #include "resources/Resources.h"
 #include "rules/GroupStore.h"
+#include "rules/GroupsDlg.h"
 #include "rules/ProfileStore.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
@@ -18,6 +19,7 @@ namespace pelmora {
 
 namespace {
 constexpr int IDC_TABS = 1001;
+constexpr int ID_TOOLS_GROUPS = 32793;
 constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
 } // namespace
@@ -130,6 +132,11 @@ bool CMonitorDlg::OnCommand(int id)
     case CLogListCtrl::ID_CALL_NUMBER:
         OnCallNumber();
         return true;
+    case ID_TOOLS_GROUPS: {
+        CGroupsDlg groups([this] { SaveAll(); }, this);
+        groups.DoModal();
+        return true;
+    }
     default:
         return CDialog::OnCommand(id);
     }

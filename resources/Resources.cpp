@@ -15,6 +15,7 @@ void RegisterResources()
     RegisterMainTemplates();
     RegisterVariablesDialog();
     RegisterLogPage();
+    RegisterGroupsDialogs();
 }
 
 } // namespace pelmora

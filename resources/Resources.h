@@ -15,6 +15,10 @@ enum ResourceId : int {
     IDD_LOG_L = 148,
     IDD_VARIABLES = 144,
     IDD_VARIABLES_L = 154,
+    IDD_GROUPS = 159,
+    IDD_GROUPS_L = 168,
+    IDD_GROUP = 160,
+    IDD_GROUP_L = 167,
 };
 
 } // namespace pelmora

@@ -10,5 +10,6 @@ constexpr int IDCANCEL_ID = 2;
 void RegisterMainTemplates();
 void RegisterVariablesDialog();
 void RegisterLogPage();
+void RegisterGroupsDialogs();
 
 } // namespace pelmora
