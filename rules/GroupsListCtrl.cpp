@@ -13,6 +13,9 @@ CGroupsListCtrl::CGroupsListCtrl(QWidget* parent)
 {
     setItemDelegate(new CTouchRowDelegate(this));
     header()->setSectionsClickable(false);
+    // The one column spans the list; once the rows need a vertical scroll bar
+    // it would otherwise be pushed into a horizontal one as well.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A tap on a row (or moving to it with the keys) marks it, as the
     // platform's list does.
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {

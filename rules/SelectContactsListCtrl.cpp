@@ -14,6 +14,9 @@ CSelectContactsListCtrl::CSelectContactsListCtrl(QWidget* parent)
 {
     setItemDelegate(new CTouchRowDelegate(this));
     header()->setSectionsClickable(false);
+    // The one column spans the list; once the rows need a vertical scroll bar
+    // it would otherwise be pushed into a horizontal one as well.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void CSelectContactsListCtrl::InitColumns()

@@ -1,5 +1,6 @@
 #include "ui/TouchRowDelegate.h"
 
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <cmath>
@@ -25,6 +26,24 @@ QSize CTouchRowDelegate::sizeHint(
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(std::max(size.height(), minHeight_));
     return size;
+}
+
+bool CTouchRowDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+    const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    const Qt::ItemFlags flags = index.flags();
+    const QVariant check = index.data(Qt::CheckStateRole);
+    const bool checkable
+        = (flags & Qt::ItemIsUserCheckable) && (flags & Qt::ItemIsEnabled) && check.isValid();
+    if (checkable && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton
+            && option.rect.contains(mouse->position().toPoint())) {
+            const bool checked = check.toInt() == Qt::Checked;
+            return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        }
+    }
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
 }
 
 } // namespace pelmora

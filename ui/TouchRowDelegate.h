@@ -4,8 +4,9 @@
 
 namespace pelmora {
 
-// Gives every row of a list at least the height of a fingertip (about 7 mm
-// at the screen's density), so rows and their check boxes are easy to hit.
+// Rows a fingertip can hit: every row is at least about 7 mm high at the
+// screen's density, and in a list with check boxes a tap anywhere on a row
+// turns its box, not only a tap on the small box itself.
 class CTouchRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -16,6 +17,10 @@ public:
     static int TouchHeight(const QWidget* widget);
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+        const QModelIndex& index) override;
 
 private:
     int minHeight_;

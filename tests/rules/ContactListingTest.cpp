@@ -100,6 +100,7 @@ struct KeepCase {
     std::vector<uint32_t> listed;
     bool complete;
     std::vector<uint32_t> kept;
+    friend void PrintTo(const KeepCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class KeepUnlistedTest : public ::testing::TestWithParam<KeepCase> { };

@@ -3,6 +3,7 @@
 #include "platform/contacts/AddressBook.h"
 #include "platform/contacts/PocketOutlook.h"
 #include "platform/framework/Dialog.h"
+#include "platform/framework/MessageBox.h"
 #include "platform/framework/ScreenModel.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"

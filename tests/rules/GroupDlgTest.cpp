@@ -278,3 +278,35 @@ TEST_F(GroupDlgTest, PickerWithoutCheckBoxesListsTheSameRows)
     EXPECT_EQ(checked.RowTint(0), QColor(160, 255, 160));
     EXPECT_EQ(checked.RowTint(1), std::nullopt);
 }
+
+TEST_F(GroupDlgTest, TappingAnywhereOnARowTurnsItsCheckBox)
+{
+    GroupRecord group;
+    group.SetName(u"Tap");
+    group.members = {12};
+    ModalScript script;
+    script.Then([](dlg::CDialog& shown) {
+        shown.show();
+        CSelectContactsListCtrl& list = Contacts(shown);
+        auto tap = [&](int row) {
+            const QRect rect = list.visualItemRect(list.topLevelItem(row));
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+        };
+        tap(0);
+        EXPECT_TRUE(list.IsRowChecked(0));
+        tap(1);
+        EXPECT_FALSE(list.IsRowChecked(1)) << "a member unchecked";
+        tap(2);
+        tap(2);
+        EXPECT_FALSE(list.IsRowChecked(2)) << "a second tap takes it back";
+        // On the box itself it turns once, too.
+        const QRect box = list.visualItemRect(list.topLevelItem(4));
+        QTest::mouseClick(
+            list.viewport(), Qt::LeftButton, {}, QPoint(box.left() + 9, box.center().y()));
+        EXPECT_TRUE(list.IsRowChecked(4));
+        shown.RouteCommand(dlg::IDOK);
+    });
+    CGroupDlg dialog(group, nullptr);
+    EXPECT_EQ(dialog.DoModal(), dlg::IDOK);
+    EXPECT_EQ(group.members, (std::vector<uint32_t> {11, 15}));
+}
