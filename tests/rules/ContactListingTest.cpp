@@ -1,6 +1,4 @@
 #include "rules/ContactListing.h"
-#include "messages/ContactsSession.h"
-#include "platform/contacts/AddressBook.h"
 
 #include <gtest/gtest.h>
 
@@ -66,32 +64,6 @@ TEST(ListContacts, NoSessionListsNothingAndAnEmptyBookIsWhole)
     const ContactListing empty = ListContacts(0, never);
     EXPECT_TRUE(empty.complete);
     EXPECT_TRUE(empty.rows.empty());
-}
-
-TEST(ListContacts, SessionGivesTheAddressBookInItsOwnOrder)
-{
-    SimulatedAddressBook book;
-    for (auto [oid, title, first, last] : std::initializer_list<
-             std::tuple<uint32_t, const char16_t*, const char16_t*, const char16_t*>> {
-             {9, u"", u"Zoe", u"Adams"}, {4, u"Ms.", u"", u"Brown"}, {7, u"", u"", u""}}) {
-        ContactCard card;
-        card.oid = oid;
-        card.title = title;
-        card.firstName = first;
-        card.lastName = last;
-        book.Add(card);
-    }
-    SetAddressBook(&book);
-    CContactsSession session;
-    const ContactListing offline = ListContacts(session);
-    EXPECT_FALSE(offline.complete) << "a session that is not logged on";
-    ASSERT_TRUE(session.Logon());
-    const ContactListing listing = ListContacts(session);
-    session.Logoff();
-    SetAddressBook(nullptr);
-    EXPECT_TRUE(listing.complete);
-    EXPECT_EQ(
-        listing.rows, (std::vector<ContactRow> {{u"Zoe Adams ", 9}, {u"Ms. Brown ", 4}, {u"", 7}}));
 }
 
 struct KeepCase {

@@ -248,17 +248,6 @@ TEST_F(GroupDlgTest, GroupWithoutMembersOpensQuietlyWhenNothingCanBeRead)
     EXPECT_TRUE(group.members.empty());
 }
 
-TEST_F(GroupDlgTest, TurnedScreenGivesTheLandscapeTemplate)
-{
-    dlg::ScreenModel::Instance().Rotate();
-    GroupRecord group;
-    CGroupDlg dialog(group, nullptr);
-    EXPECT_EQ(dialog.TemplateId(), 167);
-    dlg::ScreenModel::Instance().Rotate();
-    CGroupDlg portrait(group, nullptr);
-    EXPECT_EQ(portrait.TemplateId(), 160);
-}
-
 TEST_F(GroupDlgTest, PickerWithoutCheckBoxesListsTheSameRows)
 {
     CSelectContactsListCtrl plain;

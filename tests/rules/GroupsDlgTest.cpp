@@ -336,14 +336,6 @@ TEST_F(GroupsDlgTest, NewGroupReachesTheFileWithTheNextDeletion)
     EXPECT_EQ(reread[0]->id, 2);
 }
 
-TEST_F(GroupsDlgTest, TurnedScreenGivesTheLandscapeTemplate)
-{
-    dlg::ScreenModel::Instance().Rotate();
-    CGroupsDlg dialog(SaveAll(), nullptr);
-    EXPECT_EQ(dialog.TemplateId(), 168);
-    EXPECT_EQ(dialog.HelpId(), 159);
-}
-
 // Tools > Groups in the main window: the dialog works on the loaded groups and
 // a deletion writes all four data files.
 TEST_F(GroupsDlgTest, MainWindowOpensTheGroupsAndSavesEverythingAfterADeletion)
