@@ -7,6 +7,7 @@
 #include "resources/Resources.h"
 #include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
+#include "rules/GroupsDlg.h"
 #include "rules/IncludeRulesPage.h"
 #include "rules/ProfileStore.h"
 #include "rules/RulesHolderPage.h"
@@ -24,6 +25,7 @@ namespace pelmora {
 
 namespace {
 constexpr int IDC_TABS = 1001;
+constexpr int ID_TOOLS_GROUPS = 32793;
 constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
 constexpr int kRulesTab = 3;
@@ -206,6 +208,11 @@ bool CMonitorDlg::OnCommand(int id)
     case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
         CAdvancedSettingsDlg advanced(settings, this, Page(0));
         advanced.DoModal();
+        return true;
+    }
+    case ID_TOOLS_GROUPS: {
+        CGroupsDlg groups([this] { SaveAll(); }, this);
+        groups.DoModal();
         return true;
     }
     default:

@@ -18,6 +18,7 @@ void RegisterResources()
     RegisterLogPage();
     RegisterAdvancedAbout();
     RegisterRulesPages();
+    RegisterGroupsDialogs();
 }
 
 } // namespace pelmora

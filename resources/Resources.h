@@ -25,6 +25,10 @@ enum ResourceId : int {
     IDD_INCLUDE_RULES_L = 158,
     IDD_EXCLUDE_RULES = 157,
     IDD_EXCLUDE_RULES_L = 152,
+    IDD_GROUPS = 159,
+    IDD_GROUPS_L = 168,
+    IDD_GROUP = 160,
+    IDD_GROUP_L = 167,
 };
 
 } // namespace pelmora

@@ -12,5 +12,6 @@ void RegisterVariablesDialog();
 void RegisterLogPage();
 void RegisterAdvancedAbout();
 void RegisterRulesPages();
+void RegisterGroupsDialogs();
 
 } // namespace pelmora
