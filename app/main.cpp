@@ -1,5 +1,5 @@
 #include "app/MonitorDlg.h"
-#include "platform/contacts/VCardAddressBook.h"
+#include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/storage/DataDirectory.h"
 #include "platform/telephony/SimulatedLine.h"
@@ -67,11 +67,10 @@ int main(int argc, char** argv)
     pelmora::SimulatedLine line;
     pelmora::SetTelephonyBackend(&line);
 
-    // Contacts come from vCard files: PELMORA_CONTACTS, or contacts.vcf in
-    // the data directory.
+    // Contacts come from Evolution Data Server or from vCard files.
     const std::filesystem::path dataDir = pelmora::DataDirectory();
-    pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
-    pelmora::SetAddressBook(&contacts);
+    const auto contacts = pelmora::ChooseAddressBook(dataDir);
+    pelmora::SetAddressBook(contacts.get());
 
     if (landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();

@@ -130,46 +130,7 @@ std::optional<ParsedCard> ParseOne(const std::string& cardText, std::string_view
         parsed.uid = std::string("pelmora-content:") + sum;
         g_free(sum);
     }
-    if (auto* name = static_cast<EContactName*>(e_contact_get(contact, E_CONTACT_NAME))) {
-        parsed.card.title = Utf16(name->prefixes);
-        parsed.card.firstName = Utf16(name->given);
-        parsed.card.middleName = Utf16(name->additional);
-        parsed.card.lastName = Utf16(name->family);
-        parsed.card.suffix = Utf16(name->suffixes);
-        e_contact_name_free(name);
-    }
-
-    std::vector<std::u16string> untyped;
-    for (GList* a = e_vcard_get_attributes(E_VCARD(contact)); a; a = a->next) {
-        auto* attr = static_cast<EVCardAttribute*>(a->data);
-        if (Lower(e_vcard_attribute_get_name(attr)) != "tel")
-            continue;
-        std::u16string number = NumberOf(attr);
-        if (number.empty())
-            continue;
-        const auto field = FieldFor(TypesOf(attr), parsed.card);
-        if (field && parsed.card.phones[*field].empty())
-            parsed.card.phones[*field] = std::move(number);
-        else
-            untyped.push_back(std::move(number));
-    }
-    // Untyped numbers, and typed ones whose field is taken, fill the free
-    // fields in table order.
-    for (std::u16string& number : untyped) {
-        auto free = std::find_if(parsed.card.phones.begin(), parsed.card.phones.end(),
-            [](const std::u16string& f) { return f.empty(); });
-        if (free == parsed.card.phones.end()) {
-            gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(number.c_str()),
-                static_cast<glong>(number.size()), nullptr, nullptr, nullptr);
-            std::fprintf(stderr,
-                "pelmora: %.*s: contact %s: no free phone field for %s, number dropped\n",
-                static_cast<int>(source.size()), source.data(), parsed.uid.c_str(),
-                utf8 ? utf8 : "?");
-            g_free(utf8);
-            continue;
-        }
-        *free = std::move(number);
-    }
+    ReadContactCard(contact, FiledPhones {}, source, parsed.uid, parsed.card);
     g_object_unref(contact);
     return parsed;
 }
@@ -185,6 +146,55 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 }
 
 } // namespace
+
+void ReadContactCard(EContact* contact, const FiledPhones& filed, std::string_view source,
+    std::string_view uid, ContactCard& card)
+{
+    if (auto* name = static_cast<EContactName*>(e_contact_get(contact, E_CONTACT_NAME))) {
+        card.title = Utf16(name->prefixes);
+        card.firstName = Utf16(name->given);
+        card.middleName = Utf16(name->additional);
+        card.lastName = Utf16(name->family);
+        card.suffix = Utf16(name->suffixes);
+        e_contact_name_free(name);
+    }
+    for (size_t field = 0; field < kPhoneFieldCount; ++field)
+        if (filed[field])
+            card.phones[field] = NumberOf(filed[field]);
+
+    std::vector<std::u16string> untyped;
+    for (GList* a = e_vcard_get_attributes(E_VCARD(contact)); a; a = a->next) {
+        auto* attr = static_cast<EVCardAttribute*>(a->data);
+        if (Lower(e_vcard_attribute_get_name(attr)) != "tel"
+            || std::find(filed.begin(), filed.end(), attr) != filed.end())
+            continue;
+        std::u16string number = NumberOf(attr);
+        if (number.empty())
+            continue;
+        const auto field = FieldFor(TypesOf(attr), card);
+        if (field && card.phones[*field].empty())
+            card.phones[*field] = std::move(number);
+        else
+            untyped.push_back(std::move(number));
+    }
+    // Untyped numbers, and typed ones whose field is taken, fill the free
+    // fields in table order.
+    for (std::u16string& number : untyped) {
+        auto free = std::find_if(card.phones.begin(), card.phones.end(),
+            [](const std::u16string& f) { return f.empty(); });
+        if (free == card.phones.end()) {
+            gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(number.c_str()),
+                static_cast<glong>(number.size()), nullptr, nullptr, nullptr);
+            std::fprintf(stderr,
+                "pelmora: %.*s: contact %.*s: no free phone field for %s, number dropped\n",
+                static_cast<int>(source.size()), source.data(), static_cast<int>(uid.size()),
+                uid.data(), utf8 ? utf8 : "?");
+            g_free(utf8);
+            continue;
+        }
+        *free = std::move(number);
+    }
+}
 
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source)
 {
