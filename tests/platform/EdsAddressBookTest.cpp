@@ -378,18 +378,22 @@ TEST_F(EdsAddressBookTest, BooksAreFollowedAndOrderedDefaultFirstThenByName)
     server().Add(server().Client(zeta), {Card("z1", "Zed", "Zeta", shared)});
     server().Add(server().Client(alpha), {Card("a1", "Al", "Alpha", shared)});
     server().Add(server().Personal(),
-        {Card("p2", "Pia", "Young", shared), Card("p1", "Pam", "Older", shared)});
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 4; }));
+        {Card("p1", "Pia", "dunn", shared), Card("p2", "Pam", "Avery", shared),
+            Card("p3", "Pat", "Ellis", shared), Card("p4", "Poe", "Cole", shared),
+            Card("p5", "Pip", "brook", shared)});
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 7; }));
     EXPECT_EQ(book.Books(), 3);
     std::vector<std::u16string> order;
     for (const ContactCard& card : book.Current()->Cards())
         order.push_back(card.lastName);
-    EXPECT_EQ(order, (std::vector<std::u16string> {u"Older", u"Young", u"Alpha", u"Zeta"}));
+    EXPECT_EQ(order,
+        (std::vector<std::u16string> {
+            u"Avery", u"brook", u"Cole", u"dunn", u"Ellis", u"Alpha", u"Zeta"}));
     ASSERT_TRUE(Find(book, Mobile, u"0700").has_value());
-    EXPECT_EQ(Find(book, Mobile, u"0700")->oid, ContactIdOfUid("p1"));
+    EXPECT_EQ(Find(book, Mobile, u"0700")->oid, ContactIdOfUid("p2"));
 
     server().DisableBook(alpha);
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 6; }));
     EXPECT_EQ(book.Books(), 2);
 }
 

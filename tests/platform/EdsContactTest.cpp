@@ -20,40 +20,47 @@ Contact FromVCard(const char* text)
     return Contact(e_contact_new_from_vcard(text));
 }
 
-std::u16string U16(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 } // namespace
 
 // Each of the server's own phone fields, set the way its editors set them,
-// lands in the field of the same name.
+// lands in the field of the same name, and nowhere else. A second home or
+// business number needs the first one before it.
 TEST(EdsContactTest, ServerPhoneFieldsGoToTheFieldsOfTheSameName)
 {
-    const std::pair<EContactField, PhoneField> rows[] = {
-        {E_CONTACT_PHONE_MOBILE, Mobile},
-        {E_CONTACT_PHONE_PAGER, Pager},
-        {E_CONTACT_PHONE_BUSINESS, Business},
-        {E_CONTACT_PHONE_HOME, Home},
-        {E_CONTACT_PHONE_HOME_2, Home2},
-        {E_CONTACT_PHONE_HOME_FAX, HomeFax},
-        {E_CONTACT_PHONE_CAR, Car},
-        {E_CONTACT_PHONE_BUSINESS_2, Business2},
-        {E_CONTACT_PHONE_RADIO, Radio},
-        {E_CONTACT_PHONE_BUSINESS_FAX, BusinessFax},
+    const struct {
+        EContactField serverField;
+        PhoneField field;
+        EContactField before; // set first, or 0
+        PhoneField beforeField;
+    } rows[] = {
+        {E_CONTACT_PHONE_MOBILE, Mobile, {}, {}},
+        {E_CONTACT_PHONE_PAGER, Pager, {}, {}},
+        {E_CONTACT_PHONE_BUSINESS, Business, {}, {}},
+        {E_CONTACT_PHONE_HOME, Home, {}, {}},
+        {E_CONTACT_PHONE_HOME_2, Home2, E_CONTACT_PHONE_HOME, Home},
+        {E_CONTACT_PHONE_HOME_FAX, HomeFax, {}, {}},
+        {E_CONTACT_PHONE_CAR, Car, {}, {}},
+        {E_CONTACT_PHONE_BUSINESS_2, Business2, E_CONTACT_PHONE_BUSINESS, Business},
+        {E_CONTACT_PHONE_RADIO, Radio, {}, {}},
+        {E_CONTACT_PHONE_BUSINESS_FAX, BusinessFax, {}, {}},
     };
-    Contact all = FromVCard("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:all\r\nEND:VCARD\r\n");
-    for (const auto& [serverField, field] : rows)
-        e_contact_set(all.get(), serverField, ("0100 " + std::to_string(field)).c_str());
-    std::string uid;
-    EdsBook::Entry entry;
-    ASSERT_TRUE(ReadEdsContact(all.get(), uid, entry));
-    EXPECT_EQ(uid, "all");
-    EXPECT_EQ(entry.card.uid, "all");
-    for (const auto& [serverField, field] : rows)
-        EXPECT_EQ(entry.card.card.phones[field], U16("0100 " + std::to_string(field)))
-            << e_contact_field_name(serverField);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(e_contact_field_name(row.serverField));
+        Contact contact = FromVCard("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:one\r\nEND:VCARD\r\n");
+        std::array<std::u16string, kPhoneFieldCount> expected;
+        if (row.before) {
+            e_contact_set(contact.get(), row.before, "0100");
+            expected[row.beforeField] = u"0100";
+        }
+        e_contact_set(contact.get(), row.serverField, "0199");
+        expected[row.field] = u"0199";
+        std::string uid;
+        EdsBook::Entry entry;
+        ASSERT_TRUE(ReadEdsContact(contact.get(), uid, entry));
+        EXPECT_EQ(uid, "one");
+        EXPECT_EQ(entry.card.uid, "one");
+        EXPECT_EQ(entry.card.card.phones, expected);
+    }
 }
 
 // The server's other numbers go where a vCard file's would: a fax without
