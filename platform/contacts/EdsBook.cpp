@@ -93,36 +93,30 @@ bool ReadEdsContact(EContact* contact, std::string& uid, EdsBook::Entry& entry)
 }
 
 struct EdsBook::Signals {
+    static void Store(EdsBook* book, const GSList* contacts)
+    {
+        for (const GSList* c = contacts; c; c = c->next) {
+            auto* contact = static_cast<EContact*>(c->data);
+            std::string uid;
+            EdsBook::Entry entry;
+            if (ReadEdsContact(contact, uid, entry))
+                book->entries_.insert_or_assign(uid, std::move(entry));
+            else if (const auto* id
+                = static_cast<const char*>(e_contact_get_const(contact, E_CONTACT_UID)))
+                book->entries_.erase(id); // a contact that became a list
+        }
+    }
     static void Added(EBookClientView*, const GSList* contacts, gpointer self)
     {
         auto* book = static_cast<EdsBook*>(self);
-        for (const GSList* c = contacts; c; c = c->next) {
-            std::string uid;
-            EdsBook::Entry entry;
-            if (ReadEdsContact(static_cast<EContact*>(c->data), uid, entry))
-                book->entries_.insert_or_assign(uid, std::move(entry));
-            else if (const auto* id = static_cast<const char*>(
-                         e_contact_get_const(static_cast<EContact*>(c->data), E_CONTACT_UID)))
-                book->entries_.erase(id); // a contact that became a list
-        }
-        if (book->complete_)
-            book->changed_();
+        Store(book, contacts);
+        book->changed_();
     }
     static void Removed(EBookClientView*, const GSList* uids, gpointer self)
     {
         auto* book = static_cast<EdsBook*>(self);
         for (const GSList* u = uids; u; u = u->next)
             book->entries_.erase(static_cast<const char*>(u->data));
-        if (book->complete_)
-            book->changed_();
-    }
-    static void Complete(EBookClientView*, const GError* error, gpointer self)
-    {
-        auto* book = static_cast<EdsBook*>(self);
-        if (error)
-            std::fprintf(stderr, "pelmora: %s: address book %s: %s\n", kSource, book->Uid().c_str(),
-                error->message);
-        book->complete_ = true;
         book->changed_();
     }
     static void Died(EClient*, gpointer self) { static_cast<EdsBook*>(self)->died_(); }
@@ -173,12 +167,22 @@ bool EdsBook::Open(GCancellable* cancel)
         EBookQuery* all = e_book_query_any_field_contains("");
         const GText query(e_book_query_to_string(all));
         e_book_query_unref(all);
+        // The view reports changes from its start on; the contacts are read
+        // in one call after that, rather than delivered by the view in the
+        // small batches the server paces it to. A change made in between
+        // comes both ways and is applied again after the read, in order.
+        GSList* contacts = nullptr;
         if (e_book_client_get_view_sync(client_, query.get(), &view_, cancel, &error)) {
+            e_book_client_view_set_flags(view_, E_BOOK_CLIENT_VIEW_FLAGS_NONE, nullptr);
             g_signal_connect(view_, "objects-added", G_CALLBACK(&Signals::Added), this);
             g_signal_connect(view_, "objects-modified", G_CALLBACK(&Signals::Added), this);
             g_signal_connect(view_, "objects-removed", G_CALLBACK(&Signals::Removed), this);
-            g_signal_connect(view_, "complete", G_CALLBACK(&Signals::Complete), this);
             e_book_client_view_start(view_, &error);
+        }
+        if (!error
+            && e_book_client_get_contacts_sync(client_, query.get(), &contacts, cancel, &error)) {
+            Signals::Store(this, contacts);
+            g_slist_free_full(contacts, g_object_unref);
         }
     }
     if (!error)

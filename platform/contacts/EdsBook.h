@@ -14,31 +14,26 @@ typedef struct _GCancellable GCancellable;
 namespace pelmora {
 
 // One enabled address book of Evolution Data Server: its client, a view of
-// all its contacts and the cards read from them. The view first delivers
-// every contact and then signals that it is complete; after that it reports
-// each contact added, changed or removed, so the cards follow the book
-// without reading it again. Lives on the reader thread, whose main context
-// receives the view's signals.
+// all its contacts and the cards read from them. The view reports each
+// contact added, changed or removed, so the cards follow the book without
+// reading it again. Lives on the reader thread, whose main context receives
+// the view's signals.
 class EdsBook final {
 public:
     struct Entry {
         std::string sortKey; // collation key of the "file as" name
         ParsedCard card;
     };
-    // `changed` runs after the cards changed or the first read completed;
-    // `died` when the server process behind the book went away.
+    // `changed` runs after the view changed the cards; `died` when the
+    // server process behind the book went away.
     EdsBook(ESource* source, std::function<void()> changed, std::function<void()> died);
     ~EdsBook();
     EdsBook(const EdsBook&) = delete;
     EdsBook& operator=(const EdsBook&) = delete;
 
-    // Connects to the book and starts its view; false (with a message on
-    // standard error) when the book cannot be opened.
+    // Connects to the book, starts its view and reads all its contacts;
+    // false (with a message on standard error) when that fails.
     bool Open(GCancellable* cancel);
-    // True once the view has delivered the book's initial contacts (or
-    // failed to), or after GiveUpWaiting.
-    bool Complete() const { return complete_; }
-    void GiveUpWaiting() { complete_ = true; }
 
     std::string Uid() const;
     std::string DisplayName() const;
@@ -53,7 +48,6 @@ private:
     std::function<void()> changed_, died_;
     EBookClient* client_ = nullptr;
     EBookClientView* view_ = nullptr;
-    bool complete_ = false;
     std::unordered_map<std::string, Entry> entries_;
 };
 

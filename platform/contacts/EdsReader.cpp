@@ -27,9 +27,6 @@ constexpr unsigned kRestartDelayMs = 1000;
 constexpr int kBusCallMs = 2000;
 // The registry, started by D-Bus activation when it does not run yet.
 constexpr int kPingMs = 15000;
-// A book whose view never reports its first read complete stops holding
-// back the others after this long.
-constexpr unsigned kPatienceMs = 15000;
 
 std::string CollationKey(const char* text)
 {
@@ -60,14 +57,6 @@ struct EdsReader::Signals {
     static gboolean Rebuild(gpointer self)
     {
         static_cast<EdsReader*>(self)->Rebuild();
-        return G_SOURCE_REMOVE;
-    }
-    static gboolean Patience(gpointer self)
-    {
-        auto* reader = static_cast<EdsReader*>(self);
-        for (const auto& book : reader->books_)
-            book->GiveUpWaiting();
-        reader->Rebuild();
         return G_SOURCE_REMOVE;
     }
     // The registry is one object per process: its signals come on the main
@@ -126,7 +115,6 @@ void EdsReader::Run()
         g_main_context_iteration(context_, TRUE);
     Cancel(reload_);
     Cancel(rebuild_);
-    Cancel(patience_);
     books_.clear();
     if (registry_) {
         g_signal_handlers_disconnect_by_data(registry_, this);
@@ -207,7 +195,6 @@ bool EdsReader::ConnectRegistry()
 void EdsReader::Reload()
 {
     Cancel(reload_);
-    Cancel(patience_);
     books_.clear();
     if (!registry_ && !ConnectRegistry()) {
         if (!stopping_)
@@ -224,18 +211,12 @@ void EdsReader::Reload()
             books_.push_back(std::move(book));
     }
     g_list_free_full(sources, g_object_unref);
-    patience_ = Attach(kPatienceMs, &Signals::Patience, this, context_);
     Rebuild();
 }
 
 void EdsReader::Rebuild()
 {
     Cancel(rebuild_);
-    // Until every book has been read once, the last folder stays.
-    if (!std::all_of(books_.begin(), books_.end(), [](const auto& b) { return b->Complete(); }))
-        return;
-    Cancel(patience_);
-
     std::string defaultUid;
     ESource* chosen
         = books_.empty() ? nullptr : e_source_registry_ref_default_address_book(registry_);

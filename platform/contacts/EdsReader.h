@@ -21,9 +21,9 @@ class EdsBook;
 // Reads Evolution Data Server's enabled address books on a thread of its
 // own, with a GLib main context of its own: the server's signals arrive
 // there whatever event loop the program's thread runs, and no lookup ever
-// waits for them. Each time the cards settle (the first read of every book,
-// then after each burst of changes) it builds a new folder and hands it to
-// `publish`, from the reader thread.
+// waits for them. After reading every book, and after each burst of changes,
+// it builds a new folder and hands it to `publish`, from the reader thread.
+// While it connects to the books again, lookups keep the last folder.
 //
 // Folder order: the default address book first, then the other enabled
 // books by display name (then UID); within a book, contacts by their "file
@@ -63,7 +63,6 @@ private:
     std::vector<std::unique_ptr<EdsBook>> books_;
     GSource* reload_ = nullptr;
     GSource* rebuild_ = nullptr;
-    GSource* patience_ = nullptr; // ends the wait for books that never complete
     bool registryFailed_ = false;
     std::thread thread_;
 };
