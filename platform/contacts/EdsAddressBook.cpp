@@ -29,7 +29,9 @@ void EdsAddressBook::Publish(std::shared_ptr<const ContactFolder> folder, int bo
 std::shared_ptr<const ContactFolder> EdsAddressBook::Current()
 {
     std::unique_lock lock(mutex_);
-    if (published_.wait_for(lock, kFirstReadWait, [this] { return folder_ != nullptr; }))
+    if (!gaveUp_)
+        gaveUp_ = !published_.wait_for(lock, kFirstReadWait, [this] { return folder_ != nullptr; });
+    if (folder_)
         return folder_;
     static const auto empty = std::make_shared<const ContactFolder>(std::vector<ContactCard> {});
     return empty;

@@ -16,8 +16,9 @@ class EdsReader;
 // reader thread follows every enabled book (see EdsReader for the folder
 // order) and hands over a new folder after each change, so a lookup takes
 // the latest folder without asking the server. Only while the very first
-// read is still running does a lookup wait, for at most kFirstReadWait;
-// then it gets an empty folder.
+// read is still running does a lookup wait, once, for at most
+// kFirstReadWait; until that read is done, lookups then get an empty folder
+// at once.
 class EdsAddressBook final : public AddressBook {
 public:
     static constexpr std::chrono::milliseconds kFirstReadWait {2000};
@@ -47,6 +48,7 @@ private:
     std::shared_ptr<const ContactFolder> folder_;
     int books_ = 0;
     int reads_ = 0;
+    bool gaveUp_ = false; // a lookup waited kFirstReadWait in vain
     std::unique_ptr<EdsReader> reader_; // last: stops before the rest goes
 };
 

@@ -138,6 +138,9 @@ TEST(EdsAbsentTest, AHungServerHoldsALookupNoLongerThanTheFirstReadWait)
     EXPECT_GE(first, wait - 0.05);
     EXPECT_LT(first, wait + 1.0);
     EXPECT_FALSE(book->WaitForFirstRead(0ms));
+    start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(book->Current()->Cards().empty());
+    EXPECT_LT(SecondsSince(start), 0.5) << "the next lookups do not wait again";
 
     start = std::chrono::steady_clock::now();
     book.reset();
