@@ -21,6 +21,8 @@ namespace {
 constexpr unsigned kRegistryRetryMs = 10000;
 // Registry changes come in bursts (a new book is added, then enabled).
 constexpr unsigned kReloadDelayMs = 250;
+// Changes are gathered this long before the folder is built again.
+constexpr unsigned kSettleMs = 50;
 // The server process went away; it is started again on the next connect.
 constexpr unsigned kRestartDelayMs = 1000;
 // Calls to the bus itself.
@@ -259,10 +261,10 @@ void EdsReader::ScheduleReload(unsigned delayMs)
 
 void EdsReader::ScheduleRebuild()
 {
-    // An idle source runs after every signal already waiting, so a burst of
-    // changes costs one rebuild.
+    // The server sends a view's changes in small batches a few milliseconds
+    // apart; waiting a little lets a burst of them cost one rebuild.
     if (!rebuild_)
-        rebuild_ = Attach(0, &Signals::Rebuild, this, context_);
+        rebuild_ = Attach(kSettleMs, &Signals::Rebuild, this, context_);
 }
 
 void EdsReader::Cancel(GSource*& source)
