@@ -15,6 +15,8 @@ void RegisterResources()
     RegisterMainTemplates();
     RegisterVariablesDialog();
     RegisterLogPage();
+    RegisterMainPage();
+    RegisterMessageEditor();
 }
 
 } // namespace pelmora

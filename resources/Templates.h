@@ -10,5 +10,7 @@ constexpr int IDCANCEL_ID = 2;
 void RegisterMainTemplates();
 void RegisterVariablesDialog();
 void RegisterLogPage();
+void RegisterMainPage();
+void RegisterMessageEditor();
 
 } // namespace pelmora

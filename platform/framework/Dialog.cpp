@@ -1,6 +1,7 @@
 #include "platform/framework/Dialog.h"
 
 #include "platform/framework/CommandTarget.h"
+#include "platform/framework/DropListCombo.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/TabCtrl.h"
@@ -50,6 +51,36 @@ QString ToMultiline(std::u16string_view text)
     QString copy = ToQ(text);
     copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return copy;
+}
+
+std::optional<int> ParseDialogInt(std::u16string_view text, bool isSigned)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    const bool negative = isSigned && i < text.size() && text[i] == u'-';
+    if (negative)
+        ++i;
+    const size_t firstDigit = i;
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > 0xFFFFFFFFLL)
+            return std::nullopt;
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    if (i != text.size())
+        return std::nullopt;
+    if (negative)
+        value = -value;
+    const long long low = isSigned ? INT32_MIN : 0;
+    const long long high = isSigned ? INT32_MAX : 0xFFFFFFFFLL;
+    if (value < low || value > high)
+        return std::nullopt;
+    return static_cast<int>(static_cast<uint32_t>(value));
 }
 
 } // namespace
@@ -183,6 +214,8 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
             edit->setPlainText(text);
             edit->setLineWrapMode(
                 (item.style & AutoHScroll) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+            connect(edit, &QPlainTextEdit::textChanged, this,
+                [this, id] { OnNotify(id, ControlNotification::Change); });
             return edit;
         }
         auto* edit = new QLineEdit(text, this);
@@ -190,15 +223,25 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
         if (item.style & Number)
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        connect(edit, &QLineEdit::textChanged, this,
+            [this, id] { OnNotify(id, ControlNotification::Change); });
         return edit;
     }
     case ControlClass::ComboDropList: {
-        auto* combo = new QComboBox(this);
-        combo->setEditable(false);
+        auto* combo = new CDropListCombo(this);
+        for (const std::u16string& entry : item.items)
+            combo->addItem(ToQ(entry));
+        combo->setCurrentIndex(-1);
+        connect(combo, &QComboBox::activated, this,
+            [this, id] { OnNotify(id, ControlNotification::SelChange); });
+        connect(combo, &CDropListCombo::closedUp, this,
+            [this, id] { OnNotify(id, ControlNotification::CloseUp); });
         return combo;
     }
     case ControlClass::ListBox: {
         auto* list = new QListWidget(this);
+        for (const std::u16string& entry : item.items)
+            list->addItem(ToQ(entry));
         if (item.style & Sort)
             list->setSortingEnabled(true);
         return list;
@@ -349,6 +392,19 @@ void CDialog::SetDlgItemText(int id, std::u16string_view text)
         label->setText(ToQ(text));
     else if (auto* box = qobject_cast<QGroupBox*>(w))
         box->setTitle(ToQ(text));
+}
+
+int CDialog::GetDlgItemInt(int id, bool* translated, bool isSigned) const
+{
+    const std::optional<int> value = ParseDialogInt(GetDlgItemText(id), isSigned);
+    if (translated)
+        *translated = value.has_value();
+    return value.value_or(0);
+}
+
+void CDialog::SetDlgItemInt(int id, int value)
+{
+    SetDlgItemText(id, QString::number(value).toStdU16String());
 }
 
 void CDialog::SetLimitText(int id, int maxChars)

@@ -45,12 +45,12 @@ TEST(MonitorDlgSettings, LoadsAtStartAndSavesWhenDestroyed)
         CMonitorDlg dialog(dir.Path());
         ASSERT_TRUE(dialog.Create(nullptr));
         EXPECT_EQ(dialog.settings.maxTotal, 42);
-        dialog.settings.interactive = 1;
+        dialog.settings.removeSpaceAfterEmpty = 0;
     }
     SettingsRecord reloaded;
     LoadSettings(dir.Path(), reloaded);
     EXPECT_EQ(reloaded.maxTotal, 42);
-    EXPECT_EQ(reloaded.interactive, 1);
+    EXPECT_EQ(reloaded.removeSpaceAfterEmpty, 0);
 }
 
 TEST(MonitorDlgSettings, WindowThatNeverLoadedWritesNothing)
