@@ -15,6 +15,7 @@
 #include "ui/SaveAllTarget.h"
 #include "ui/ShellHelpers.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -102,22 +103,14 @@ TemplateRecord* CAddEditMessagesDlg::SelectedPreset() const
         : reinterpret_cast<TemplateRecord*>(ComboGetItemData(IDC_PRESETS, selection));
 }
 
-void CAddEditMessagesDlg::SetMessageText(std::u16string_view text)
-{
-    settingText_ = true;
-    SetDlgItemText(IDC_MESSAGE, text);
-    // A field that already held this text may report no change; the flag
-    // must not swallow the user's next edit then.
-    if (settingText_) {
-        settingText_ = false;
-        UpdateCounter();
-    }
-}
-
 void CAddEditMessagesDlg::OnPresetChosen()
 {
-    if (const TemplateRecord* preset = SelectedPreset())
-        SetMessageText(preset->text.Text());
+    // The field reports every text set, even an unchanged one; that report
+    // updates the counter and clears the flag.
+    if (const TemplateRecord* preset = SelectedPreset()) {
+        settingText_ = true;
+        SetDlgItemText(IDC_MESSAGE, preset->text.Text());
+    }
 }
 
 void CAddEditMessagesDlg::OnSavePreset()
@@ -184,15 +177,26 @@ void CAddEditMessagesDlg::OnInsertVariable()
     edit->setFocus();
 }
 
-void CAddEditMessagesDlg::OnOK()
+bool CAddEditMessagesDlg::OnOK()
 {
     if (modified_
         && dlg::MessageBox(this,
                u"Message not saved, are you sure you want to exit the Message window?", u"Confirm",
                dlg::MessageButtons::YesNo)
             != dlg::IDYES)
-        return;
+        return false;
     EndDialog(dlg::IDOK);
+    return true;
+}
+
+void CAddEditMessagesDlg::closeEvent(QCloseEvent* event)
+{
+    // The editor has no buttons of its own: the window's close button is the
+    // caption's OK, so unsaved text is asked about, as with OK.
+    if (OnOK())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace pelmora

@@ -2,8 +2,6 @@
 
 #include "ui/OrientedPropertyPage.h"
 
-#include <string>
-
 namespace pelmora {
 
 class SaveAllTarget;
@@ -35,6 +33,7 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(int id) override;
     void OnNotify(int id, dlg::ControlNotification code) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void OnTextChanged();
@@ -43,9 +42,9 @@ private:
     void OnSavePreset();
     void OnDeletePreset();
     void OnInsertVariable();
-    void OnOK();
+    // The OK command: true when the dialog ended.
+    bool OnOK();
     TemplateRecord* SelectedPreset() const;
-    void SetMessageText(std::u16string_view text);
 
     bool modified_ = false;
     bool settingText_ = false;
