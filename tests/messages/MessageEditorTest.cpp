@@ -7,6 +7,7 @@
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 #include "tests/TestSupport.h"
+#include "ui/AutoSIPEdit.h"
 #include "ui/SaveAllTarget.h"
 
 #include <QApplication>
@@ -176,6 +177,7 @@ TEST_F(MessageEditorTest, OpensWithThePresetsAndAnEmptyText)
     EXPECT_EQ(Text()->toPlainText(), QString());
     EXPECT_EQ(Counter(), u"/160") << "the template's texts until the first change";
     EXPECT_FALSE(editor->IsModified());
+    EXPECT_NE(CAutoSIPEdit::Of(Text()), nullptr) << "the text field raises the keyboard";
 }
 
 TEST_F(MessageEditorTest, TypingCountsEveryCharacterAgainstItsClass)
