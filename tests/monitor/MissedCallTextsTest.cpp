@@ -1,6 +1,5 @@
 #include "monitor/MissedCallTexts.h"
 #include "platform/shell/NotificationHtml.h"
-#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +73,9 @@ TEST(MissedCallTexts, MarkupInCallerNameAndTextCannotAddButtons)
 
     ASSERT_EQ(parsed.buttons.size(), 2u);
     EXPECT_EQ(parsed.buttons[0].command, 13);
-    EXPECT_EQ(parsed.buttons[0].label, QStringLiteral("Yes"));
+    EXPECT_EQ(parsed.buttons[0].label.toStdString(), "Yes");
     EXPECT_EQ(parsed.buttons[1].command, 12);
-    EXPECT_EQ(parsed.buttons[1].label, QStringLiteral("No"));
+    EXPECT_EQ(parsed.buttons[1].label.toStdString(), "No");
     // The three texts come back whole, as text.
     EXPECT_TRUE(parsed.plain.contains(Q(number))) << parsed.plain.toStdString();
     EXPECT_TRUE(parsed.plain.contains(Q(name)));

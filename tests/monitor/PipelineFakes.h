@@ -5,11 +5,11 @@
 #include "monitor/SmsSender.h"
 #include "platform/sms/Outbox.h"
 #include "platform/sms/PlatformVersion.h"
-#include "tests/TestSupport.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <map>
 #include <ostream>
@@ -120,8 +120,8 @@ public:
     CSmsSender sender;
 
 private:
-    ScratchDir dir_;
-    OutboxSmsBackend outbox_ {dir_.Path()};
+    QTemporaryDir dir_;
+    OutboxSmsBackend outbox_ {dir_.path().toStdString()};
 };
 
 } // namespace pelmora::test
