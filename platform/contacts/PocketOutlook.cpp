@@ -121,15 +121,16 @@ HRESULT IPOutlookApp::Logon(intptr_t)
 {
     if (g_logonFailure < 0)
         return g_logonFailure;
-    AddressBook* book = CurrentAddressBook();
-    folder_ = book ? book->Current()
-                   : std::make_shared<const ContactFolder>(std::vector<ContactCard> {});
+    // Reads the address book now, so the first call does not wait for it.
+    if (AddressBook* book = CurrentAddressBook())
+        book->Current();
+    loggedOn_ = true;
     return S_OK;
 }
 
 HRESULT IPOutlookApp::Logoff()
 {
-    folder_.reset();
+    loggedOn_ = false;
     return S_OK;
 }
 
@@ -138,11 +139,16 @@ HRESULT IPOutlookApp::GetDefaultFolder(int folder, IFolder** result) const
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    if (!folder_)
+    if (!loggedOn_)
         return E_NOTLOGGEDON;
     if (folder != olFolderContacts)
         return E_INVALIDARG;
-    *result = new IFolder(folder_);
+    // The folder as the address book holds it now: contacts added or edited
+    // while a session is logged on are seen by its next query.
+    AddressBook* book = CurrentAddressBook();
+    *result
+        = new IFolder(book ? book->Current()
+                           : std::make_shared<const ContactFolder>(std::vector<ContactCard> {}));
     return S_OK;
 }
 

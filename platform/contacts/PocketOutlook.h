@@ -107,7 +107,7 @@ public:
     HRESULT SysFreeString(BSTR text) const;
 
 private:
-    std::shared_ptr<const ContactFolder> folder_;
+    bool loggedOn_ = false;
 };
 
 HRESULT CoInitializeEx(void* reserved, uint32_t flags);

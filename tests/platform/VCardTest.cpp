@@ -162,6 +162,121 @@ TEST(VCardAddressBookTest, FolderOfFilesInNameOrderAndCachedUntilChanged)
     EXPECT_EQ(changed->Cards()[0].oid, ContactIdOfUid("card-30"));
 }
 
+namespace {
+
+// Overwrites bytes in place: same size, same file, no rename.
+void Patch(const std::filesystem::path& path, std::string_view from, std::string_view to)
+{
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const std::string text {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(from.size(), to.size());
+    file.seekp(static_cast<std::streamoff>(at));
+    file.write(to.data(), static_cast<std::streamsize>(to.size()));
+}
+
+std::u16string MobileOfFirst(VCardAddressBook& book)
+{
+    const auto folder = book.Current();
+    return folder->Cards().empty() ? std::u16string() : folder->Cards()[0].phones[Mobile];
+}
+
+} // namespace
+
+TEST(VCardAddressBookTest, EveryCallSeesTheFileAsItIsNow)
+{
+    test::ScratchDir dir;
+    const auto file = dir.Path() / "contacts.vcf";
+    VCardAddressBook book(file);
+    EXPECT_TRUE(book.Current()->Cards().empty()) << "not there yet";
+    WriteText(file, kVersion21);
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900001") << "created";
+    const int reads = book.Reads();
+    for (int i = 0; i < 100; ++i)
+        book.Current();
+    EXPECT_EQ(book.Reads(), reads) << "unchanged: the cached folder";
+
+    // Edits of the same size right after each other, within one tick of the
+    // file system's clock: size and time alone cannot tell them apart.
+    Patch(file, "+447700900001", "+447700900002");
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900002");
+    Patch(file, "+447700900002", "+447700900003");
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900003");
+
+    // Replaced by a rename, as editors save.
+    WriteText(dir.Path() / "new.tmp", kVersion30);
+    std::filesystem::rename(dir.Path() / "new.tmp", file);
+    EXPECT_EQ(book.Current()->Cards()[0].lastName, u"Smith");
+
+    // Other files of the folder do not cause a read.
+    const int before = book.Reads();
+    WriteText(dir.Path() / "pelmorasettings.data", "x");
+    book.Current();
+    EXPECT_EQ(book.Reads(), before);
+
+    std::filesystem::remove(file);
+    EXPECT_TRUE(book.Current()->Cards().empty()) << "removed";
+}
+
+TEST(VCardAddressBookTest, EveryCallSeesTheFolderAsItIsNow)
+{
+    test::ScratchDir dir;
+    WriteText(dir.Path() / "a.vcf", kVersion30);
+    VCardAddressBook book(dir.Path());
+    ASSERT_EQ(book.Current()->Cards().size(), 1u);
+    WriteText(dir.Path() / "b.vcf", kVersion21);
+    EXPECT_EQ(book.Current()->Cards().size(), 2u) << "a file added";
+    Patch(dir.Path() / "b.vcf", "+447700900001", "+447700900009");
+    EXPECT_EQ(book.Current()->Cards()[1].phones[Mobile], u"+447700900009") << "edited in place";
+    const int reads = book.Reads();
+    WriteText(dir.Path() / "notes.txt", "not a card");
+    book.Current();
+    EXPECT_EQ(book.Reads(), reads) << "not a card file";
+    std::filesystem::remove(dir.Path() / "a.vcf");
+    ASSERT_EQ(book.Current()->Cards().size(), 1u) << "a file removed";
+    EXPECT_EQ(book.Current()->Cards()[0].lastName, u"Trellowayne");
+}
+
+TEST(VCardAddressBookTest, FolderReplacedHigherUpIsSeen)
+{
+    // The watched folder itself neither moves nor changes when a folder
+    // above it is renamed and a new one takes its path.
+    test::ScratchDir dir;
+    std::filesystem::create_directories(dir.Path() / "outer" / "cards");
+    WriteText(dir.Path() / "outer" / "cards" / "a.vcf", kVersion30);
+    VCardAddressBook book(dir.Path() / "outer" / "cards");
+    ASSERT_EQ(book.Current()->Cards()[0].lastName, u"Smith");
+    std::filesystem::rename(dir.Path() / "outer", dir.Path() / "old");
+    std::filesystem::create_directories(dir.Path() / "outer" / "cards");
+    WriteText(dir.Path() / "outer" / "cards" / "a.vcf", kVersion21);
+    ASSERT_EQ(book.Current()->Cards().size(), 1u);
+    EXPECT_EQ(book.Current()->Cards()[0].lastName, u"Trellowayne");
+}
+
+TEST(VCardAddressBookTest, LinkedFilesAreComparedByTheirStamps)
+{
+    // Changes behind a symbolic link happen in a folder no watch looks at;
+    // the files' own sizes and times tell them.
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    std::filesystem::create_directory(dir.Path() / "cards");
+    const auto target = dir.Path() / "elsewhere" / "real.vcf";
+    WriteText(target, kVersion30);
+    std::filesystem::create_symlink(target, dir.Path() / "contacts.vcf");
+    std::filesystem::create_symlink(target, dir.Path() / "cards" / "linked.vcf");
+    VCardAddressBook file(dir.Path() / "contacts.vcf");
+    VCardAddressBook folder(dir.Path() / "cards");
+    ASSERT_EQ(file.Current()->Cards().size(), 1u);
+    ASSERT_EQ(folder.Current()->Cards().size(), 1u);
+    std::ofstream(target, std::ios::binary | std::ios::app) << kVersion21;
+    EXPECT_EQ(file.Current()->Cards().size(), 2u);
+    EXPECT_EQ(folder.Current()->Cards().size(), 2u);
+    const int reads = folder.Reads();
+    folder.Current();
+    EXPECT_EQ(folder.Reads(), reads);
+}
+
 TEST(VCardAddressBookTest, MissingSourceIsAnEmptyBook)
 {
     VCardAddressBook book("/nonexistent/contacts.vcf");
