@@ -3,6 +3,7 @@
 #include "platform/contacts/VCardParser.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -126,20 +127,39 @@ std::shared_ptr<const ContactFolder> VCardAddressBook::Current()
 
 void VCardAddressBook::Read(const Stamp& stamp)
 {
+    // The old folder goes first, so the two are never held together.
     folder_.reset();
     ++reads_;
     std::vector<std::string> uids;
-    std::vector<ContactCard> cards;
+    CardTable cards;
+    bool full = false;
     for (const FileStamp& file : stamp.files) {
-        std::ifstream in(file.path, std::ios::binary);
-        const std::string text {
-            std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        for (ParsedCard& parsed : ParseVCards(text, file.path.string())) {
-            uids.push_back(std::move(parsed.uid));
-            cards.push_back(std::move(parsed.card));
+        std::string text;
+        {
+            std::ifstream in(file.path, std::ios::binary);
+            text.resize(static_cast<size_t>(file.size));
+            in.read(text.data(), static_cast<std::streamsize>(text.size()));
+            text.resize(static_cast<size_t>(std::max<std::streamsize>(0, in.gcount())));
+            // Grown since it was stamped: the rest too (the watch or the
+            // stamp sees the change and reads it again).
+            if (in)
+                text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
+        ParseVCards(text, file.path.string(), [&](ParsedCard&& parsed) {
+            if (full || !cards.Append(parsed.card)) {
+                full = true;
+                return;
+            }
+            uids.push_back(std::move(parsed.uid));
+        });
     }
-    AssignContactIds(uids, cards);
+    if (full)
+        std::fprintf(stderr, "pelmora: %s: too many contacts, only the first %zu are used\n",
+            source_.c_str(), cards.Size());
+    cards.ShrinkToFit();
+    const std::vector<uint32_t> ids = AssignContactIds(uids);
+    for (size_t position = 0; position < ids.size(); ++position)
+        cards.SetOid(position, ids[position]);
     stamp_ = stamp;
     folder_ = std::make_shared<const ContactFolder>(std::move(cards));
 }
@@ -155,20 +175,22 @@ uint32_t ContactIdOfUid(std::string_view uid)
     return hash == 0 ? 1 : hash;
 }
 
-void AssignContactIds(std::vector<std::string>& uids, std::vector<ContactCard>& cards)
+std::vector<uint32_t> AssignContactIds(const std::vector<std::string>& uids)
 {
-    std::vector<size_t> order(cards.size());
+    std::vector<size_t> order(uids.size());
     std::iota(order.begin(), order.end(), size_t {0});
     std::stable_sort(
         order.begin(), order.end(), [&](size_t a, size_t b) { return uids[a] < uids[b]; });
+    std::vector<uint32_t> ids(uids.size());
     std::unordered_set<uint32_t> taken;
-    taken.reserve(cards.size() * 2);
+    taken.reserve(uids.size() * 2);
     for (size_t index : order) {
         uint32_t id = ContactIdOfUid(uids[index]);
         while (!taken.insert(id).second)
             id = id == 0xFFFFFFFFu ? 1 : id + 1;
-        cards[index].oid = id;
+        ids[index] = id;
     }
+    return ids;
 }
 
 } // namespace pelmora

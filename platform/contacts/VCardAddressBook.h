@@ -58,7 +58,7 @@ private:
 // the same at every read. Two UIDs that hash alike are told apart by taking
 // the next free number, in UID order, so the result does not depend on the
 // order of the cards.
-void AssignContactIds(std::vector<std::string>& uids, std::vector<ContactCard>& cards);
+std::vector<uint32_t> AssignContactIds(const std::vector<std::string>& uids);
 uint32_t ContactIdOfUid(std::string_view uid);
 
 } // namespace pelmora
