@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/contacts/AddressBook.h"
+#include "platform/contacts/VCardFields.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,9 +18,17 @@ struct ParsedCard {
     ContactCard card; // oid left 0; the address book assigns it
 };
 
-// Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order. A card
-// that cannot be parsed is skipped; a number that finds no free field is
-// dropped. Both are reported on standard error, naming `source`.
+// Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order, handing
+// each to `take` as soon as it is read. A card that cannot be parsed is
+// skipped; a number that finds no free field is dropped. Both are reported
+// on standard error, naming `source`.
+void ParseVCards(
+    std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take);
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);
+
+// The fields of one card (from its BEGIN line to its END line) as libebook
+// reads them: every card, however encoded or malformed. False when it
+// cannot read the card at all.
+bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields);
 
 } // namespace pelmora
