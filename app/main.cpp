@@ -1,7 +1,7 @@
 #include "app/MonitorDlg.h"
+#include "platform/ActiveBackends.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/storage/DataDirectory.h"
-#include "platform/telephony/SimulatedLine.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -30,11 +30,14 @@ int main(int argc, char** argv)
     // what the program looks like.
     std::string screenshot;
     int tab = 0;
+    QString backend;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
             screenshot = argv[++i];
         else if (std::string(argv[i]) == "--tab" && i + 1 < argc)
             tab = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--backend" && i + 1 < argc)
+            backend = QString::fromLocal8Bit(argv[++i]);
     }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
@@ -49,13 +52,16 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     pelmora::RegisterResources();
 
-    // Until a modem backend is chosen, calls come from the simulated line.
-    pelmora::SimulatedLine line;
-    pelmora::SetTelephonyBackend(&line);
+    const std::filesystem::path dataDir = pelmora::DataDirectory();
+    // The phone line and SMS: ModemManager's voice modem, or the simulated
+    // line and the outbox.
+    const std::unique_ptr<pelmora::ActiveBackends> backends
+        = pelmora::ChooseBackends(backend, dataDir);
+    if (!backends)
+        return 2;
 
     // Contacts come from vCard files: PELMORA_CONTACTS, or contacts.vcf in
     // the data directory.
-    const std::filesystem::path dataDir = pelmora::DataDirectory();
     pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
     pelmora::SetAddressBook(&contacts);
 
