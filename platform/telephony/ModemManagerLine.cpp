@@ -100,6 +100,7 @@ void ModemManagerLine::Detach()
 
 void ModemManagerLine::Subscribe(bool on)
 {
+    // One list of hooks, made or undone.
     QDBusConnection& bus = client_.Bus();
     using Hook = bool (QDBusConnection::*)(const QString&, const QString&, const QString&,
         const QString&, const QStringList&, const QString&, QObject*, const char*);
