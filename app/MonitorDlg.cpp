@@ -1,5 +1,6 @@
 #include "app/MonitorDlg.h"
 
+#include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
@@ -105,10 +106,13 @@ void CMonitorDlg::BuildPages()
     logPage_->Create(IDD_LOG, IDD_LOG_L, tabs_);
     logList_ = logPage_->LogList();
     pages_[2] = logPage_;
+    mainPage_ = new CMainPage(tabs_);
+    mainPage_->Create(IDD_MAIN, IDD_MAIN_L, tabs_);
+    pages_[0] = mainPage_;
+    BuildRulesTab();
     auto* aboutPage = new CAboutPage(tabs_);
     aboutPage->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);
     pages_[4] = aboutPage;
-    BuildRulesTab();
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (!pages_[i])
             pages_[i] = new QWidget(tabs_);
@@ -142,11 +146,19 @@ void CMonitorDlg::BuildRulesTab()
 
 void CMonitorDlg::ApplySettings()
 {
-    if (!logPage_)
-        return;
-    logPage_->ComboSetCurSel(CLogPage::IDC_AGE, settings.logMaxAgeIndex);
-    logPage_->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, settings.clearLogEachStart);
+    if (mainPage_) {
+        mainPage_->ComboSetCurSel(CMainPage::IDC_MAX_PER_CALLER, settings.maxPerCallerIndex);
+        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, settings.interactive);
+        mainPage_->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, settings.ringsBeforeSendIndex);
+        mainPage_->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, settings.hangupIndex);
+    }
+    if (logPage_)
+        logPage_->ComboSetCurSel(CLogPage::IDC_AGE, settings.logMaxAgeIndex);
+    if (mainPage_)
+        mainPage_->SetDlgItemInt(CMainPage::IDC_MAX_TOTAL, settings.maxTotal);
     ApplyRuleSettings();
+    if (logPage_)
+        logPage_->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, settings.clearLogEachStart);
 }
 
 void CMonitorDlg::ApplyRuleSettings()
@@ -167,11 +179,19 @@ void CMonitorDlg::ApplyRuleSettings()
 
 void CMonitorDlg::CollectSettings()
 {
-    if (!logPage_)
-        return;
-    settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
-    settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
+    if (mainPage_) {
+        settings.maxPerCallerIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_MAX_PER_CALLER);
+        settings.interactive = mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE);
+        settings.ringsBeforeSendIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
+        settings.hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
+    }
+    if (logPage_)
+        settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
+    if (mainPage_)
+        settings.maxTotal = mainPage_->GetDlgItemInt(CMainPage::IDC_MAX_TOTAL);
     CollectRuleSettings();
+    if (logPage_)
+        settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
 }
 
 void CMonitorDlg::CollectRuleSettings()
@@ -196,6 +216,9 @@ void CMonitorDlg::CollectRuleSettings()
 bool CMonitorDlg::OnCommand(int id)
 {
     switch (id) {
+    case CMainPage::IDC_START_STOP:
+        OnStartStop();
+        return true;
     case CLogPage::IDC_CLEAR_ALL:
         OnClearLog();
         return true;
@@ -225,6 +248,11 @@ std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)
     if (id == CLogListCtrl::ID_DELETE_ENTRY)
         return logList_ && logList_->GetSelectionMark() >= 0;
     return std::nullopt;
+}
+
+void CMonitorDlg::OnStartStop()
+{
+    // The button is the main window's; monitoring control is not here yet.
 }
 
 void CMonitorDlg::OnClearLog()

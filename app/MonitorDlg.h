@@ -5,6 +5,7 @@
 #include "monitor/SettingsRecord.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
+#include "ui/SaveAllTarget.h"
 
 #include <array>
 #include <filesystem>
@@ -13,6 +14,7 @@ namespace pelmora {
 
 class CPageTabCtrl;
 class CLogPage;
+class CMainPage;
 class CLogListCtrl;
 class CMultiWnd;
 class CRulesHolderPage;
@@ -21,7 +23,7 @@ class CExcludeRulesPage;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
-class CMonitorDlg final : public dlg::CDialog, public MessageWindow {
+class CMonitorDlg final : public dlg::CDialog, public MessageWindow, public SaveAllTarget {
     Q_OBJECT
 public:
     // `dataDir` holds the four data files.
@@ -29,7 +31,7 @@ public:
     ~CMonitorDlg() override;
 
     // Writes groups, templates, profiles and the settings record, in this order.
-    void SaveAll();
+    void SaveAll() override;
     void LoadSettings();
     // Copies the settings record into the pages' controls.
     void ApplySettings();
@@ -45,6 +47,7 @@ public:
     CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     void SelectPage(int index);
+    CMainPage* MainPage() const { return mainPage_; }
     CLogPage* LogPage() const { return logPage_; }
     CLogListCtrl* LogList() const { return logList_; }
     CMultiWnd* RulesPanes() const { return rulesPanes_; }
@@ -64,6 +67,7 @@ private:
     void CollectRuleSettings();
     void PlaceTabs();
     void FitToScreen();
+    void OnStartStop();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
@@ -71,6 +75,7 @@ private:
     std::filesystem::path dataDir_;
     bool loaded_ = false;
     CPageTabCtrl* tabs_ = nullptr;
+    CMainPage* mainPage_ = nullptr;
     CLogPage* logPage_ = nullptr;
     CLogListCtrl* logList_ = nullptr;
     CRulesHolderPage* rulesPage_ = nullptr;

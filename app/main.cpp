@@ -1,8 +1,8 @@
 #include "app/MonitorDlg.h"
+#include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/storage/DataDirectory.h"
-#include "platform/telephony/SimulatedLine.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
 
@@ -37,6 +37,7 @@ int main(int argc, char** argv)
     int pane = -1;
     bool landscape = false;
     bool rotate = false;
+    QString backend;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--screenshot" && i + 1 < argc)
@@ -49,6 +50,8 @@ int main(int argc, char** argv)
             landscape = true;
         else if (arg == "--rotate")
             rotate = true;
+        else if (arg == "--backend" && i + 1 < argc)
+            backend = QString::fromLocal8Bit(argv[++i]);
     }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
@@ -63,12 +66,15 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     pelmora::RegisterResources();
 
-    // Until a modem backend is chosen, calls come from the simulated line.
-    pelmora::SimulatedLine line;
-    pelmora::SetTelephonyBackend(&line);
+    const std::filesystem::path dataDir = pelmora::DataDirectory();
+    // The phone line and SMS: ModemManager's voice modem, or the simulated
+    // line and the outbox.
+    const std::unique_ptr<pelmora::ActiveBackends> backends
+        = pelmora::ChooseBackends(backend, dataDir);
+    if (!backends)
+        return 2;
 
     // Contacts come from Evolution Data Server or from vCard files.
-    const std::filesystem::path dataDir = pelmora::DataDirectory();
     const auto contacts = pelmora::ChooseAddressBook(dataDir);
     pelmora::SetAddressBook(contacts.get());
 

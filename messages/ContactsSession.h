@@ -25,8 +25,8 @@ public:
 
     // The contacts service's exact search over the ten phone fields.
     bool FindContactByNumber(std::u16string_view number, ContactNameParts& parts);
-    // A walk over all contacts comparing each phone field without formatting
-    // characters against `a`, then `b`.
+    // The first contact in folder order with a phone field that, without its
+    // formatting characters, equals `a` or `b` without theirs.
     bool ScanContactsByNumber(std::u16string a, std::u16string b, ContactNameParts& parts);
     int32_t GetContactCount();
     bool GetContactAt(int32_t position, std::u16string& title, std::u16string& firstName,
@@ -53,8 +53,5 @@ private:
 // ignoring formatting characters. Empty parts and 0 when nothing matched.
 ContactNameParts IdentifyCaller(
     CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix);
-
-// Removes every "(", ")", space and "-".
-void StripPhoneFormatting(std::u16string& number);
 
 } // namespace pelmora

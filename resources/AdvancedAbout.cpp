@@ -15,7 +15,7 @@ void RegisterAdvancedAbout()
             {-1, ControlClass::GroupBox, u"System", {7, 11, 128, 31}, plain},
             {1044, ControlClass::AutoCheckBox, u"Auto run after soft reset", {23, 23, 95, 10}},
             {-1, ControlClass::GroupBox, u"Caller identification", {7, 46, 128, 31}, plain},
-            {-1, ControlClass::Static, u"International prefix:", {15, 60, 66, 8}, plain},
+            {-1, ControlClass::Static, u"International prefix:", {15, 60, 66, 9}, plain},
             {1051, ControlClass::Edit, u"", {85, 58, 40, 12}, kDefaultStyle | Border | AutoHScroll},
             {IDOK_ID, ControlClass::DefPushButton, u"OK", {21, 86, 38, 13}},
             {IDCANCEL_ID, ControlClass::PushButton, u"Cancel", {78, 86, 38, 13}},
@@ -27,14 +27,14 @@ void RegisterAdvancedAbout()
         {
             {1059, ControlClass::Bitmap, u"", {14, 7, 109, 32}, plain, IDB_LOGO},
             {1053, ControlClass::Icon, u"", {9, 41, 20, 20}, plain, IDR_MAINFRAME},
-            {1054, ControlClass::Static, u"Pelmora 1.5", {43, 45, 68, 8}, plain},
+            {1054, ControlClass::Static, u"Pelmora 1.5", {43, 45, 68, 9}, plain},
             {1070, ControlClass::Static, u"", {9, 68, 118, 16}, plain},
         }});
     RegisterTemplate({IDD_ABOUT_L, u"", {0, 0, 177, 89},
         {
             {1059, ControlClass::Bitmap, u"", {44, 2, 109, 32}, plain, IDB_LOGO},
             {1053, ControlClass::Icon, u"", {18, 7, 20, 20}, plain, IDR_MAINFRAME},
-            {1054, ControlClass::Static, u"Pelmora 1.5", {17, 37, 68, 8}, plain},
+            {1054, ControlClass::Static, u"Pelmora 1.5", {17, 37, 68, 9}, plain},
             {1070, ControlClass::Static, u"", {17, 50, 153, 16}, plain},
         }});
 }

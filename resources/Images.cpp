@@ -3,36 +3,31 @@
 #include "platform/framework/ResourceImages.h"
 #include "resources/Resources.h"
 
-#include <QPainter>
+#include <QFile>
 
 namespace pelmora {
 
 namespace {
 
-// The help picture: a small round question mark.
-QPixmap HelpBitmap()
+QByteArray Drawing(const char* name)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x1e, 0x6f, 0xc8));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(12);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
-    return pixmap;
+    QFile file(QStringLiteral(":/images/%1.svg").arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
 
 void RegisterImages()
 {
-    dlg::RegisterImage(IDB_HELP, HelpBitmap);
+    // One style for every picture: flat discs and tiles in the program's blue,
+    // orange, green and grey with white symbols, drawn as SVG.
+    dlg::RegisterSvgImage(IDB_BANNER, Drawing("banner"));
+    dlg::RegisterSvgImage(IDB_REPLY, Drawing("reply"));
+    dlg::RegisterSvgImage(IDB_ADD, Drawing("add"));
+    dlg::RegisterSvgImage(IDB_DELETE, Drawing("delete"));
+    dlg::RegisterSvgImage(IDB_HELP, Drawing("help"));
+    dlg::RegisterSvgImage(IDB_RUNNING, Drawing("running"));
+    dlg::RegisterSvgImage(IDB_STOPPED, Drawing("stopped"));
 }
 
 } // namespace pelmora

@@ -19,6 +19,8 @@ void RegisterResources()
     RegisterAdvancedAbout();
     RegisterRulesPages();
     RegisterGroupsDialogs();
+    RegisterMainPage();
+    RegisterMessageEditor();
 }
 
 } // namespace pelmora

@@ -7,10 +7,16 @@ namespace pelmora {
 void RegisterResources();
 
 // Resource numbers shared by the templates and the code.
+// Bitmaps (IDB_) and dialog templates (IDD_) are numbered separately.
 enum ResourceId : int {
     IDR_MAINFRAME = 128, // application icon and menu
     IDD_PELMORA_DIALOG = 102,
-    IDB_HELP = 141,
+    IDD_MAIN = 129,
+    IDD_MAIN_L = 149,
+    IDD_ADDEDIT_MESSAGES = 130,
+    IDD_ADDEDIT_MESSAGES_L = 150,
+    IDD_NEW_PRESET = 140,
+    IDD_INSERT_VARIABLE = 143,
     IDD_LOG = 142,
     IDD_LOG_L = 148,
     IDD_VARIABLES = 144,
@@ -29,6 +35,13 @@ enum ResourceId : int {
     IDD_GROUPS_L = 168,
     IDD_GROUP = 160,
     IDD_GROUP_L = 167,
+    IDB_BANNER = 132, // Main page, portrait only
+    IDB_REPLY = 133, // beside the Start Monitor button
+    IDB_ADD = 135, // save a preset, add a profile
+    IDB_DELETE = 136,
+    IDB_HELP = 141,
+    IDB_RUNNING = 144,
+    IDB_STOPPED = 145,
 };
 
 } // namespace pelmora

@@ -13,5 +13,7 @@ void RegisterLogPage();
 void RegisterAdvancedAbout();
 void RegisterRulesPages();
 void RegisterGroupsDialogs();
+void RegisterMainPage();
+void RegisterMessageEditor();
 
 } // namespace pelmora

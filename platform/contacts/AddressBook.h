@@ -1,54 +1,18 @@
 #pragma once
 
-#include <array>
+#include "platform/contacts/ContactCard.h"
+#include "platform/contacts/ContactFolder.h"
+
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace pelmora {
 
-// The ten phone fields of a contact, in the order the program searches them.
-enum PhoneField : size_t {
-    Mobile,
-    Pager,
-    Business,
-    Home,
-    Home2,
-    HomeFax,
-    Car,
-    Business2,
-    Radio,
-    BusinessFax,
-    kPhoneFieldCount
-};
-extern const std::array<const char16_t*, kPhoneFieldCount> kPhoneFieldNames;
-
-struct ContactCard {
-    std::u16string title, firstName, middleName, lastName, suffix;
-    uint32_t oid = 0; // stable, non-zero, unique
-    std::array<std::u16string, kPhoneFieldCount> phones;
-};
-
-// One read of the address book: the cards in folder order, with an index of
-// each phone field's exact text to the first card holding it.
-class ContactFolder final {
-public:
-    explicit ContactFolder(std::vector<ContactCard> cards);
-    const std::vector<ContactCard>& Cards() const { return cards_; }
-    // Position (0-based) of the first card whose `field` equals `number`
-    // exactly, or -1; an empty number matches nothing.
-    int64_t FirstWith(PhoneField field, const std::u16string& number) const;
-
-private:
-    std::vector<ContactCard> cards_;
-    std::array<std::unordered_map<std::u16string, size_t>, kPhoneFieldCount> index_;
-};
-
 // Where the contacts come from. Current() gives the folder as it is now; a
 // source that has not changed since the last call returns the same folder
-// without reading it again.
+// without reading it again. Backends fill a CardTable (or hand over
+// ContactCards) and wrap it in a ContactFolder, which indexes the numbers.
 class AddressBook {
 public:
     virtual ~AddressBook() = default;

@@ -23,7 +23,7 @@ std::unique_ptr<AddressBook> ChooseAddressBook(const std::filesystem::path& data
             // A desktop's server often holds just an empty "Personal" book;
             // it must not hide the contacts of an existing vCard file.
             std::error_code error;
-            if (!eds->Current()->Cards().empty() || !std::filesystem::exists(file, error))
+            if (!eds->Current()->Cards().Empty() || !std::filesystem::exists(file, error))
                 return eds;
             std::fprintf(stderr,
                 "pelmora: evolution-data-server has no contacts; reading %s instead\n",

@@ -33,7 +33,7 @@ std::shared_ptr<const ContactFolder> EdsAddressBook::Current()
         gaveUp_ = !published_.wait_for(lock, kFirstReadWait, [this] { return folder_ != nullptr; });
     if (folder_)
         return folder_;
-    static const auto empty = std::make_shared<const ContactFolder>(std::vector<ContactCard> {});
+    static const auto empty = std::make_shared<const ContactFolder>(CardTable {});
     return empty;
 }
 

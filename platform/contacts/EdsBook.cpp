@@ -47,32 +47,21 @@ std::string Stripped(const char* text)
     return value;
 }
 
-// The TEL attribute behind each of the server's own phone fields. libebook
-// gives a field's text, not its attribute, so the attribute is the first
-// one not yet taken whose text is that text.
-FiledPhones FiledByServer(EContact* contact)
+// Marks the TEL behind each of the server's own phone fields as filed there.
+// libebook gives a field's text, not its attribute, so the TEL is the first
+// one not yet filed whose text is that text.
+void MarkFiledByServer(EContact* contact, VCardFields& fields)
 {
-    std::vector<std::pair<EVCardAttribute*, std::string>> numbers;
-    for (GList* a = e_vcard_get_attributes(E_VCARD(contact)); a; a = a->next) {
-        auto* attr = static_cast<EVCardAttribute*>(a->data);
-        if (g_ascii_strcasecmp(e_vcard_attribute_get_name(attr), EVC_TEL) != 0)
-            continue;
-        GList* values = e_vcard_attribute_get_values(attr);
-        numbers.emplace_back(attr, Stripped(values ? static_cast<char*>(values->data) : nullptr));
-    }
-    FiledPhones filed {};
     for (const auto& [serverField, field] : kServerFields) {
         const GText text(static_cast<char*>(e_contact_get(contact, serverField)));
         if (!text || !*text)
             continue;
-        for (auto& [attr, value] : numbers)
-            if (attr && value == text.get()) {
-                filed[field] = attr;
-                attr = nullptr;
+        for (VCardFields::Tel& tel : fields.tels)
+            if (!tel.filed && Stripped(tel.value.c_str()) == text.get()) {
+                tel.filed = field;
                 break;
             }
     }
-    return filed;
 }
 
 } // namespace
@@ -83,8 +72,10 @@ bool ReadEdsContact(EContact* contact, std::string& uid, EdsBook::Entry& entry)
     if (!id || !*id || e_contact_get(contact, E_CONTACT_IS_LIST))
         return false;
     uid = id;
-    entry.card = ParsedCard {uid, ContactCard {}};
-    ReadContactCard(contact, FiledByServer(contact), kSource, uid, entry.card.card);
+    VCardFields fields;
+    ReadContactFields(contact, fields);
+    MarkFiledByServer(contact, fields);
+    entry.card = ParsedCard {uid, FileContactCard(fields, kSource, uid)};
     const GText fileAs(static_cast<char*>(e_contact_get(contact, E_CONTACT_FILE_AS)));
     const GText folded(g_utf8_casefold(fileAs ? fileAs.get() : "", -1));
     const GText key(g_utf8_collate_key(folded.get(), -1));

@@ -233,7 +233,8 @@ void EdsReader::Rebuild()
     std::sort(order.begin(), order.end());
 
     std::vector<std::string> uids;
-    std::vector<ContactCard> cards;
+    CardTable cards;
+    bool full = false;
     for (const auto& place : order) {
         const EdsBook& book = *std::get<3>(place);
         std::vector<const EdsBook::Entry*> entries;
@@ -244,11 +245,21 @@ void EdsReader::Rebuild()
             return std::tie(a->sortKey, a->card.uid) < std::tie(b->sortKey, b->card.uid);
         });
         for (const EdsBook::Entry* entry : entries) {
+            if (full || !cards.Append(entry->card.card)) {
+                full = true;
+                break;
+            }
             uids.push_back(entry->card.uid);
-            cards.push_back(entry->card.card);
         }
     }
-    AssignContactIds(uids, cards);
+    if (full)
+        std::fprintf(stderr,
+            "pelmora: evolution-data-server: too many contacts, only the first %zu are used\n",
+            cards.Size());
+    cards.ShrinkToFit();
+    const std::vector<uint32_t> ids = AssignContactIds(uids);
+    for (size_t position = 0; position < ids.size(); ++position)
+        cards.SetOid(position, ids[position]);
     publish_(
         std::make_shared<const ContactFolder>(std::move(cards)), static_cast<int>(order.size()));
 }

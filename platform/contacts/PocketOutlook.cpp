@@ -14,20 +14,9 @@ int g_comInits = 0;
 HRESULT g_createFailure = S_OK;
 HRESULT g_logonFailure = S_OK;
 
-HRESULT Allocate(const std::u16string& text, BSTR* value)
-{
-    if (!value)
-        return E_POINTER;
-    *value = new char16_t[text.size() + 1];
-    std::copy(text.begin(), text.end(), *value);
-    (*value)[text.size()] = u'\0';
-    ++g_strings;
-    return S_OK;
-}
-
 struct Clause {
     size_t field;
-    std::u16string value;
+    std::u16string_view value; // within the restriction text
 };
 
 // Parses `[Field] = "text"` clauses joined by " OR ". A text ends at the
@@ -35,6 +24,7 @@ struct Clause {
 std::optional<std::vector<Clause>> ParseRestriction(std::u16string_view text)
 {
     std::vector<Clause> clauses;
+    clauses.reserve(kPhoneFieldCount);
     size_t pos = 0;
     while (true) {
         if (pos >= text.size() || text[pos] != u'[')
@@ -44,7 +34,7 @@ std::optional<std::vector<Clause>> ParseRestriction(std::u16string_view text)
             return std::nullopt;
         const std::u16string_view name = text.substr(pos + 1, close - pos - 1);
         auto known = std::find_if(kPhoneFieldNames.begin(), kPhoneFieldNames.end(),
-            [&](const char16_t* field) { return name == field; });
+            [&](std::u16string_view field) { return name == field; });
         if (known == kPhoneFieldNames.end())
             return std::nullopt;
         constexpr std::u16string_view kEquals = u" = \"";
@@ -60,7 +50,7 @@ std::optional<std::vector<Clause>> ParseRestriction(std::u16string_view text)
             end = text.size() - 1;
         }
         clauses.push_back({static_cast<size_t>(known - kPhoneFieldNames.begin()),
-            std::u16string(text.substr(start, end - start))});
+            text.substr(start, end - start)});
         if (last)
             return clauses;
         pos = end + kNext.size() - 1;
@@ -121,15 +111,16 @@ HRESULT IPOutlookApp::Logon(intptr_t)
 {
     if (g_logonFailure < 0)
         return g_logonFailure;
-    AddressBook* book = CurrentAddressBook();
-    folder_ = book ? book->Current()
-                   : std::make_shared<const ContactFolder>(std::vector<ContactCard> {});
+    // Reads the address book now, so the first call does not wait for it.
+    if (AddressBook* book = CurrentAddressBook())
+        book->Current();
+    loggedOn_ = true;
     return S_OK;
 }
 
 HRESULT IPOutlookApp::Logoff()
 {
-    folder_.reset();
+    loggedOn_ = false;
     return S_OK;
 }
 
@@ -138,11 +129,16 @@ HRESULT IPOutlookApp::GetDefaultFolder(int folder, IFolder** result) const
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    if (!folder_)
+    if (!loggedOn_)
         return E_NOTLOGGEDON;
     if (folder != olFolderContacts)
         return E_INVALIDARG;
-    *result = new IFolder(folder_);
+    // The folder as the address book holds it now: contacts added or edited
+    // while a session is logged on are seen by its next query.
+    AddressBook* book = CurrentAddressBook();
+    *result
+        = new IFolder(book ? book->Current()
+                           : std::make_shared<const ContactFolder>(std::vector<ContactCard> {}));
     return S_OK;
 }
 
@@ -171,16 +167,38 @@ HRESULT IPOutlookItemCollection::Find(const char16_t* restriction, IContact** it
     const auto clauses = ParseRestriction(restriction);
     if (!clauses)
         return E_INVALIDARG;
-    int64_t first = -1;
+    // One index look-up per distinct text, for all the fields it is asked in.
+    std::vector<std::pair<std::u16string_view, uint32_t>> texts;
     for (const Clause& clause : *clauses) {
-        const int64_t position
-            = folder_->FirstWith(static_cast<PhoneField>(clause.field), clause.value);
+        auto same = std::find_if(texts.begin(), texts.end(),
+            [&](const auto& text) { return text.first == clause.value; });
+        if (same == texts.end())
+            texts.emplace_back(clause.value, 1u << clause.field);
+        else
+            same->second |= 1u << clause.field;
+    }
+    int64_t first = -1;
+    for (const auto& [text, fields] : texts) {
+        const int64_t position = folder_->FirstWithAny(text, fields);
         if (position >= 0 && (first < 0 || position < first))
             first = position;
     }
     if (first < 0)
         return S_FALSE;
-    *item = new IContact(folder_->Cards()[static_cast<size_t>(first)]);
+    *item = new IContact(folder_, static_cast<size_t>(first));
+    return S_OK;
+}
+
+HRESULT IPOutlookItemCollection::FindUnformatted(
+    const char16_t* a, const char16_t* b, IContact** item) const
+{
+    if (!a || !b || !item)
+        return E_POINTER;
+    *item = nullptr;
+    const int64_t first = folder_->FirstUnformatted(a, b);
+    if (first < 0)
+        return S_FALSE;
+    *item = new IContact(folder_, static_cast<size_t>(first));
     return S_OK;
 }
 
@@ -188,7 +206,7 @@ HRESULT IPOutlookItemCollection::get_Count(int32_t* count) const
 {
     if (!count)
         return E_POINTER;
-    *count = static_cast<int32_t>(folder_->Cards().size());
+    *count = static_cast<int32_t>(std::min<size_t>(folder_->Size(), INT32_MAX));
     return S_OK;
 }
 
@@ -197,38 +215,50 @@ HRESULT IPOutlookItemCollection::Item(int32_t position, IContact** item) const
     if (!item)
         return E_POINTER;
     *item = nullptr;
-    if (position < 1 || static_cast<size_t>(position) > folder_->Cards().size())
+    if (position < 1 || static_cast<size_t>(position) > folder_->Size())
         return E_INVALIDARG;
-    *item = new IContact(folder_->Cards()[static_cast<size_t>(position - 1)]);
+    *item = new IContact(folder_, static_cast<size_t>(position - 1));
+    return S_OK;
+}
+
+HRESULT IContact::Get(size_t text, BSTR* value) const
+{
+    if (!value)
+        return E_POINTER;
+    const std::u16string_view view = folder_->Cards().TextOf(position_, text);
+    *value = new char16_t[view.size() + 1];
+    std::copy(view.begin(), view.end(), *value);
+    (*value)[view.size()] = u'\0';
+    ++g_strings;
     return S_OK;
 }
 
 HRESULT IContact::get_Title(BSTR* value) const
 {
-    return Allocate(card_.title, value);
+    return Get(CardTable::Title, value);
 }
 HRESULT IContact::get_FirstName(BSTR* value) const
 {
-    return Allocate(card_.firstName, value);
+    return Get(CardTable::FirstName, value);
 }
 HRESULT IContact::get_MiddleName(BSTR* value) const
 {
-    return Allocate(card_.middleName, value);
+    return Get(CardTable::MiddleName, value);
 }
 HRESULT IContact::get_LastName(BSTR* value) const
 {
-    return Allocate(card_.lastName, value);
+    return Get(CardTable::LastName, value);
 }
 HRESULT IContact::get_Suffix(BSTR* value) const
 {
-    return Allocate(card_.suffix, value);
+    return Get(CardTable::Suffix, value);
 }
 
 HRESULT IContact::get_Oid(int32_t* oid) const
 {
     if (!oid)
         return E_POINTER;
-    *oid = static_cast<int32_t>(card_.oid);
+    *oid = static_cast<int32_t>(folder_->Cards().Oid(position_));
     return S_OK;
 }
 
@@ -236,7 +266,7 @@ HRESULT IContact::get_Phone(PhoneField field, BSTR* value) const
 {
     if (field >= kPhoneFieldCount)
         return E_INVALIDARG;
-    return Allocate(card_.phones[field], value);
+    return Get(CardTable::kNameCount + field, value);
 }
 
 } // namespace pelmora::poom

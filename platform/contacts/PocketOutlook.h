@@ -49,10 +49,12 @@ public:
     }
 };
 
+// A contact of a folder, read from the folder's compact table.
 class IContact final : public Unknown {
 public:
-    explicit IContact(const ContactCard& card)
-        : card_(card)
+    IContact(std::shared_ptr<const ContactFolder> folder, size_t position)
+        : folder_(std::move(folder))
+        , position_(position)
     {
     }
     HRESULT get_Title(BSTR* value) const;
@@ -65,7 +67,9 @@ public:
     HRESULT get_Phone(PhoneField field, BSTR* value) const;
 
 private:
-    ContactCard card_;
+    HRESULT Get(size_t text, BSTR* value) const;
+    std::shared_ptr<const ContactFolder> folder_;
+    size_t position_;
 };
 
 class IPOutlookItemCollection final : public Unknown {
@@ -79,6 +83,10 @@ public:
     // [Field] = "text" joined by " OR "; a field matches when its text is
     // exactly equal.
     HRESULT Find(const char16_t* restriction, IContact** item) const;
+    // This address book's formatting-blind search: the first item in folder
+    // order with a phone field equal to `a` or `b` once "(", ")", spaces and
+    // "-" are removed from all three; S_FALSE and no item when none is.
+    HRESULT FindUnformatted(const char16_t* a, const char16_t* b, IContact** item) const;
     HRESULT get_Count(int32_t* count) const;
     // 1-based position.
     HRESULT Item(int32_t position, IContact** item) const;
@@ -107,7 +115,7 @@ public:
     HRESULT SysFreeString(BSTR text) const;
 
 private:
-    std::shared_ptr<const ContactFolder> folder_;
+    bool loggedOn_ = false;
 };
 
 HRESULT CoInitializeEx(void* reserved, uint32_t flags);

@@ -4,6 +4,8 @@
 
 #include "platform/contacts/VCardParser.h"
 
+#include "platform/contacts/PlainVCard.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -12,17 +14,32 @@ namespace pelmora {
 
 namespace {
 
-std::u16string Utf16(const char* utf8)
+// The text of a card is checked to be UTF-8 before it is read.
+std::u16string Utf16(std::string_view utf8)
 {
-    if (!utf8 || !*utf8)
-        return {};
-    glong written = 0;
-    gunichar2* units = g_utf8_to_utf16(utf8, -1, nullptr, &written, nullptr);
-    if (!units)
-        return {};
-    std::u16string text(reinterpret_cast<const char16_t*>(units), static_cast<size_t>(written));
-    g_free(units);
+    std::u16string text;
+    text.reserve(utf8.size());
+    for (size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t i = 1; i < length && at + i < utf8.size(); ++i)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
+        at += length;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text += static_cast<char16_t>(0xD800 + (code >> 10));
+            text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(code);
+        }
+    }
     return text;
+}
+
+const char* OrEmpty(const char* text)
+{
+    return text ? text : "";
 }
 
 std::string Lower(std::string_view text)
@@ -38,19 +55,7 @@ std::string Lower(std::string_view text)
 std::vector<std::string> TypesOf(EVCardAttribute* attr)
 {
     std::vector<std::string> types;
-    auto addList = [&types](std::string_view list) {
-        size_t start = 0;
-        while (start <= list.size()) {
-            size_t comma = list.find(',', start);
-            if (comma == std::string_view::npos)
-                comma = list.size();
-            std::string word = Lower(list.substr(start, comma - start));
-            std::erase(word, '"');
-            if (!word.empty())
-                types.push_back(word);
-            start = comma + 1;
-        }
-    };
+    auto addList = [&types](std::string_view list) { AddTypeWords(types, list); };
     for (GList* p = e_vcard_attribute_get_params(attr); p; p = p->next) {
         auto* param = static_cast<EVCardAttributeParam*>(p->data);
         const std::string name = Lower(e_vcard_attribute_param_get_name(param));
@@ -95,14 +100,9 @@ std::optional<PhoneField> FieldFor(const std::vector<std::string>& types, const 
     return std::nullopt;
 }
 
-std::u16string NumberOf(EVCardAttribute* attr)
+// vCard 4 writes numbers as tel: URIs; their parameters are not dialled.
+std::u16string CleanNumber(std::string value)
 {
-    GString* decoded = e_vcard_attribute_get_value_decoded(attr);
-    if (!decoded)
-        return {};
-    std::string value(decoded->str, decoded->len);
-    g_string_free(decoded, TRUE);
-    // vCard 4 writes numbers as tel: URIs; their parameters are not dialled.
     if (Lower(value.substr(0, 4)) == "tel:") {
         value.erase(0, 4);
         if (const size_t semicolon = value.find(';'); semicolon != std::string::npos)
@@ -112,26 +112,20 @@ std::u16string NumberOf(EVCardAttribute* attr)
         value.pop_back();
     while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
         value.erase(0, 1);
-    return Utf16(value.c_str());
+    return Utf16(value.substr(0, value.find('\0')));
 }
 
-std::optional<ParsedCard> ParseOne(const std::string& cardText, std::string_view source)
+ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string_view source)
 {
-    EContact* contact = e_contact_new_from_vcard(cardText.c_str());
-    if (!contact)
-        return std::nullopt;
     ParsedCard parsed;
-    if (auto* uid = static_cast<char*>(e_contact_get(contact, E_CONTACT_UID)); uid && *uid) {
-        parsed.uid = uid;
-        g_free(uid);
+    if (!fields.uid.empty()) {
+        parsed.uid = std::move(fields.uid);
     } else {
-        g_free(uid);
         gchar* sum = g_compute_checksum_for_string(G_CHECKSUM_SHA1, cardText.c_str(), -1);
         parsed.uid = std::string("pelmora-content:") + sum;
         g_free(sum);
     }
-    ReadContactCard(contact, FiledPhones {}, source, parsed.uid, parsed.card);
-    g_object_unref(contact);
+    parsed.card = FileContactCard(fields, source, parsed.uid);
     return parsed;
 }
 
@@ -147,31 +141,27 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 
 } // namespace
 
-void ReadContactCard(EContact* contact, const FiledPhones& filed, std::string_view source,
-    std::string_view uid, ContactCard& card)
+ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid)
 {
-    if (auto* name = static_cast<EContactName*>(e_contact_get(contact, E_CONTACT_NAME))) {
-        card.title = Utf16(name->prefixes);
-        card.firstName = Utf16(name->given);
-        card.middleName = Utf16(name->additional);
-        card.lastName = Utf16(name->family);
-        card.suffix = Utf16(name->suffixes);
-        e_contact_name_free(name);
-    }
-    for (size_t field = 0; field < kPhoneFieldCount; ++field)
-        if (filed[field])
-            card.phones[field] = NumberOf(filed[field]);
+    ContactCard card;
+    card.title = Utf16(fields.prefixes);
+    card.firstName = Utf16(fields.given);
+    card.middleName = Utf16(fields.additional);
+    card.lastName = Utf16(fields.family);
+    card.suffix = Utf16(fields.suffixes);
 
+    // Numbers already filed first: the others must not take their fields.
+    for (VCardFields::Tel& tel : fields.tels)
+        if (tel.filed && *tel.filed < kPhoneFieldCount)
+            card.phones[*tel.filed] = CleanNumber(std::move(tel.value));
     std::vector<std::u16string> untyped;
-    for (GList* a = e_vcard_get_attributes(E_VCARD(contact)); a; a = a->next) {
-        auto* attr = static_cast<EVCardAttribute*>(a->data);
-        if (Lower(e_vcard_attribute_get_name(attr)) != "tel"
-            || std::find(filed.begin(), filed.end(), attr) != filed.end())
+    for (VCardFields::Tel& tel : fields.tels) {
+        if (tel.filed)
             continue;
-        std::u16string number = NumberOf(attr);
+        std::u16string number = CleanNumber(std::move(tel.value));
         if (number.empty())
             continue;
-        const auto field = FieldFor(TypesOf(attr), card);
+        const auto field = FieldFor(tel.types, card);
         if (field && card.phones[*field].empty())
             card.phones[*field] = std::move(number);
         else
@@ -194,12 +184,54 @@ void ReadContactCard(EContact* contact, const FiledPhones& filed, std::string_vi
         }
         *free = std::move(number);
     }
+    return card;
 }
 
-std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source)
+void ReadContactFields(EContact* contact, VCardFields& fields)
 {
-    std::vector<ParsedCard> cards;
+    fields = {};
+    auto* uid = static_cast<char*>(e_contact_get(contact, E_CONTACT_UID));
+    fields.uid = OrEmpty(uid);
+    g_free(uid);
+    if (auto* name = static_cast<EContactName*>(e_contact_get(contact, E_CONTACT_NAME))) {
+        fields.family = OrEmpty(name->family);
+        fields.given = OrEmpty(name->given);
+        fields.additional = OrEmpty(name->additional);
+        fields.prefixes = OrEmpty(name->prefixes);
+        fields.suffixes = OrEmpty(name->suffixes);
+        e_contact_name_free(name);
+    }
+    for (GList* a = e_vcard_get_attributes(E_VCARD(contact)); a; a = a->next) {
+        auto* attr = static_cast<EVCardAttribute*>(a->data);
+        if (Lower(e_vcard_attribute_get_name(attr)) != "tel")
+            continue;
+        VCardFields::Tel tel;
+        tel.types = TypesOf(attr);
+        NormaliseTypes(tel.types);
+        if (GString* decoded = e_vcard_attribute_get_value_decoded(attr)) {
+            tel.value.assign(decoded->str, decoded->len);
+            g_string_free(decoded, TRUE);
+        }
+        fields.tels.push_back(std::move(tel));
+    }
+}
+
+bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
+{
+    fields = {};
+    EContact* contact = e_contact_new_from_vcard(card.c_str());
+    if (!contact)
+        return false;
+    ReadContactFields(contact, fields);
+    g_object_unref(contact);
+    return true;
+}
+
+void ParseVCards(
+    std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take)
+{
     std::string current;
+    VCardFields fields;
     bool inCard = false;
     int skipped = 0;
     size_t pos = 0;
@@ -227,8 +259,8 @@ std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view sour
         if (StartsWithNoCase(trimmed, "END:VCARD")) {
             inCard = false;
             if (g_utf8_validate(current.c_str(), -1, nullptr)) {
-                if (auto card = ParseOne(current, source))
-                    cards.push_back(std::move(*card));
+                if (ReadPlainVCard(current, fields) || ReadVCardWithLibrary(current, fields))
+                    take(Finish(std::move(fields), current, source));
                 else
                     ++skipped;
             } else {
@@ -241,6 +273,12 @@ std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view sour
     if (skipped > 0)
         std::fprintf(stderr, "pelmora: %.*s: %d unreadable contact card(s) skipped\n",
             static_cast<int>(source.size()), source.data(), skipped);
+}
+
+std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source)
+{
+    std::vector<ParsedCard> cards;
+    ParseVCards(text, source, [&cards](ParsedCard&& card) { cards.push_back(std::move(card)); });
     return cards;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "platform/contacts/AddressBook.h"
+#include "platform/contacts/VCardFields.h"
 
-#include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 typedef struct _EContact EContact;
-typedef struct _EVCardAttribute EVCardAttribute;
 
 namespace pelmora {
 
@@ -20,21 +20,28 @@ struct ParsedCard {
     ContactCard card; // oid left 0; the address book assigns it
 };
 
-// Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order. A card
-// that cannot be parsed is skipped; a number that finds no free field is
-// dropped. Both are reported on standard error, naming `source`.
+// Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order, handing
+// each to `take` as soon as it is read. A card that cannot be parsed is
+// skipped; a number that finds no free field is dropped. Both are reported
+// on standard error, naming `source`.
+void ParseVCards(
+    std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take);
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);
 
-// Per phone field, the TEL attribute that an address book has already filed
-// there, or null.
-using FiledPhones = std::array<EVCardAttribute*, kPhoneFieldCount>;
+// The fields of one card (from its BEGIN line to its END line) as libebook
+// reads them: every card, however encoded or malformed. False when it
+// cannot read the card at all.
+bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields);
+// The same fields of a contact libebook holds, TELs in the contact's order.
+void ReadContactFields(EContact* contact, VCardFields& fields);
 
-// Reads a contact's name parts and numbers into `card`. A number named in
-// `filed` goes to its field; every other one goes where a vCard file's
-// would: a typed number into its field while that is free, the rest into
-// the free fields in table order. A number that finds no free field is
-// reported on standard error, naming `source` and `uid`.
-void ReadContactCard(EContact* contact, const FiledPhones& filed, std::string_view source,
-    std::string_view uid, ContactCard& card);
+// The one mapping of a contact's fields to a card, for vCard files and
+// Evolution Data Server alike: the name parts, and the numbers filed into
+// the ten phone fields. A number already filed goes to its field; every
+// other typed number into its field while that is free, the rest into the
+// free fields in table order. A number that finds no free field is dropped
+// and reported on standard error, naming `source` and `uid`. The numbers
+// are moved out of `fields`.
+ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid);
 
 } // namespace pelmora

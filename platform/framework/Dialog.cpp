@@ -1,6 +1,8 @@
 #include "platform/framework/Dialog.h"
 
 #include "platform/framework/CommandTarget.h"
+#include "platform/framework/ControlText.h"
+#include "platform/framework/DropListCombo.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/TabCtrl.h"
@@ -30,27 +32,6 @@ ModalHandler& CurrentModalHandler()
 {
     static ModalHandler handler;
     return handler;
-}
-
-QString ToQ(std::u16string_view text)
-{
-    return QString::fromStdU16String(std::u16string(text));
-}
-
-// Multi-line edits hand out their lines joined by CR LF, as the platform's
-// edit control does, so texts stored from them stay exchangeable.
-std::u16string FromMultiline(const QString& text)
-{
-    QString copy = text;
-    copy.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return copy.toStdU16String();
-}
-
-QString ToMultiline(std::u16string_view text)
-{
-    QString copy = ToQ(text);
-    copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return copy;
 }
 
 } // namespace
@@ -185,6 +166,8 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
             edit->setPlainText(text);
             edit->setLineWrapMode(
                 (item.style & AutoHScroll) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+            connect(edit, &QPlainTextEdit::textChanged, this,
+                [this, id] { OnNotify(id, ControlNotification::Change); });
             return edit;
         }
         auto* edit = new QLineEdit(text, this);
@@ -192,15 +175,25 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
         if (item.style & Number)
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        connect(edit, &QLineEdit::textChanged, this,
+            [this, id] { OnNotify(id, ControlNotification::Change); });
         return edit;
     }
     case ControlClass::ComboDropList: {
-        auto* combo = new QComboBox(this);
-        combo->setEditable(false);
+        auto* combo = new CDropListCombo(this);
+        for (const std::u16string& entry : item.items)
+            combo->addItem(ToQ(entry));
+        combo->setCurrentIndex(-1);
+        connect(combo, &QComboBox::activated, this,
+            [this, id] { OnNotify(id, ControlNotification::SelChange); });
+        connect(combo, &CDropListCombo::closedUp, this,
+            [this, id] { OnNotify(id, ControlNotification::CloseUp); });
         return combo;
     }
     case ControlClass::ListBox: {
         auto* list = new QListWidget(this);
+        for (const std::u16string& entry : item.items)
+            list->addItem(ToQ(entry));
         if (item.style & Sort)
             list->setSortingEnabled(true);
         return list;
@@ -351,6 +344,19 @@ void CDialog::SetDlgItemText(int id, std::u16string_view text)
         label->setText(ToQ(text));
     else if (auto* box = qobject_cast<QGroupBox*>(w))
         box->setTitle(ToQ(text));
+}
+
+int CDialog::GetDlgItemInt(int id, bool* translated, bool isSigned) const
+{
+    const std::optional<int> value = ParseDialogInt(GetDlgItemText(id), isSigned);
+    if (translated)
+        *translated = value.has_value();
+    return value.value_or(0);
+}
+
+void CDialog::SetDlgItemInt(int id, int value)
+{
+    SetDlgItemText(id, QString::number(value).toStdU16String());
 }
 
 void CDialog::SetLimitText(int id, int maxChars)

@@ -17,6 +17,11 @@ class QTimer;
 
 namespace pelmora::dlg {
 
+// What a control tells its dialog besides commands: the user picked an item
+// of a drop-down list (SelChange) or closed its list without a pick
+// (CloseUp); an edit field's text changed, also when the program set it.
+enum class ControlNotification { SelChange, CloseUp, Change };
+
 // The framework's dialog: built from a dialog template, with its controls
 // found by identifier and read and written the way the system does. Pages are
 // modeless child dialogs (`Create`); dialogs run modally (`DoModal`).
@@ -49,6 +54,11 @@ public:
     std::u16string GetDlgItemText(int id) const;
     void SetDlgItemText(int id, std::u16string_view text);
     void SetLimitText(int id, int maxChars);
+    // A number field read the platform's way: blanks around an optional minus
+    // sign (when signed) and decimal digits. Anything else, or a value that
+    // does not fit, reads as 0 with `translated` false.
+    int GetDlgItemInt(int id, bool* translated = nullptr, bool isSigned = true) const;
+    void SetDlgItemInt(int id, int value);
     int IsDlgButtonChecked(int id) const;
     void CheckDlgButton(int id, int checked);
     // Index of the checked button in the radio group starting at `firstId`,
@@ -105,6 +115,7 @@ protected:
     // Whether a command is available now (menus ask before showing it).
     virtual std::optional<bool> OnUpdateCommand(int /*id*/) { return std::nullopt; }
     virtual void OnSize() { }
+    virtual void OnNotify(int /*id*/, ControlNotification /*code*/) { }
 
     // Replaces the widget built for control `id` by one made here, the way a
     // dialog class attaches its own control class to a template control. Set

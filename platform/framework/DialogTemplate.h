@@ -66,7 +66,8 @@ struct ListColumn {
 
 struct DialogItem {
     DialogItem(int id_, ControlClass cls_, std::u16string text_, DialogRect rect_,
-        uint32_t style_ = kDefaultStyle, int resource_ = 0, std::vector<ListColumn> columns_ = {})
+        uint32_t style_ = kDefaultStyle, int resource_ = 0, std::vector<ListColumn> columns_ = {},
+        std::vector<std::u16string> items_ = {})
         : id(id_)
         , cls(cls_)
         , text(std::move(text_))
@@ -74,6 +75,7 @@ struct DialogItem {
         , style(style_)
         , resource(resource_)
         , columns(std::move(columns_))
+        , items(std::move(items_))
     {
     }
 
@@ -84,6 +86,8 @@ struct DialogItem {
     uint32_t style = kDefaultStyle;
     int resource = 0; // bitmap or icon number for pictures
     std::vector<ListColumn> columns;
+    // The items a drop-down list or list box holds when it is built, in order.
+    std::vector<std::u16string> items;
 
     bool IsVisible() const { return (style & Visible) != 0; }
 };

@@ -6,8 +6,9 @@
 
 namespace pelmora::dlg {
 
-// A static picture showing a bitmap or an icon resource; with click
-// notification it reports taps to its owner.
+// A static picture showing a bitmap or an icon resource, drawn as large as
+// its rectangle allows (proportions kept, centred) at the screen's pixel
+// density; with click notification it reports taps to its owner.
 class CPictureCtrl final : public QLabel {
     Q_OBJECT
 public:
@@ -16,8 +17,10 @@ public:
     void SetImage(int resource);
     int Image() const { return resource_; }
     void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+    QSize sizeHint() const override;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

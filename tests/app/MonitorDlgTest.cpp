@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/telephony/SimulatedLine.h"
@@ -45,12 +46,12 @@ TEST(MonitorDlgSettings, LoadsAtStartAndSavesWhenDestroyed)
         CMonitorDlg dialog(dir.Path());
         ASSERT_TRUE(dialog.Create(nullptr));
         EXPECT_EQ(dialog.settings.maxTotal, 42);
-        dialog.settings.interactive = 1;
+        dialog.settings.removeSpaceAfterEmpty = 0;
     }
     SettingsRecord reloaded;
     LoadSettings(dir.Path(), reloaded);
     EXPECT_EQ(reloaded.maxTotal, 42);
-    EXPECT_EQ(reloaded.interactive, 1);
+    EXPECT_EQ(reloaded.removeSpaceAfterEmpty, 0);
 }
 
 TEST(MonitorDlgSettings, WindowThatNeverLoadedWritesNothing)
@@ -166,4 +167,84 @@ TEST_F(MonitorDlgLog, LogOptionsGoToAndFromTheSettings)
     LoadSettings(dir.Path(), saved);
     EXPECT_EQ(saved.logMaxAgeIndex, 5);
     EXPECT_EQ(saved.clearLogEachStart, 0);
+}
+
+TEST(MonitorDlgSettings, MainPageFieldsRoundTripThroughTheSettingsFile)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+    SettingsRecord stored;
+    stored.maxPerCallerIndex = 4;
+    stored.maxTotal = 7;
+    stored.ringsBeforeSendIndex = 20;
+    stored.hangupIndex = 21;
+    stored.interactive = 1;
+    ASSERT_TRUE(SaveSettings(dir.Path(), stored));
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        CMainPage* page = dialog.MainPage();
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->ComboGetItemText(CMainPage::IDC_MAX_PER_CALLER,
+                      page->ComboGetCurSel(CMainPage::IDC_MAX_PER_CALLER)),
+            u"5");
+        EXPECT_EQ(page->GetDlgItemText(CMainPage::IDC_MAX_TOTAL), u"7");
+        EXPECT_EQ(page->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND), 20);
+        EXPECT_EQ(page->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS), 21);
+        EXPECT_EQ(page->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE), 1);
+
+        page->ComboSetCurSel(CMainPage::IDC_MAX_PER_CALLER, 0);
+        page->SetDlgItemText(CMainPage::IDC_MAX_TOTAL, u"150");
+        page->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 3);
+        page->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, 1);
+        page->CheckDlgButton(CMainPage::IDC_INTERACTIVE, 0);
+        dialog.SaveAll();
+    }
+    // The controls' values, at their places in the file.
+    const std::vector<uint8_t> file = test::ReadAll(dir.Path() / kSettingsFileName);
+    ASSERT_EQ(file.size(), SettingsRecord::kSize);
+    const auto at = [&file](size_t offset) {
+        return static_cast<int32_t>(
+            file[offset] | file[offset + 1] << 8 | file[offset + 2] << 16 | file[offset + 3] << 24);
+    };
+    EXPECT_EQ(at(settings_offset::maxPerCallerIndex), 0);
+    EXPECT_EQ(at(settings_offset::maxTotal), 150);
+    EXPECT_EQ(at(settings_offset::ringsBeforeSendIndex), 3);
+    EXPECT_EQ(at(settings_offset::hangupIndex), 1);
+    EXPECT_EQ(at(settings_offset::interactive), 0);
+
+    CMonitorDlg again(dir.Path());
+    ASSERT_TRUE(again.Create(nullptr));
+    EXPECT_EQ(again.MainPage()->GetDlgItemText(CMainPage::IDC_MAX_TOTAL), u"150");
+    EXPECT_EQ(again.MainPage()->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND), 3);
+    ResetTemplateStore();
+    ResetProfileStore();
+}
+
+TEST(MonitorDlgSettings, IndexOutOfItsListLeavesNoSelectionAndIsSavedAsNone)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+    SettingsRecord stored;
+    stored.hangupIndex = 22;
+    stored.maxPerCallerIndex = -3;
+    ASSERT_TRUE(SaveSettings(dir.Path(), stored));
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        EXPECT_EQ(dialog.MainPage()->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS), -1);
+        EXPECT_EQ(dialog.MainPage()->ComboGetCurSel(CMainPage::IDC_MAX_PER_CALLER), -1);
+        dialog.MainPage()->SetDlgItemText(CMainPage::IDC_MAX_TOTAL, u"");
+    }
+    SettingsRecord saved;
+    LoadSettings(dir.Path(), saved);
+    EXPECT_EQ(saved.hangupIndex, -1);
+    EXPECT_EQ(saved.maxPerCallerIndex, -1);
+    EXPECT_EQ(saved.maxTotal, 0) << "an empty field is not a number";
+    ResetTemplateStore();
+    ResetProfileStore();
 }

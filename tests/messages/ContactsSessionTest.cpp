@@ -1,6 +1,9 @@
 #include "messages/ContactsSession.h"
 #include "platform/contacts/AddressBook.h"
+#include "platform/contacts/VCardAddressBook.h"
+#include "tests/TestSupport.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace pelmora;
@@ -63,9 +66,63 @@ TEST_F(ContactsTest, StageTwoDropsEveryLeadingZeroBehindThePrefix)
     EXPECT_EQ(IdentifyCaller(session, u"0201234999", u"").contactId, 0u) << "no prefix, no match";
     // Without a prefix stage 2 searches the bare national number.
     book.Add(Card(107, u"Nat", u"", {{Home2, u"5551234"}}));
-    session.Logoff();
-    ASSERT_TRUE(session.Logon());
     EXPECT_EQ(IdentifyCaller(session, u"005551234", u"").contactId, 107u);
+}
+
+TEST_F(ContactsTest, StageTwoComesBeforeTheScan)
+{
+    // The formatted card comes first in the folder, so a scan in place of
+    // stage 2 would pick it.
+    book.Add(Card(110, u"Early", u"Formatted", {{Home, u"+44 20 7946 0555"}}));
+    book.Add(Card(111, u"Later", u"Exact", {{Mobile, u"+442079460555"}}));
+    EXPECT_EQ(IdentifyCaller(session, u"02079460555", u"+44").contactId, 111u);
+    EXPECT_EQ(IdentifyCaller(session, u"020 7946 0555", u"+44").contactId, 110u)
+        << "stage 2 forms \"+4420 7946 0555\", which only the scan matches";
+}
+
+TEST_F(ContactsTest, EveryPhoneFieldIsSearchedExactly)
+{
+    for (size_t field = 0; field < kPhoneFieldCount; ++field) {
+        SCOPED_TRACE(::testing::Message() << "phone field " << field);
+        const auto here = static_cast<PhoneField>(field);
+        const auto other = static_cast<PhoneField>((field + 1) % kPhoneFieldCount);
+        book.Clear();
+        // Earlier cards hold the numbers formatted, so only an exact search
+        // of `here` finds the later ones.
+        book.Add(Card(201, u"Formatted", u"National", {{other, u"020 7946 0100"}}));
+        book.Add(Card(202, u"Formatted", u"International", {{other, u"+44 20 7946 0200"}}));
+        book.Add(Card(203, u"Exact", u"National", {{here, u"02079460100"}}));
+        book.Add(Card(204, u"Exact", u"International", {{here, u"+442079460200"}}));
+        ContactNameParts parts;
+        ASSERT_TRUE(session.FindContactByNumber(u"02079460100", parts));
+        EXPECT_EQ(parts.contactId, 203u);
+        EXPECT_EQ(IdentifyCaller(session, u"02079460100", u"+44").contactId, 203u) << "stage 1";
+        EXPECT_EQ(IdentifyCaller(session, u"02079460200", u"+44").contactId, 204u) << "stage 2";
+        EXPECT_EQ(IdentifyCaller(session, u"(020) 7946-0100", u"+44").contactId, 201u) << "stage 3";
+    }
+}
+
+TEST_F(ContactsTest, QueriesSeeTheAddressBookAsItIsNow)
+{
+    // Logged on in SetUp; the address book changes while the session runs.
+    EXPECT_EQ(IdentifyCaller(session, u"01632960999", u"+44").contactId, 0u);
+    book.Add(Card(120, u"New", u"Comer", {{Home, u"01632960999"}}));
+    EXPECT_EQ(IdentifyCaller(session, u"01632960999", u"+44").contactId, 120u);
+    EXPECT_EQ(session.GetContactCount(), 7);
+    std::u16string name;
+    EXPECT_TRUE(session.GetContactFullName(120, name));
+    EXPECT_EQ(name, u"New Comer");
+    std::u16string title, first, last;
+    uint32_t id = 0;
+    ASSERT_TRUE(session.GetContactAt(7, title, first, last, id));
+    EXPECT_EQ(id, 120u);
+
+    ASSERT_TRUE(book.Remove(101));
+    EXPECT_EQ(IdentifyCaller(session, u"0201234567", u"+44").contactId, 0u);
+    EXPECT_EQ(session.GetContactCount(), 6);
+    EXPECT_FALSE(session.GetContactFullName(101, name));
+    ASSERT_TRUE(session.GetContactAt(1, title, first, last, id));
+    EXPECT_EQ(id, 102u);
 }
 
 TEST_F(ContactsTest, StageThreeIgnoresFormattingCharacters)
@@ -191,4 +248,38 @@ TEST(PhoneFormatting, StripsOnlyParenthesesSpacesAndDashes)
     EXPECT_EQ(number,
         u"+44020794"
         u"6.0018/9x");
+}
+
+TEST(ContactsVCardTest, CardAddedToTheFileWhileLoggedOnIsFoundByTheNextLookup)
+{
+    test::ScratchDir dir;
+    const auto file = dir.Path() / "contacts.vcf";
+    auto append = [&](const std::string& uid, const std::string& number) {
+        std::ofstream(file, std::ios::binary | std::ios::app)
+            << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:" << uid << ";Pat;;;\r\nUID:" << uid
+            << "\r\nTEL;TYPE=cell:" << number << "\r\nEND:VCARD\r\n";
+    };
+    append("first", "01632960001");
+    VCardAddressBook book(file);
+    SetAddressBook(&book);
+    CContactsSession session;
+    ASSERT_TRUE(session.Logon());
+    EXPECT_EQ(IdentifyCaller(session, u"01632960001", u"").contactId, ContactIdOfUid("first"));
+    EXPECT_EQ(IdentifyCaller(session, u"01632960002", u"").contactId, 0u);
+
+    append("second", "01632960002");
+    const ContactNameParts found = IdentifyCaller(session, u"01632960002", u"");
+    EXPECT_EQ(found.contactId, ContactIdOfUid("second"));
+    EXPECT_EQ(found.lastName, u"second");
+    EXPECT_EQ(session.GetContactCount(), 2);
+    std::u16string name;
+    EXPECT_TRUE(session.GetContactFullName(ContactIdOfUid("second"), name));
+    EXPECT_EQ(name, u"Pat second");
+
+    const int reads = book.Reads();
+    for (int i = 0; i < 50; ++i)
+        IdentifyCaller(session, u"0999", u"+44");
+    EXPECT_EQ(book.Reads(), reads) << "an unchanged file is not read again";
+    session.Logoff();
+    SetAddressBook(nullptr);
 }

@@ -1,13 +1,17 @@
 #include "platform/framework/Dialog.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
+#include "platform/framework/ResourceImages.h"
 #include "platform/framework/TabCtrl.h"
 #include "tests/TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -40,6 +44,11 @@ void RegisterTestTemplates()
             {1009, ControlClass::ListView, u"", {5, 95, 130, 20}, kDefaultStyle, 0,
                 {{u"Number", 40}, {u"Name", 60}}},
             {1010, ControlClass::PushButton, u"Own", {60, 5, 40, 14}},
+            {1011, ControlClass::ComboDropList, u"", {110, 62, 45, 60}, kDefaultStyle, 0, {},
+                {u"none", u"0", u"1"}},
+            {1012, ControlClass::ListBox, u"", {110, 75, 45, 20}, kDefaultStyle, 0, {},
+                {u"[TITLE]", u"[SUFFIX]"}},
+            {1013, ControlClass::Bitmap, u"", {140, 85, 11, 10}, kDefaultStyle, 141},
         }});
     RegisterTemplate({kOwnerTemplate, u"Owner", {0, 0, 200, 200}, {}});
 }
@@ -263,4 +272,151 @@ TEST_F(FrameworkTest, TabControlConvertsToItsDisplayArea)
     EXPECT_EQ(area.bottom() + 1, tabs.GetItemRect(0).top()) << "tabs sit at the bottom";
     tabs.AdjustRect(true, area);
     EXPECT_EQ(area, tabs.rect());
+}
+
+namespace {
+
+// Records what the controls of a page report besides commands.
+class NotifyingPage final : public CDialog {
+public:
+    NotifyingPage()
+        : CDialog(kPageTemplate)
+    {
+    }
+    std::vector<std::pair<int, ControlNotification>> notes;
+
+protected:
+    void OnNotify(int id, ControlNotification code) override { notes.emplace_back(id, code); }
+};
+
+} // namespace
+
+TEST_F(FrameworkTest, TemplateItemsFillListsInOrderWithoutASelection)
+{
+    PageDialog page;
+    ASSERT_TRUE(page.Create(nullptr));
+    ASSERT_EQ(page.ComboGetCount(1011), 3);
+    EXPECT_EQ(page.ComboGetItemText(1011, 0), u"none");
+    EXPECT_EQ(page.ComboGetItemText(1011, 2), u"1");
+    EXPECT_EQ(page.ComboGetCurSel(1011), -1);
+    auto* list = page.Control<QListWidget>(1012);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("[SUFFIX]"));
+    EXPECT_EQ(page.ListBoxGetCurSel(1012), -1);
+}
+
+TEST_F(FrameworkTest, ControlsReportPicksCloseUpsAndTextChanges)
+{
+    NotifyingPage page;
+    ASSERT_TRUE(page.Create(nullptr));
+    page.show();
+    auto* combo = page.Control<QComboBox>(1011);
+    ASSERT_NE(combo, nullptr);
+
+    page.ComboSetCurSel(1011, 1);
+    EXPECT_TRUE(page.notes.empty()) << "a selection made by the program is not reported";
+
+    QTest::keyClick(combo, Qt::Key_Down);
+    using Note = std::pair<int, ControlNotification>;
+    EXPECT_EQ(page.notes, (std::vector<Note> {{1011, ControlNotification::SelChange}}));
+    EXPECT_EQ(page.ComboGetCurSel(1011), 2);
+
+    // Opened and closed without a pick: one close-up, once the list is gone.
+    page.notes.clear();
+    combo->showPopup();
+    combo->hidePopup();
+    QApplication::processEvents();
+    EXPECT_EQ(page.notes, (std::vector<Note> {{1011, ControlNotification::CloseUp}}));
+
+    // A pick from the open list is one selection change, not a close-up too.
+    page.notes.clear();
+    combo->showPopup();
+    QTest::keyClick(combo->view(), Qt::Key_Up);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(page.notes, (std::vector<Note> {{1011, ControlNotification::SelChange}}));
+    EXPECT_EQ(page.ComboGetCurSel(1011), 1);
+
+    page.notes.clear();
+    QTest::keyClicks(page.Control<QLineEdit>(1004), QStringLiteral("7"));
+    page.SetDlgItemText(1005, u"set");
+    EXPECT_EQ(page.notes,
+        (std::vector<Note> {
+            {1004, ControlNotification::Change}, {1005, ControlNotification::Change}}));
+}
+
+TEST_F(FrameworkTest, NumberFieldsReadThePlatformsWay)
+{
+    PageDialog page;
+    ASSERT_TRUE(page.Create(nullptr));
+    auto* edit = page.Control<QLineEdit>(1004);
+    edit->setValidator(nullptr); // the field as a program may fill it
+    struct Row {
+        const char16_t* text;
+        int value;
+        bool translated;
+    };
+    const Row rows[] = {
+        {u"20", 20, true},
+        {u"  -5 ", -5, true},
+        {u"", 0, false},
+        {u"-", 0, false},
+        {u"12a", 0, false},
+        {u"2147483647", 2147483647, true},
+        {u"-2147483648", -2147483647 - 1, true},
+        {u"2147483648", 0, false},
+        {u"99999999999999999999", 0, false},
+    };
+    for (const Row& row : rows) {
+        page.SetDlgItemText(1004, row.text);
+        bool translated = !row.translated;
+        EXPECT_EQ(page.GetDlgItemInt(1004, &translated), row.value)
+            << QString::fromStdU16String(row.text).toStdString();
+        EXPECT_EQ(translated, row.translated) << QString::fromStdU16String(row.text).toStdString();
+    }
+    page.SetDlgItemText(1004, u"-1");
+    EXPECT_EQ(page.GetDlgItemInt(1004, nullptr, false), 0) << "unsigned refuses a sign";
+    page.SetDlgItemInt(1004, -42);
+    EXPECT_EQ(page.GetDlgItemText(1004), u"-42");
+}
+
+TEST_F(FrameworkTest, PicturesAreDrawnSharpAtTheScreensDensity)
+{
+    const QPixmap help = LoadImageResource(141, QSize(16, 14), 2.0);
+    EXPECT_EQ(help.size(), QSize(32, 28)) << "twice the pixels on a double-density screen";
+    EXPECT_EQ(help.devicePixelRatio(), 2.0);
+    const QImage image = help.toImage();
+    EXPECT_GT(qAlpha(image.pixel(16, 14)), 200) << "the centre is painted";
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "a round picture leaves the corners clear";
+    EXPECT_TRUE(LoadImageResource(9999).isNull());
+    QImage none(4, 4, QImage::Format_ARGB32);
+    QPainter painter(&none);
+    EXPECT_FALSE(PaintImageResource(9999, painter, QRectF(0, 0, 4, 4)));
+}
+
+TEST_F(FrameworkTest, HelpPictureFitsItsBoxWithoutClipping)
+{
+    PageDialog page;
+    ASSERT_TRUE(page.Create(nullptr));
+    QWidget* picture = page.GetDlgItem(1013); // 11 x 10 dialog units
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->size(), page.MapDialogRect({140, 85, 11, 10}).size());
+    QImage image(picture->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2.0);
+    image.fill(Qt::transparent);
+    picture->render(&image, QPoint(), QRegion(), QWidget::DrawChildren); // no background
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, 0) << "something is drawn";
+    // The disc is whole: as wide as high, and as large as the box allows.
+    EXPECT_LE(std::abs((right - left) - (bottom - top)), 1);
+    EXPECT_GE(std::max(right - left, bottom - top) + 3, std::min(image.width(), image.height()));
 }

@@ -109,7 +109,7 @@ TEST(EdsAbsentTest, WithoutTheServerTheVCardFileIsRead)
     EXPECT_LT(SecondsSince(start), 2.0) << "an absent server costs no waiting";
     ASSERT_NE(dynamic_cast<VCardAddressBook*>(chosen.get()), nullptr);
     const auto folder = chosen->Current();
-    ASSERT_EQ(folder->Cards().size(), 1u);
+    ASSERT_EQ(folder->Cards().Size(), 1u);
     EXPECT_EQ(folder->FirstWith(Mobile, u"0700"), 0);
 }
 
@@ -123,7 +123,7 @@ TEST(EdsAbsentTest, ForcedServerThatIsAbsentIsAnEmptyBook)
     ASSERT_NE(eds, nullptr);
     ASSERT_TRUE(eds->WaitForFirstRead(10s)) << "an unreachable server counts as read";
     EXPECT_EQ(eds->Books(), 0);
-    EXPECT_TRUE(eds->Current()->Cards().empty());
+    EXPECT_TRUE(eds->Current()->Cards().Empty());
 }
 
 TEST(EdsAbsentTest, AHungServerHoldsALookupNoLongerThanTheFirstReadWait)
@@ -133,13 +133,13 @@ TEST(EdsAbsentTest, AHungServerHoldsALookupNoLongerThanTheFirstReadWait)
     const double wait = std::chrono::duration<double>(EdsAddressBook::kFirstReadWait).count();
     auto book = std::make_unique<EdsAddressBook>();
     auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(book->Current()->Cards().empty());
+    EXPECT_TRUE(book->Current()->Cards().Empty());
     const double first = SecondsSince(start);
     EXPECT_GE(first, wait - 0.05);
     EXPECT_LT(first, wait + 1.0);
     EXPECT_FALSE(book->WaitForFirstRead(0ms));
     start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(book->Current()->Cards().empty());
+    EXPECT_TRUE(book->Current()->Cards().Empty());
     EXPECT_LT(SecondsSince(start), 0.5) << "the next lookups do not wait again";
 
     start = std::chrono::steady_clock::now();

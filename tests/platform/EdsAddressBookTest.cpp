@@ -222,7 +222,7 @@ std::optional<ContactCard> Find(AddressBook& book, PhoneField field, const std::
     const int64_t at = folder->FirstWith(field, number);
     if (at < 0)
         return std::nullopt;
-    return folder->Cards()[static_cast<size_t>(at)];
+    return folder->Cards().Card(static_cast<size_t>(at));
 }
 
 class EdsAddressBookTest : public ::testing::Test {
@@ -292,7 +292,7 @@ TEST_F(EdsAddressBookTest, AdditionsEditsAndRemovalsReachTheNextLookup)
 {
     EdsAddressBook book;
     ASSERT_TRUE(book.WaitForFirstRead(kServerWait));
-    EXPECT_TRUE(book.Current()->Cards().empty());
+    EXPECT_TRUE(book.Current()->Cards().Empty());
 
     server().Add(
         server().Personal(), {Card("dana", "Dana", "Moved", "TEL;TYPE=CELL:07700900001\r\n")});
@@ -304,10 +304,10 @@ TEST_F(EdsAddressBookTest, AdditionsEditsAndRemovalsReachTheNextLookup)
     EXPECT_FALSE(Find(book, Mobile, u"07700900001").has_value()) << "the old number is gone";
     EXPECT_EQ(Find(book, Mobile, u"07700900002")->oid, ContactIdOfUid("dana"))
         << "an edit keeps the identifier";
-    EXPECT_EQ(book.Current()->Cards().size(), 1u);
+    EXPECT_EQ(book.Current()->Cards().Size(), 1u);
 
     server().Remove(server().Personal(), "dana");
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Empty(); }));
 
     // A thousand contacts added at once arrive in some sixty batches of
     // sixteen; the folder is built once per burst, not per batch or contact.
@@ -317,7 +317,7 @@ TEST_F(EdsAddressBookTest, AdditionsEditsAndRemovalsReachTheNextLookup)
             "TEL;TYPE=CELL:0800" + std::to_string(100000 + i) + "\r\n"));
     const int readsBefore = book.Reads();
     server().Add(server().Personal(), many);
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 1000; }));
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 1000; }));
     EXPECT_LT(book.Reads() - readsBefore, 40);
 }
 
@@ -348,10 +348,11 @@ TEST_F(EdsAddressBookTest, IdentifiersAndFieldsEqualThoseOfTheSameVCardFile)
     ASSERT_TRUE(book.WaitForFirstRead(kServerWait));
 
     std::map<std::u16string, ContactCard> fromFile, fromServer;
-    for (const ContactCard& card : exported.Current()->Cards())
-        fromFile[card.lastName] = card;
-    for (const ContactCard& card : book.Current()->Cards())
-        fromServer[card.lastName] = card;
+    for (const auto& [folder, byName] :
+        {std::pair {exported.Current(), &fromFile}, std::pair {book.Current(), &fromServer}})
+        for (size_t position = 0; position < folder->Size(); ++position)
+            (*byName)[std::u16string(folder->Cards().TextOf(position, CardTable::LastName))]
+                = folder->Cards().Card(position);
     ASSERT_EQ(fromServer.size(), 3u);
     for (const auto& [name, card] : fromFile) {
         SCOPED_TRACE(std::string(name.begin(), name.end()));
@@ -381,11 +382,12 @@ TEST_F(EdsAddressBookTest, BooksAreFollowedAndOrderedDefaultFirstThenByName)
         {Card("p1", "Pia", "dunn", shared), Card("p2", "Pam", "Avery", shared),
             Card("p3", "Pat", "Ellis", shared), Card("p4", "Poe", "Cole", shared),
             Card("p5", "Pip", "brook", shared)});
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 7; }));
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 7; }));
     EXPECT_EQ(book.Books(), 3);
     std::vector<std::u16string> order;
-    for (const ContactCard& card : book.Current()->Cards())
-        order.push_back(card.lastName);
+    const auto folder = book.Current();
+    for (size_t position = 0; position < folder->Size(); ++position)
+        order.emplace_back(folder->Cards().TextOf(position, CardTable::LastName));
     EXPECT_EQ(order,
         (std::vector<std::u16string> {
             u"Avery", u"brook", u"Cole", u"dunn", u"Ellis", u"Alpha", u"Zeta"}));
@@ -393,7 +395,7 @@ TEST_F(EdsAddressBookTest, BooksAreFollowedAndOrderedDefaultFirstThenByName)
     EXPECT_EQ(Find(book, Mobile, u"0700")->oid, ContactIdOfUid("p2"));
 
     server().DisableBook(alpha);
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().size() == 6; }));
+    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 6; }));
     EXPECT_EQ(book.Books(), 2);
 }
 

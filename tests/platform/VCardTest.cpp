@@ -119,23 +119,46 @@ TEST(VCardParserTest, BrokenCardsAreSkippedNotFatal)
     EXPECT_TRUE(ParseVCards("", "empty").empty());
 }
 
+// The mapping shared with Evolution Data Server: a number its address book
+// has filed keeps that field, even where it stands after a typed number
+// that wants the same field; the typed one then moves on as it would in a
+// file whose field is taken.
+TEST(VCardParserTest, FiledNumbersKeepTheirFieldsBeforeTypedOnes)
+{
+    VCardFields fields;
+    fields.family = "Filed";
+    fields.tels = {
+        {{"work"}, "0200 1", std::nullopt},
+        {{"cell"}, "0700 1", std::nullopt},
+        {{}, "tel:0200 2;ext=9", Business},
+        {{"cell"}, "0700 2", Radio},
+        {{}, "0800 1", std::nullopt},
+    };
+    const ContactCard card = FileContactCard(fields, "test", "uid");
+    EXPECT_EQ(card.lastName, u"Filed");
+    std::array<std::u16string, kPhoneFieldCount> expected;
+    expected[Business] = u"0200 2";
+    expected[Radio] = u"0700 2";
+    expected[Business2] = u"0200 1";
+    expected[Mobile] = u"0700 1";
+    expected[Pager] = u"0800 1";
+    EXPECT_EQ(card.phones, expected);
+}
+
 TEST(ContactIdsTest, StableNonZeroAndUniqueUnderCollision)
 {
     // These two UIDs have the same 32-bit hash.
     ASSERT_EQ(ContactIdOfUid("uid-522789"), ContactIdOfUid("uid-739192"));
-    std::vector<std::string> uids = {"uid-739192", "x", "uid-522789"};
-    std::vector<ContactCard> cards(3);
-    AssignContactIds(uids, cards);
-    EXPECT_NE(cards[0].oid, cards[2].oid);
-    EXPECT_NE(cards[0].oid, 0u);
-    EXPECT_EQ(cards[2].oid, ContactIdOfUid("uid-522789")) << "the smaller UID keeps the hash";
+    const std::vector<uint32_t> ids = AssignContactIds({"uid-739192", "x", "uid-522789"});
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_NE(ids[0], ids[2]);
+    EXPECT_NE(ids[0], 0u);
+    EXPECT_EQ(ids[2], ContactIdOfUid("uid-522789")) << "the smaller UID keeps the hash";
     // The same UIDs in another order get the same identifiers.
-    std::vector<std::string> swapped = {"uid-522789", "uid-739192", "x"};
-    std::vector<ContactCard> again(3);
-    AssignContactIds(swapped, again);
-    EXPECT_EQ(again[0].oid, cards[2].oid);
-    EXPECT_EQ(again[1].oid, cards[0].oid);
-    EXPECT_EQ(again[2].oid, cards[1].oid);
+    const std::vector<uint32_t> again = AssignContactIds({"uid-522789", "uid-739192", "x"});
+    EXPECT_EQ(again[0], ids[2]);
+    EXPECT_EQ(again[1], ids[0]);
+    EXPECT_EQ(again[2], ids[1]);
 }
 
 TEST(VCardAddressBookTest, FolderOfFilesInNameOrderAndCachedUntilChanged)
@@ -146,10 +169,10 @@ TEST(VCardAddressBookTest, FolderOfFilesInNameOrderAndCachedUntilChanged)
     WriteText(dir.Path() / "notes.txt", kVersion40);
     VCardAddressBook book(dir.Path());
     auto folder = book.Current();
-    ASSERT_EQ(folder->Cards().size(), 2u);
-    EXPECT_EQ(folder->Cards()[0].lastName, u"Smith");
-    EXPECT_EQ(folder->Cards()[1].lastName, u"Trellowayne");
-    const uint32_t smithId = folder->Cards()[0].oid;
+    ASSERT_EQ(folder->Size(), 2u);
+    EXPECT_EQ(folder->Cards().Card(0).lastName, u"Smith");
+    EXPECT_EQ(folder->Cards().Card(1).lastName, u"Trellowayne");
+    const uint32_t smithId = folder->Cards().Oid(0);
     EXPECT_EQ(book.Current(), folder);
     EXPECT_EQ(book.Reads(), 1) << "an unchanged source is not read again";
 
@@ -157,13 +180,129 @@ TEST(VCardAddressBookTest, FolderOfFilesInNameOrderAndCachedUntilChanged)
     WriteText(dir.Path() / "c.vcf", kVersion40);
     auto changed = book.Current();
     EXPECT_EQ(book.Reads(), 2);
-    ASSERT_EQ(changed->Cards().size(), 3u);
-    EXPECT_EQ(changed->Cards()[0].oid, smithId);
-    EXPECT_EQ(changed->Cards()[0].oid, ContactIdOfUid("card-30"));
+    ASSERT_EQ(changed->Size(), 3u);
+    EXPECT_EQ(changed->Cards().Oid(0), smithId);
+    EXPECT_EQ(changed->Cards().Oid(0), ContactIdOfUid("card-30"));
+}
+
+namespace {
+
+// Overwrites bytes in place: same size, same file, no rename.
+void Patch(const std::filesystem::path& path, std::string_view from, std::string_view to)
+{
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const std::string text {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(from.size(), to.size());
+    file.seekp(static_cast<std::streamoff>(at));
+    file.write(to.data(), static_cast<std::streamsize>(to.size()));
+}
+
+std::u16string MobileOfFirst(VCardAddressBook& book)
+{
+    const auto folder = book.Current();
+    return folder->Cards().Empty() ? std::u16string()
+                                   : std::u16string(folder->Cards().Phone(0, Mobile));
+}
+
+} // namespace
+
+TEST(VCardAddressBookTest, EveryCallSeesTheFileAsItIsNow)
+{
+    test::ScratchDir dir;
+    const auto file = dir.Path() / "contacts.vcf";
+    VCardAddressBook book(file);
+    EXPECT_TRUE(book.Current()->Cards().Empty()) << "not there yet";
+    WriteText(file, kVersion21);
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900001") << "created";
+    const int reads = book.Reads();
+    for (int i = 0; i < 100; ++i)
+        book.Current();
+    EXPECT_EQ(book.Reads(), reads) << "unchanged: the cached folder";
+
+    // Edits of the same size right after each other, within one tick of the
+    // file system's clock: size and time alone cannot tell them apart.
+    Patch(file, "+447700900001", "+447700900002");
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900002");
+    Patch(file, "+447700900002", "+447700900003");
+    EXPECT_EQ(MobileOfFirst(book), u"+447700900003");
+
+    // Replaced by a rename, as editors save.
+    WriteText(dir.Path() / "new.tmp", kVersion30);
+    std::filesystem::rename(dir.Path() / "new.tmp", file);
+    EXPECT_EQ(book.Current()->Cards().Card(0).lastName, u"Smith");
+
+    // Other files of the folder do not cause a read.
+    const int before = book.Reads();
+    WriteText(dir.Path() / "pelmorasettings.data", "x");
+    book.Current();
+    EXPECT_EQ(book.Reads(), before);
+
+    std::filesystem::remove(file);
+    EXPECT_TRUE(book.Current()->Cards().Empty()) << "removed";
+}
+
+TEST(VCardAddressBookTest, EveryCallSeesTheFolderAsItIsNow)
+{
+    test::ScratchDir dir;
+    WriteText(dir.Path() / "a.vcf", kVersion30);
+    VCardAddressBook book(dir.Path());
+    ASSERT_EQ(book.Current()->Size(), 1u);
+    WriteText(dir.Path() / "b.vcf", kVersion21);
+    EXPECT_EQ(book.Current()->Size(), 2u) << "a file added";
+    Patch(dir.Path() / "b.vcf", "+447700900001", "+447700900009");
+    EXPECT_EQ(book.Current()->Cards().Phone(1, Mobile), u"+447700900009") << "edited in place";
+    const int reads = book.Reads();
+    WriteText(dir.Path() / "notes.txt", "not a card");
+    book.Current();
+    EXPECT_EQ(book.Reads(), reads) << "not a card file";
+    std::filesystem::remove(dir.Path() / "a.vcf");
+    ASSERT_EQ(book.Current()->Size(), 1u) << "a file removed";
+    EXPECT_EQ(book.Current()->Cards().Card(0).lastName, u"Trellowayne");
+}
+
+TEST(VCardAddressBookTest, FolderReplacedHigherUpIsSeen)
+{
+    // The watched folder itself neither moves nor changes when a folder
+    // above it is renamed and a new one takes its path.
+    test::ScratchDir dir;
+    std::filesystem::create_directories(dir.Path() / "outer" / "cards");
+    WriteText(dir.Path() / "outer" / "cards" / "a.vcf", kVersion30);
+    VCardAddressBook book(dir.Path() / "outer" / "cards");
+    ASSERT_EQ(book.Current()->Cards().Card(0).lastName, u"Smith");
+    std::filesystem::rename(dir.Path() / "outer", dir.Path() / "old");
+    std::filesystem::create_directories(dir.Path() / "outer" / "cards");
+    WriteText(dir.Path() / "outer" / "cards" / "a.vcf", kVersion21);
+    ASSERT_EQ(book.Current()->Size(), 1u);
+    EXPECT_EQ(book.Current()->Cards().Card(0).lastName, u"Trellowayne");
+}
+
+TEST(VCardAddressBookTest, LinkedFilesAreComparedByTheirStamps)
+{
+    // Changes behind a symbolic link happen in a folder no watch looks at;
+    // the files' own sizes and times tell them.
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    std::filesystem::create_directory(dir.Path() / "cards");
+    const auto target = dir.Path() / "elsewhere" / "real.vcf";
+    WriteText(target, kVersion30);
+    std::filesystem::create_symlink(target, dir.Path() / "contacts.vcf");
+    std::filesystem::create_symlink(target, dir.Path() / "cards" / "linked.vcf");
+    VCardAddressBook file(dir.Path() / "contacts.vcf");
+    VCardAddressBook folder(dir.Path() / "cards");
+    ASSERT_EQ(file.Current()->Size(), 1u);
+    ASSERT_EQ(folder.Current()->Size(), 1u);
+    std::ofstream(target, std::ios::binary | std::ios::app) << kVersion21;
+    EXPECT_EQ(file.Current()->Size(), 2u);
+    EXPECT_EQ(folder.Current()->Size(), 2u);
+    const int reads = folder.Reads();
+    folder.Current();
+    EXPECT_EQ(folder.Reads(), reads);
 }
 
 TEST(VCardAddressBookTest, MissingSourceIsAnEmptyBook)
 {
     VCardAddressBook book("/nonexistent/contacts.vcf");
-    EXPECT_TRUE(book.Current()->Cards().empty());
+    EXPECT_TRUE(book.Current()->Cards().Empty());
 }

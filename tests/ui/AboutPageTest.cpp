@@ -38,7 +38,7 @@ TEST_F(AboutPageTest, PortraitShowsLogoIconAndVersion)
     ASSERT_TRUE(page.Create(IDD_ABOUT, IDD_ABOUT_L, nullptr));
     EXPECT_EQ(page.TemplateId(), 131);
     EXPECT_EQ(page.GetDlgItemText(CAboutPage::IDC_VERSION), u"Pelmora 1.5");
-    EXPECT_EQ(Geometry(page, CAboutPage::IDC_VERSION), page.MapDialogRect({43, 45, 68, 8}));
+    EXPECT_EQ(Geometry(page, CAboutPage::IDC_VERSION), page.MapDialogRect({43, 45, 68, 9}));
     auto* logo = page.Control<dlg::CPictureCtrl>(CAboutPage::IDC_LOGO);
     ASSERT_NE(logo, nullptr);
     EXPECT_EQ(logo->Image(), 139);
@@ -67,7 +67,7 @@ TEST_F(AboutPageTest, LandscapePutsTheIconLeftOfTheLogoAndTheNameBeneathIt)
     EXPECT_LT(icon.right(), logo.left());
     EXPECT_GT(name.top(), icon.bottom());
     EXPECT_LT(name.left(), icon.right());
-    EXPECT_EQ(name, page.MapDialogRect({17, 37, 68, 8}));
+    EXPECT_EQ(name, page.MapDialogRect({17, 37, 68, 9}));
     EXPECT_EQ(page.size(), page.MapDialogRect({0, 0, 177, 89}).size());
 }
 

@@ -1,0 +1,69 @@
+#include "messages/ContactsSession.h"
+#include "platform/contacts/AddressBook.h"
+#include "tests/RandomContacts.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+namespace {
+
+// The three stages written as plain walks over the cards: the position of
+// the contact that should be identified, or -1.
+int64_t WalkedLookup(
+    const std::vector<ContactCard>& cards, std::u16string_view number, std::u16string_view prefix)
+{
+    if (const int64_t found = test::ScanExact(cards, number); found >= 0)
+        return found;
+    std::u16string_view national = number;
+    while (!national.empty() && national.front() == u'0')
+        national.remove_prefix(1);
+    const std::u16string international = std::u16string(prefix) + std::u16string(national);
+    if (const int64_t found = test::ScanExact(cards, international); found >= 0)
+        return found;
+    return test::ScanUnformatted(cards, std::u16string(number), international);
+}
+
+} // namespace
+
+TEST(IdentifyCallerTest, IndexedLookupIdentifiesWhomAWalkWould)
+{
+    SimulatedAddressBook book;
+    SetAddressBook(&book);
+    CContactsSession session;
+    ASSERT_TRUE(session.Logon());
+    for (uint32_t seed = 1; seed <= 150; ++seed) {
+        test::RandomContacts random(seed * 7919);
+        const std::vector<ContactCard> cards = random.Book(40);
+        book.Clear();
+        for (const ContactCard& card : cards)
+            book.Add(card);
+        for (int call = 0; call < 30; ++call) {
+            const std::u16string prefix = random.Prefix();
+            const std::u16string number = random.CallingNumber(cards, prefix);
+            const int64_t expected = WalkedLookup(cards, number, prefix);
+            const ContactNameParts parts = IdentifyCaller(session, number, prefix);
+            const bool same = expected < 0
+                ? parts == ContactNameParts {}
+                : parts.contactId == cards[static_cast<size_t>(expected)].oid
+                    && parts.firstName == cards[static_cast<size_t>(expected)].firstName
+                    && parts.lastName == cards[static_cast<size_t>(expected)].lastName;
+            ASSERT_TRUE(same) << "seed " << seed << ", call " << call;
+
+            // Each stage on its own, too.
+            ContactNameParts found;
+            const int64_t exact = test::ScanExact(cards, number);
+            ASSERT_EQ(session.FindContactByNumber(number, found), exact >= 0);
+            ASSERT_EQ(found.contactId, exact >= 0 ? cards[static_cast<size_t>(exact)].oid : 0u);
+            const std::u16string other = random.CallingNumber(cards, prefix);
+            const int64_t unformatted = test::ScanUnformatted(cards, number, other);
+            found = {};
+            ASSERT_EQ(session.ScanContactsByNumber(number, other, found), unformatted >= 0);
+            ASSERT_EQ(found.contactId,
+                unformatted >= 0 ? cards[static_cast<size_t>(unformatted)].oid : 0u);
+        }
+    }
+    session.Logoff();
+    SetAddressBook(nullptr);
+    EXPECT_EQ(poom::OutstandingStrings(), 0);
+}

@@ -1,0 +1,220 @@
+#include "monitor/LineMonitor.h"
+#include "monitor/SmsSender.h"
+#include "platform/ActiveBackends.h"
+#include "platform/sms/PlatformVersion.h"
+#include "platform/telephony/ModemManagerLine.h"
+#include "tests/TestSupport.h"
+#include "tests/platform/modem/ModemTestBus.h"
+
+#include <ModemManager.h>
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+// The call monitor and the SMS transport, unchanged, over the ModemManager
+// backends and a fake ModemManager: what reaches the modem for each kind of
+// call.
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+const std::u16string kReply = u"Sorry I missed you – I'll call back. Grüße 😊";
+
+// Plays the reply pipeline's part: each missed call is answered at once
+// through the transport.
+class ReplyingWindow final : public MessageWindow {
+public:
+    explicit ReplyingWindow(CSmsSender& sender)
+        : sender_(sender)
+    {
+    }
+    intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override
+    {
+        if (message == WM_MISSEDCALL) {
+            const std::u16string number = *reinterpret_cast<const std::u16string*>(wParam);
+            reports.push_back({number, lParam, sender_.Send(kReply, number)});
+        }
+        return 0;
+    }
+    struct Report {
+        std::u16string number;
+        intptr_t rings;
+        bool sent;
+    };
+    std::vector<Report> reports;
+
+private:
+    CSmsSender& sender_;
+};
+
+// Stands between the line functions and the modem line to see the
+// monitor's ring count at each drop it asks for.
+class DropWatch final : public TelephonyBackend {
+public:
+    DropWatch(TelephonyBackend& line, const CLineMonitor& monitor)
+        : line_(line)
+        , monitor_(monitor)
+    {
+    }
+    bool Start(TelephonyEvents* events) override { return line_.Start(events); }
+    void Stop() override { line_.Stop(); }
+    void Drop(CallId call) override
+    {
+        ringsAtDrop.push_back(monitor_.ringCount);
+        line_.Drop(call);
+    }
+    void PlaceCall(std::u16string_view number) override { line_.PlaceCall(number); }
+    std::vector<int32_t> ringsAtDrop;
+
+private:
+    TelephonyBackend& line_;
+    const CLineMonitor& monitor_;
+};
+
+class ModemManagerMonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PrivateSystemBusIsUp());
+        SetPlatformMajorVersion(5);
+        ASSERT_TRUE(sender.Init());
+        ASSERT_TRUE(fake.Start({QStringLiteral("voice")}));
+    }
+    void TearDown() override { monitor.Close(); }
+    void Choose(const QString& ringIntervalSeconds = QStringLiteral("600"))
+    {
+        QString error;
+        backends = ActiveBackends::Choose(
+            {QStringLiteral("modemmanager"), ringIntervalSeconds, dir.Path()}, &error,
+            QDBusConnection::systemBus(), {5000, 5000});
+        ASSERT_TRUE(backends) << error.toStdString();
+        ASSERT_EQ(backends->Kind(), BackendKind::ModemManager);
+    }
+    QString Modem() const { return backends->ModemLine()->Modem(); }
+
+    ScratchDir dir;
+    FakeModemManagerProcess fake;
+    std::unique_ptr<ActiveBackends> backends;
+    CLineMonitor monitor;
+    CSmsSender sender;
+    ReplyingWindow window {sender};
+};
+
+} // namespace
+
+TEST_F(ModemManagerMonitorTest, MissedCallWithCallerIdIsAnsweredThroughCreateAndSend)
+{
+    Choose();
+    ASSERT_TRUE(monitor.Open(&window, -1));
+    const QString call = fake.IncomingCall(QStringLiteral("+441632960101"));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == 1; }));
+    EXPECT_EQ(monitor.callerNumber, u"+441632960101");
+    fake.SetCallState(call, MM_CALL_STATE_TERMINATED);
+    ASSERT_TRUE(WaitUntil([&] { return window.reports.size() == 1; }));
+
+    EXPECT_EQ(window.reports[0].number, u"+441632960101");
+    EXPECT_EQ(window.reports[0].rings, 1);
+    EXPECT_TRUE(window.reports[0].sent);
+    EXPECT_EQ(fake.Starting(QStringLiteral("Create\t")),
+        QStringList {
+            QStringLiteral("Create\t+441632960101\t") + QString::fromStdU16String(kReply)});
+    const QStringList sends = fake.Starting(QStringLiteral("Send\t"));
+    ASSERT_EQ(sends.size(), 1);
+    const QString message = sends[0].mid(5);
+    ASSERT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + message));
+    EXPECT_LT(
+        fake.Log().indexOf(sends[0]), fake.Log().indexOf(QStringLiteral("Delete\t") + message));
+    EXPECT_EQ(monitor.ringCount, -1);
+    EXPECT_TRUE(monitor.callerNumber.empty());
+}
+
+TEST_F(ModemManagerMonitorTest, AnsweredCallSendsNoReply)
+{
+    Choose();
+    ASSERT_TRUE(monitor.Open(&window, -1));
+    const QString call = fake.IncomingCall(QStringLiteral("+441632960102"));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == 1; }));
+    fake.SetCallState(call, MM_CALL_STATE_ACTIVE);
+    ASSERT_TRUE(WaitUntil([&] { return monitor.answered == 1; }));
+    fake.SetCallState(call, MM_CALL_STATE_TERMINATED);
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == -1; }));
+    EXPECT_TRUE(window.reports.empty());
+    EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
+    EXPECT_EQ(monitor.answered, 0);
+}
+
+TEST_F(ModemManagerMonitorTest, CallIsHungUpAtTheChosenRing)
+{
+    Choose(QStringLiteral("0.1"));
+    DropWatch watch(*backends->ModemLine(), monitor);
+    SetTelephonyBackend(&watch);
+    ASSERT_TRUE(monitor.Open(&window, 3));
+    const QString call = fake.IncomingCall(QStringLiteral("+441632960103"));
+    ASSERT_TRUE(WaitUntil([&] { return window.reports.size() == 1; }));
+    monitor.Close();
+    SetTelephonyBackend(backends->ModemLine());
+
+    ASSERT_FALSE(watch.ringsAtDrop.empty());
+    EXPECT_EQ(watch.ringsAtDrop.front(), 3);
+    EXPECT_EQ(
+        fake.Count(QStringLiteral("Hangup\t") + call), static_cast<int>(watch.ringsAtDrop.size()));
+    EXPECT_EQ(window.reports[0].number, u"+441632960103");
+    EXPECT_GE(window.reports[0].rings, 3);
+    EXPECT_TRUE(window.reports[0].sent);
+    EXPECT_EQ(fake.Starting(QStringLiteral("Create\t+441632960103\t")).size(), 1);
+}
+
+TEST_F(ModemManagerMonitorTest, CallNumberPlacesTheCallWithoutTheLineOpen)
+{
+    Choose();
+    monitor.DialNumber(u"+441632960104");
+    ASSERT_TRUE(fake.WaitForLog(QStringLiteral("CreateCall\t+441632960104")));
+    ASSERT_TRUE(WaitUntil([&] { return fake.Starting(QStringLiteral("Start\t")).size() == 1; }));
+}
+
+TEST_F(ModemManagerMonitorTest, CallWithoutCallerIdIsDroppedButNotAnswered)
+{
+    Choose();
+    ASSERT_TRUE(monitor.Open(&window, 1));
+    const QString call = fake.IncomingCall(QString());
+    ASSERT_TRUE(fake.WaitForLog(QStringLiteral("Hangup\t") + call));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == -1; }));
+    EXPECT_TRUE(window.reports.empty());
+    EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
+}
+
+TEST_F(ModemManagerMonitorTest, ModemVanishingMidCallResetsTheMonitorAndMonitoringGoesOn)
+{
+    Choose();
+    ASSERT_TRUE(monitor.Open(&window, -1));
+    fake.IncomingCall(QStringLiteral("+441632960105"));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == 1; }));
+    fake.RemoveModem(Modem());
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == -1; }));
+    EXPECT_TRUE(monitor.callerNumber.empty());
+    EXPECT_EQ(monitor.answered, 0);
+    // The call ended unanswered: it is reported, and the reply fails for
+    // want of a modem instead of being counted as sent.
+    ASSERT_EQ(window.reports.size(), 1u);
+    EXPECT_EQ(window.reports[0].number, u"+441632960105");
+    EXPECT_FALSE(window.reports[0].sent);
+    EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
+    EXPECT_TRUE(monitor.IsOpen());
+
+    // A modem coming back is followed without a new start.
+    const QString modem = fake.AddModem(true);
+    ASSERT_TRUE(WaitUntil([&] { return Modem() == modem; }));
+    fake.IncomingCall(QStringLiteral("+441632960106"));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == 1; }));
+    EXPECT_EQ(monitor.callerNumber, u"+441632960106");
+
+    // Without a modem the line cannot be opened; with one it can.
+    monitor.Close();
+    fake.RemoveModem(modem);
+    EXPECT_FALSE(monitor.Open(&window, -1));
+    fake.AddModem(true);
+    EXPECT_TRUE(monitor.Open(&window, -1));
+}

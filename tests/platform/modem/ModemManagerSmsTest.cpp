@@ -1,0 +1,125 @@
+#include "platform/sms/ModemManagerSms.h"
+#include "monitor/SmsSender.h"
+#include "platform/modem/ModemManagerClient.h"
+#include "platform/sms/PlatformVersion.h"
+#include "tests/platform/modem/ModemTestBus.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+struct FaultCase {
+    const char* name;
+    const char* method;
+    const char* fault;
+    bool sendTried;
+    bool deleted;
+};
+
+class ModemManagerSmsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PrivateSystemBusIsUp());
+        ASSERT_TRUE(fake.Start({QStringLiteral("voice")}));
+    }
+    void TearDown() override
+    {
+        SetSmsBackend(nullptr);
+        SetPlatformMajorVersion(5);
+    }
+    // The message paths named by the log's Send entries.
+    QStringList SentMessages()
+    {
+        QStringList paths;
+        for (const QString& entry : fake.Starting(QStringLiteral("Send\t")))
+            paths.append(entry.mid(5));
+        return paths;
+    }
+
+    FakeModemManagerProcess fake;
+    ModemManagerClient client {QDBusConnection::systemBus(), {5000, 5000}};
+    ModemManagerSms sms {client};
+};
+
+} // namespace
+
+TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenDeleted)
+{
+    EXPECT_TRUE(sms.Send(u"+441632960201", u"Back at 5 – Grüße 😊\nLine two\tend", SmsPath::Direct));
+    EXPECT_EQ(fake.Starting(QStringLiteral("Create\t")),
+        QStringList {
+            QString::fromUtf16(u"Create\t+441632960201\tBack at 5 – Grüße 😊\\nLine two\\tend")});
+    const QStringList sent = SentMessages();
+    ASSERT_EQ(sent.size(), 1);
+    ASSERT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + sent[0]));
+    const QStringList& log = fake.Log();
+    EXPECT_LT(log.indexOf(fake.Starting(QStringLiteral("Create\t"))[0]),
+        log.indexOf(QStringLiteral("Send\t") + sent[0]));
+}
+
+TEST_F(ModemManagerSmsTest, EmptyTextIsStillAMessage)
+{
+    EXPECT_TRUE(sms.Send(u"01632 960202", u"", SmsPath::Direct));
+    EXPECT_EQ(fake.Starting(QStringLiteral("Create\t")),
+        QStringList {QStringLiteral("Create\t01632 960202\t")});
+    EXPECT_EQ(SentMessages().size(), 1);
+}
+
+TEST_F(ModemManagerSmsTest, FailureOrSilenceOfEitherStepIsAFailedSend)
+{
+    const FaultCase cases[] = {
+        {"create fails", "Create", "fail", false, false},
+        {"create never answers", "Create", "hang", false, false},
+        {"send fails", "Send", "fail", true, true},
+        {"send never answers", "Send", "hang", true, true},
+    };
+    ModemManagerClient impatient {QDBusConnection::systemBus(), {300, 300}};
+    ModemManagerSms quick {impatient};
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.SetFault(QString::fromLatin1(c.method), QString::fromLatin1(c.fault));
+        const int sendsBefore = static_cast<int>(SentMessages().size());
+        EXPECT_FALSE(quick.Send(u"+441632960203", u"Back soon", SmsPath::MessageStore));
+        const QStringList sent = SentMessages();
+        EXPECT_EQ(sent.size() > sendsBefore, c.sendTried);
+        if (c.deleted) {
+            // A message that did not go is not left behind to go later.
+            ASSERT_FALSE(sent.isEmpty());
+            EXPECT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + sent.back()));
+        }
+        fake.SetFault(QString::fromLatin1(c.method), QString());
+    }
+    // Once the modem works again, so does sending.
+    EXPECT_TRUE(quick.Send(u"+441632960203", u"Back soon", SmsPath::MessageStore));
+}
+
+TEST_F(ModemManagerSmsTest, WithoutAModemNothingIsSent)
+{
+    ASSERT_TRUE(fake.Stop());
+    EXPECT_FALSE(sms.Send(u"+441632960204", u"Back soon", SmsPath::SmsApi));
+    ASSERT_TRUE(fake.Start({}));
+    EXPECT_FALSE(sms.Send(u"+441632960204", u"Back soon", SmsPath::SmsApi));
+    EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
+}
+
+TEST_F(ModemManagerSmsTest, TransportReportsTheModemsAnswerOnBothPaths)
+{
+    SetSmsBackend(&sms);
+    for (uint32_t major : {4u, 5u}) {
+        SCOPED_TRACE(major);
+        SetPlatformMajorVersion(major);
+        CSmsSender sender;
+        ASSERT_TRUE(sender.Init());
+        const QString number = QStringLiteral("+44163296020%1").arg(major);
+        EXPECT_TRUE(sender.Send(u"On my way", number.toStdU16String()));
+        EXPECT_EQ(fake.Count(QStringLiteral("Create\t%1\tOn my way").arg(number)), 1);
+
+        fake.SetFault(QStringLiteral("Send"), QStringLiteral("fail"));
+        EXPECT_FALSE(sender.Send(u"On my way", number.toStdU16String()));
+        fake.SetFault(QStringLiteral("Send"), QString());
+    }
+}
