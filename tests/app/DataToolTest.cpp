@@ -4,7 +4,7 @@
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <QFile>
 #include <QJsonArray>

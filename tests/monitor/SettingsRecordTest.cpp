@@ -1,6 +1,6 @@
 #include "monitor/SettingsRecord.h"
 #include "platform/storage/DataFile.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "platform/contacts/AddressBook.h"
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 
