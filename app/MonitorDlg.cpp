@@ -11,6 +11,7 @@
 #include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QShortcut>
 
@@ -121,6 +122,13 @@ void CMonitorDlg::CollectSettings()
 bool CMonitorDlg::OnCommand(int id)
 {
     switch (id) {
+    // The program never ends by a cancel: Escape on any page reaches this
+    // window as one and does nothing. OK is the caption's button, which
+    // hides the window instead of closing it; until the tray exists it
+    // does nothing either.
+    case dlg::IDCANCEL:
+    case dlg::IDOK:
+        return true;
     case CLogPage::IDC_CLEAR_ALL:
         OnClearLog();
         return true;
@@ -133,6 +141,13 @@ bool CMonitorDlg::OnCommand(int id)
     default:
         return CDialog::OnCommand(id);
     }
+}
+
+void CMonitorDlg::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close button acts as the caption's OK.
+    event->ignore();
+    RouteCommand(dlg::IDOK);
 }
 
 std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)

@@ -1,5 +1,6 @@
 #include "app/MonitorDlg.h"
 #include "messages/TemplateStore.h"
+#include "messages/VariableReplacementsDlg.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/GroupStore.h"
@@ -8,6 +9,8 @@
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +36,48 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
     EXPECT_EQ(tabs->size(), QSize(320, 240));
     dlg::ScreenModel::Instance().Rotate();
     EXPECT_EQ(dialog.size(), QSize(240, 320));
+}
+
+TEST(MonitorDlgFrame, EscapeAndTheCloseButtonNeverEndTheProgram)
+{
+    test::ScratchDir dir;
+    CMonitorDlg dialog(dir.Path());
+    struct Seen {
+        bool visible;
+        int result;
+    };
+    std::vector<Seen> seen;
+    dlg::SetModalHandler([&](dlg::CDialog& shown) {
+        shown.show();
+        dialog.SelectPage(2);
+        QTest::keyClick(dialog.LogList(), Qt::Key_Escape);
+        seen.push_back({shown.isVisible(), shown.result()});
+        QTest::keyClick(&shown, Qt::Key_Escape);
+        seen.push_back({shown.isVisible(), shown.result()});
+        EXPECT_FALSE(shown.close()) << "the close button is refused";
+        seen.push_back({shown.isVisible(), shown.result()});
+
+        // A modal dialog over the window still ends on Escape.
+        SettingsRecord settings;
+        CVariableReplacementsDlg variables(settings, dialog.Page(2));
+        dlg::SetModalHandler([](dlg::CDialog& inner) {
+            inner.show();
+            QTest::keyClick(&inner, Qt::Key_Escape);
+            return inner.result();
+        });
+        EXPECT_EQ(variables.DoModal(), dlg::IDCANCEL);
+        return 0;
+    });
+    dialog.DoModal();
+    dlg::SetModalHandler(nullptr);
+    ASSERT_EQ(seen.size(), 3u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i].visible) << i;
+        EXPECT_EQ(seen[i].result, 0) << i;
+    }
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
 }
 
 TEST(MonitorDlgSettings, LoadsAtStartAndSavesWhenDestroyed)
