@@ -136,6 +136,10 @@ const char16_t* GroupName(int32_t id)
 
 bool IsMember(const GroupRecord& group, uint32_t contactId)
 {
+    // 0 is an unidentified caller: a member 0 (from a damaged or hand-made
+    // file) must not make every unknown caller a member.
+    if (contactId == 0)
+        return false;
     return std::find(group.members.begin(), group.members.end(), contactId) != group.members.end();
 }
 

@@ -56,6 +56,7 @@ void ResetGroupStore();
 int32_t GroupCount();
 GroupRecord* FindGroup(int32_t id);
 const char16_t* GroupName(int32_t id);
+// Contact 0, an unidentified caller, is nobody's member.
 bool IsMember(const GroupRecord& group, uint32_t contactId);
 // Appends a group built from `source`, which gives up its members.
 GroupRecord* AddGroup(GroupRecord& source);

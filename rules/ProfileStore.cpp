@@ -239,8 +239,10 @@ std::u16string EntryMessageName(const ProfileEntry& entry)
 
 const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId)
 {
+    // An unidentified caller (0) matches no contact entry, even one for 0
+    // that a damaged or hand-made file holds, and no group member.
     for (const auto& entry : profile.entries)
-        if (!entry->IsGroup() && entry->targetId == contactId)
+        if (contactId != 0 && !entry->IsGroup() && entry->targetId == contactId)
             return FindTemplate(entry->messageId);
     for (const auto& entry : profile.entries) {
         if (!entry->IsGroup())

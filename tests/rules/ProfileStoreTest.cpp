@@ -121,6 +121,22 @@ TEST_F(ProfileStoreTest, MissingGroupIsSkippedAndContactZeroMatchesNothing)
     EXPECT_EQ(ChooseMessage(*profile, 3), D);
 }
 
+TEST_F(ProfileStoreTest, EntriesAndMembersForContactZeroNeverMatch)
+{
+    // Files from elsewhere can hold a contact entry 0 or a member 0; an
+    // unidentified caller (0) must still get only the default message.
+    ProfileRecord* profile = AddProfile(u"P", A->id);
+    GroupRecord* group = MakeGroup({0, 7});
+    AddContactEntry(*profile, 0, B->id);
+    AddGroupEntry(*profile, group->id, C->id);
+    EXPECT_FALSE(IsMember(*group, 0));
+    EXPECT_TRUE(IsMember(*group, 7));
+    EXPECT_EQ(ChooseMessage(*profile, 0), A);
+    EXPECT_EQ(ChooseMessage(*profile, 7), C);
+    active.profile = profile;
+    EXPECT_EQ(ReplyTextFor(0), u"text A");
+}
+
 TEST_F(ProfileStoreTest, ReaddingEntries)
 {
     ProfileRecord* profile = AddProfile(u"P", A->id);
