@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -172,6 +173,9 @@ TemplateRecord* AddOrUpdateTemplate(std::u16string_view name, std::u16string_vie
 
 TemplateRecord* AppendTemplate(std::u16string_view name, std::u16string_view text)
 {
+    // No id follows 2147483647: refuse, as when a record cannot be made.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto record = std::make_unique<TemplateRecord>();
     record->SetName(name);
     record->SetText(text);

@@ -57,8 +57,10 @@ TemplateRecord* FindTemplate(int32_t id);
 const char16_t* TemplateName(int32_t id);
 int32_t FirstTemplateId();
 TemplateRecord* FindTemplateByName(std::u16string_view name);
-// Overwrites the record found by name (returns nullptr) or appends a new one.
+// Overwrites the record found by name (returns nullptr) or appends a new one
+// (nullptr too when no id is left: FindTemplateByName tells the two apart).
 TemplateRecord* AddOrUpdateTemplate(std::u16string_view name, std::u16string_view text);
+// Null when no id is left (the largest id is 2147483647).
 TemplateRecord* AppendTemplate(std::u16string_view name, std::u16string_view text);
 bool DeleteTemplate(TemplateRecord* record);
 

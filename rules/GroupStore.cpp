@@ -5,6 +5,7 @@
 #include "platform/storage/DataFile.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -145,6 +146,10 @@ bool IsMember(const GroupRecord& group, uint32_t contactId)
 
 GroupRecord* AddGroup(GroupRecord& source)
 {
+    // After a loaded id of 2147483647 no larger id exists: refuse, as when a
+    // record cannot be made, rather than hand out a wrapped-around id.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto record = std::make_unique<GroupRecord>();
     record->members = std::move(source.members);
     source.members.clear();

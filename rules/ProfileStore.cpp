@@ -8,6 +8,7 @@
 #include "rules/GroupStore.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -156,6 +157,9 @@ void ResetProfileStore()
 
 ProfileRecord* AddProfile(std::u16string_view name, int32_t templateId)
 {
+    // No id follows 2147483647: refuse, as when a record cannot be made.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto profile = std::make_unique<ProfileRecord>();
     profile->SetName(name);
     profile->defaultMessageId = templateId;

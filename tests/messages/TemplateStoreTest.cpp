@@ -92,6 +92,20 @@ TEST_F(TemplateStoreTest, RecordsLoadInOrderAndTheNextIdFollowsTheLargest)
     EXPECT_EQ(saved[3 * 368], 8);
 }
 
+TEST_F(TemplateStoreTest, NoTemplateIsAddedOnceTheLargestIdIsTaken)
+{
+    test::WriteAll(File(), Record(INT32_MAX, u"Last", u"x"));
+    LoadTemplates(dir.Path());
+    EXPECT_EQ(AppendTemplate(u"Refused", u"y"), nullptr);
+    EXPECT_EQ(AddOrUpdateTemplate(u"Refused", u"y"), nullptr);
+    EXPECT_EQ(FindTemplateByName(u"Refused"), nullptr);
+    ASSERT_EQ(Templates().size(), 1u);
+    EXPECT_EQ(LastTemplateId(), INT32_MAX);
+    // Saving under an existing name needs no new id and still works.
+    EXPECT_EQ(AddOrUpdateTemplate(u"LAST", u"z"), nullptr);
+    EXPECT_EQ(Templates()[0]->text.Text(), u"z");
+}
+
 TEST_F(TemplateStoreTest, LastUnitsOfTheFieldsAlwaysEndTheTexts)
 {
     auto bytes = Record(2, u"", u"");

@@ -96,6 +96,24 @@ TEST_F(GroupStoreTest, NextIdFollowsTheLargestLoaded)
     EXPECT_EQ(Groups().back().get(), added);
 }
 
+TEST_F(GroupStoreTest, NoGroupIsAddedOnceTheLargestIdIsTaken)
+{
+    ByteWriter out;
+    out.PutI32(1);
+    PutGroup(out, INT32_MAX - 1, u"Almost", {});
+    test::WriteAll(File(), out.Bytes());
+    LoadGroups(dir.Path());
+    GroupRecord last;
+    ASSERT_NE(AddGroup(last), nullptr);
+    EXPECT_EQ(Groups().back()->id, INT32_MAX);
+    GroupRecord refused;
+    refused.members = {4, 5};
+    EXPECT_EQ(AddGroup(refused), nullptr);
+    EXPECT_EQ(GroupCount(), 2);
+    EXPECT_EQ(LastGroupId(), INT32_MAX);
+    EXPECT_EQ(refused.members, (std::vector<uint32_t> {4, 5})) << "the source keeps its members";
+}
+
 TEST_F(GroupStoreTest, ShortFileKeepsTheCompleteGroups)
 {
     ByteWriter out;

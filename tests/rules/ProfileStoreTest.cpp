@@ -245,6 +245,20 @@ TEST_F(ProfileStoreTest, LoadRoundTripKeepsOddKindBytes)
     EXPECT_EQ(test::ReadAll(File()), out.Bytes());
 }
 
+TEST_F(ProfileStoreTest, NoProfileIsAddedOnceTheLargestIdIsTaken)
+{
+    ByteWriter out;
+    out.PutI32(INT32_MAX);
+    out.PutFixedText(u"Last", 20);
+    out.PutI32(A->id);
+    out.PutI32(0);
+    test::WriteAll(File(), out.Bytes());
+    LoadProfiles(dir.Path());
+    EXPECT_EQ(AddProfile(u"Refused", A->id), nullptr);
+    ASSERT_EQ(Profiles().size(), 1u);
+    EXPECT_EQ(LastProfileId(), INT32_MAX);
+}
+
 TEST_F(ProfileStoreTest, MissingFileGivesTheDefaultProfileButAnEmptyFileGivesNone)
 {
     LoadProfiles(dir.Path());
