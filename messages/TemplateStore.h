@@ -71,8 +71,8 @@ void SetTemplateForgetter(void (*forget)(int32_t id));
 // The file image of a list of templates.
 std::vector<uint8_t> EncodeTemplates(const TemplateList& templates);
 
-// Case-insensitive name comparison over all of Unicode: both sides are
-// converted to lower case, then compared unit by unit.
+// Case-insensitive name comparison: equal lengths, and each UTF-16 unit
+// equal to its counterpart once both are lowered one by one.
 bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 } // namespace pelmora

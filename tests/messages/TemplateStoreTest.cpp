@@ -145,6 +145,20 @@ TEST_F(TemplateStoreTest, NamesCompareCaseInsensitivelyBeyondAscii)
     EXPECT_EQ(emile->text.Text(), u"y");
 }
 
+TEST_F(TemplateStoreTest, NamesAreLoweredOneUnitAtATime)
+{
+    LoadTemplates(dir.Path());
+    // Lowered as a whole string, the dotted capital I becomes two units and
+    // "İzmir" would no longer match "izmir"; unit by unit it is "i".
+    TemplateRecord* izmir = AppendTemplate(u"İzmir", u"x");
+    EXPECT_EQ(FindTemplateByName(u"izmir"), izmir);
+    EXPECT_EQ(FindTemplateByName(u"İZMİR"), izmir);
+    EXPECT_EQ(FindTemplateByName(u"ızmir"), nullptr) << "the dotless i is another letter";
+    EXPECT_TRUE(NamesEqualIgnoringCase(u"ΣΑΣ", u"σασ"));
+    EXPECT_FALSE(NamesEqualIgnoringCase(u"abc", u"ab"));
+    EXPECT_FALSE(NamesEqualIgnoringCase(u"ß", u"ss"));
+}
+
 TEST_F(TemplateStoreTest, LongNamesAndTextsAreCut)
 {
     LoadTemplates(dir.Path());
