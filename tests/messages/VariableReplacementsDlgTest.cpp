@@ -34,6 +34,25 @@ TEST(VariableReplacementsDialog, EditsTheLiveSettings)
     EXPECT_EQ(settings.removeSpaceAfterEmpty, 0);
 }
 
+TEST(VariableReplacementsDialog, AnyNonZeroOptionShowsCheckedAndStaysOn)
+{
+    for (const int32_t stored : {0, 1, 2, -1}) {
+        SettingsRecord settings;
+        settings.removeSpaceAfterEmpty = stored;
+        CVariableReplacementsDlg dialog(settings, nullptr);
+        int shownChecked = -1;
+        dlg::SetModalHandler([&](dlg::CDialog& shown) {
+            shownChecked = shown.IsDlgButtonChecked(1045);
+            shown.RouteCommand(dlg::IDOK);
+            return dlg::IDOK;
+        });
+        EXPECT_EQ(dialog.DoModal(), dlg::IDOK);
+        dlg::SetModalHandler(nullptr);
+        EXPECT_EQ(shownChecked, stored != 0 ? 1 : 0) << stored;
+        EXPECT_EQ(settings.removeSpaceAfterEmpty, stored != 0 ? 1 : 0) << stored;
+    }
+}
+
 TEST(VariableReplacementsDialog, CancelChangesNothing)
 {
     SettingsRecord settings;
