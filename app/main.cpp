@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "app/StartOptions.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/storage/DataDirectory.h"
 #include "platform/telephony/SimulatedLine.h"
@@ -28,25 +29,23 @@ int main(int argc, char** argv)
     // Without a display the program still runs: it renders its main window
     // off screen and leaves a picture of it, so a headless machine can show
     // what the program looks like.
-    std::string screenshot;
-    int tab = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--screenshot" && i + 1 < argc)
-            screenshot = argv[++i];
-        else if (std::string(argv[i]) == "--tab" && i + 1 < argc)
-            tab = std::atoi(argv[++i]);
-    }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
-    if (headless) {
+    if (headless)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        if (screenshot.empty())
-            screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
-    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    // Qt has taken its own options out of the arguments by now.
+    const pelmora::StartOptions options = pelmora::ParseStartOptions(QApplication::arguments());
+    if (options.exitCode >= 0) {
+        std::fputs(options.message.toUtf8().constData(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+    std::string screenshot = options.screenshot.toStdString();
+    if (headless && screenshot.empty())
+        screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
     pelmora::RegisterResources();
 
     // Until a modem backend is chosen, calls come from the simulated line.
@@ -62,7 +61,7 @@ int main(int argc, char** argv)
     pelmora::CMonitorDlg dialog(dataDir);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
-        dialog.SelectPage(tab);
+        dialog.SelectPage(options.tab);
         dialog.show();
         QApplication::processEvents();
         if (!dialog.grab().save(QString::fromStdString(screenshot), "PNG")) {
