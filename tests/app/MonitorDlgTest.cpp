@@ -2,6 +2,7 @@
 #include "messages/TemplateStore.h"
 #include "messages/VariableReplacementsDlg.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/storage/DataFile.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
@@ -15,6 +16,19 @@
 #include <gtest/gtest.h>
 
 using namespace pelmora;
+
+namespace {
+
+// A text as the files hold it: UTF-16LE from `offset`.
+void PutText(std::vector<uint8_t>& bytes, size_t offset, std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes[offset + 2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+        bytes[offset + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+    }
+}
+
+} // namespace
 
 TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
 {
@@ -119,10 +133,58 @@ TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
         ASSERT_EQ(Templates().size(), 1u);
     }
     EXPECT_TRUE(Templates().empty()) << "freed with the window";
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kTemplatesFileName), 368u);
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kSettingsFileName), 1900u);
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kProfilesFileName), 52u);
+
+    // The settings: the defaults and nothing else; the reserved bytes zero.
+    std::vector<uint8_t> settings(1900, 0);
+    settings[0] = 1; // version
+    settings[8] = 20; // maxTotal
+    PutText(settings, 114, u"Friend");
+    settings[1232] = 1; // excludeInternational
+    settings[1848] = 1; // clearLogEachStart
+    settings[1852] = 1; // removeSpaceAfterEmpty
+    const std::vector<uint8_t> saved = test::ReadAll(dir.Path() / kSettingsFileName);
+    ASSERT_EQ(saved.size(), 1900u);
+    // Bytes 1892..1895 hold the active profile's id, which the Profile page writes.
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (i < 1892 || i >= 1896) {
+            ASSERT_EQ(saved[i], settings[i]) << "byte " << i;
+        }
+    }
+
+    // One template "Default" with id 1, one profile "Default" answering with it.
+    std::vector<uint8_t> templates(368, 0);
+    templates[0] = 1;
+    PutText(templates, 4, u"Default");
+    PutText(templates, 46, kDefaultTemplateText);
+    EXPECT_EQ(test::ReadAll(dir.Path() / kTemplatesFileName), templates);
+    std::vector<uint8_t> profiles(52, 0);
+    profiles[0] = 1;
+    PutText(profiles, 4, u"Default");
+    profiles[44] = 1;
+    EXPECT_EQ(test::ReadAll(dir.Path() / kProfilesFileName), profiles);
     EXPECT_EQ(test::ReadAll(dir.Path() / kGroupsFileName), (std::vector<uint8_t> {0, 0, 0, 0}));
+    ResetTemplateStore();
+    ResetProfileStore();
+}
+
+TEST(MonitorDlgSettings, SaveAllWritesGroupsTemplatesProfilesThenSettings)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+    std::vector<std::string> saved;
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        SetSaveObserver(
+            [&](const std::filesystem::path& path) { saved.push_back(path.filename().string()); });
+        dialog.SaveAll();
+        SetSaveObserver(nullptr);
+    }
+    EXPECT_EQ(saved,
+        (std::vector<std::string> {
+            kGroupsFileName, kTemplatesFileName, kProfilesFileName, kSettingsFileName}));
     ResetTemplateStore();
     ResetProfileStore();
 }
