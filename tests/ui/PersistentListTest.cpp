@@ -4,7 +4,9 @@
 #include "ui/PersistentListCtrl.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QSettings>
 #include <QTest>
@@ -160,6 +162,7 @@ TEST_F(ListTest, StoredWidthsAreSignedSixteenBitWords)
 TEST_F(ListTest, HandWrittenUnquotedListIsRead)
 {
     const QString file = Profile().fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
     {
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
