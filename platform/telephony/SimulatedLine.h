@@ -11,8 +11,10 @@ namespace pelmora {
 
 // A phone line driven by code: tests, the simulator window and scripted demos
 // make calls come in, ring, be answered and end. It records what the program
-// asked of the line (drops, dial requests) and can be told to fail any line
-// function. It ships as it is; there is no test-only variant.
+// asked of the line (every line function with its arguments, drops, dial
+// requests), can be told to fail any line function, to speak an older
+// telephony version or to flag caller IDs otherwise. It ships as it is; there
+// is no test-only variant.
 class SimulatedLine final : public TelephonyBackend {
 public:
     SimulatedLine() = default;
