@@ -55,6 +55,9 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
 TEST(MonitorDlgFrame, EscapeAndTheCloseButtonNeverEndTheProgram)
 {
     test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
     CMonitorDlg dialog(dir.Path());
     struct Seen {
         bool visible;
