@@ -47,7 +47,15 @@ ProfileRecord* CProfilePage::ActiveProfile() const
 {
     const dlg::CComboBox profiles = ProfileCombo();
     const int selection = profiles.GetCurSel();
-    return selection >= 0 ? profiles.ItemPointer<ProfileRecord>(selection) : nullptr;
+    if (selection < 0)
+        return nullptr;
+    // Only a record that is still in the profile list is used: the stores can
+    // be freed while the page still shows them.
+    const auto* selected = profiles.ItemPointer<ProfileRecord>(selection);
+    for (const auto& profile : Profiles())
+        if (profile.get() == selected)
+            return profile.get();
+    return nullptr;
 }
 
 void CProfilePage::FillProfileCombo(int32_t activeProfileId)
