@@ -10,6 +10,7 @@
 #include "rules/GroupStore.h"
 #include "rules/GroupsDlg.h"
 #include "rules/IncludeRulesPage.h"
+#include "rules/ProfilePage.h"
 #include "rules/ProfileStore.h"
 #include "rules/RulesHolderPage.h"
 #include "ui/AboutPage.h"
@@ -67,8 +68,12 @@ void CMonitorDlg::SaveAll()
 {
     SaveGroups(dataDir_);
     SaveTemplates(dataDir_);
+    if (profilePage_)
+        profilePage_->StoreDefaultMessage();
     SaveProfiles(dataDir_);
     CollectSettings();
+    if (profilePage_)
+        profilePage_->StoreActiveProfileId();
     SaveSettings(dataDir_, settings);
 }
 
@@ -110,6 +115,9 @@ void CMonitorDlg::BuildPages()
     mainPage_ = new CMainPage(tabs_);
     mainPage_->Create(IDD_MAIN, IDD_MAIN_L, tabs_);
     pages_[0] = mainPage_;
+    profilePage_ = new CProfilePage(*this, tabs_);
+    profilePage_->Create(IDD_PROFILE, IDD_PROFILE_L, tabs_);
+    pages_[1] = profilePage_;
     BuildRulesTab();
     auto* aboutPage = new CAboutPage(tabs_);
     aboutPage->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);

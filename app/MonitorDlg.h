@@ -20,6 +20,7 @@ class CMultiWnd;
 class CRulesHolderPage;
 class CIncludeRulesPage;
 class CExcludeRulesPage;
+class CProfilePage;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
@@ -48,6 +49,7 @@ public:
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
     void SelectPage(int index);
     CMainPage* MainPage() const { return mainPage_; }
+    CProfilePage* ProfilePage() const { return profilePage_; }
     CLogPage* LogPage() const { return logPage_; }
     CLogListCtrl* LogList() const { return logList_; }
     CMultiWnd* RulesPanes() const { return rulesPanes_; }
@@ -77,6 +79,7 @@ private:
     bool loaded_ = false;
     CPageTabCtrl* tabs_ = nullptr;
     CMainPage* mainPage_ = nullptr;
+    CProfilePage* profilePage_ = nullptr;
     CLogPage* logPage_ = nullptr;
     CLogListCtrl* logList_ = nullptr;
     CRulesHolderPage* rulesPage_ = nullptr;

@@ -28,6 +28,8 @@ void RegisterImages()
     dlg::RegisterSvgImage(IDB_HELP, Drawing("help"));
     dlg::RegisterSvgImage(IDB_RUNNING, Drawing("running"));
     dlg::RegisterSvgImage(IDB_STOPPED, Drawing("stopped"));
+    dlg::RegisterSvgImage(IDB_CONTACT, Drawing("contact"));
+    dlg::RegisterSvgImage(IDB_GROUP, Drawing("group"));
 }
 
 } // namespace pelmora

@@ -21,6 +21,7 @@ void RegisterResources()
     RegisterGroupsDialogs();
     RegisterMainPage();
     RegisterMessageEditor();
+    RegisterProfileDialogs();
 }
 
 } // namespace pelmora

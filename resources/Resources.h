@@ -35,11 +35,20 @@ enum ResourceId : int {
     IDD_GROUPS_L = 168,
     IDD_GROUP = 160,
     IDD_GROUP_L = 167,
+    IDD_PROFILE = 161,
+    IDD_PROFILE_L = 162,
+    IDD_PROFILE_CUSTOM_MSGS = 163,
+    IDD_PROFILE_CUSTOM_MSGS_L = 164,
+    IDD_SELECT_GROUP_MSG = 165,
+    IDD_SELECT_CONTACT_MSG = 166,
+    IDD_SELECT_CONTACT_MSG_L = 169,
     IDB_BANNER = 132, // Main page, portrait only
     IDB_REPLY = 133, // beside the Start Monitor button
     IDB_ADD = 135, // save a preset, add a profile
     IDB_DELETE = 136,
     IDB_HELP = 141,
+    IDB_CONTACT = 161, // entries of the profile's custom messages
+    IDB_GROUP = 162,
     IDB_RUNNING = 144,
     IDB_STOPPED = 145,
 };

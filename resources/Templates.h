@@ -15,5 +15,6 @@ void RegisterRulesPages();
 void RegisterGroupsDialogs();
 void RegisterMainPage();
 void RegisterMessageEditor();
+void RegisterProfileDialogs();
 
 } // namespace pelmora

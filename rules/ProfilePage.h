@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/framework/ComboBox.h"
+#include "rules/ProfileStore.h"
+#include "ui/OrientedPropertyPage.h"
+
+namespace pelmora {
+
+class CMonitorDlg;
+
+// The Profile tab: the active profile, its default message, and the way to
+// the custom messages, the templates and the variable replacements. The
+// selected profile is the active one that replies are chosen from. Unlike the
+// other pages it handles its own buttons before offering a command to its
+// parent.
+class CProfilePage final : public COrientedPropertyPage, public ActiveProfileSource {
+    Q_OBJECT
+public:
+    explicit CProfilePage(CMonitorDlg& mainWindow, QWidget* parent = nullptr);
+    ~CProfilePage() override;
+
+    ProfileRecord* ActiveProfile() const override;
+    void ShowDefaultMessage();
+    void StoreDefaultMessage();
+    void StoreActiveProfileId();
+    // False (after telling the user) when no profile is selected.
+    bool ValidateBeforeStart();
+    void MonitorStopped() { }
+    void FillProfileCombo(int32_t activeProfileId);
+
+    static constexpr int IDC_PROFILES = 1006;
+    static constexpr int IDC_TEMPLATES = 1007;
+    static constexpr int IDC_ADD_PROFILE = 1008;
+    static constexpr int IDC_DELETE_PROFILE = 1009;
+    static constexpr int IDC_HELP = 1011;
+    static constexpr int IDC_VARIABLES = 1033;
+    static constexpr int IDC_SET_CUSTOM = 1034;
+    static constexpr int IDC_EDIT_MESSAGES = 1035;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+    void OnNotify(int id, dlg::ControlNotification code) override;
+
+private:
+    dlg::CComboBox ProfileCombo() const;
+    dlg::CComboBox TemplateCombo() const;
+    // Whether combo 1007 lists exactly "<do not send>" and the stored
+    // templates; after a template was deleted it no longer does.
+    bool ListsTheStoredTemplates() const;
+    void RefreshStaleTemplates();
+    void OnAddProfile();
+    void OnDeleteProfile();
+    void OnEditMessages();
+    void OnSetCustom();
+    void OnVariables();
+
+    CMonitorDlg& mainWindow_;
+};
+
+} // namespace pelmora
