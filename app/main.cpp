@@ -2,6 +2,7 @@
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/shell/ShellServices.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(pelmora::kApplicationId));
     pelmora::RegisterResources();
 
     const std::filesystem::path dataDir = pelmora::DataDirectory();
