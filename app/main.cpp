@@ -3,6 +3,7 @@
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/shell/ShellServices.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(pelmora::kApplicationId));
     // Qt has taken its own options out of the arguments by now.
     const pelmora::StartOptions options = pelmora::ParseStartOptions(QApplication::arguments());
     if (options.exitCode >= 0) {

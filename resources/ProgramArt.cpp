@@ -4,6 +4,7 @@
 #include "platform/framework/ResourceImages.h"
 #include "resources/Resources.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -15,27 +16,12 @@ namespace pelmora {
 namespace {
 
 // One palette for the program's pictures; restyling them means changing
-// these and the few shapes below.
+// these, the few shapes below and the same colours in images/icon.svg.
 constexpr std::pair<const char*, const char*> kPalette[] = {
     {"@blue@", "#1e6fc8"},
     {"@amber@", "#f5a623"},
     {"@paper@", "#ffffff"},
 };
-
-// The icon, in a 64 x 64 box: a speech bubble and a handset on a blue tile.
-constexpr char kIcon[] = R"svg(
-  <rect x="2" y="2" width="60" height="60" rx="14" fill="@blue@"/>
-  <path d="M27 9h24a7 7 0 0 1 7 7v13a7 7 0 0 1-7 7h-13l-8 7v-7h-3a7 7 0 0 1-7-7v-13a7 7 0 0 1 7-7z"
-        fill="@paper@"/>
-  <circle cx="32" cy="22.5" r="2.6" fill="@blue@"/>
-  <circle cx="39" cy="22.5" r="2.6" fill="@blue@"/>
-  <circle cx="46" cy="22.5" r="2.6" fill="@blue@"/>
-  <g transform="translate(21.5 42.5) rotate(-45)">
-    <path d="M3 -16 q-9 16 0 32" fill="none" stroke="@amber@" stroke-width="8"
-          stroke-linecap="round"/>
-    <rect x="0" y="-19" width="13" height="9" rx="3" fill="@amber@"/>
-    <rect x="0" y="10" width="13" height="9" rx="3" fill="@amber@"/>
-  </g>)svg";
 
 // The logo, in a 238 x 64 box: the name, underlined, with the icon's speech
 // bubble. It stands beside the icon, so it does not repeat the tile.
@@ -76,9 +62,12 @@ QPixmap Render(const QByteArray& svg, QSize size)
     return pixmap;
 }
 
+// The icon is a file of its own because the desktop's launcher shows the
+// same drawing, installed into the icon theme.
 QPixmap ProgramIcon()
 {
-    return Render(Svg("0 0 64 64", kIcon), QSize(32, 32));
+    QFile file(QStringLiteral(":/images/icon.svg"));
+    return Render(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), QSize(32, 32));
 }
 
 // The logo fills the About page's picture box, whose size follows the

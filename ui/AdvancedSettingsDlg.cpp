@@ -19,7 +19,9 @@ bool CAdvancedSettingsDlg::OnInitDialog()
 {
     // Read from the file system each time: an entry removed by other means
     // shows as off.
-    CheckDlgButton(IDC_AUTORUN, AutorunShortcutExists(kAutorunName) ? 1 : 0);
+    const bool autorun
+        = AutorunShortcutExists(kAutorunName) || AutorunShortcutExists(kOldAutorunName);
+    CheckDlgButton(IDC_AUTORUN, autorun ? 1 : 0);
     // The field takes no more than is kept, so what is seen is what is stored.
     SetLimitText(IDC_INTERNATIONAL_PREFIX, kMaxPrefixChars);
     SetDlgItemText(IDC_INTERNATIONAL_PREFIX, settings_.internationalPrefix.Text());
@@ -34,6 +36,8 @@ bool CAdvancedSettingsDlg::OnCommand(int id)
             CreateAutorunShortcut(kAutorunName, kAutorunArguments);
         else
             DeleteAutorunShortcut(kAutorunName);
+        // Either way the old entry goes: two entries would start the program twice.
+        DeleteAutorunShortcut(kOldAutorunName);
         const std::u16string prefix = GetDlgItemText(IDC_INTERNATIONAL_PREFIX);
         settings_.internationalPrefix.Assign(
             std::u16string_view(prefix).substr(0, kMaxPrefixChars));

@@ -27,8 +27,12 @@ public:
     static constexpr int IDC_HELP = 1011;
     // The record's field holds more, but the option keeps at most this many.
     static constexpr int kMaxPrefixChars = 9;
-    // The start-up entry's name and the argument it starts the program with.
-    static constexpr std::u16string_view kAutorunName = u"Pelmora";
+    // The start-up entry's name (the application id, like the installed
+    // desktop entry) and the argument it starts the program with. Entries
+    // made before the program had an id carry the program's name; they are
+    // still seen and replaced.
+    static constexpr std::u16string_view kAutorunName = u"com.vantrel.Pelmora";
+    static constexpr std::u16string_view kOldAutorunName = u"Pelmora";
     static constexpr std::u16string_view kAutorunArguments = u"/h";
 
 protected:

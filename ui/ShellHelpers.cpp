@@ -1,5 +1,6 @@
 #include "ui/ShellHelpers.h"
 
+#include "platform/framework/MessageBox.h"
 #include "platform/shell/Notifications.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/storage/DataFile.h"
@@ -107,7 +108,7 @@ void CreateAutorunShortcut(std::u16string_view name, std::u16string_view argumen
     const std::string entry = "[Desktop Entry]\n"
                               "Type=Application\n"
                               "Name="
-        + ToPath(name).string()
+        + QString::fromStdU16String(dlg::AppTitle()).toStdString()
         + "\n"
           "Comment=Answers missed calls with a text message\n"
           "Exec="

@@ -2,6 +2,7 @@
 
 #include "platform/framework/CommandTarget.h"
 #include "platform/shell/NotificationHtml.h"
+#include "platform/shell/ShellServices.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -96,12 +97,13 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
             actions << ActionKey(button.command) << button.label;
         const bool markup = capabilities.contains(QStringLiteral("body-markup"));
         QVariantMap hints;
-        hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("pelmora"));
+        // The installed desktop entry and icon carry the application id.
+        hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kApplicationId));
         hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
         QDBusMessage call
             = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-        call << QStringLiteral("Pelmora") << uint(0) << QStringLiteral("pelmora") << data.pszTitle
-             << (markup ? parsed.markup : parsed.plain) << actions << hints
+        call << QStringLiteral("Pelmora") << uint(0) << QString::fromLatin1(kApplicationId)
+             << data.pszTitle << (markup ? parsed.markup : parsed.plain) << actions << hints
              << static_cast<int>(data.csDuration * 1000);
         const QDBusReply<uint> reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
         if (reply.isValid()) {

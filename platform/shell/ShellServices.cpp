@@ -10,6 +10,10 @@
 namespace pelmora {
 
 namespace {
+// Where the installed help lies, relative to the installed program's folder;
+// the build computes it from its install layout.
+constexpr char kInstalledHelpDir[] = PELMORA_INSTALLED_HELP_DIR;
+
 ProcessLauncher& Launcher()
 {
     static ProcessLauncher launcher;
@@ -53,12 +57,13 @@ std::filesystem::path ProgramPath()
     return QCoreApplication::applicationFilePath().toStdString();
 }
 
-std::filesystem::path FindInstalledHelpFile(const std::u16string& name)
+std::filesystem::path FindInstalledHelpFile(
+    const std::u16string& name, const std::filesystem::path& programDir)
 {
-    const std::filesystem::path dir = ProgramPath().parent_path();
+    const std::filesystem::path dir = programDir.empty() ? ProgramPath().parent_path() : programDir;
     const std::filesystem::path fileName = QString::fromStdU16String(name).toStdString();
     for (const std::filesystem::path& candidate :
-        {dir / fileName, dir / ".." / "share" / "pelmora" / fileName}) {
+        {dir / fileName, dir / kInstalledHelpDir / fileName}) {
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error))
             return std::filesystem::weakly_canonical(candidate, error);

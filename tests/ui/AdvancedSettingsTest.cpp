@@ -50,7 +50,14 @@ class AdvancedSettingsTest : public ::testing::Test {
 protected:
     void TearDown() override { dlg::SetModalHandler(nullptr); }
 
-    std::filesystem::path Entry() const { return config.Path() / "autostart" / "Pelmora.desktop"; }
+    std::filesystem::path Entry() const
+    {
+        return config.Path() / "autostart" / "com.vantrel.Pelmora.desktop";
+    }
+    std::filesystem::path OldEntry() const
+    {
+        return config.Path() / "autostart" / "Pelmora.desktop";
+    }
 
     // Opens the dialog on `settings`, lets `user` work it, returns DoModal's result.
     int Run(const std::function<void(CAdvancedSettingsDlg&)>& user)
@@ -102,7 +109,7 @@ TEST_F(AdvancedSettingsTest, OpensWithTheEntrysExistenceAndTheRecordsPrefix)
     EXPECT_FALSE(std::filesystem::exists(config.Path() / "autostart"))
         << "opening looks, it does not create";
 
-    CreateAutorunShortcut(u"Pelmora", u"/h");
+    CreateAutorunShortcut(CAdvancedSettingsDlg::kAutorunName, u"/h");
     EXPECT_TRUE(CheckedWhenOpened());
     std::filesystem::remove(Entry()); // removed by other means
     EXPECT_FALSE(CheckedWhenOpened());
@@ -170,9 +177,28 @@ TEST_F(AdvancedSettingsTest, PrefixIsStoredLikeACopyIntoTheRecordsField)
     EXPECT_EQ(settings.internationalPrefix.units[10], u'\0');
 }
 
+TEST_F(AdvancedSettingsTest, AnEntryUnderTheProgramsNameCountsAndIsReplaced)
+{
+    const std::string old = "[Desktop Entry]\nName=Pelmora\nExec=/opt/pelmora /h\n";
+    struct Case {
+        const char* what;
+        bool on;
+    };
+    for (const Case& c : {Case {"kept on", true}, Case {"turned off", false}}) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::create_directories(OldEntry().parent_path());
+        test::WriteAll(OldEntry(), std::vector<uint8_t>(old.begin(), old.end()));
+        EXPECT_TRUE(CheckedWhenOpened());
+        SetAutorunAndConfirm(c.on);
+        EXPECT_FALSE(std::filesystem::exists(OldEntry())) << "never two entries";
+        EXPECT_EQ(std::filesystem::exists(Entry()), c.on);
+        EXPECT_EQ(CheckedWhenOpened(), c.on);
+    }
+}
+
 TEST_F(AdvancedSettingsTest, CancelChangesNeitherTheEntryNorThePrefix)
 {
-    CreateAutorunShortcut(u"Pelmora", u"/h");
+    CreateAutorunShortcut(CAdvancedSettingsDlg::kAutorunName, u"/h");
     const auto entryBefore = test::ReadAll(Entry());
     settings.internationalPrefix.Assign(u"+44");
     const SettingsRecord before = settings;

@@ -1,6 +1,7 @@
 #include "ui/ShellHelpers.h"
 #include "platform/shell/ShellServices.h"
 #include "tests/TestSupport.h"
+#include "ui/AdvancedSettingsDlg.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -66,6 +67,44 @@ TEST(HelpFileTest, HoldsEveryAnchorTheProgramUses)
     for (const char* topic : {"Main_Contents", "mainpage", "includerules", "excluderules",
              "profilecombo", "addeditmessages", "advancedsettings"})
         EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(QLatin1String(topic)))) << topic;
+}
+
+TEST(HelpFileTest, FoundBesideTheProgramOrInTheInstalledDataFolder)
+{
+    // A build tree has the help beside the program; an installed tree has it
+    // in share/pelmora beside bin, wherever the prefix is.
+    test::ScratchDir root;
+    const std::vector<uint8_t> html = {'<', 'p', '>'};
+    std::filesystem::create_directories(root.Path() / "usr" / "share" / "pelmora");
+    test::WriteAll(root.Path() / "usr" / "share" / "pelmora" / "pelmora.htm", html);
+    std::filesystem::create_directories(root.Path() / "usr" / "bin");
+    EXPECT_EQ(FindInstalledHelpFile(u"pelmora.htm", root.Path() / "usr" / "bin"),
+        std::filesystem::canonical(root.Path() / "usr" / "share" / "pelmora" / "pelmora.htm"));
+
+    test::WriteAll(root.Path() / "usr" / "bin" / "pelmora.htm", html);
+    EXPECT_EQ(FindInstalledHelpFile(u"pelmora.htm", root.Path() / "usr" / "bin"),
+        std::filesystem::canonical(root.Path() / "usr" / "bin" / "pelmora.htm"))
+        << "the build tree's copy comes first";
+
+    EXPECT_TRUE(FindInstalledHelpFile(u"other.htm", root.Path() / "usr" / "bin").empty());
+}
+
+TEST(ApplicationIdTest, OneIdForTheInstalledFilesTheWindowsAndTheStartUpEntry)
+{
+    EXPECT_STREQ(kApplicationId, PELMORA_APP_ID);
+    EXPECT_EQ(QString::fromStdU16String(std::u16string(CAdvancedSettingsDlg::kAutorunName)),
+        QLatin1String(kApplicationId));
+    const std::filesystem::path desktop
+        = std::filesystem::path(PELMORA_SOURCE_DIR) / "resources" / "desktop";
+    const auto entryBytes = test::ReadAll(desktop / (std::string(kApplicationId) + ".desktop"));
+    const std::string entry(entryBytes.begin(), entryBytes.end());
+    EXPECT_NE(entry.find("\nIcon=" + std::string(kApplicationId) + "\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nX-Purism-FormFactor=Workstation;Mobile;\n"), std::string::npos);
+    const auto infoBytes = test::ReadAll(desktop / (std::string(kApplicationId) + ".metainfo.xml"));
+    const std::string info(infoBytes.begin(), infoBytes.end());
+    EXPECT_NE(info.find("<id>" + std::string(kApplicationId) + "</id>"), std::string::npos);
+    EXPECT_NE(
+        info.find(">" + std::string(kApplicationId) + ".desktop</launchable>"), std::string::npos);
 }
 
 TEST(AutorunTest, DesktopEntryInTheAutostartFolder)
