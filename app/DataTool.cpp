@@ -2,6 +2,7 @@
 // through the application's own load and save code.
 
 #include "app/DataDocument.h"
+#include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
 
 #include <QCoreApplication>
@@ -58,6 +59,13 @@ int main(int argc, char** argv)
     }
 
     if (args[0] == QStringLiteral("load") && args.size() == 2) {
+        // The running program writes its own copy back when it ends.
+        if (pelmora::CSingleInstance::IsRunning(pelmora::DataDirectory())) {
+            std::fputs("pelmora-data: Pelmora is running on this data directory; exit it "
+                       "first; nothing was written\n",
+                stderr);
+            return 1;
+        }
         QFile file(args[1]);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(

@@ -2,12 +2,15 @@
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -21,6 +24,25 @@ bool HasDisplay()
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
+}
+
+// "/h", the start-up entry's argument: start monitoring by itself. Taken
+// as an argument of its own, so a path such as /home/... never counts.
+bool HasAutostartArgument(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "/h")
+            return true;
+    return false;
+}
+
+// After a session start the phone's services need a while to come up.
+void WaitBeforeAutostart()
+{
+    constexpr int kAutostartWaitMs = 30000;
+    QEventLoop wait;
+    QTimer::singleShot(kAutostartWaitMs, &wait, &QEventLoop::quit);
+    wait.exec();
 }
 
 } // namespace
@@ -79,9 +101,18 @@ int main(int argc, char** argv)
     pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
     pelmora::SetAddressBook(&contacts);
 
+    // One program per user and data directory: a second start brings the
+    // first back on screen and ends.
+    pelmora::CSingleInstance instance(dataDir);
+    if (screenshot.empty()
+        && !instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); }))
+        return 0;
+
     if (landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);
+    QObject::connect(&instance, &pelmora::CSingleInstance::Activated, &dialog,
+        &pelmora::CMonitorDlg::BringToFront);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
         dialog.SelectPage(tab);
@@ -99,6 +130,16 @@ int main(int argc, char** argv)
         std::printf("%s\n", screenshot.c_str());
         return 0;
     }
-    dialog.DoModal();
-    return 0;
+    if (HasAutostartArgument(argc, argv)) {
+        WaitBeforeAutostart();
+        dialog.autostartSuppressed = 0;
+    }
+    // The window runs as the application's only window; it hides to the
+    // tray without ending, which a modal loop would take as its end.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
+    if (!dialog.Create(nullptr))
+        return 1;
+    dialog.show();
+    return QApplication::exec() == 0 ? 0 : 1;
 }
