@@ -2,6 +2,7 @@
 // through the application's own load and save code.
 
 #include "app/DataDocument.h"
+#include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
 
 #include <QCommandLineParser>
@@ -44,6 +45,13 @@ int Dump(const std::optional<QString>& file)
 
 int Load(const QString& path)
 {
+    // The running program writes its own copy back when it ends.
+    if (pelmora::CSingleInstance::IsRunning(pelmora::DataDirectory())) {
+        std::fputs("pelmora-data: Pelmora is running on this data directory; exit it first; "
+                   "nothing was written\n",
+            stderr);
+        return 1;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "pelmora-data: %s: cannot be read\n", path.toUtf8().constData());

@@ -1,7 +1,10 @@
 #include "app/MonitorDlg.h"
 
+#include "app/MainMenuBar.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
+#include "monitor/MissedCallTexts.h"
+#include "platform/ActiveBackends.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
@@ -12,34 +15,58 @@
 #include "rules/IncludeRulesPage.h"
 #include "rules/ProfilePage.h"
 #include "rules/ProfileStore.h"
+#include "rules/RuleTest.h"
 #include "rules/RulesHolderPage.h"
 #include "ui/AboutPage.h"
 #include "ui/AdvancedSettingsDlg.h"
+#include "ui/AutoSIPEdit.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
 #include "ui/MultiWnd.h"
 #include "ui/PageTabCtrl.h"
+#include "ui/ShellHelpers.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <QShortcut>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace pelmora {
 
 namespace {
 constexpr int IDC_TABS = 1001;
-constexpr int ID_TOOLS_GROUPS = 32793;
 constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
 constexpr int kRulesTab = 3;
 // The longest prefix list the settings record takes: a read limited to 300
 // characters, terminator included.
 constexpr size_t kPrefixListRead = 299;
+constexpr int kAboutTab = 4;
+
+// The C library's reading of a number: leading blanks, a sign, then digits
+// up to the first other character; no digits read as 0.
+int32_t LeadingDecimalValue(std::u16string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min<int64_t>(value * 10 + (text[i] - u'0'), INT32_MAX);
+    return static_cast<int32_t>(negative ? -value : value);
+}
 } // namespace
 
 CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
     : CDialog(IDD_PELMORA_DIALOG, parent)
+    , pipeline(settings, contacts, transport, *this, *this, *this, [this] { return clock_(); })
     , dataDir_(std::move(dataDir))
+    , clock_(SystemLogClock())
 {
     ConnectProfilesToStores();
     SetControlFactory(IDC_TABS, [](QWidget* parent) { return new CPageTabCtrl(parent); });
@@ -53,6 +80,8 @@ CMonitorDlg::~CMonitorDlg()
         return;
     if (logList_)
         logList_->ClearAll();
+    if (trayIcon.IsShown())
+        trayIcon.Hide(*this);
     SaveAll();
     FreeGroups();
     FreeTemplates();
@@ -77,14 +106,33 @@ void CMonitorDlg::SaveAll()
     SaveSettings(dataDir_, settings);
 }
 
-intptr_t CMonitorDlg::SendWindowMessage(uint32_t, uintptr_t, intptr_t)
+void CMonitorDlg::SetClock(LogClock clock)
 {
+    clock_ = std::move(clock);
+    if (logList_)
+        logList_->SetClock(clock_);
+}
+
+intptr_t CMonitorDlg::SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    if (message == WM_MISSEDCALL)
+        pipeline.OnMissedCall(
+            *reinterpret_cast<const std::u16string*>(wParam), static_cast<int32_t>(lParam));
+    else if (message == WM_TRAYNOTIFY)
+        RestoreFromTray();
     return 0;
 }
 
 bool CMonitorDlg::OnInitDialog()
 {
     setWindowIcon(QIcon(dlg::LoadImageResource(IDR_MAINFRAME)));
+    if (!transport.Init()) {
+        // Nothing is loaded and no page is built: closing this window ends
+        // the program without writing any data file.
+        dlg::MessageBox(this,
+            u"Could not initialize sms engine, please reinstall application or contact vendor");
+        return true;
+    }
     LoadGroups(dataDir_);
     LoadTemplates(dataDir_);
     LoadProfiles(dataDir_);
@@ -93,6 +141,9 @@ bool CMonitorDlg::OnInitDialog()
     FitToScreen();
     BuildPages();
     ApplySettings();
+    sipSuppressed = 0;
+    if (!autostartSuppressed)
+        SetTimer(kAutoStartTimer, kAutoStartDelayMs);
 
     // On a desktop the phone screen is simulated; Ctrl+R turns it.
     auto* rotate = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
@@ -107,10 +158,15 @@ void CMonitorDlg::BuildPages()
     tabs_ = Control<CPageTabCtrl>(IDC_TABS);
     if (!tabs_)
         return;
-    PlaceTabs();
+    // The menu bar lies above the page area, which keeps the whole screen
+    // the page templates were drawn for.
+    menuBar_ = new CMainMenuBar(*this);
+    menuBar_->show();
+    FitToScreen();
     logPage_ = new CLogPage(tabs_);
     logPage_->Create(IDD_LOG, IDD_LOG_L, tabs_);
     logList_ = logPage_->LogList();
+    logList_->SetClock(clock_);
     pages_[2] = logPage_;
     mainPage_ = new CMainPage(tabs_);
     mainPage_->Create(IDD_MAIN, IDD_MAIN_L, tabs_);
@@ -119,9 +175,10 @@ void CMonitorDlg::BuildPages()
     profilePage_->Create(IDD_PROFILE, IDD_PROFILE_L, tabs_);
     pages_[1] = profilePage_;
     BuildRulesTab();
-    auto* aboutPage = new CAboutPage(tabs_);
-    aboutPage->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);
-    pages_[4] = aboutPage;
+    aboutPage_ = new CAboutPage(tabs_);
+    aboutPage_->Create(IDD_ABOUT, IDD_ABOUT_L, tabs_);
+    aboutPage_->SetLineBackendName(BackendDescription().toStdU16String());
+    pages_[kAboutTab] = aboutPage_;
     for (size_t i = 0; i < pages_.size(); ++i) {
         if (!pages_[i])
             pages_[i] = new QWidget(tabs_);
@@ -235,14 +292,12 @@ bool CMonitorDlg::OnCommand(int id)
     case CMainPage::IDC_START_STOP:
         OnStartStop();
         return true;
-    case CLogPage::IDC_CLEAR_ALL:
-        OnClearLog();
+    case ID_FILE_SAVE:
+        SaveAll();
+        dlg::MessageBox(this, u"Settings saved...");
         return true;
-    case CLogListCtrl::ID_DELETE_ENTRY:
-        OnDeleteLogEntry();
-        return true;
-    case CLogListCtrl::ID_CALL_NUMBER:
-        OnCallNumber();
+    case ID_FILE_EXIT:
+        OnExit();
         return true;
     case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
         CAdvancedSettingsDlg advanced(settings, this, Page(0));
@@ -254,6 +309,36 @@ bool CMonitorDlg::OnCommand(int id)
         groups.DoModal();
         return true;
     }
+    case ID_HELP_FILE:
+        LaunchHelp(kHelpFile);
+        return true;
+    case ID_HELP_ABOUT:
+        SelectPage(kAboutTab);
+        return true;
+    case CLogPage::IDC_CLEAR_ALL:
+        OnClearLog();
+        return true;
+    case CLogListCtrl::ID_DELETE_ENTRY:
+        OnDeleteLogEntry();
+        return true;
+    case CLogListCtrl::ID_CALL_NUMBER:
+        OnCallNumber();
+        return true;
+    case ID_ANSWER_YES:
+        OnAnswerYes();
+        return true;
+    case ID_ANSWER_NO:
+        pipeline.OnAnswerNo();
+        return true;
+    case dlg::IDOK:
+        OnOK();
+        return true;
+    case dlg::IDCANCEL:
+        // Escape does not end the program; a window that never loaded has
+        // nothing to keep and may go.
+        if (!loaded_)
+            done(dlg::IDCANCEL);
+        return true;
     default:
         return CDialog::OnCommand(id);
     }
@@ -273,9 +358,234 @@ std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)
     return std::nullopt;
 }
 
+void CMonitorDlg::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close button is the caption's OK: the window
+    // hides and monitoring goes on. Only File > Exit ends the program.
+    if (ending_ || !loaded_) {
+        event->accept();
+        if (!ending_)
+            done(dlg::IDCANCEL);
+        return;
+    }
+    event->ignore();
+    OnOK();
+}
+
 void CMonitorDlg::OnStartStop()
 {
-    // The button is the main window's; monitoring control is not here yet.
+    if (IsMonitoring())
+        StopMonitor();
+    else
+        StartMonitor();
+}
+
+bool CMonitorDlg::ValidateProfileBeforeStart()
+{
+    if (CurrentActiveProfile())
+        return true;
+    dlg::MessageBox(
+        this, u"You must select a valid profile before you can continue", u"Select profile");
+    return false;
+}
+
+void CMonitorDlg::StartMonitor()
+{
+    if (!mainPage_ || !ValidateProfileBeforeStart())
+        return;
+    if (!contacts.Logon()) {
+        dlg::MessageBox(this,
+            u"Could not initialize COM objects, please contact the software vendor",
+            u"Fatal error");
+        return;
+    }
+    const int32_t maxTotal
+        = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
+    if (maxTotal < 1) {
+        dlg::MessageBox(this, u"Invalid \"Max allowed SMS to send\" please correct its value");
+        if (QWidget* edit = mainPage_->GetDlgItem(CMainPage::IDC_MAX_TOTAL))
+            edit->setFocus();
+        contacts.Logoff();
+        return;
+    }
+    pipeline.maxTotalAtStart = maxTotal;
+    ShowRunningImage(true);
+    if (logPage_ && logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION))
+        logList_->ClearAll();
+    const int hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
+    if (!lineMonitor.Open(this, hangupIndex - 1)) {
+        dlg::MessageBox(this, u"Could not initialize Phone services", u"Fatal error");
+        ShowRunningImage(false);
+        contacts.Logoff();
+        return;
+    }
+    mainPage_->EnableDlgItem(CMainPage::IDC_MAX_TOTAL, false);
+    mainPage_->SetDlgItemReadOnly(CMainPage::IDC_MAX_TOTAL, true);
+    mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, false);
+    mainPage_->SetDlgItemText(CMainPage::IDC_START_STOP, u"&Stop Monitor");
+    const int ringsIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
+    if (ringsIndex != 0 && hangupIndex != 0 && hangupIndex - 1 <= ringsIndex)
+        dlg::MessageBox(this,
+            u"Warning: The number of rings before sms send selected is greater than the number "
+            u"of rings to hangup, no SMSes will be sent");
+}
+
+void CMonitorDlg::StopMonitor()
+{
+    contacts.Logoff();
+    lineMonitor.Close();
+    if (mainPage_) {
+        mainPage_->SetDlgItemText(CMainPage::IDC_START_STOP, u"&Start Monitor");
+        mainPage_->SetDlgItemReadOnly(CMainPage::IDC_MAX_TOTAL, false);
+        mainPage_->EnableDlgItem(CMainPage::IDC_MAX_TOTAL, true);
+        mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, true);
+    }
+    ShowRunningImage(false);
+    // The open question stays: a Yes after the stop still sends.
+    pipeline.ResetSentCount();
+}
+
+void CMonitorDlg::ShowRunningImage(bool running)
+{
+    if (!mainPage_)
+        return;
+    mainPage_->ShowDlgItem(CMainPage::IDC_RUNNING_IMAGE, running);
+    mainPage_->ShowDlgItem(CMainPage::IDC_STOPPED_IMAGE, !running);
+}
+
+void CMonitorDlg::OnOK()
+{
+    if (!IsMonitoring()
+        && dlg::MessageBox(this,
+               u"Pelmora is currently not active. Are you sure you want to minimize it?",
+               u"Confirm Minimuize", dlg::MessageButtons::YesNo)
+            != dlg::IDYES)
+        return;
+    showMinimized();
+    hide();
+    trayIcon.Show(*this);
+}
+
+void CMonitorDlg::RestoreFromTray()
+{
+    trayIcon.Hide(*this);
+    show();
+    showNormal();
+}
+
+void CMonitorDlg::BringToFront()
+{
+    if (trayIcon.IsShown() || isHidden())
+        RestoreFromTray();
+    raise();
+    activateWindow();
+}
+
+void CMonitorDlg::OnExit()
+{
+    if (IsMonitoring()
+        && dlg::MessageBox(this,
+               u"Pelmora is monitoring your missed calls. If you close this application Pelmora "
+               u"will stop monitoring the calls.\n\nIf you want Pelmora to run in the "
+               u"background, press on the OK button instead.\n\nAre you sure you want to exit?",
+               u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
+            != dlg::IDYES)
+        return;
+    if (logList_)
+        logList_->ClearAll();
+    // The line closes and everything is saved when the window is destroyed.
+    ending_ = true;
+    done(dlg::IDOK);
+}
+
+void CMonitorDlg::OnTimer(int id)
+{
+    KillTimer(id);
+    if (id == kAutoStartTimer) {
+        // Monitoring is not running yet; the question of OnOK comes only
+        // when this start failed.
+        OnStartStop();
+        OnOK();
+    } else if (id == static_cast<int>(CMissedCallPipeline::kQuestionTimerId)) {
+        pipeline.OnQuestionTimeout();
+    }
+}
+
+void CMonitorDlg::OnAnswerYes()
+{
+    if (pipeline.OnAnswerYes() == PendingSendResult::Failed)
+        dlg::MessageBox(this, FailedReplyMessage(pipeline.pendingReply.number));
+}
+
+MissedCallOptions CMonitorDlg::ReadOptions() const
+{
+    MissedCallOptions options;
+    if (mainPage_) {
+        options.ringsBeforeSendIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
+        options.maxPerCallerIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_MAX_PER_CALLER);
+        options.interactive = mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE) != 0;
+    }
+    if (logPage_)
+        options.logAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
+    RuleValues rules;
+    if (includePage_)
+        includePage_->ReadRules(rules);
+    if (excludePage_)
+        excludePage_->ReadRules(rules);
+    options.passesRules = [rules](std::u16string_view number, bool identified) {
+        return PassesRules(number, identified, rules);
+    };
+    return options;
+}
+
+void CMonitorDlg::StartTimer(uint32_t timerId, uint32_t milliseconds)
+{
+    SetTimer(static_cast<int>(timerId), static_cast<int>(milliseconds));
+}
+
+void CMonitorDlg::ShowSentCount(int32_t count)
+{
+    if (mainPage_)
+        mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, count);
+}
+
+bool CMonitorDlg::Add(
+    std::u16string_view title, std::u16string_view html, uint32_t durationSeconds, uint32_t id)
+{
+    return AddNotification(title, html, windowIcon(), durationSeconds, this, id);
+}
+
+bool CMonitorDlg::Remove(uint32_t id)
+{
+    return RemoveNotification(id);
+}
+
+void CMonitorDlg::DeleteOlderThan(int32_t halfHours)
+{
+    if (logList_)
+        logList_->DeleteOlderThan(halfHours);
+}
+
+std::vector<CallLogKey> CMonitorDlg::Keys() const
+{
+    std::vector<CallLogKey> keys;
+    if (!logList_)
+        return keys;
+    for (int row = 0; row < logList_->RowCount(); ++row)
+        keys.push_back({logList_->RowText(row, CLogListCtrl::Number),
+            logList_->RowText(row, CLogListCtrl::SmsSent)});
+    return keys;
+}
+
+void CMonitorDlg::AppendRow(const CallLogRow& row)
+{
+    if (!logList_)
+        return;
+    const int index = logList_->InsertRow(row.number, row.stamp);
+    logList_->SetRowText(index, CLogListCtrl::Caller, row.caller);
+    logList_->SetRowText(index, CLogListCtrl::Time, row.time);
+    logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
+    logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
 }
 
 void CMonitorDlg::OnClearLog()
@@ -314,19 +624,27 @@ void CMonitorDlg::SelectPage(int index)
 
 void CMonitorDlg::PlaceTabs()
 {
+    int top = 0;
+    if (menuBar_) {
+        top = menuBar_->sizeHint().height();
+        menuBar_->setGeometry(0, 0, width(), top);
+    }
     if (tabs_)
-        tabs_->setGeometry(rect());
+        tabs_->setGeometry(0, top, width(), height() - top);
 }
 
 void CMonitorDlg::FitToScreen()
 {
-    resize(dlg::ScreenModel::Instance().Size());
+    const QSize screen = dlg::ScreenModel::Instance().Size();
+    resize(screen.width(), screen.height() + (menuBar_ ? menuBar_->sizeHint().height() : 0));
     PlaceTabs();
 }
 
 void CMonitorDlg::OnSize()
 {
     PlaceTabs();
+    // A page laid out again takes its template's visibility for the images.
+    ShowRunningImage(IsMonitoring());
 }
 
 } // namespace pelmora

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/TrayIcon.h"
 #include "messages/ContactsSession.h"
+#include "monitor/BubbleNotifier.h"
+#include "monitor/CallLogRows.h"
 #include "monitor/LineMonitor.h"
+#include "monitor/MissedCallPipeline.h"
 #include "monitor/SettingsRecord.h"
+#include "monitor/SmsSender.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
 #include "ui/SaveAllTarget.h"
@@ -12,6 +17,8 @@
 
 namespace pelmora {
 
+class CAboutPage;
+class CMainMenuBar;
 class CPageTabCtrl;
 class CLogPage;
 class CMainPage;
@@ -24,9 +31,24 @@ class CProfilePage;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
-class CMonitorDlg final : public dlg::CDialog, public MessageWindow, public SaveAllTarget {
+class CMonitorDlg final : public dlg::CDialog,
+                          public MessageWindow,
+                          public SaveAllTarget,
+                          public MissedCallWindow,
+                          public BubbleNotifier,
+                          public CallLogRows {
     Q_OBJECT
 public:
+    static constexpr int kAutoStartTimer = 1;
+    static constexpr int kAutoStartDelayMs = 1000;
+    static constexpr int ID_FILE_SAVE = 32792;
+    static constexpr int ID_FILE_EXIT = 32778;
+    static constexpr int ID_TOOLS_GROUPS = 32793;
+    static constexpr int ID_HELP_FILE = 32795;
+    static constexpr int ID_HELP_ABOUT = 32782;
+    static constexpr int ID_ANSWER_YES = 13;
+    static constexpr int ID_ANSWER_NO = 12;
+
     // `dataDir` holds the four data files.
     explicit CMonitorDlg(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
@@ -41,9 +63,37 @@ public:
 
     intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
+    // The caption's OK (the window manager's close button): hides the window.
+    void OnOK();
+    void RestoreFromTray();
+    void OnExit();
+    // Brings the window back on screen, from the tray or from behind others:
+    // what a second start of the program asks for.
+    void BringToFront();
+    bool IsMonitoring() const { return lineMonitor.IsOpen(); }
+    bool IsInTray() const { return trayIcon.IsShown(); }
+    // The log rows' stamps and the pipeline's clock; the system clock by default.
+    void SetClock(LogClock clock);
+
+    // What the missed-call pipeline needs of the window.
+    MissedCallOptions ReadOptions() const override;
+    void StartTimer(uint32_t timerId, uint32_t milliseconds) override;
+    void ShowSentCount(int32_t sentCount) override;
+    bool Add(std::u16string_view title, std::u16string_view html, uint32_t durationSeconds,
+        uint32_t id) override;
+    bool Remove(uint32_t id) override;
+    void DeleteOlderThan(int32_t halfHours) override;
+    std::vector<CallLogKey> Keys() const override;
+    void AppendRow(const CallLogRow& row) override;
+
     SettingsRecord settings;
+    // 1: no automatic start; cleared by a "/h" start before the window is built.
+    uint8_t autostartSuppressed = 1;
     CLineMonitor lineMonitor;
     CContactsSession contacts;
+    CSmsSender transport;
+    CTrayIcon trayIcon;
+    CMissedCallPipeline pipeline;
 
     CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
@@ -55,11 +105,15 @@ public:
     CMultiWnd* RulesPanes() const { return rulesPanes_; }
     CIncludeRulesPage* IncludePage() const { return includePage_; }
     CExcludeRulesPage* ExcludePage() const { return excludePage_; }
+    CAboutPage* AboutPage() const { return aboutPage_; }
+    CMainMenuBar* MenuBar() const { return menuBar_; }
 
 protected:
     bool OnInitDialog() override;
     void OnSize() override;
+    void OnTimer(int id) override;
     bool OnCommand(int id) override;
+    void closeEvent(QCloseEvent* event) override;
     std::optional<bool> OnUpdateCommand(int id) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -71,12 +125,22 @@ private:
     void PlaceTabs();
     void FitToScreen();
     void OnStartStop();
+    void StartMonitor();
+    void StopMonitor();
+    // The Profile page's check before a start.
+    bool ValidateProfileBeforeStart();
+    void ShowRunningImage(bool running);
+    void OnAnswerYes();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
+    bool ending_ = false;
+    LogClock clock_;
+    CMainMenuBar* menuBar_ = nullptr;
+    CAboutPage* aboutPage_ = nullptr;
     CPageTabCtrl* tabs_ = nullptr;
     CMainPage* mainPage_ = nullptr;
     CProfilePage* profilePage_ = nullptr;

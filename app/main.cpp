@@ -4,12 +4,15 @@
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/shell/ShellServices.h"
+#include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -23,6 +26,15 @@ bool HasDisplay()
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
+}
+
+// After a session start the phone's services need a while to come up.
+void WaitBeforeAutostart()
+{
+    constexpr int kAutostartWaitMs = 30000;
+    QEventLoop wait;
+    QTimer::singleShot(kAutostartWaitMs, &wait, &QEventLoop::quit);
+    wait.exec();
 }
 
 } // namespace
@@ -65,9 +77,18 @@ int main(int argc, char** argv)
     const auto contacts = pelmora::ChooseAddressBook(dataDir);
     pelmora::SetAddressBook(contacts.get());
 
+    // One program per user and data directory: a second start brings the
+    // first back on screen and ends.
+    pelmora::CSingleInstance instance(dataDir);
+    if (screenshot.empty()
+        && !instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); }))
+        return 0;
+
     if (options.landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);
+    QObject::connect(&instance, &pelmora::CSingleInstance::Activated, &dialog,
+        &pelmora::CMonitorDlg::BringToFront);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
         dialog.SelectPage(options.tab);
@@ -85,6 +106,16 @@ int main(int argc, char** argv)
         std::printf("%s\n", screenshot.c_str());
         return 0;
     }
-    dialog.DoModal();
-    return 0;
+    if (options.autostart) {
+        WaitBeforeAutostart();
+        dialog.autostartSuppressed = 0;
+    }
+    // The window runs as the application's only window; it hides to the
+    // tray without ending, which a modal loop would take as its end.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
+    if (!dialog.Create(nullptr))
+        return 1;
+    dialog.show();
+    return QApplication::exec() == 0 ? 0 : 1;
 }

@@ -62,6 +62,11 @@ void SetActiveProfileSource(const ActiveProfileSource* source)
 {
     State().active = source;
 }
+ProfileRecord* CurrentActiveProfile()
+{
+    const ActiveProfileSource* source = State().active;
+    return source ? source->ActiveProfile() : nullptr;
+}
 
 void ConnectProfilesToStores()
 {

@@ -89,6 +89,8 @@ public:
     virtual ProfileRecord* ActiveProfile() const = 0;
 };
 void SetActiveProfileSource(const ActiveProfileSource* source);
+// The profile the source names now; null without a source or a selection.
+ProfileRecord* CurrentActiveProfile();
 // The stored text of the template that answers `contactId` under the active
 // profile; empty (send nothing) without an active profile or a template.
 std::u16string ReplyTextFor(uint32_t contactId);

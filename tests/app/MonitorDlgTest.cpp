@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "app/MainMenuBar.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
 #include "messages/VariableReplacementsDlg.h"
@@ -44,13 +45,18 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
         QStringLiteral("Log"), QStringLiteral("Rules"), QStringLiteral("About...")};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->Bar()->tabText(i), captions[i]);
-    EXPECT_EQ(dialog.size(), QSize(240, 320));
+    // The menu bar sits above the screen-sized page area.
+    ASSERT_NE(dialog.MenuBar(), nullptr);
+    const int menuHeight = dialog.MenuBar()->height();
+    EXPECT_GT(menuHeight, 0);
+    EXPECT_EQ(tabs->geometry(), QRect(0, menuHeight, 240, 320));
+    EXPECT_EQ(dialog.size(), QSize(240, 320 + menuHeight));
 
     dlg::ScreenModel::Instance().Rotate();
-    EXPECT_EQ(dialog.size(), QSize(320, 240));
+    EXPECT_EQ(dialog.size(), QSize(320, 240 + menuHeight));
     EXPECT_EQ(tabs->size(), QSize(320, 240));
     dlg::ScreenModel::Instance().Rotate();
-    EXPECT_EQ(dialog.size(), QSize(240, 320));
+    EXPECT_EQ(tabs->size(), QSize(240, 320));
 }
 
 TEST(MonitorDlgFrame, EscapeAndTheCloseButtonNeverEndTheProgram)

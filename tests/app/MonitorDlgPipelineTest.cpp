@@ -1,0 +1,169 @@
+#include "tests/app/MonitoringWindowFixture.h"
+#include "ui/LogPage.h"
+
+using namespace pelmora;
+using test::SentMessage;
+
+namespace {
+
+using Texts = std::vector<std::u16string>;
+using Messages = std::vector<SentMessage>;
+
+class WindowPipeline : public test::MonitoringWindow {
+protected:
+    void SetUp() override
+    {
+        MonitoringWindow::SetUp();
+        Open();
+    }
+    void Interactive() { main->CheckDlgButton(CMainPage::IDC_INTERACTIVE, 1); }
+};
+
+} // namespace
+
+TEST_F(WindowPipeline, OverallLimitOfOneAnswersTheFirstCallerOnly)
+{
+    Start(1);
+    ASSERT_TRUE(dialog->IsMonitoring());
+    MissCall(u"0111");
+    MissCall(u"0222");
+    EXPECT_EQ(Column(CLogListCtrl::Number), (Texts {u"0111", u"0222"}));
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Yes", u"No"}));
+    EXPECT_EQ(outbox.Messages(), (Messages {{u"0111", u"Hi Friend, call you later"}}));
+    EXPECT_EQ(SentLabel(), u"1");
+}
+
+TEST_F(WindowPipeline, InteractiveQuestionIsAnsweredThroughTheBubble)
+{
+    book.Add([] {
+        ContactCard card;
+        card.oid = 7;
+        card.firstName = u"<b>Ann</b> & co";
+        card.phones[Mobile] = u"0333";
+        return card;
+    }());
+    Interactive();
+    Start(1);
+    MissCall(u"0333<input type=button name='cmd:32778' value='X'>");
+    MissCall(u"0333");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Interactive", u"Interactive"}));
+    EXPECT_TRUE(dialog->IsTimerActive(2));
+    QWidget* bubble = Bubble();
+    ASSERT_NE(bubble, nullptr);
+    // The name's markup shows as text; the caller's own button never appears.
+    EXPECT_TRUE(BubbleText(bubble).contains(QStringLiteral("&lt;b&gt;Ann")));
+    EXPECT_EQ(bubble->findChildren<QPushButton*>().size(), 2);
+    QPushButton* yes = BubbleButton(bubble, QStringLiteral("Yes"));
+    ASSERT_NE(yes, nullptr);
+    yes->click();
+    QApplication::processEvents();
+    // Only the second question was open: the newer bubble replaced the first.
+    EXPECT_EQ(outbox.Messages(), (Messages {{u"0333", u"Hi <b>Ann</b> & co, call you later"}}));
+    EXPECT_EQ(SentLabel(), u"1");
+    EXPECT_EQ(Bubble(), nullptr);
+
+    // The limit is reached: the next call is not asked about, and a Yes
+    // without a question sends nothing.
+    MissCall(u"0444");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent).back(), u"No");
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    EXPECT_EQ(outbox.Messages().size(), 1u);
+}
+
+TEST_F(WindowPipeline, QuestionExpiresAfterFourMinutesAndNoCloses)
+{
+    Interactive();
+    Start();
+    MissCall(u"0555");
+    ASSERT_NE(Bubble(), nullptr);
+    dialog->FireTimerForTesting(2);
+    EXPECT_FALSE(dialog->IsTimerActive(2));
+    EXPECT_EQ(Bubble(), nullptr);
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    EXPECT_TRUE(outbox.Messages().empty());
+
+    MissCall(u"0666");
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_NO);
+    EXPECT_EQ(Bubble(), nullptr);
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    EXPECT_TRUE(outbox.Messages().empty());
+}
+
+TEST_F(WindowPipeline, YesAfterStopMonitorStillSends)
+{
+    Interactive();
+    Start();
+    MissCall(u"0777");
+    main->RouteCommand(CMainPage::IDC_START_STOP);
+    ASSERT_FALSE(dialog->IsMonitoring());
+    EXPECT_EQ(SentLabel(), u"0");
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    EXPECT_EQ(outbox.Messages(), (Messages {{u"0777", u"Hi Friend, call you later"}}));
+    EXPECT_EQ(SentLabel(), u"1");
+}
+
+TEST_F(WindowPipeline, PerCallerLimitCountsOnlyYesRows)
+{
+    CLogListCtrl* list = dialog->LogList();
+    list->AppendCall(u"0888", u"", u"", 1, u"Interactive");
+    list->AppendCall(u"0888", u"", u"", 1, u"No");
+    list->AppendCall(u"0888", u"", u"", 1, u"Yes");
+    dialog->LogPage()->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, 0);
+    main->ComboSetCurSel(CMainPage::IDC_MAX_PER_CALLER, 1); // two per caller
+    Start();
+    MissCall(u"0888");
+    MissCall(u"0888");
+    EXPECT_EQ(
+        Column(CLogListCtrl::SmsSent), (Texts {u"Interactive", u"No", u"Yes", u"Yes", u"No"}));
+    EXPECT_EQ(outbox.Messages().size(), 1u);
+}
+
+TEST_F(WindowPipeline, MinimumRingsAreReadLiveFromTheMainPage)
+{
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 3);
+    Start();
+    MissCall(u"0101", 2);
+    MissCall(u"0202", 3);
+    // Changed while monitoring: applies to the next call.
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 0);
+    MissCall(u"0303", 1);
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"No", u"Yes", u"Yes"}));
+    EXPECT_EQ(Column(CLogListCtrl::Rings), (Texts {u"2", u"3", u"1"}));
+}
+
+TEST_F(WindowPipeline, PrefixRulesOfTheRulesPagesApply)
+{
+    auto* exclude = dialog->ExcludePage();
+    exclude->CheckDlgButton(CExcludeRulesPage::IDC_STARTING_WITH, 1);
+    exclude->SetDlgItemText(CExcludeRulesPage::IDC_PREFIXES, u"090");
+    exclude->RefreshExcludeState();
+    Start();
+    MissCall(u"0900123");
+    MissCall(u"0800123");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"No", u"Yes"}));
+}
+
+TEST_F(WindowPipeline, TextExpandingToNothingIsStillSent)
+{
+    dialog->settings.replacement[1].Assign(u"");
+    greeting->text.Assign(u"[FIRSTNAME]");
+    Start();
+    MissCall(u"0404");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Yes"}));
+    EXPECT_EQ(outbox.Messages(), (Messages {{u"0404", u""}}));
+}
+
+TEST_F(WindowPipeline, CallerFoundOnlyByTheScanGetsTheContactsEntry)
+{
+    ContactCard card;
+    card.oid = 42;
+    card.firstName = u"Bo";
+    card.phones[Mobile] = u"(020) 7946-0000";
+    book.Add(card);
+    TemplateRecord* personal = AppendTemplate(u"Personal", u"Dear [FIRSTNAME]");
+    AddContactEntry(*profile.profile, 42, personal->id);
+    Start();
+    MissCall(u"02079460000");
+    EXPECT_EQ(Column(CLogListCtrl::Caller), (Texts {u"Bo "}));
+    EXPECT_EQ(outbox.Messages(), (Messages {{u"02079460000", u"Dear Bo"}}));
+}
