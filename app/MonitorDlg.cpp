@@ -382,6 +382,9 @@ void CMonitorDlg::OnStartStop()
 
 bool CMonitorDlg::ValidateProfileBeforeStart()
 {
+    // The Profile page asks for a profile and stores the shown message in it.
+    if (profilePage_)
+        return profilePage_->ValidateBeforeStart();
     if (CurrentActiveProfile())
         return true;
     dlg::MessageBox(
@@ -441,6 +444,8 @@ void CMonitorDlg::StopMonitor()
         mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, true);
     }
     ShowRunningImage(false);
+    if (profilePage_)
+        profilePage_->MonitorStopped();
     // The open question stays: a Yes after the stop still sends.
     pipeline.ResetSentCount();
 }
