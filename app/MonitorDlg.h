@@ -113,7 +113,6 @@ protected:
     void OnSize() override;
     void OnTimer(int id) override;
     bool OnCommand(int id) override;
-    void closeEvent(QCloseEvent* event) override;
     std::optional<bool> OnUpdateCommand(int id) override;
     void closeEvent(QCloseEvent* event) override;
 
