@@ -2,6 +2,7 @@
 // through the application's own load and save code.
 
 #include "app/DataDocument.h"
+#include "app/PreviewCommand.h"
 #include "platform/storage/DataDirectory.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@ int Usage()
 {
     std::fputs("usage: pelmora-data dump [--file PATH]\n"
                "       pelmora-data load FILE.json\n"
+               "       pelmora-data preview NUMBER [--rings N] [--contacts FILE_OR_DIR] [--json]\n"
                "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home.\n",
         stderr);
     return 2;
@@ -55,6 +57,14 @@ int main(int argc, char** argv)
         Warn(warnings);
         std::fputs(QJsonDocument(document).toJson(QJsonDocument::Indented).constData(), stdout);
         return 0;
+    }
+
+    if (args[0] == QStringLiteral("preview")) {
+        QString out, err;
+        const int code = pelmora::RunPreview(args.mid(1), pelmora::DataDirectory(), out, err);
+        std::fputs(err.toUtf8().constData(), stderr);
+        std::fputs(out.toUtf8().constData(), stdout);
+        return code;
     }
 
     if (args[0] == QStringLiteral("load") && args.size() == 2) {
