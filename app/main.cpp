@@ -1,6 +1,6 @@
 #include "app/MonitorDlg.h"
 #include "platform/ActiveBackends.h"
-#include "platform/contacts/VCardAddressBook.h"
+#include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
@@ -74,10 +74,9 @@ int main(int argc, char** argv)
     if (!backends)
         return 2;
 
-    // Contacts come from vCard files: PELMORA_CONTACTS, or contacts.vcf in
-    // the data directory.
-    pelmora::VCardAddressBook contacts(pelmora::VCardAddressBook::DefaultSource(dataDir));
-    pelmora::SetAddressBook(&contacts);
+    // Contacts come from Evolution Data Server or from vCard files.
+    const auto contacts = pelmora::ChooseAddressBook(dataDir);
+    pelmora::SetAddressBook(contacts.get());
 
     if (landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();

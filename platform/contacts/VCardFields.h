@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/contacts/ContactCard.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +16,9 @@ struct VCardFields {
     struct Tel {
         std::vector<std::string> types; // lower case, as listed
         std::string value;
+        // The field an address book with phone fields of its own (Evolution
+        // Data Server) has put the number in; never set for a vCard file.
+        std::optional<PhoneField> filed;
         bool operator==(const Tel&) const = default;
     };
     std::string uid; // empty when the card has none (or an empty one)

@@ -125,40 +125,7 @@ ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string
         parsed.uid = std::string("pelmora-content:") + sum;
         g_free(sum);
     }
-    parsed.card.title = Utf16(fields.prefixes);
-    parsed.card.firstName = Utf16(fields.given);
-    parsed.card.middleName = Utf16(fields.additional);
-    parsed.card.lastName = Utf16(fields.family);
-    parsed.card.suffix = Utf16(fields.suffixes);
-
-    std::vector<std::u16string> untyped;
-    for (VCardFields::Tel& tel : fields.tels) {
-        std::u16string number = CleanNumber(std::move(tel.value));
-        if (number.empty())
-            continue;
-        const auto field = FieldFor(tel.types, parsed.card);
-        if (field && parsed.card.phones[*field].empty())
-            parsed.card.phones[*field] = std::move(number);
-        else
-            untyped.push_back(std::move(number));
-    }
-    // Untyped numbers, and typed ones whose field is taken, fill the free
-    // fields in table order.
-    for (std::u16string& number : untyped) {
-        auto free = std::find_if(parsed.card.phones.begin(), parsed.card.phones.end(),
-            [](const std::u16string& f) { return f.empty(); });
-        if (free == parsed.card.phones.end()) {
-            gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(number.c_str()),
-                static_cast<glong>(number.size()), nullptr, nullptr, nullptr);
-            std::fprintf(stderr,
-                "pelmora: %.*s: contact %s: no free phone field for %s, number dropped\n",
-                static_cast<int>(source.size()), source.data(), parsed.uid.c_str(),
-                utf8 ? utf8 : "?");
-            g_free(utf8);
-            continue;
-        }
-        *free = std::move(number);
-    }
+    parsed.card = FileContactCard(fields, source, parsed.uid);
     return parsed;
 }
 
@@ -174,12 +141,55 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 
 } // namespace
 
-bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
+ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid)
+{
+    ContactCard card;
+    card.title = Utf16(fields.prefixes);
+    card.firstName = Utf16(fields.given);
+    card.middleName = Utf16(fields.additional);
+    card.lastName = Utf16(fields.family);
+    card.suffix = Utf16(fields.suffixes);
+
+    // Numbers already filed first: the others must not take their fields.
+    for (VCardFields::Tel& tel : fields.tels)
+        if (tel.filed && *tel.filed < kPhoneFieldCount)
+            card.phones[*tel.filed] = CleanNumber(std::move(tel.value));
+    std::vector<std::u16string> untyped;
+    for (VCardFields::Tel& tel : fields.tels) {
+        if (tel.filed)
+            continue;
+        std::u16string number = CleanNumber(std::move(tel.value));
+        if (number.empty())
+            continue;
+        const auto field = FieldFor(tel.types, card);
+        if (field && card.phones[*field].empty())
+            card.phones[*field] = std::move(number);
+        else
+            untyped.push_back(std::move(number));
+    }
+    // Untyped numbers, and typed ones whose field is taken, fill the free
+    // fields in table order.
+    for (std::u16string& number : untyped) {
+        auto free = std::find_if(card.phones.begin(), card.phones.end(),
+            [](const std::u16string& f) { return f.empty(); });
+        if (free == card.phones.end()) {
+            gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(number.c_str()),
+                static_cast<glong>(number.size()), nullptr, nullptr, nullptr);
+            std::fprintf(stderr,
+                "pelmora: %.*s: contact %.*s: no free phone field for %s, number dropped\n",
+                static_cast<int>(source.size()), source.data(), static_cast<int>(uid.size()),
+                uid.data(), utf8 ? utf8 : "?");
+            g_free(utf8);
+            continue;
+        }
+        *free = std::move(number);
+    }
+    return card;
+}
+
+void ReadContactFields(EContact* contact, VCardFields& fields)
 {
     fields = {};
-    EContact* contact = e_contact_new_from_vcard(card.c_str());
-    if (!contact)
-        return false;
     auto* uid = static_cast<char*>(e_contact_get(contact, E_CONTACT_UID));
     fields.uid = OrEmpty(uid);
     g_free(uid);
@@ -204,6 +214,15 @@ bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
         }
         fields.tels.push_back(std::move(tel));
     }
+}
+
+bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
+{
+    fields = {};
+    EContact* contact = e_contact_new_from_vcard(card.c_str());
+    if (!contact)
+        return false;
+    ReadContactFields(contact, fields);
     g_object_unref(contact);
     return true;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+typedef struct _EContact EContact;
+
 namespace pelmora {
 
 // One contact as read from a vCard: its UID (or one derived from the card's
@@ -30,5 +32,16 @@ std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view sour
 // reads them: every card, however encoded or malformed. False when it
 // cannot read the card at all.
 bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields);
+// The same fields of a contact libebook holds, TELs in the contact's order.
+void ReadContactFields(EContact* contact, VCardFields& fields);
+
+// The one mapping of a contact's fields to a card, for vCard files and
+// Evolution Data Server alike: the name parts, and the numbers filed into
+// the ten phone fields. A number already filed goes to its field; every
+// other typed number into its field while that is free, the rest into the
+// free fields in table order. A number that finds no free field is dropped
+// and reported on standard error, naming `source` and `uid`. The numbers
+// are moved out of `fields`.
+ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid);
 
 } // namespace pelmora

@@ -119,6 +119,32 @@ TEST(VCardParserTest, BrokenCardsAreSkippedNotFatal)
     EXPECT_TRUE(ParseVCards("", "empty").empty());
 }
 
+// The mapping shared with Evolution Data Server: a number its address book
+// has filed keeps that field, even where it stands after a typed number
+// that wants the same field; the typed one then moves on as it would in a
+// file whose field is taken.
+TEST(VCardParserTest, FiledNumbersKeepTheirFieldsBeforeTypedOnes)
+{
+    VCardFields fields;
+    fields.family = "Filed";
+    fields.tels = {
+        {{"work"}, "0200 1", std::nullopt},
+        {{"cell"}, "0700 1", std::nullopt},
+        {{}, "tel:0200 2;ext=9", Business},
+        {{"cell"}, "0700 2", Radio},
+        {{}, "0800 1", std::nullopt},
+    };
+    const ContactCard card = FileContactCard(fields, "test", "uid");
+    EXPECT_EQ(card.lastName, u"Filed");
+    std::array<std::u16string, kPhoneFieldCount> expected;
+    expected[Business] = u"0200 2";
+    expected[Radio] = u"0700 2";
+    expected[Business2] = u"0200 1";
+    expected[Mobile] = u"0700 1";
+    expected[Pager] = u"0800 1";
+    EXPECT_EQ(card.phones, expected);
+}
+
 TEST(ContactIdsTest, StableNonZeroAndUniqueUnderCollision)
 {
     // These two UIDs have the same 32-bit hash.
