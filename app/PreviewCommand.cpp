@@ -4,12 +4,14 @@
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
+#include "platform/contacts/AddressBookChoice.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 
 #include <QJsonDocument>
 
+#include <memory>
 #include <optional>
 
 namespace pelmora {
@@ -65,6 +67,13 @@ public:
     ProfileRecord* ActiveProfile() const override { return profile; }
 };
 
+QString ContactsName(const AddressBook& book)
+{
+    if (const auto* files = dynamic_cast<const VCardAddressBook*>(&book))
+        return QStringLiteral("vCard %1").arg(QString::fromStdString(files->Source().string()));
+    return QStringLiteral("Evolution Data Server");
+}
+
 void ResetStores()
 {
     ResetGroupStore();
@@ -97,11 +106,12 @@ int RunPreview(
     active.profile = ProfileSelectedAtStart(settings.activeProfileId);
     SetActiveProfileSource(&active);
 
-    // The address book the program reads, or the vCard file or folder given.
-    const std::filesystem::path source
-        = parsed->contacts.value_or(VCardAddressBook::DefaultSource(dataDir));
-    VCardAddressBook book(source);
-    SetAddressBook(&book);
+    // The address book the program would read, or the vCard file or folder given.
+    const std::unique_ptr<AddressBook> book = parsed->contacts
+        ? std::make_unique<VCardAddressBook>(*parsed->contacts)
+        : ChooseAddressBook(dataDir);
+    SetAddressBook(book.get());
+    const QString bookName = ContactsName(*book);
     CContactsSession contacts;
     contacts.Logon();
 
@@ -109,12 +119,11 @@ int RunPreview(
         = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts);
     if (parsed->json) {
         QJsonObject object = PreviewJson(preview);
-        object[QStringLiteral("contacts")] = QString::fromStdString(source.string());
+        object[QStringLiteral("contacts")] = bookName;
         out = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
     } else {
         QStringList lines = PreviewLines(preview);
-        lines.insert(
-            1, QStringLiteral("Contacts: vCard %1").arg(QString::fromStdString(source.string())));
+        lines.insert(1, QStringLiteral("Contacts: %1").arg(bookName));
         out = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     }
 
