@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include <limits>
+#include <map>
 
 namespace pelmora {
 
@@ -138,6 +139,32 @@ void LoadProfilesWithWarnings(const std::filesystem::path& dir, QStringList& war
             "%1: %2 profiles read whole; a damaged profile at the end was dropped")
                         .arg(FileName(kProfilesFileName))
                         .arg(report.loaded);
+}
+
+// Duplicate ids are legal in the files, but every lookup by id finds the
+// first record only: the later ones can never be chosen.
+template <class List>
+void WarnAboutDuplicateIds(const List& list, const char* store, QStringList& warnings)
+{
+    std::map<int32_t, size_t> first;
+    for (size_t i = 0; i < list.size(); ++i) {
+        const auto [found, added] = first.emplace(list[i]->id, i);
+        if (!added)
+            warnings << QStringLiteral("%1[%2]: id %3 is also the id of %1[%4], which every "
+                                       "lookup by id finds instead")
+                            .arg(QString::fromLatin1(store))
+                            .arg(i)
+                            .arg(list[i]->id)
+                            .arg(found->second);
+    }
+}
+
+void WarnAboutDuplicateIds(const GroupList& groups, const TemplateList& templates,
+    const ProfileList& profiles, QStringList& warnings)
+{
+    WarnAboutDuplicateIds(groups, "groups", warnings);
+    WarnAboutDuplicateIds(templates, "templates", warnings);
+    WarnAboutDuplicateIds(profiles, "profiles", warnings);
 }
 
 void ResetStores()
@@ -282,6 +309,13 @@ bool ReadSettings(Reader& r, const QJsonObject& o, SettingsRecord& s)
             return false;
         s.*field.member = *value;
     }
+    // The application ignores a settings file of any other version and runs
+    // on its defaults: writing one would lose the settings silently.
+    if (s.version != SettingsRecord::kVersion)
+        return r.Fail(at + QStringLiteral(".version"),
+            QStringLiteral("%1 is not %2, the only version the application reads")
+                .arg(s.version)
+                .arg(SettingsRecord::kVersion));
     const auto replacement = r.Array(o, at, "replacement");
     if (!replacement)
         return false;
@@ -340,8 +374,7 @@ bool ReadGroups(Reader& r, const QJsonArray& array, GroupList& groups)
     return true;
 }
 
-bool ReadTemplates(
-    Reader& r, const QJsonArray& array, std::vector<std::unique_ptr<TemplateRecord>>& templates)
+bool ReadTemplates(Reader& r, const QJsonArray& array, TemplateList& templates)
 {
     for (qsizetype i = 0; i < array.size(); ++i) {
         const QString at = QStringLiteral("templates[%1]").arg(i);
@@ -420,6 +453,7 @@ QJsonObject DumpDataDirectory(const std::filesystem::path& dir, QStringList& war
     LoadTemplatesWithWarnings(dir, warnings);
     LoadProfilesWithWarnings(dir, warnings);
     LoadSettingsWithWarnings(dir, settings, warnings);
+    WarnAboutDuplicateIds(Groups(), Templates(), Profiles(), warnings);
     QJsonObject document {{QStringLiteral("settings"), SettingsJson(settings)},
         {QStringLiteral("groups"), GroupsJson()}, {QStringLiteral("templates"), TemplatesJson()},
         {QStringLiteral("profiles"), ProfilesJson()}};
@@ -464,7 +498,8 @@ std::optional<QJsonObject> DumpDataFile(
     return document;
 }
 
-bool LoadDataDocument(const QByteArray& json, const std::filesystem::path& dir, QString& error)
+bool LoadDataDocument(
+    const QByteArray& json, const std::filesystem::path& dir, QString& error, QStringList& warnings)
 {
     QJsonParseError parse;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parse);
@@ -482,7 +517,7 @@ bool LoadDataDocument(const QByteArray& json, const std::filesystem::path& dir, 
     Reader r;
     SettingsRecord settings;
     GroupList groups;
-    std::vector<std::unique_ptr<TemplateRecord>> templates;
+    TemplateList templates;
     ProfileList profiles;
     const auto settingsValue = r.Field(root, QStringLiteral("document"), "settings");
     const auto settingsObject
@@ -501,6 +536,7 @@ bool LoadDataDocument(const QByteArray& json, const std::filesystem::path& dir, 
         error = r.error;
         return false;
     }
+    WarnAboutDuplicateIds(groups, templates, profiles, warnings);
 
     // The stores' own encoders write the files, as SaveAll does.
     std::error_code created;

@@ -5,23 +5,17 @@
 #include "app/PreviewCommand.h"
 #include "platform/storage/DataDirectory.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
-int Usage()
-{
-    std::fputs("usage: pelmora-data dump [--file PATH]\n"
-               "       pelmora-data load FILE.json\n"
-               "       pelmora-data preview NUMBER [--rings N] [--contacts FILE_OR_DIR] [--json]\n"
-               "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home.\n",
-        stderr);
-    return 2;
-}
+constexpr int kUsageError = 2;
 
 void Warn(const QStringList& warnings)
 {
@@ -29,58 +23,95 @@ void Warn(const QStringList& warnings)
         std::fprintf(stderr, "pelmora-data: warning: %s\n", warning.toUtf8().constData());
 }
 
+int Dump(const std::optional<QString>& file)
+{
+    QStringList warnings;
+    QJsonObject document;
+    if (!file) {
+        document = pelmora::DumpDataDirectory(pelmora::DataDirectory(), warnings);
+    } else {
+        QString error;
+        const auto one = pelmora::DumpDataFile(file->toStdString(), warnings, error);
+        if (!one) {
+            std::fprintf(stderr, "pelmora-data: %s\n", error.toUtf8().constData());
+            return 1;
+        }
+        document = *one;
+    }
+    Warn(warnings);
+    std::fputs(QJsonDocument(document).toJson(QJsonDocument::Indented).constData(), stdout);
+    return 0;
+}
+
+int Load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "pelmora-data: %s: cannot be read\n", path.toUtf8().constData());
+        return 1;
+    }
+    QString error;
+    QStringList warnings;
+    if (!pelmora::LoadDataDocument(file.readAll(), pelmora::DataDirectory(), error, warnings)) {
+        std::fprintf(stderr, "pelmora-data: %s: %s; nothing was written\n",
+            path.toUtf8().constData(), error.toUtf8().constData());
+        return 1;
+    }
+    Warn(warnings);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty())
-        return Usage();
-
-    if (args[0] == QStringLiteral("dump")) {
-        QStringList warnings;
-        QJsonObject document;
-        if (args.size() == 1) {
-            document = pelmora::DumpDataDirectory(pelmora::DataDirectory(), warnings);
-        } else if (args.size() == 3 && args[1] == QStringLiteral("--file")) {
-            QString error;
-            const auto one = pelmora::DumpDataFile(args[2].toStdString(), warnings, error);
-            if (!one) {
-                std::fprintf(stderr, "pelmora-data: %s\n", error.toUtf8().constData());
-                return 1;
-            }
-            document = *one;
-        } else {
-            return Usage();
-        }
-        Warn(warnings);
-        std::fputs(QJsonDocument(document).toJson(QJsonDocument::Indented).constData(), stdout);
-        return 0;
-    }
-
-    if (args[0] == QStringLiteral("preview")) {
+    // preview has options of its own, which the parser below does not know.
+    const QStringList words = QCoreApplication::arguments().mid(1);
+    if (words.value(0) == QStringLiteral("preview")) {
         QString out, err;
-        const int code = pelmora::RunPreview(args.mid(1), pelmora::DataDirectory(), out, err);
+        const int code = pelmora::RunPreview(words.mid(1), pelmora::DataDirectory(), out, err);
         std::fputs(err.toUtf8().constData(), stderr);
         std::fputs(out.toUtf8().constData(), stdout);
         return code;
     }
 
-    if (args[0] == QStringLiteral("load") && args.size() == 2) {
-        QFile file(args[1]);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(
-                stderr, "pelmora-data: %s: cannot be read\n", args[1].toUtf8().constData());
-            return 1;
-        }
-        QString error;
-        if (!pelmora::LoadDataDocument(file.readAll(), pelmora::DataDirectory(), error)) {
-            std::fprintf(stderr, "pelmora-data: %s: %s; nothing was written\n",
-                args[1].toUtf8().constData(), error.toUtf8().constData());
-            return 1;
-        }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Shows, backs up and restores Pelmora's data files as JSON.\n\n"
+        "  dump [--file PATH]  print the data directory, or one data file, as JSON\n"
+        "  load FILE.json      write the four data files from a JSON document\n"
+        "  preview NUMBER      what a missed call from NUMBER would get now\n"
+        "                      [--rings N] [--contacts FILE_OR_DIR] [--json]\n\n"
+        "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption file(QStringLiteral("file"),
+        QStringLiteral("With dump: the one data file to show."), QStringLiteral("PATH"));
+    parser.addOption(file);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("dump or load"),
+        QStringLiteral("dump|load [FILE.json]"));
+
+    const auto usageError = [&parser](const QString& what) {
+        std::fprintf(stderr, "pelmora-data: %s\n%s", what.toUtf8().constData(),
+            parser.helpText().toUtf8().constData());
+        return kUsageError;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(parser.helpText().toUtf8().constData(), stdout);
         return 0;
     }
-    return Usage();
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    if (command == QStringLiteral("dump") && args.size() == 1)
+        return Dump(parser.isSet(file) ? std::optional(parser.value(file)) : std::nullopt);
+    if (command == QStringLiteral("load") && args.size() == 2 && !parser.isSet(file))
+        return Load(args[1]);
+    if (command == QStringLiteral("dump"))
+        return usageError(QStringLiteral("dump takes no file name; use --file PATH"));
+    if (command == QStringLiteral("load"))
+        return usageError(QStringLiteral("load takes one JSON file and no --file"));
+    return usageError(command.isEmpty() ? QStringLiteral("a command is missing")
+                                        : QStringLiteral("unknown command: %1").arg(command));
 }

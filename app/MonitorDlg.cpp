@@ -19,6 +19,7 @@
 #include "ui/MultiWnd.h"
 #include "ui/PageTabCtrl.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QShortcut>
 
@@ -216,6 +217,13 @@ void CMonitorDlg::CollectRuleSettings()
 bool CMonitorDlg::OnCommand(int id)
 {
     switch (id) {
+    // The program never ends by a cancel: Escape on any page reaches this
+    // window as one and does nothing. OK is the caption's button, which
+    // hides the window instead of closing it; until the tray exists it
+    // does nothing either.
+    case dlg::IDCANCEL:
+    case dlg::IDOK:
+        return true;
     case CMainPage::IDC_START_STOP:
         OnStartStop();
         return true;
@@ -241,6 +249,13 @@ bool CMonitorDlg::OnCommand(int id)
     default:
         return CDialog::OnCommand(id);
     }
+}
+
+void CMonitorDlg::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close button acts as the caption's OK.
+    event->ignore();
+    RouteCommand(dlg::IDOK);
 }
 
 std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)

@@ -59,6 +59,7 @@ protected:
     void OnSize() override;
     bool OnCommand(int id) override;
     std::optional<bool> OnUpdateCommand(int id) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildPages();

@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "app/StartOptions.h"
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
@@ -30,47 +31,30 @@ int main(int argc, char** argv)
     // Without a display the program still runs: it renders its main window
     // off screen and leaves a picture of it, so a headless machine can show
     // what the program looks like.
-    // --landscape starts on a turned screen, --rotate turns it once the
-    // window is up, --pane N opens pane N of the Rules tab.
-    std::string screenshot;
-    int tab = 0;
-    int pane = -1;
-    bool landscape = false;
-    bool rotate = false;
-    QString backend;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--screenshot" && i + 1 < argc)
-            screenshot = argv[++i];
-        else if (arg == "--tab" && i + 1 < argc)
-            tab = std::atoi(argv[++i]);
-        else if (arg == "--pane" && i + 1 < argc)
-            pane = std::atoi(argv[++i]);
-        else if (arg == "--landscape")
-            landscape = true;
-        else if (arg == "--rotate")
-            rotate = true;
-        else if (arg == "--backend" && i + 1 < argc)
-            backend = QString::fromLocal8Bit(argv[++i]);
-    }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = !HasDisplay() && !(platform && *platform);
-    if (headless) {
+    if (headless)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        if (screenshot.empty())
-            screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
-    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    // Qt has taken its own options out of the arguments by now.
+    const pelmora::StartOptions options = pelmora::ParseStartOptions(QApplication::arguments());
+    if (options.exitCode >= 0) {
+        std::fputs(options.message.toUtf8().constData(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+    std::string screenshot = options.screenshot.toStdString();
+    if (headless && screenshot.empty())
+        screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
     pelmora::RegisterResources();
 
     const std::filesystem::path dataDir = pelmora::DataDirectory();
     // The phone line and SMS: ModemManager's voice modem, or the simulated
     // line and the outbox.
     const std::unique_ptr<pelmora::ActiveBackends> backends
-        = pelmora::ChooseBackends(backend, dataDir);
+        = pelmora::ChooseBackends(options.backend, dataDir);
     if (!backends)
         return 2;
 
@@ -78,17 +62,17 @@ int main(int argc, char** argv)
     const auto contacts = pelmora::ChooseAddressBook(dataDir);
     pelmora::SetAddressBook(contacts.get());
 
-    if (landscape)
+    if (options.landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);
     if (!screenshot.empty()) {
         dialog.Create(nullptr);
-        dialog.SelectPage(tab);
+        dialog.SelectPage(options.tab);
         dialog.show();
         QApplication::processEvents();
-        if (pelmora::CMultiWnd* panes = dialog.RulesPanes(); panes && panes->Caption(pane))
-            panes->Tap(panes->Caption(pane));
-        if (rotate)
+        if (pelmora::CMultiWnd* panes = dialog.RulesPanes(); panes && panes->Caption(options.pane))
+            panes->Tap(panes->Caption(options.pane));
+        if (options.rotate)
             pelmora::dlg::ScreenModel::Instance().Rotate();
         QApplication::processEvents();
         if (!dialog.grab().save(QString::fromStdString(screenshot), "PNG")) {

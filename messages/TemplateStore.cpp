@@ -4,9 +4,10 @@
 #include "platform/storage/ByteWriter.h"
 #include "platform/storage/DataFile.h"
 
-#include <QString>
+#include <QChar>
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -24,6 +25,17 @@ TemplateState& State()
 {
     static TemplateState state;
     return state;
+}
+
+// One UTF-16 unit in lower case by itself, as the phone lowers names: the
+// simple mapping, never one that turns a unit into two. U+0130 (dotted
+// capital I) is the one unit whose simple mapping ("i") QChar does not give,
+// because its full mapping takes two units.
+char16_t LowerUnit(char16_t unit)
+{
+    if (unit == u'\u0130')
+        return u'i';
+    return QChar(unit).toLower().unicode();
 }
 
 template <size_t N> void TerminateLastUnit(FixedText<N>& field)
@@ -61,8 +73,8 @@ void SetTemplateForgetter(void (*forget)(int32_t))
 
 bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b)
 {
-    return QString::fromStdU16String(std::u16string(a)).toLower()
-        == QString::fromStdU16String(std::u16string(b)).toLower();
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](char16_t x, char16_t y) { return LowerUnit(x) == LowerUnit(y); });
 }
 
 TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir)
@@ -172,6 +184,9 @@ TemplateRecord* AddOrUpdateTemplate(std::u16string_view name, std::u16string_vie
 
 TemplateRecord* AppendTemplate(std::u16string_view name, std::u16string_view text)
 {
+    // No id follows 2147483647: refuse, as when a record cannot be made.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto record = std::make_unique<TemplateRecord>();
     record->SetName(name);
     record->SetText(text);

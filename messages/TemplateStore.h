@@ -57,8 +57,10 @@ TemplateRecord* FindTemplate(int32_t id);
 const char16_t* TemplateName(int32_t id);
 int32_t FirstTemplateId();
 TemplateRecord* FindTemplateByName(std::u16string_view name);
-// Overwrites the record found by name (returns nullptr) or appends a new one.
+// Overwrites the record found by name (returns nullptr) or appends a new one
+// (nullptr too when no id is left: FindTemplateByName tells the two apart).
 TemplateRecord* AddOrUpdateTemplate(std::u16string_view name, std::u16string_view text);
+// Null when no id is left (the largest id is 2147483647).
 TemplateRecord* AppendTemplate(std::u16string_view name, std::u16string_view text);
 bool DeleteTemplate(TemplateRecord* record);
 
@@ -69,8 +71,8 @@ void SetTemplateForgetter(void (*forget)(int32_t id));
 // The file image of a list of templates.
 std::vector<uint8_t> EncodeTemplates(const TemplateList& templates);
 
-// Case-insensitive name comparison over all of Unicode: both sides are
-// converted to lower case, then compared unit by unit.
+// Case-insensitive name comparison: equal lengths, and each UTF-16 unit
+// equal to its counterpart once both are lowered one by one.
 bool NamesEqualIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 } // namespace pelmora

@@ -27,7 +27,9 @@ bool CVariableReplacementsDlg::OnInitDialog()
         new CAutoSIPEdit(GetDlgItem(kReplacementEdits[i]));
         SetDlgItemText(kReplacementEdits[i], settings_.replacement[i].Text());
     }
-    CheckDlgButton(IDC_REMOVE_SPACE, settings_.removeSpaceAfterEmpty == 1 ? 1 : 0);
+    // The expansion treats every non-zero value as on; so does the box, or
+    // OK would turn the option off unasked.
+    CheckDlgButton(IDC_REMOVE_SPACE, settings_.removeSpaceAfterEmpty != 0 ? 1 : 0);
     return true;
 }
 

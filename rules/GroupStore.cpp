@@ -5,6 +5,7 @@
 #include "platform/storage/DataFile.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -136,11 +137,19 @@ const char16_t* GroupName(int32_t id)
 
 bool IsMember(const GroupRecord& group, uint32_t contactId)
 {
+    // 0 is an unidentified caller: a member 0 (from a damaged or hand-made
+    // file) must not make every unknown caller a member.
+    if (contactId == 0)
+        return false;
     return std::find(group.members.begin(), group.members.end(), contactId) != group.members.end();
 }
 
 GroupRecord* AddGroup(GroupRecord& source)
 {
+    // After a loaded id of 2147483647 no larger id exists: refuse, as when a
+    // record cannot be made, rather than hand out a wrapped-around id.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto record = std::make_unique<GroupRecord>();
     record->members = std::move(source.members);
     source.members.clear();

@@ -56,8 +56,10 @@ void ResetGroupStore();
 int32_t GroupCount();
 GroupRecord* FindGroup(int32_t id);
 const char16_t* GroupName(int32_t id);
+// Contact 0, an unidentified caller, is nobody's member.
 bool IsMember(const GroupRecord& group, uint32_t contactId);
-// Appends a group built from `source`, which gives up its members.
+// Appends a group built from `source`, which gives up its members. Null, and
+// `source` untouched, when no id is left (the largest id is 2147483647).
 GroupRecord* AddGroup(GroupRecord& source);
 bool IsGroupUsed(const GroupRecord& group);
 bool DeleteGroup(GroupRecord* group);

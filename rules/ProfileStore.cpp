@@ -8,6 +8,7 @@
 #include "rules/GroupStore.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace pelmora {
 
@@ -156,6 +157,9 @@ void ResetProfileStore()
 
 ProfileRecord* AddProfile(std::u16string_view name, int32_t templateId)
 {
+    // No id follows 2147483647: refuse, as when a record cannot be made.
+    if (State().lastId == std::numeric_limits<int32_t>::max())
+        return nullptr;
     auto profile = std::make_unique<ProfileRecord>();
     profile->SetName(name);
     profile->defaultMessageId = templateId;
@@ -242,8 +246,10 @@ MessageChoice ChooseMessageWithSource(const ProfileRecord& profile, uint32_t con
     auto decided = [](MessageSource source, const ProfileEntry* entry, int32_t messageId) {
         return MessageChoice {source, entry, messageId, FindTemplate(messageId)};
     };
+    // An unidentified caller (0) matches no contact entry, even one for 0
+    // that a damaged or hand-made file holds, and no group member.
     for (const auto& entry : profile.entries)
-        if (!entry->IsGroup() && entry->targetId == contactId)
+        if (contactId != 0 && !entry->IsGroup() && entry->targetId == contactId)
             return decided(MessageSource::ContactEntry, entry.get(), entry->messageId);
     for (const auto& entry : profile.entries) {
         if (!entry->IsGroup())

@@ -63,6 +63,7 @@ bool SaveProfiles(const std::filesystem::path& dataDir);
 void FreeProfiles();
 // Back to the state at program start: no profiles and the id counter at 0.
 void ResetProfileStore();
+// Null when no id is left (the largest id is 2147483647).
 ProfileRecord* AddProfile(std::u16string_view name, int32_t templateId);
 bool DeleteProfile(ProfileRecord* profile);
 ProfileEntry* AddGroupEntry(ProfileRecord& profile, int32_t groupId, int32_t templateId);

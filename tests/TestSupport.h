@@ -1,19 +1,10 @@
 #pragma once
 
 #include "platform/framework/MessageBox.h"
-
-#include <QString>
+#include "tests/LogicTestSupport.h"
 
 #include <deque>
-#include <filesystem>
-#include <ostream>
 #include <vector>
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace pelmora::test {
 
@@ -33,21 +24,5 @@ private:
     std::deque<int> answers_;
     std::vector<dlg::MessageBoxCall> shown_;
 };
-
-// A fresh, empty directory for one test, removed afterwards.
-class ScratchDir final {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::vector<uint8_t> ReadAll(const std::filesystem::path& path);
-void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 } // namespace pelmora::test

@@ -160,9 +160,13 @@ void CPersistentListCtrl::LoadColumnWidths()
         return;
     QSettings profile = Profile();
     profile.beginGroup(QString::fromStdU16String(section));
-    const std::u16string text
-        = profile.value(QStringLiteral("ColSizes")).toString().toStdU16String();
+    const QVariant stored = profile.value(QStringLiteral("ColSizes"));
     profile.endGroup();
+    // A list written by hand without quotes reads back as a list of texts.
+    const QString joined = stored.typeId() == QMetaType::QStringList
+        ? stored.toStringList().join(u',')
+        : stored.toString();
+    const std::u16string text = joined.toStdU16String();
     const int n = GetColumnCount();
     if (!text.empty()) {
         std::vector<int> widths;
@@ -174,7 +178,7 @@ void CPersistentListCtrl::LoadColumnWidths()
         }
         if (ParseColumnWidths(text, widths.data(), n))
             for (int i = 0; i < n; ++i)
-                setColumnWidth(i, widths[static_cast<size_t>(i)] & 0xFFFF);
+                SetColumnWidthWord(i, widths[static_cast<size_t>(i)]);
         return;
     }
     if (n == 0)
@@ -182,6 +186,19 @@ void CPersistentListCtrl::LoadColumnWidths()
     const int share = ClientWidth() / n;
     for (int i = 0; i < n; ++i)
         setColumnWidth(i, share);
+}
+
+void CPersistentListCtrl::SetColumnWidthWord(int column, int width)
+{
+    // The platform's list takes the low 16 bits of a width as a signed
+    // number, and a negative one as a request to fit the column. So a
+    // damaged "-1" (or "65535") never becomes a column 65535 pixels wide; it
+    // fits the column's title, as the list is still empty when widths load.
+    const auto word = static_cast<int16_t>(width & 0xFFFF);
+    if (word < 0)
+        resizeColumnToContents(column);
+    else
+        setColumnWidth(column, word);
 }
 
 void CPersistentListCtrl::SaveColumnWidths()

@@ -67,6 +67,7 @@ protected:
 
 private:
     void SetUpStyle();
+    void SetColumnWidthWord(int column, int width);
     std::u16string Section() const;
     std::u16string section_;
     bool started_ = false;

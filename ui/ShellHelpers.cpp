@@ -47,10 +47,6 @@ std::string QuoteExecArgument(const std::string& path)
 
 } // namespace
 
-// The program's own class of notifications; the same for adding and removing.
-constexpr NotificationClassId kNotificationClass
-    = {0x6a1f4c2e, 0x9b3d, 0x4e57, {0x8c, 0x21, 0x5d, 0x0e, 0x73, 0xa4, 0xb9, 0x12}};
-
 bool AddNotification(std::u16string_view title, std::u16string_view html, const QIcon& icon,
     uint32_t durationSeconds, QWidget* sink, uint32_t id)
 {

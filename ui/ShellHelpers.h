@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/shell/Notifications.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +24,10 @@ std::u16string GetAutorunShortcutPath(std::u16string_view name);
 void CreateAutorunShortcut(std::u16string_view name, std::u16string_view arguments);
 bool AutorunShortcutExists(std::u16string_view name);
 void DeleteAutorunShortcut(std::u16string_view name);
+
+// The program's own class of notifications; the same for adding and removing.
+inline constexpr NotificationClassId kNotificationClass
+    = {0x6a1f4c2e, 0x9b3d, 0x4e57, {0x8c, 0x21, 0x5d, 0x0e, 0x73, 0xa4, 0xb9, 0x12}};
 
 // The notification bubble: an HTML text whose buttons
 // (<input type=button name='cmd:N' value='Label'>) send command N to `sink`.

@@ -12,6 +12,7 @@ namespace pelmora {
 namespace {
 
 std::optional<size_t> g_failAfter;
+std::function<void(const std::filesystem::path&)> g_saveObserver;
 
 bool WriteAll(int fd, std::span<const uint8_t> bytes)
 {
@@ -61,6 +62,11 @@ void FailNextWriteAfter(size_t bytes)
     g_failAfter = bytes;
 }
 
+void SetSaveObserver(std::function<void(const std::filesystem::path&)> observer)
+{
+    g_saveObserver = std::move(observer);
+}
+
 bool WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t> bytes)
 {
     const std::string temp = path.string() + ".new";
@@ -76,6 +82,8 @@ bool WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t>
         ok = std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok)
         ::unlink(temp.c_str());
+    else if (g_saveObserver)
+        g_saveObserver(path);
     return ok;
 }
 

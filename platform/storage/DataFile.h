@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,5 +21,9 @@ bool WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t>
 // Lets tests break a save half way: the next safe write fails once after
 // `bytes` bytes of the new content were written. Cleared by each failing write.
 void FailNextWriteAfter(size_t bytes);
+
+// Lets tests see the order of saves: `observer` receives the path of every
+// file a safe write put in place (none: nobody is told).
+void SetSaveObserver(std::function<void(const std::filesystem::path&)> observer);
 
 } // namespace pelmora

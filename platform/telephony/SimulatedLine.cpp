@@ -84,6 +84,14 @@ void SimulatedLine::SetFailure(LineFunction function, int32_t code)
     failures_[function] = code;
 }
 
+std::vector<LineFunction> SimulatedLine::RequestedFunctions() const
+{
+    std::vector<LineFunction> functions;
+    for (const LineRequest& request : requests_)
+        functions.push_back(request.function);
+    return functions;
+}
+
 uint32_t SimulatedLine::RingsOf(CallId call) const
 {
     auto it = rings_.find(call);

@@ -11,8 +11,10 @@ namespace pelmora {
 
 // A phone line driven by code: tests, the simulator window and scripted demos
 // make calls come in, ring, be answered and end. It records what the program
-// asked of the line (drops, dial requests) and can be told to fail any line
-// function. It ships as it is; there is no test-only variant.
+// asked of the line (every line function with its arguments, drops, dial
+// requests), can be told to fail any line function, to speak an older
+// telephony version or to flag caller IDs otherwise. It ships as it is; there
+// is no test-only variant.
 class SimulatedLine final : public TelephonyBackend {
 public:
     SimulatedLine() = default;
@@ -25,6 +27,9 @@ public:
     void Drop(CallId call) override;
     void PlaceCall(std::u16string_view number) override;
     int32_t FailureOf(LineFunction function) const override;
+    uint32_t HighestApiVersion() const override { return highestVersion_; }
+    uint32_t CallerIdFlags() const override { return callerIdFlags_; }
+    void Record(const LineRequest& request) override { requests_.push_back(request); }
 
     // Simulation: an incoming call with or without caller ID; returns its id.
     CallId IncomingCall(std::optional<std::u16string> callerId);
@@ -41,6 +46,11 @@ public:
     // Makes a line function fail with `code` until cleared.
     void SetFailure(LineFunction function, int32_t code);
     void ClearFailures() { failures_.clear(); }
+    // The newest telephony version the line agrees to (2.0 by default).
+    void SetHighestApiVersion(uint32_t version) { highestVersion_ = version; }
+    // The caller-ID flags reported with numbers from now on (the address
+    // flag by default).
+    void SetCallerIdFlags(uint32_t flags) { callerIdFlags_ = flags; }
     // When set (the default), a dropped call is disconnected right away, as
     // the network would report it; otherwise the test disconnects it.
     void SetDisconnectOnDrop(bool disconnect) { disconnectOnDrop_ = disconnect; }
@@ -48,6 +58,10 @@ public:
     bool IsStarted() const { return events_ != nullptr; }
     const std::vector<CallId>& Drops() const { return drops_; }
     const std::vector<std::u16string>& DialRequests() const { return dials_; }
+    // Every line function the program called, in order, with its arguments.
+    const std::vector<LineRequest>& Requests() const { return requests_; }
+    std::vector<LineFunction> RequestedFunctions() const;
+    void ClearRequests() { requests_.clear(); }
     uint32_t RingsOf(CallId call) const;
 
 private:
@@ -58,6 +72,9 @@ private:
     std::vector<CallId> drops_;
     std::vector<std::u16string> dials_;
     bool disconnectOnDrop_ = true;
+    uint32_t callerIdFlags_ = tapi::LINECALLPARTYID_ADDRESS;
+    uint32_t highestVersion_ = tapi::kApiVersion20;
+    std::vector<LineRequest> requests_;
 };
 
 } // namespace pelmora

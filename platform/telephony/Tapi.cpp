@@ -84,6 +84,32 @@ int32_t Failure(LineFunction function)
     return g_backend ? g_backend->FailureOf(function) : 0;
 }
 
+uint32_t HighestVersion()
+{
+    return g_backend ? g_backend->HighestApiVersion() : tapi::kApiVersion20;
+}
+
+void Record(const LineRequest& request)
+{
+    if (g_backend)
+        g_backend->Record(request);
+}
+
+// The leading size field of a block and whether the rest of it is zero.
+void DescribeBlock(const uint8_t* block, LineRequest& request)
+{
+    if (!block)
+        return;
+    request.blockSize = GetU32(block, 0);
+    request.blockCleared = std::all_of(block + 4, block + std::max<uint32_t>(request.blockSize, 4),
+        [](uint8_t byte) { return byte == 0; });
+}
+
+std::u16string Text(const char16_t* text)
+{
+    return text ? std::u16string(text) : std::u16string();
+}
+
 } // namespace
 
 void SetTelephonyBackend(TelephonyBackend* backend)
@@ -100,6 +126,7 @@ namespace tapi {
 int32_t lineInitialize(
     HLINEAPP* lineApp, void*, LineCallback callback, const char16_t* appName, uint32_t* numDevices)
 {
+    Record({.function = LineFunction::Initialize, .appName = Text(appName)});
     if (!lineApp || !callback)
         return LINEERR_INVALPOINTER;
     if (!appName || !*appName)
@@ -120,6 +147,11 @@ int32_t lineInitialize(
 int32_t lineNegotiateAPIVersion(HLINEAPP lineApp, uint32_t deviceId, uint32_t lowVersion,
     uint32_t highVersion, uint32_t* apiVersion, uint64_t* extensionId)
 {
+    Record({.function = LineFunction::NegotiateAPIVersion,
+        .handle = lineApp,
+        .device = deviceId,
+        .lowVersion = lowVersion,
+        .highVersion = highVersion});
     if (lineApp == 0 || lineApp != Session().app)
         return LINEERR_INVALAPPHANDLE;
     if (deviceId != 0)
@@ -128,17 +160,29 @@ int32_t lineNegotiateAPIVersion(HLINEAPP lineApp, uint32_t deviceId, uint32_t lo
         return LINEERR_INVALPOINTER;
     if (int32_t failure = Failure(LineFunction::NegotiateAPIVersion))
         return failure;
-    if (lowVersion > kApiVersion20 || highVersion < kApiVersion13)
+    const uint32_t highest = HighestVersion();
+    if (lowVersion > highest || highVersion < kApiVersion13)
         return LINEERR_INCOMPATIBLEAPIVERSION;
-    *apiVersion = highVersion < kApiVersion20 ? highVersion : kApiVersion20;
+    *apiVersion = std::min(highVersion, highest);
     if (extensionId)
         *extensionId = 0;
     return 0;
 }
 
-int32_t lineOpen(HLINEAPP lineApp, uint32_t deviceId, HLINE* line, uint32_t apiVersion, uint32_t,
-    uintptr_t callbackInstance, uint32_t privileges, uint32_t, const uint8_t* callParams)
+int32_t lineOpen(HLINEAPP lineApp, uint32_t deviceId, HLINE* line, uint32_t apiVersion,
+    uint32_t extVersion, uintptr_t callbackInstance, uint32_t privileges, uint32_t mediaModes,
+    const uint8_t* callParams)
 {
+    LineRequest request {.function = LineFunction::Open,
+        .handle = lineApp,
+        .device = deviceId,
+        .apiVersion = apiVersion,
+        .extVersion = extVersion,
+        .instance = callbackInstance,
+        .privileges = privileges,
+        .mediaModes = mediaModes};
+    DescribeBlock(callParams, request);
+    Record(request);
     TelephonySession& session = Session();
     if (lineApp == 0 || lineApp != session.app)
         return LINEERR_INVALAPPHANDLE;
@@ -146,7 +190,7 @@ int32_t lineOpen(HLINEAPP lineApp, uint32_t deviceId, HLINE* line, uint32_t apiV
         return LINEERR_BADDEVICEID;
     if (!line)
         return LINEERR_INVALPOINTER;
-    if (apiVersion < kApiVersion13 || apiVersion > kApiVersion20)
+    if (apiVersion < kApiVersion13 || apiVersion > HighestVersion())
         return LINEERR_INCOMPATIBLEAPIVERSION;
     if (callParams && GetU32(callParams, 0) < 4)
         return LINEERR_STRUCTURETOOSMALL;
@@ -162,8 +206,12 @@ int32_t lineOpen(HLINEAPP lineApp, uint32_t deviceId, HLINE* line, uint32_t apiV
     return 0;
 }
 
-int32_t lineSetStatusMessages(HLINE line, uint32_t lineStates, uint32_t)
+int32_t lineSetStatusMessages(HLINE line, uint32_t lineStates, uint32_t addressStates)
 {
+    Record({.function = LineFunction::SetStatusMessages,
+        .handle = line,
+        .lineStates = lineStates,
+        .addressStates = addressStates});
     TelephonySession& session = Session();
     if (line == 0 || line != session.line)
         return LINEERR_INVALLINEHANDLE;
@@ -175,6 +223,9 @@ int32_t lineSetStatusMessages(HLINE line, uint32_t lineStates, uint32_t)
 
 int32_t lineGetCallInfo(HCALL call, uint8_t* block)
 {
+    LineRequest request {.function = LineFunction::GetCallInfo, .handle = call};
+    DescribeBlock(block, request);
+    Record(request);
     if (!block)
         return LINEERR_INVALPOINTER;
     const uint32_t total = GetU32(block, 0);
@@ -207,7 +258,8 @@ int32_t lineGetCallInfo(HCALL call, uint8_t* block)
             used += static_cast<uint32_t>(2 * (units + 1));
         }
         needed += static_cast<uint32_t>(2 * (text.size() + 1));
-        PutU32(block, kCallerIdFlagsOffset, LINECALLPARTYID_ADDRESS);
+        PutU32(block, kCallerIdFlagsOffset,
+            g_backend ? g_backend->CallerIdFlags() : LINECALLPARTYID_ADDRESS);
         PutU32(block, kCallerIdSizeOffset, room > 0 ? static_cast<uint32_t>(2 * (units + 1)) : 0);
         PutU32(block, kCallerIdOffsetOffset,
             room > 0 ? static_cast<uint32_t>(kCallInfoVariablePart) : 0);
@@ -221,8 +273,11 @@ int32_t lineGetCallInfo(HCALL call, uint8_t* block)
     return 0;
 }
 
-int32_t lineDrop(HCALL call, const char*, uint32_t)
+int32_t lineDrop(HCALL call, const char* userUserInfo, uint32_t size)
 {
+    Record({.function = LineFunction::Drop,
+        .handle = call,
+        .extraGiven = userUserInfo != nullptr || size != 0});
     TelephonySession& session = Session();
     if (!session.line || !session.calls.contains(call))
         return LINEERR_INVALCALLHANDLE;
@@ -236,6 +291,7 @@ int32_t lineDrop(HCALL call, const char*, uint32_t)
 
 int32_t lineClose(HLINE line)
 {
+    Record({.function = LineFunction::Close, .handle = line});
     TelephonySession& session = Session();
     if (line == 0 || line != session.line)
         return LINEERR_INVALLINEHANDLE;
@@ -251,6 +307,7 @@ int32_t lineClose(HLINE line)
 
 int32_t lineShutdown(HLINEAPP lineApp)
 {
+    Record({.function = LineFunction::Shutdown, .handle = lineApp});
     TelephonySession& session = Session();
     if (lineApp == 0 || lineApp != session.app)
         return LINEERR_INVALAPPHANDLE;
@@ -267,9 +324,13 @@ int32_t lineShutdown(HLINEAPP lineApp)
     return 0;
 }
 
-int32_t tapiRequestMakeCall(
-    const char16_t* destAddress, const char16_t*, const char16_t*, const char16_t*)
+int32_t tapiRequestMakeCall(const char16_t* destAddress, const char16_t* appName,
+    const char16_t* calledParty, const char16_t* comment)
 {
+    Record({.function = LineFunction::RequestMakeCall,
+        .appName = Text(appName),
+        .number = Text(destAddress),
+        .extraGiven = calledParty != nullptr || comment != nullptr});
     if (!destAddress || !*destAddress)
         return LINEERR_INVALPOINTER;
     if (!g_backend)

@@ -4,7 +4,7 @@
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -90,7 +90,8 @@ TEST_F(DataToolTest, EmptyDirectoryDumpsWhatTheApplicationWouldHold)
     EXPECT_TRUE(std::filesystem::is_empty(source.Path())) << "dumping writes nothing";
 
     QString error;
-    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error)) << error.toStdString();
+    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error, warnings))
+        << error.toStdString();
     EXPECT_EQ(DumpDataDirectory(target.Path(), warnings), document);
 }
 
@@ -108,7 +109,8 @@ TEST_F(DataToolTest, RoundTripIsByteForByte)
                           .toInt(),
         7);
     QString error;
-    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error)) << error.toStdString();
+    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error, warnings))
+        << error.toStdString();
     for (const char* file : kFiles)
         EXPECT_EQ(test::ReadAll(target.Path() / file), test::ReadAll(source.Path() / file)) << file;
     EXPECT_EQ(DumpDataDirectory(target.Path(), warnings), document);
@@ -161,7 +163,7 @@ TEST_P(LoadErrors, NameThePlaceAndWriteNothing)
     QJsonObject document = DumpDataDirectory(source.Path(), warnings);
     GetParam().spoil(document);
     QString error;
-    EXPECT_FALSE(LoadDataDocument(Json(document), target.Path(), error));
+    EXPECT_FALSE(LoadDataDocument(Json(document), target.Path(), error, warnings));
     EXPECT_EQ(error, QString::fromUtf8(GetParam().message));
     EXPECT_TRUE(std::filesystem::is_empty(target.Path()));
 }
@@ -208,13 +210,52 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadErrors,
             },
             "settings.replacement: 5 texts instead of 6"},
         BadDocument {"MissingSection", [](QJsonObject& d) { d.remove(QStringLiteral("profiles")); },
-            "document: missing key \"profiles\""}),
+            "document: missing key \"profiles\""},
+        BadDocument {"SettingsVersionTheApplicationIgnores",
+            [](QJsonObject& d) {
+                d[QStringLiteral("settings")]
+                    = With(d[QStringLiteral("settings")].toObject(), "version", 2);
+            },
+            "settings.version: 2 is not 1, the only version the application reads"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DataToolTest, DuplicateIdsAreWrittenWithAWarning)
+{
+    QStringList warnings;
+    QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    const auto group = [](int id) {
+        return QJsonObject {{QStringLiteral("id"), id},
+            {QStringLiteral("name"), QStringLiteral("g")},
+            {QStringLiteral("members"), QJsonArray {}}};
+    };
+    document[QStringLiteral("groups")] = QJsonArray {group(3), group(4), group(3), group(3)};
+    QJsonArray templates = document[QStringLiteral("templates")].toArray();
+    templates.append(templates[0]);
+    document[QStringLiteral("templates")] = templates;
+    QString error;
+    ASSERT_TRUE(LoadDataDocument(Json(document), target.Path(), error, warnings))
+        << error.toStdString();
+    EXPECT_EQ(warnings,
+        (QStringList {
+            QStringLiteral("groups[2]: id 3 is also the id of groups[0], which every lookup by id "
+                           "finds instead"),
+            QStringLiteral("groups[3]: id 3 is also the id of groups[0], which every lookup by id "
+                           "finds instead"),
+            QStringLiteral("templates[1]: id 1 is also the id of templates[0], which every lookup "
+                           "by id finds instead"),
+        }));
+    // Legal in the files: everything was written, and a dump names them again.
+    EXPECT_EQ(std::filesystem::file_size(target.Path() / kTemplatesFileName), 2u * 368);
+    QStringList dumped;
+    DumpDataDirectory(target.Path(), dumped);
+    EXPECT_EQ(dumped, warnings);
+}
 
 TEST_F(DataToolTest, InvalidJsonIsRefused)
 {
     QString error;
-    EXPECT_FALSE(LoadDataDocument("{\"settings\": ", target.Path(), error));
+    QStringList warnings;
+    EXPECT_FALSE(LoadDataDocument("{\"settings\": ", target.Path(), error, warnings));
     EXPECT_TRUE(error.startsWith(QStringLiteral("invalid JSON at offset"))) << error.toStdString();
     EXPECT_TRUE(std::filesystem::is_empty(target.Path()));
 }
@@ -248,9 +289,103 @@ TEST_F(DataToolTest, CommandLine)
         EXPECT_EQ(
             test::ReadAll(target.Path() / "restored" / file), test::ReadAll(source.Path() / file))
             << file;
+}
 
-    QProcess usage;
-    usage.start(QStringLiteral(PELMORA_DATA_TOOL), {QStringLiteral("frobnicate")});
-    ASSERT_TRUE(usage.waitForFinished(20000));
-    EXPECT_EQ(usage.exitCode(), 2);
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ToolRun RunTool(const QStringList& arguments, const std::filesystem::path& home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PELMORA_HOME"), QString::fromStdString(home.string()));
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(PELMORA_DATA_TOOL), arguments);
+    ToolRun run;
+    if (!tool.waitForFinished(20000) || tool.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = tool.exitCode();
+    run.out = QString::fromUtf8(tool.readAllStandardOutput());
+    run.err = QString::fromUtf8(tool.readAllStandardError());
+    return run;
+}
+
+struct UsageCase {
+    const char* name;
+    QStringList arguments;
+};
+
+class DataToolUsage : public DataToolTest, public ::testing::WithParamInterface<UsageCase> { };
+
+} // namespace
+
+TEST_F(DataToolTest, HelpPrintsTheUsage)
+{
+    for (const char* option : {"--help", "-h"}) {
+        const ToolRun run = RunTool({QString::fromLatin1(option)}, source.Path());
+        EXPECT_EQ(run.exitCode, 0) << option;
+        EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: "))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("load FILE.json"))) << option;
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    }
+}
+
+TEST_P(DataToolUsage, IsAUsageErrorWithExitCodeTwo)
+{
+    const ToolRun run = RunTool(GetParam().arguments, source.Path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("pelmora-data: "))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Usage: "))) << run.err.toStdString();
+    EXPECT_TRUE(std::filesystem::is_empty(source.Path())) << "nothing was written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DataToolUsage,
+    ::testing::Values(UsageCase {"NoCommand", {}},
+        UsageCase {"UnknownCommand", {QStringLiteral("frobnicate")}},
+        UsageCase {"UnknownOption", {QStringLiteral("dump"), QStringLiteral("--frobnicate")}},
+        UsageCase {"LoadWithoutFile", {QStringLiteral("load")}},
+        UsageCase {"DumpWithAFileName", {QStringLiteral("dump"), QStringLiteral("x.json")}},
+        UsageCase {"FileWithoutValue", {QStringLiteral("dump"), QStringLiteral("--file")}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DataToolTest, LoadReportsDuplicatesAndRefusesAnotherVersion)
+{
+    QStringList warnings;
+    QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    QJsonArray templates = document[QStringLiteral("templates")].toArray();
+    templates.append(templates[0]);
+    document[QStringLiteral("templates")] = templates;
+    const std::filesystem::path json = target.Path() / "backup.json";
+    test::WriteAll(json, [&] {
+        const QByteArray bytes = Json(document);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    }());
+    const std::filesystem::path restored = target.Path() / "restored";
+    ToolRun run
+        = RunTool({QStringLiteral("load"), QString::fromStdString(json.string())}, restored);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err,
+        QStringLiteral("pelmora-data: warning: templates[1]: id 1 is also the id of templates[0], "
+                       "which every lookup by id finds instead\n"));
+    EXPECT_TRUE(std::filesystem::exists(restored / kTemplatesFileName));
+
+    document[QStringLiteral("settings")]
+        = With(document[QStringLiteral("settings")].toObject(), "version", 0);
+    test::WriteAll(json, [&] {
+        const QByteArray bytes = Json(document);
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    }());
+    std::filesystem::remove_all(restored);
+    run = RunTool({QStringLiteral("load"), QString::fromStdString(json.string())}, restored);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("settings.version: 0 is not 1, the only version the application reads; "
+                       "nothing was written")))
+        << run.err.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(restored / kSettingsFileName));
 }

@@ -1,7 +1,9 @@
 #include "app/MonitorDlg.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
+#include "messages/VariableReplacementsDlg.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/storage/DataFile.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
@@ -10,9 +12,24 @@
 #include "ui/LogPage.h"
 #include "ui/PageTabCtrl.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace pelmora;
+
+namespace {
+
+// A text as the files hold it: UTF-16LE from `offset`.
+void PutText(std::vector<uint8_t>& bytes, size_t offset, std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes[offset + 2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+        bytes[offset + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+    }
+}
+
+} // namespace
 
 TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
 {
@@ -34,6 +51,51 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
     EXPECT_EQ(tabs->size(), QSize(320, 240));
     dlg::ScreenModel::Instance().Rotate();
     EXPECT_EQ(dialog.size(), QSize(240, 320));
+}
+
+TEST(MonitorDlgFrame, EscapeAndTheCloseButtonNeverEndTheProgram)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+    CMonitorDlg dialog(dir.Path());
+    struct Seen {
+        bool visible;
+        int result;
+    };
+    std::vector<Seen> seen;
+    dlg::SetModalHandler([&](dlg::CDialog& shown) {
+        shown.show();
+        dialog.SelectPage(2);
+        QTest::keyClick(dialog.LogList(), Qt::Key_Escape);
+        seen.push_back({shown.isVisible(), shown.result()});
+        QTest::keyClick(&shown, Qt::Key_Escape);
+        seen.push_back({shown.isVisible(), shown.result()});
+        EXPECT_FALSE(shown.close()) << "the close button is refused";
+        seen.push_back({shown.isVisible(), shown.result()});
+
+        // A modal dialog over the window still ends on Escape.
+        SettingsRecord settings;
+        CVariableReplacementsDlg variables(settings, dialog.Page(2));
+        dlg::SetModalHandler([](dlg::CDialog& inner) {
+            inner.show();
+            QTest::keyClick(&inner, Qt::Key_Escape);
+            return inner.result();
+        });
+        EXPECT_EQ(variables.DoModal(), dlg::IDCANCEL);
+        return 0;
+    });
+    dialog.DoModal();
+    dlg::SetModalHandler(nullptr);
+    ASSERT_EQ(seen.size(), 3u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i].visible) << i;
+        EXPECT_EQ(seen[i].result, 0) << i;
+    }
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
 }
 
 TEST(MonitorDlgSettings, LoadsAtStartAndSavesWhenDestroyed)
@@ -75,10 +137,58 @@ TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
         ASSERT_EQ(Templates().size(), 1u);
     }
     EXPECT_TRUE(Templates().empty()) << "freed with the window";
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kTemplatesFileName), 368u);
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kSettingsFileName), 1900u);
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / kProfilesFileName), 52u);
+
+    // The settings: the defaults and nothing else; the reserved bytes zero.
+    std::vector<uint8_t> settings(1900, 0);
+    settings[0] = 1; // version
+    settings[8] = 20; // maxTotal
+    PutText(settings, 114, u"Friend");
+    settings[1232] = 1; // excludeInternational
+    settings[1848] = 1; // clearLogEachStart
+    settings[1852] = 1; // removeSpaceAfterEmpty
+    const std::vector<uint8_t> saved = test::ReadAll(dir.Path() / kSettingsFileName);
+    ASSERT_EQ(saved.size(), 1900u);
+    // Bytes 1892..1895 hold the active profile's id, which the Profile page writes.
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (i < 1892 || i >= 1896) {
+            ASSERT_EQ(saved[i], settings[i]) << "byte " << i;
+        }
+    }
+
+    // One template "Default" with id 1, one profile "Default" answering with it.
+    std::vector<uint8_t> templates(368, 0);
+    templates[0] = 1;
+    PutText(templates, 4, u"Default");
+    PutText(templates, 46, kDefaultTemplateText);
+    EXPECT_EQ(test::ReadAll(dir.Path() / kTemplatesFileName), templates);
+    std::vector<uint8_t> profiles(52, 0);
+    profiles[0] = 1;
+    PutText(profiles, 4, u"Default");
+    profiles[44] = 1;
+    EXPECT_EQ(test::ReadAll(dir.Path() / kProfilesFileName), profiles);
     EXPECT_EQ(test::ReadAll(dir.Path() / kGroupsFileName), (std::vector<uint8_t> {0, 0, 0, 0}));
+    ResetTemplateStore();
+    ResetProfileStore();
+}
+
+TEST(MonitorDlgSettings, SaveAllWritesGroupsTemplatesProfilesThenSettings)
+{
+    test::ScratchDir dir;
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+    std::vector<std::string> saved;
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        SetSaveObserver(
+            [&](const std::filesystem::path& path) { saved.push_back(path.filename().string()); });
+        dialog.SaveAll();
+        SetSaveObserver(nullptr);
+    }
+    EXPECT_EQ(saved,
+        (std::vector<std::string> {
+            kGroupsFileName, kTemplatesFileName, kProfilesFileName, kSettingsFileName}));
     ResetTemplateStore();
     ResetProfileStore();
 }

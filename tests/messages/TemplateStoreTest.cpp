@@ -1,8 +1,5 @@
 #include "messages/TemplateStore.h"
-#include "messages/TemplateCombo.h"
-#include "tests/TestSupport.h"
-
-#include <QComboBox>
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +92,20 @@ TEST_F(TemplateStoreTest, RecordsLoadInOrderAndTheNextIdFollowsTheLargest)
     EXPECT_EQ(saved[3 * 368], 8);
 }
 
+TEST_F(TemplateStoreTest, NoTemplateIsAddedOnceTheLargestIdIsTaken)
+{
+    test::WriteAll(File(), Record(INT32_MAX, u"Last", u"x"));
+    LoadTemplates(dir.Path());
+    EXPECT_EQ(AppendTemplate(u"Refused", u"y"), nullptr);
+    EXPECT_EQ(AddOrUpdateTemplate(u"Refused", u"y"), nullptr);
+    EXPECT_EQ(FindTemplateByName(u"Refused"), nullptr);
+    ASSERT_EQ(Templates().size(), 1u);
+    EXPECT_EQ(LastTemplateId(), INT32_MAX);
+    // Saving under an existing name needs no new id and still works.
+    EXPECT_EQ(AddOrUpdateTemplate(u"LAST", u"z"), nullptr);
+    EXPECT_EQ(Templates()[0]->text.Text(), u"z");
+}
+
 TEST_F(TemplateStoreTest, LastUnitsOfTheFieldsAlwaysEndTheTexts)
 {
     auto bytes = Record(2, u"", u"");
@@ -112,16 +123,12 @@ TEST_F(TemplateStoreTest, LastUnitsOfTheFieldsAlwaysEndTheTexts)
 TEST_F(TemplateStoreTest, SavingUnderAnExistingNameInOtherCaseOverwrites)
 {
     LoadTemplates(dir.Path());
-    QComboBox box;
-    FillTemplateCombo(dlg::CComboBox(&box), false);
     EXPECT_EQ(AddOrUpdateTemplate(u"default", u"New text"), nullptr);
     ASSERT_EQ(Templates().size(), 1u);
     EXPECT_EQ(Templates()[0]->id, 1);
     EXPECT_EQ(Templates()[0]->name.Text(), u"default");
     EXPECT_EQ(Templates()[0]->text.Text(), u"New text");
     EXPECT_EQ(LastTemplateId(), 1);
-    FillTemplateCombo(dlg::CComboBox(&box), false);
-    EXPECT_EQ(box.count(), 1);
     // The overwrite cleared the old text's tail: only zeros follow.
     for (size_t i = 8; i < 161; ++i)
         ASSERT_EQ(Templates()[0]->text.units[i], u'\0') << i;
@@ -136,6 +143,20 @@ TEST_F(TemplateStoreTest, NamesCompareCaseInsensitivelyBeyondAscii)
     EXPECT_EQ(FindTemplateByName(u"Emile"), nullptr);
     EXPECT_EQ(AddOrUpdateTemplate(u"ÉmIlE", u"y"), nullptr);
     EXPECT_EQ(emile->text.Text(), u"y");
+}
+
+TEST_F(TemplateStoreTest, NamesAreLoweredOneUnitAtATime)
+{
+    LoadTemplates(dir.Path());
+    // Lowered as a whole string, the dotted capital I becomes two units and
+    // "İzmir" would no longer match "izmir"; unit by unit it is "i".
+    TemplateRecord* izmir = AppendTemplate(u"İzmir", u"x");
+    EXPECT_EQ(FindTemplateByName(u"izmir"), izmir);
+    EXPECT_EQ(FindTemplateByName(u"İZMİR"), izmir);
+    EXPECT_EQ(FindTemplateByName(u"ızmir"), nullptr) << "the dotless i is another letter";
+    EXPECT_TRUE(NamesEqualIgnoringCase(u"ΣΑΣ", u"σασ"));
+    EXPECT_FALSE(NamesEqualIgnoringCase(u"abc", u"ab"));
+    EXPECT_FALSE(NamesEqualIgnoringCase(u"ß", u"ss"));
 }
 
 TEST_F(TemplateStoreTest, LongNamesAndTextsAreCut)
@@ -183,35 +204,4 @@ TEST_F(TemplateStoreTest, DeletingTheLastTemplateWritesAnEmptyFile)
     LoadTemplates(dir.Path());
     ASSERT_EQ(Templates().size(), 1u);
     EXPECT_EQ(Templates()[0]->id, 1);
-}
-
-TEST_F(TemplateStoreTest, ComboListsTemplatesAndKeepsTheSelection)
-{
-    LoadTemplates(dir.Path());
-    TemplateRecord* second = AppendTemplate(u"Second", u"2");
-    QComboBox box;
-    dlg::CComboBox combo(&box);
-    FillTemplateCombo(combo, true);
-    ASSERT_EQ(box.count(), 3);
-    EXPECT_EQ(box.itemText(0), QStringLiteral("<do not send>"));
-    EXPECT_EQ(combo.GetCurSel(), -1);
-    EXPECT_EQ(SelectedTemplateId(combo), 0);
-
-    SelectTemplateInCombo(combo, second->id);
-    EXPECT_EQ(combo.GetCurSel(), 2);
-    AppendTemplate(u"Third", u"3");
-    FillTemplateCombo(combo, true);
-    EXPECT_EQ(box.count(), 4);
-    EXPECT_EQ(SelectedTemplateId(combo), second->id) << "the selected record stays selected";
-
-    SelectTemplateInCombo(combo, 0);
-    EXPECT_EQ(combo.GetCurSel(), 0);
-    FillTemplateCombo(combo, true);
-    EXPECT_EQ(combo.GetCurSel(), -1) << "<do not send> is not reselected by a refill";
-
-    SelectTemplateInCombo(combo, 99);
-    EXPECT_EQ(combo.GetCurSel(), -1);
-    FillTemplateCombo(combo, false);
-    SelectTemplateInCombo(combo, 0);
-    EXPECT_EQ(combo.GetCurSel(), -1) << "no <do not send> item to select";
 }

@@ -1,13 +1,6 @@
 #include "messages/VariableExpansion.h"
 #include "messages/TemplateStore.h"
-#include "messages/VariableReplacementsDlg.h"
 #include "monitor/SettingsRecord.h"
-#include "platform/framework/MessageBox.h"
-#include "platform/framework/ScreenModel.h"
-#include "ui/AutoSIPEdit.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -115,55 +108,4 @@ TEST(LengthEstimate, ExpandedMessageIsMeasuredAsItStands)
     EXPECT_EQ(MeasureMessage(u"Caf\u00e9").maximum, 140);
     EXPECT_EQ(MeasureMessage(u"\u20ac\u00e9").maximum, 70);
     EXPECT_EQ(MeasureMessage(u"").length, 0);
-}
-
-TEST(VariableReplacementsDialog, EditsTheLiveSettings)
-{
-    SettingsRecord settings;
-    settings.replacement[3].Assign(u"Doe");
-    settings.replacement[5].Assign(u"Kept");
-    CVariableReplacementsDlg dialog(settings, nullptr);
-    dlg::SetModalHandler([](dlg::CDialog& shown) {
-        EXPECT_EQ(shown.windowTitle(), QStringLiteral("Variables"));
-        EXPECT_EQ(shown.GetDlgItemText(1037), u"Friend");
-        EXPECT_EQ(shown.GetDlgItemText(1038), u"Doe");
-        EXPECT_TRUE(shown.IsDlgButtonChecked(1045));
-        EXPECT_NE(CAutoSIPEdit::Of(shown.GetDlgItem(1036)), nullptr);
-        shown.SetDlgItemText(1036, std::u16string(60, u't'));
-        shown.SetDlgItemText(1037, u"Pal");
-        shown.CheckDlgButton(1045, 0);
-        shown.RouteCommand(dlg::IDOK);
-        return dlg::IDOK;
-    });
-    EXPECT_EQ(dialog.DoModal(), dlg::IDOK);
-    dlg::SetModalHandler(nullptr);
-    EXPECT_EQ(settings.replacement[0].Text(), std::u16string(49, u't'));
-    EXPECT_EQ(settings.replacement[1].Text(), u"Pal");
-    EXPECT_EQ(settings.replacement[5].Text(), u"Kept");
-    EXPECT_EQ(settings.removeSpaceAfterEmpty, 0);
-}
-
-TEST(VariableReplacementsDialog, CancelChangesNothing)
-{
-    SettingsRecord settings;
-    const SettingsRecord before = settings;
-    CVariableReplacementsDlg dialog(settings, nullptr);
-    dlg::SetModalHandler([](dlg::CDialog& shown) {
-        shown.SetDlgItemText(1037, u"Changed");
-        shown.CheckDlgButton(1045, 0);
-        shown.RouteCommand(dlg::IDCANCEL);
-        return dlg::IDCANCEL;
-    });
-    EXPECT_EQ(dialog.DoModal(), dlg::IDCANCEL);
-    dlg::SetModalHandler(nullptr);
-    EXPECT_EQ(settings, before);
-}
-
-TEST(VariableReplacementsDialog, LandscapeTemplateWhenTheScreenIsTurned)
-{
-    SettingsRecord settings;
-    dlg::ScreenModel::Instance().Rotate();
-    CVariableReplacementsDlg dialog(settings, nullptr);
-    dlg::ScreenModel::Instance().Rotate();
-    EXPECT_EQ(dialog.TemplateId(), 154);
 }

@@ -1,6 +1,6 @@
 #include "monitor/SettingsRecord.h"
 #include "platform/storage/DataFile.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -55,40 +55,91 @@ TEST(SettingsRecordTest, DefaultRecordBytes)
     EXPECT_EQ(bytes, expected);
 }
 
-TEST(SettingsRecordTest, FieldsLandAtTheirOffsets)
-{
-    SettingsRecord record;
-    record.maxPerCallerIndex = 4;
-    record.replacement[5].Assign(u"Sir");
-    record.includeMode = 1;
-    record.includePrefixes.Assign(u"07;08");
-    record.excludeUnidentified = 1;
-    record.excludeStartingWith = 1;
-    record.excludePrefixes.Assign(u"0900");
-    record.ringsBeforeSendIndex = 3;
-    record.logMaxAgeIndex = 48;
-    record.internationalPrefix.Assign(u"+44");
-    record.hangupIndex = 21;
-    record.activeProfileId = -7;
-    record.interactive = 1;
-    const auto bytes = record.Encode();
-    EXPECT_EQ(I32At(bytes, off::maxPerCallerIndex), 4);
-    EXPECT_EQ(TextAt(bytes, off::replacement + 5 * 102, 51), u"Sir");
-    EXPECT_EQ(I32At(bytes, off::includeMode), 1);
-    EXPECT_EQ(TextAt(bytes, off::includePrefixes, 301), u"07;08");
-    EXPECT_EQ(I32At(bytes, off::excludeUnidentified), 1);
-    EXPECT_EQ(I32At(bytes, off::excludeStartingWith), 1);
-    EXPECT_EQ(TextAt(bytes, off::excludePrefixes, 301), u"0900");
-    EXPECT_EQ(I32At(bytes, off::ringsBeforeSendIndex), 3);
-    EXPECT_EQ(I32At(bytes, off::logMaxAgeIndex), 48);
-    EXPECT_EQ(TextAt(bytes, off::internationalPrefix, 11), u"+44");
-    EXPECT_EQ(I32At(bytes, off::hangupIndex), 21);
-    EXPECT_EQ(I32At(bytes, off::activeProfileId), -7);
-    EXPECT_EQ(I32At(bytes, off::interactive), 1);
+namespace {
 
-    auto decoded = SettingsRecord::Decode(bytes);
+void PutI32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + static_cast<size_t>(i)]
+            = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+void PutText(std::vector<uint8_t>& bytes, size_t offset, std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes[offset + 2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+        bytes[offset + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+    }
+}
+
+// Every field with a value no other field has, so two swapped fields show.
+struct IntField {
+    int32_t SettingsRecord::*member;
+    size_t offset;
+    int32_t value;
+};
+const IntField kIntFields[] = {
+    {&SettingsRecord::maxPerCallerIndex, off::maxPerCallerIndex, 3},
+    {&SettingsRecord::maxTotal, off::maxTotal, 1001},
+    {&SettingsRecord::includeMode, off::includeMode, 1002},
+    {&SettingsRecord::excludeInternational, off::excludeInternational, 1003},
+    {&SettingsRecord::excludeUnidentified, off::excludeUnidentified, 1004},
+    {&SettingsRecord::excludeStartingWith, off::excludeStartingWith, 1005},
+    {&SettingsRecord::clearLogEachStart, off::clearLogEachStart, 1006},
+    {&SettingsRecord::removeSpaceAfterEmpty, off::removeSpaceAfterEmpty, 1007},
+    {&SettingsRecord::ringsBeforeSendIndex, off::ringsBeforeSendIndex, 1008},
+    {&SettingsRecord::logMaxAgeIndex, off::logMaxAgeIndex, 1009},
+    {&SettingsRecord::hangupIndex, off::hangupIndex, 1010},
+    {&SettingsRecord::activeProfileId, off::activeProfileId, -1011},
+    {&SettingsRecord::interactive, off::interactive, 1012},
+};
+const std::u16string kReplacements[6]
+    = {u"r0 title", u"r1 first", u"r2 middle", u"r3 last", u"r4 suffix", u"r5 full"};
+
+} // namespace
+
+TEST(SettingsRecordTest, EveryFieldHasItsOwnPlace)
+{
+    // The image built by hand, offset by offset.
+    std::vector<uint8_t> image(1900, 0);
+    PutI32(image, off::version, 1);
+    for (const IntField& field : kIntFields)
+        PutI32(image, field.offset, field.value);
+    for (size_t i = 0; i < 6; ++i)
+        PutText(image, off::replacement + 102 * i, kReplacements[i]);
+    PutText(image, off::includePrefixes, u"include;07");
+    PutText(image, off::excludePrefixes, u"exclude;0900");
+    PutText(image, off::internationalPrefix, u"+44");
+
+    SettingsRecord record;
+    for (const IntField& field : kIntFields)
+        record.*field.member = field.value;
+    for (size_t i = 0; i < 6; ++i)
+        record.replacement[i].Assign(kReplacements[i]);
+    record.includePrefixes.Assign(u"include;07");
+    record.excludePrefixes.Assign(u"exclude;0900");
+    record.internationalPrefix.Assign(u"+44");
+    EXPECT_EQ(record.Encode(), image);
+
+    const auto decoded = SettingsRecord::Decode(image);
     ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->version, 1);
+    for (const IntField& field : kIntFields)
+        EXPECT_EQ((*decoded).*field.member, field.value) << "field at " << field.offset;
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(decoded->replacement[i].Text(), kReplacements[i]) << i;
+    EXPECT_EQ(decoded->includePrefixes.Text(), u"include;07");
+    EXPECT_EQ(decoded->excludePrefixes.Text(), u"exclude;0900");
+    EXPECT_EQ(decoded->internationalPrefix.Text(), u"+44");
     EXPECT_EQ(*decoded, record);
+
+    // And through the file.
+    test::ScratchDir dir;
+    ASSERT_TRUE(SaveSettings(dir.Path(), record));
+    EXPECT_EQ(test::ReadAll(dir.Path() / kSettingsFileName), image);
+    SettingsRecord loaded;
+    EXPECT_TRUE(LoadSettings(dir.Path(), loaded).applied);
+    EXPECT_EQ(loaded, record);
 }
 
 TEST(SettingsRecordTest, TextLeftAfterATerminatorSurvivesLoadAndSave)

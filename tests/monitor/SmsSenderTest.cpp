@@ -3,7 +3,7 @@
 #include "platform/sms/Outbox.h"
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsApi.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <QFile>
 #include <QJsonDocument>

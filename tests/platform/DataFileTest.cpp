@@ -1,6 +1,6 @@
 #include "platform/storage/DataFile.h"
 #include "platform/storage/DataDirectory.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "platform/storage/DirectoryWatch.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/contacts/VCardParser.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,11 +1,6 @@
 #include "rules/GroupStore.h"
 #include "platform/storage/ByteWriter.h"
-#include "rules/GroupControls.h"
-#include "tests/TestSupport.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTreeWidget>
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -35,27 +30,6 @@ protected:
 
     test::ScratchDir dir;
 };
-
-QTreeWidget* ContactList(const std::vector<uint32_t>& ids)
-{
-    auto* list = new QTreeWidget;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        auto* row = new QTreeWidgetItem(list);
-        row->setText(0, QString::number(ids[i]));
-        row->setCheckState(0, Qt::Unchecked);
-        SetRowData(list, static_cast<int>(i), ids[i]);
-    }
-    return list;
-}
-
-std::vector<int> CheckedRows(const QTreeWidget* list)
-{
-    std::vector<int> rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->checkState(0) == Qt::Checked)
-            rows.push_back(i);
-    return rows;
-}
 
 } // namespace
 
@@ -122,6 +96,24 @@ TEST_F(GroupStoreTest, NextIdFollowsTheLargestLoaded)
     EXPECT_EQ(Groups().back().get(), added);
 }
 
+TEST_F(GroupStoreTest, NoGroupIsAddedOnceTheLargestIdIsTaken)
+{
+    ByteWriter out;
+    out.PutI32(1);
+    PutGroup(out, INT32_MAX - 1, u"Almost", {});
+    test::WriteAll(File(), out.Bytes());
+    LoadGroups(dir.Path());
+    GroupRecord last;
+    ASSERT_NE(AddGroup(last), nullptr);
+    EXPECT_EQ(Groups().back()->id, INT32_MAX);
+    GroupRecord refused;
+    refused.members = {4, 5};
+    EXPECT_EQ(AddGroup(refused), nullptr);
+    EXPECT_EQ(GroupCount(), 2);
+    EXPECT_EQ(LastGroupId(), INT32_MAX);
+    EXPECT_EQ(refused.members, (std::vector<uint32_t> {4, 5})) << "the source keeps its members";
+}
+
 TEST_F(GroupStoreTest, ShortFileKeepsTheCompleteGroups)
 {
     ByteWriter out;
@@ -167,63 +159,6 @@ TEST_F(GroupStoreTest, NameOfFiftyUnitsWithoutTerminatorLoadsWhole)
     LoadGroups(dir.Path());
     ASSERT_EQ(GroupCount(), 1);
     EXPECT_EQ(Groups()[0]->name.Text(), std::u16string(50, u'g'));
-}
-
-TEST_F(GroupStoreTest, TypedNameIsCutAt49Characters)
-{
-    GroupRecord group;
-    QLineEdit edit(QString(50, u'x'));
-    SetNameFromEdit(group, &edit);
-    EXPECT_EQ(group.name.Text(), std::u16string(49, u'x'));
-    edit.setText(QStringLiteral("Work"));
-    SetNameFromEdit(group, &edit);
-    EXPECT_EQ(group.name.Text(), u"Work");
-    EXPECT_EQ(group.name.units[5], u'\0') << "the old name's tail is cleared";
-}
-
-TEST_F(GroupStoreTest, CheckMembersMarksRowsInOnePassWhateverTheOrder)
-{
-    GroupRecord group;
-    group.members = {30, 10, 99, 20};
-    std::unique_ptr<QTreeWidget> list(ContactList({10, 20, 30, 40}));
-    CheckMembers(group, list.get());
-    EXPECT_EQ(CheckedRows(list.get()), (std::vector<int> {0, 1, 2}));
-    EXPECT_TRUE(IsMember(group, 99));
-    EXPECT_FALSE(IsMember(group, 40));
-
-    // Confirming again keeps only the listed, checked contacts, in row order.
-    list->topLevelItem(3)->setCheckState(0, Qt::Checked);
-    CollectMembers(group, list.get());
-    EXPECT_EQ(group.members, (std::vector<uint32_t> {10, 20, 30, 40}));
-
-    GroupRecord stranger;
-    stranger.members = {77};
-    std::unique_ptr<QTreeWidget> fresh(ContactList({1, 2}));
-    CheckMembers(stranger, fresh.get());
-    EXPECT_TRUE(CheckedRows(fresh.get()).empty());
-    CollectMembers(stranger, fresh.get());
-    EXPECT_TRUE(stranger.members.empty());
-}
-
-TEST_F(GroupStoreTest, GroupsFillListsAndCombos)
-{
-    GroupRecord a, b;
-    a.SetName(u"Alpha");
-    b.SetName(u"Beta");
-    GroupRecord* first = AddGroup(a);
-    GroupRecord* second = AddGroup(b);
-    QTreeWidget list;
-    list.setColumnCount(1);
-    FillGroupList(&list);
-    ASSERT_EQ(list.topLevelItemCount(), 2);
-    EXPECT_EQ(list.topLevelItem(1)->text(0), QStringLiteral("Beta"));
-    EXPECT_EQ(RowData(&list, 0), reinterpret_cast<uintptr_t>(first));
-    QComboBox box;
-    dlg::CComboBox combo(&box);
-    FillGroupCombo(combo);
-    EXPECT_EQ(SelectedGroupId(combo), 0);
-    combo.SetCurSel(1);
-    EXPECT_EQ(SelectedGroupId(combo), second->id);
 }
 
 TEST_F(GroupStoreTest, UseAndDeletionAskTheProfiles)

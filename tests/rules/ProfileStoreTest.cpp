@@ -4,7 +4,7 @@
 #include "platform/contacts/AddressBook.h"
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
-#include "tests/TestSupport.h"
+#include "tests/LogicTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +166,22 @@ TEST_F(ProfileStoreTest, SavedProfileOrTheFirstIsSelectedAtStart)
     EXPECT_EQ(ProfileSelectedAtStart(77), first);
 }
 
+TEST_F(ProfileStoreTest, EntriesAndMembersForContactZeroNeverMatch)
+{
+    // Files from elsewhere can hold a contact entry 0 or a member 0; an
+    // unidentified caller (0) must still get only the default message.
+    ProfileRecord* profile = AddProfile(u"P", A->id);
+    GroupRecord* group = MakeGroup({0, 7});
+    AddContactEntry(*profile, 0, B->id);
+    AddGroupEntry(*profile, group->id, C->id);
+    EXPECT_FALSE(IsMember(*group, 0));
+    EXPECT_TRUE(IsMember(*group, 7));
+    EXPECT_EQ(ChooseMessage(*profile, 0), A);
+    EXPECT_EQ(ChooseMessage(*profile, 7), C);
+    active.profile = profile;
+    EXPECT_EQ(ReplyTextFor(0), u"text A");
+}
+
 TEST_F(ProfileStoreTest, ReaddingEntries)
 {
     ProfileRecord* profile = AddProfile(u"P", A->id);
@@ -272,6 +288,20 @@ TEST_F(ProfileStoreTest, LoadRoundTripKeepsOddKindBytes)
     DeleteProfile(Profiles()[1].get());
     ASSERT_TRUE(SaveProfiles(dir.Path()));
     EXPECT_EQ(test::ReadAll(File()), out.Bytes());
+}
+
+TEST_F(ProfileStoreTest, NoProfileIsAddedOnceTheLargestIdIsTaken)
+{
+    ByteWriter out;
+    out.PutI32(INT32_MAX);
+    out.PutFixedText(u"Last", 20);
+    out.PutI32(A->id);
+    out.PutI32(0);
+    test::WriteAll(File(), out.Bytes());
+    LoadProfiles(dir.Path());
+    EXPECT_EQ(AddProfile(u"Refused", A->id), nullptr);
+    ASSERT_EQ(Profiles().size(), 1u);
+    EXPECT_EQ(LastProfileId(), INT32_MAX);
 }
 
 TEST_F(ProfileStoreTest, MissingFileGivesTheDefaultProfileButAnEmptyFileGivesNone)

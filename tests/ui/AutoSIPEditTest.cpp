@@ -99,10 +99,34 @@ TEST_F(SipTest, SuppressedUntilTheMainWindowIsReady)
 
 TEST_F(SipTest, DestroyingAFieldThatRaisedThePanelLowersIt)
 {
+    // A field that never had the focus leaves the panel alone when it goes.
     Focus(first);
     ASSERT_TRUE(keyboard.up);
+    delete second;
+    second = nullptr;
+    EXPECT_TRUE(keyboard.up);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+
+    // The field that raised it takes it down with it.
     EXPECT_EQ(CAutoSIPEdit::Of(first)->leaveSipAlone, 0);
-    CAutoSIPEdit::Of(first)->setParent(nullptr);
-    delete CAutoSIPEdit::Of(second); // untouched field: nothing happens
+    delete first;
+    first = nullptr;
+    EXPECT_FALSE(keyboard.up);
+}
+
+TEST_F(SipTest, HelperGoingAwayFromTheFocusedFieldLowersThePanel)
+{
+    Focus(first);
+    ASSERT_TRUE(keyboard.up);
+    delete CAutoSIPEdit::Of(first);
+    EXPECT_FALSE(keyboard.up);
+    EXPECT_EQ(QApplication::focusWidget(), first) << "no focus change did it";
+
+    // A helper whose field lost the focus long ago leaves the panel alone.
+    Focus(second);
+    ASSERT_TRUE(keyboard.up);
+    Focus(plain);
+    keyboard.up = true; // the user raised it again
+    delete CAutoSIPEdit::Of(second);
     EXPECT_TRUE(keyboard.up);
 }

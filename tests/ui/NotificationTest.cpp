@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QMutex>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSemaphore>
@@ -170,12 +171,13 @@ TEST_F(PrivateBus, WithoutAServiceTheBubbleIsTheProgramsOwn)
         if (b->objectName() == QStringLiteral("NotificationBubble") && b->isVisible())
             bubble = const_cast<QWidget*>(b);
     ASSERT_NE(bubble, nullptr);
+    const QPointer<QWidget> shown(bubble);
     auto* yes = bubble->findChild<QPushButton*>(QStringLiteral("cmd:13"));
     ASSERT_NE(yes, nullptr);
     QTest::mouseClick(yes, Qt::LeftButton);
     EXPECT_EQ(sink.commands, std::vector<int> {13});
     EXPECT_TRUE(RemoveNotification(99));
-    QTRY_VERIFY(!bubble->isVisible() || QApplication::topLevelWidgets().indexOf(bubble) < 0);
+    ASSERT_TRUE(test::WaitUntil([&] { return !shown || !shown->isVisible(); }));
     EXPECT_FALSE(RemoveNotification(99));
 }
 
@@ -198,8 +200,12 @@ TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
     }
     Emit(QStringLiteral("ActionInvoked"), {uint(41), QStringLiteral("cmd:12")});
     Emit(QStringLiteral("NotificationClosed"), {uint(41), uint(3)});
-    QTRY_COMPARE(sink.commands, std::vector<int> {12});
-    QTRY_VERIFY(!RemoveNotification(99)); // closed by the service already
+    ASSERT_TRUE(test::WaitUntil([&] { return !sink.commands.empty(); }));
+    EXPECT_EQ(sink.commands, std::vector<int> {12});
+    ASSERT_TRUE(test::WaitUntil([] {
+        return !NotificationCenter::Instance().IsShownOnService(kNotificationClass, 99);
+    })) << "the service closed it";
+    EXPECT_FALSE(RemoveNotification(99));
 }
 
 TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
@@ -207,10 +213,10 @@ TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
     StartService({QStringLiteral("actions"), QStringLiteral("body")});
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
     EXPECT_TRUE(RemoveNotification(99));
-    QTRY_VERIFY([&] {
+    ASSERT_TRUE(test::WaitUntil([&] {
         QMutexLocker lock(&service.mutex);
         return !service.closed.empty();
-    }());
+    }));
     QMutexLocker lock(&service.mutex);
     EXPECT_EQ(service.calls[0].body, QStringLiteral("Missed call from 0123 & co\nSend the reply?"));
     EXPECT_EQ(service.closed, std::vector<uint> {41});

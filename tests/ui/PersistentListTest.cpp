@@ -4,6 +4,10 @@
 #include "ui/PersistentListCtrl.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QSettings>
 #include <QTest>
 
@@ -138,6 +142,36 @@ TEST_F(ListTest, StoredTextMustHoldOneWidthPerColumn)
     }
     Store(QStringLiteral("TestListCtrl"), QStringLiteral("70,,70,70,70"));
     EXPECT_EQ(Widths(*Make()), (std::vector<int> {70, 0, 70, 70, 70}));
+}
+
+TEST_F(ListTest, StoredWidthsAreSignedSixteenBitWords)
+{
+    // The low word counts, signed: 65535 is -1 and 65636 is 100. A negative
+    // word fits the column; the list is empty, so its title decides.
+    Store(QStringLiteral("TestListCtrl"), QStringLiteral("-1,65535,65636,-2,-32768"));
+    auto list = Make();
+    const std::vector<int> widths = Widths(*list);
+    EXPECT_EQ(widths[2], 100);
+    for (int i : {0, 1, 3, 4}) {
+        EXPECT_EQ(widths[static_cast<size_t>(i)], list->header()->sectionSizeHint(i)) << i;
+        EXPECT_GT(widths[static_cast<size_t>(i)], 0) << i;
+        EXPECT_LT(widths[static_cast<size_t>(i)], 200) << i;
+    }
+}
+
+TEST_F(ListTest, HandWrittenUnquotedListIsRead)
+{
+    const QString file = Profile().fileName();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write("[TestListCtrl]\nColSizes=70,,71,72,73\n");
+    }
+    ASSERT_EQ(
+        Profile().value(QStringLiteral("TestListCtrl/ColSizes")).typeId(), QMetaType::QStringList)
+        << "without quotes the settings file holds a list";
+    EXPECT_EQ(Widths(*Make()), (std::vector<int> {70, 0, 71, 72, 73}));
 }
 
 TEST_F(ListTest, EmptySectionNeverTouchesTheProfile)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace pelmora {
+
+// What the program's command line asks for.
+struct StartOptions {
+    // Exit status when the program should not start: 0 after --help, 2 for a
+    // usage error; -1 to start.
+    int exitCode = -1;
+    // What to print before exiting: the usage (stdout) or the error and the
+    // usage (stderr).
+    QString message;
+
+    // "/h" in any argument: the start-up shortcut's automatic start.
+    bool autostart = false;
+    // --screenshot FILE: render the window to a PNG and exit.
+    QString screenshot;
+    // --tab N: the tab shown in the screenshot.
+    int tab = 0;
+    // --pane N: the pane of the Rules tab opened for the screenshot.
+    int pane = -1;
+    // --landscape starts on a turned screen, --rotate turns it once the
+    // window is up.
+    bool landscape = false;
+    bool rotate = false;
+    // --backend NAME: the phone line and SMS backend, chosen at start when
+    // empty.
+    QString backend;
+};
+
+// Reads the arguments (the program name first) as Qt left them. Arguments
+// that are not options are allowed, as the phone's shell passes any; only
+// "/h" means something in them.
+StartOptions ParseStartOptions(const QStringList& arguments);
+
+} // namespace pelmora
