@@ -2,6 +2,7 @@
 // through the application's own load and save code.
 
 #include "app/DataDocument.h"
+#include "app/PreviewCommand.h"
 #include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
 
@@ -73,11 +74,23 @@ int Load(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // preview has options of its own, which the parser below does not know.
+    const QStringList words = QCoreApplication::arguments().mid(1);
+    if (words.value(0) == QStringLiteral("preview")) {
+        QString out, err;
+        const int code = pelmora::RunPreview(words.mid(1), pelmora::DataDirectory(), out, err);
+        std::fputs(err.toUtf8().constData(), stderr);
+        std::fputs(out.toUtf8().constData(), stdout);
+        return code;
+    }
+
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Shows, backs up and restores Pelmora's data files as JSON.\n\n"
         "  dump [--file PATH]  print the data directory, or one data file, as JSON\n"
-        "  load FILE.json      write the four data files from a JSON document\n\n"
+        "  load FILE.json      write the four data files from a JSON document\n"
+        "  preview NUMBER      what a missed call from NUMBER would get now\n"
+        "                      [--rings N] [--contacts FILE_OR_DIR] [--json]\n\n"
         "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption file(QStringLiteral("file"),

@@ -22,4 +22,11 @@ struct ContactNameParts {
 // one space, then the spaces at the end removed.
 std::u16string ComposeFullName(const ContactNameParts& parts);
 
+// A caller counts as identified when the first or the last name is known; a
+// contact with only a title, middle name or suffix does not.
+inline bool IsIdentified(const ContactNameParts& parts)
+{
+    return !parts.firstName.empty() || !parts.lastName.empty();
+}
+
 } // namespace pelmora

@@ -237,21 +237,29 @@ bool CContactsSession::GetContactFullName(uint32_t contactId, std::u16string& na
     });
 }
 
-ContactNameParts IdentifyCaller(
+IdentifiedCaller IdentifyCallerStage(
     CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix)
 {
-    ContactNameParts parts;
-    if (session.FindContactByNumber(number, parts))
-        return parts;
+    IdentifiedCaller caller;
     std::u16string_view national = number;
     while (!national.empty() && national.front() == u'0')
         national.remove_prefix(1);
-    std::u16string international(internationalPrefix);
-    international += national;
-    if (session.FindContactByNumber(international, parts))
-        return parts;
-    session.ScanContactsByNumber(std::u16string(number), international, parts);
-    return parts;
+    caller.prefixedNumber = internationalPrefix;
+    caller.prefixedNumber += national;
+    if (session.FindContactByNumber(number, caller.parts))
+        caller.stage = LookupStage::AsDelivered;
+    else if (session.FindContactByNumber(caller.prefixedNumber, caller.parts))
+        caller.stage = LookupStage::WithPrefix;
+    else if (session.ScanContactsByNumber(
+                 std::u16string(number), caller.prefixedNumber, caller.parts))
+        caller.stage = LookupStage::Scan;
+    return caller;
+}
+
+ContactNameParts IdentifyCaller(
+    CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix)
+{
+    return IdentifyCallerStage(session, number, internationalPrefix).parts;
 }
 
 } // namespace pelmora

@@ -48,9 +48,25 @@ private:
     std::u16string TakeString(poom::BSTR text);
 };
 
+// The lookup stage that found a caller.
+enum class LookupStage {
+    NotFound,
+    AsDelivered, // the number as the line reported it
+    WithPrefix, // without leading zeros, behind the international prefix
+    Scan, // every contact compared without formatting characters
+};
+
+struct IdentifiedCaller {
+    ContactNameParts parts;
+    LookupStage stage = LookupStage::NotFound;
+    std::u16string prefixedNumber; // the form the second and third stages look for
+};
+
 // Identifies a caller in three stages: the number as reported; without its
 // leading zeros behind the international prefix; a scan of all contacts
 // ignoring formatting characters. Empty parts and 0 when nothing matched.
+IdentifiedCaller IdentifyCallerStage(
+    CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix);
 ContactNameParts IdentifyCaller(
     CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix);
 

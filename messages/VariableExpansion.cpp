@@ -44,7 +44,7 @@ std::u16string ExpandVariables(std::u16string_view templateText, const ContactNa
 {
     std::u16string text(templateText);
     const int32_t option = settings.removeSpaceAfterEmpty;
-    const bool identified = !caller.firstName.empty() || !caller.lastName.empty();
+    const bool identified = IsIdentified(caller);
     if (!identified) {
         for (size_t i = 0; i < VariableNames.size(); ++i)
             ReplaceVariable(text, VariableNames[i], settings.replacement[i].Text(), option);
@@ -63,6 +63,11 @@ MessageLengthEstimate EstimateMessageLength(std::u16string_view source)
     std::u16string text(source);
     for (size_t i = 0; i < VariableNames.size(); ++i)
         ReplaceAll(text, VariableNames[i], VariableSamples[i]);
+    return MeasureMessage(text);
+}
+
+MessageLengthEstimate MeasureMessage(std::u16string_view text)
+{
     MessageLengthEstimate estimate;
     for (char16_t unit : text) {
         if (unit > 0xFF) {

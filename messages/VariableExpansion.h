@@ -46,6 +46,9 @@ struct MessageLengthEstimate {
     int maximum = 160;
     int length = 0; // UTF-16 code units, with the variables at their sample lengths
 };
+// The estimate with the variables at their sample values.
 MessageLengthEstimate EstimateMessageLength(std::u16string_view text);
+// The class and length of a text as it stands, for a message already expanded.
+MessageLengthEstimate MeasureMessage(std::u16string_view text);
 
 } // namespace pelmora

@@ -48,7 +48,7 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
     const std::vector<CallLogKey> rows = log_.Keys();
     MissedCallInputs inputs;
     inputs.number = number;
-    inputs.identified = !caller.firstName.empty() || !caller.lastName.empty();
+    inputs.identified = IsIdentified(caller);
     inputs.ringCount = ringCount;
     inputs.sentCount = sentCount;
     inputs.maxTotalAtStart = maxTotalAtStart;

@@ -246,31 +246,56 @@ std::u16string EntryMessageName(const ProfileEntry& entry)
     return name ? std::u16string(name) : std::u16string();
 }
 
-const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId)
+MessageChoice ChooseMessageWithSource(const ProfileRecord& profile, uint32_t contactId)
 {
+    auto decided = [](MessageSource source, const ProfileEntry* entry, int32_t messageId) {
+        return MessageChoice {source, entry, messageId, FindTemplate(messageId)};
+    };
     // An unidentified caller (0) matches no contact entry, even one for 0
     // that a damaged or hand-made file holds, and no group member.
     for (const auto& entry : profile.entries)
         if (contactId != 0 && !entry->IsGroup() && entry->targetId == contactId)
-            return FindTemplate(entry->messageId);
+            return decided(MessageSource::ContactEntry, entry.get(), entry->messageId);
     for (const auto& entry : profile.entries) {
         if (!entry->IsGroup())
             continue;
         const GroupRecord* group = FindGroup(static_cast<int32_t>(entry->targetId));
         if (group && IsMember(*group, contactId))
-            return FindTemplate(entry->messageId);
+            return decided(MessageSource::GroupEntry, entry.get(), entry->messageId);
     }
-    return FindTemplate(profile.defaultMessageId);
+    return decided(MessageSource::Default, nullptr, profile.defaultMessageId);
+}
+
+const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId)
+{
+    return ChooseMessageWithSource(profile, contactId).chosen;
+}
+
+ReplyChoice ReplyChoiceFor(uint32_t contactId)
+{
+    ReplyChoice reply;
+    const ActiveProfileSource* source = State().active;
+    reply.profile = source ? source->ActiveProfile() : nullptr;
+    if (!reply.profile)
+        return reply;
+    reply.choice = ChooseMessageWithSource(*reply.profile, contactId);
+    if (reply.choice.chosen)
+        reply.text = reply.choice.chosen->text.Text();
+    return reply;
 }
 
 std::u16string ReplyTextFor(uint32_t contactId)
 {
-    const ActiveProfileSource* source = State().active;
-    const ProfileRecord* profile = source ? source->ActiveProfile() : nullptr;
-    if (!profile)
-        return {};
-    const TemplateRecord* chosen = ChooseMessage(*profile, contactId);
-    return chosen ? chosen->text.Text() : std::u16string();
+    return ReplyChoiceFor(contactId).text;
+}
+
+ProfileRecord* ProfileSelectedAtStart(int32_t activeProfileId)
+{
+    const ProfileList& list = State().list;
+    for (const auto& profile : list)
+        if (profile->id == activeProfileId)
+            return profile.get();
+    return list.empty() ? nullptr : list.front().get();
 }
 
 bool IsMessageUsed(int32_t templateId)

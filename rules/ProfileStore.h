@@ -77,6 +77,19 @@ class CContactsSession;
 std::u16string EntryDisplayName(const ProfileEntry& entry, CContactsSession* session);
 // The name of the entry's template: "<do not send>" for 0, empty for none.
 std::u16string EntryMessageName(const ProfileEntry& entry);
+// Where a profile's answer for a caller comes from.
+enum class MessageSource { NoProfile, ContactEntry, GroupEntry, Default };
+
+struct MessageChoice {
+    MessageSource source = MessageSource::NoProfile;
+    const ProfileEntry* entry = nullptr; // the contact or group entry that decided
+    int32_t messageId = 0; // 0: "<do not send>"
+    const TemplateRecord* chosen = nullptr; // none for 0 or an id no template has
+};
+// The contact's entry first, then the earliest group entry whose group holds
+// the contact, then the default message; the first that applies ends the
+// search, even when it says "<do not send>".
+MessageChoice ChooseMessageWithSource(const ProfileRecord& profile, uint32_t contactId);
 const TemplateRecord* ChooseMessage(const ProfileRecord& profile, uint32_t contactId);
 bool IsMessageUsed(int32_t templateId);
 void ForgetMessage(int32_t templateId);
@@ -94,6 +107,17 @@ ProfileRecord* CurrentActiveProfile();
 // The stored text of the template that answers `contactId` under the active
 // profile; empty (send nothing) without an active profile or a template.
 std::u16string ReplyTextFor(uint32_t contactId);
+
+struct ReplyChoice {
+    const ProfileRecord* profile = nullptr; // the active profile, if any
+    MessageChoice choice;
+    std::u16string text; // what ReplyTextFor gives
+};
+ReplyChoice ReplyChoiceFor(uint32_t contactId);
+
+// The profile the Profile page selects at start: the one with the saved id,
+// else the first; none only when there is no profile.
+ProfileRecord* ProfileSelectedAtStart(int32_t activeProfileId);
 
 // Connects the template and group stores to this one, so that deleting a
 // template or a group drops its uses in the profiles.

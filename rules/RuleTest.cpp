@@ -34,27 +34,47 @@ std::vector<std::u16string> SplitPrefixList(std::u16string_view list)
     return pieces;
 }
 
+std::optional<std::u16string> FirstListedPrefix(
+    std::u16string_view number, std::u16string_view list)
+{
+    for (std::u16string& piece : SplitPrefixList(list))
+        if (number.starts_with(piece))
+            return std::move(piece);
+    return std::nullopt;
+}
+
 bool StartsWithListedPrefix(std::u16string_view number, std::u16string_view list)
 {
-    for (const std::u16string& piece : SplitPrefixList(list))
-        if (number.starts_with(piece))
-            return true;
-    return false;
+    return FirstListedPrefix(number, list).has_value();
+}
+
+std::vector<RuleOutcome> TestRules(
+    std::u16string_view number, bool identified, const RuleValues& rules)
+{
+    std::vector<RuleOutcome> outcomes;
+    // A number dialled with 00 is not international here: only the plus sign
+    // says so.
+    if (rules.excludeInternational)
+        outcomes.push_back({Rule::ExcludeInternational, !number.starts_with(u'+'), {}});
+    if (rules.excludeUnidentified)
+        outcomes.push_back({Rule::ExcludeUnidentified, identified, {}});
+    if (rules.excludeStartingWith) {
+        std::optional<std::u16string> piece = FirstListedPrefix(number, rules.excludePrefixes);
+        outcomes.push_back({Rule::ExcludeStartingWith, !piece, piece.value_or(u"")});
+    }
+    if (rules.includeOnlyStartingWith) {
+        std::optional<std::u16string> piece = FirstListedPrefix(number, rules.includePrefixes);
+        outcomes.push_back({Rule::IncludeOnly, piece.has_value(), piece.value_or(u"")});
+    }
+    return outcomes;
 }
 
 bool PassesRules(std::u16string_view number, bool identified, const RuleValues& rules)
 {
-    // A number dialled with 00 is not international here: only the plus sign
-    // says so.
-    if (rules.excludeInternational && number.starts_with(u'+'))
-        return false;
-    if (rules.excludeUnidentified && !identified)
-        return false;
-    if (rules.excludeStartingWith && StartsWithListedPrefix(number, rules.excludePrefixes))
-        return false;
-    if (!rules.includeOnlyStartingWith)
-        return true;
-    return StartsWithListedPrefix(number, rules.includePrefixes);
+    for (const RuleOutcome& outcome : TestRules(number, identified, rules))
+        if (!outcome.passed)
+            return false;
+    return true;
 }
 
 } // namespace pelmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +34,30 @@ std::vector<std::u16string> SplitPrefixList(std::u16string_view list);
 // piece equal to the whole number counts).
 bool StartsWithListedPrefix(std::u16string_view number, std::u16string_view list);
 
-// The rule test of a missed call: the exclude rules first (a leading "+"
-// when international numbers are excluded, an unidentified caller, a listed
-// prefix), then the include rule. With "Only numbers starting with" an empty
-// list admits no number.
+// The first listed piece that `number` begins with, or nullopt.
+std::optional<std::u16string> FirstListedPrefix(
+    std::u16string_view number, std::u16string_view list);
+
+enum class Rule { ExcludeInternational, ExcludeUnidentified, ExcludeStartingWith, IncludeOnly };
+
+// One switched-on rule and what it says about a number; `piece` is the
+// prefix that matched, when one did.
+struct RuleOutcome {
+    Rule rule = Rule::ExcludeInternational;
+    bool passed = true;
+    std::u16string piece;
+
+    bool operator==(const RuleOutcome&) const = default;
+};
+
+// Every switched-on rule in the order the test makes them: the exclude rules
+// (a leading "+" when international numbers are excluded, an unidentified
+// caller, a listed prefix), then the include rule.
+std::vector<RuleOutcome> TestRules(
+    std::u16string_view number, bool identified, const RuleValues& rules);
+
+// The rule test of a missed call: every switched-on rule passes. With "Only
+// numbers starting with" an empty list admits no number.
 bool PassesRules(std::u16string_view number, bool identified, const RuleValues& rules);
 
 } // namespace pelmora

@@ -25,6 +25,7 @@ public:
 
     std::shared_ptr<const ContactFolder> Current() override;
     int Reads() const { return reads_; }
+    const std::filesystem::path& Source() const { return source_; }
 
 private:
     struct FileStamp {

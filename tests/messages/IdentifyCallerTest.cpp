@@ -24,6 +24,22 @@ int64_t WalkedLookup(
     return test::ScanUnformatted(cards, std::u16string(number), international);
 }
 
+LookupStage ExpectedStage(
+    const std::vector<ContactCard>& cards, std::u16string_view number, std::u16string_view prefix)
+{
+    if (test::ScanExact(cards, number) >= 0)
+        return LookupStage::AsDelivered;
+    std::u16string_view national = number;
+    while (!national.empty() && national.front() == u'0')
+        national.remove_prefix(1);
+    const std::u16string international = std::u16string(prefix) + std::u16string(national);
+    if (test::ScanExact(cards, international) >= 0)
+        return LookupStage::WithPrefix;
+    if (test::ScanUnformatted(cards, std::u16string(number), international) >= 0)
+        return LookupStage::Scan;
+    return LookupStage::NotFound;
+}
+
 } // namespace
 
 TEST(IdentifyCallerTest, IndexedLookupIdentifiesWhomAWalkWould)
@@ -49,6 +65,12 @@ TEST(IdentifyCallerTest, IndexedLookupIdentifiesWhomAWalkWould)
                     && parts.firstName == cards[static_cast<size_t>(expected)].firstName
                     && parts.lastName == cards[static_cast<size_t>(expected)].lastName;
             ASSERT_TRUE(same) << "seed " << seed << ", call " << call;
+
+            // The staged lookup finds the same caller and names the stage a walk would.
+            const IdentifiedCaller staged = IdentifyCallerStage(session, number, prefix);
+            ASSERT_EQ(staged.parts, parts);
+            ASSERT_EQ(staged.stage, ExpectedStage(cards, number, prefix))
+                << "seed " << seed << ", call " << call;
 
             // Each stage on its own, too.
             ContactNameParts found;

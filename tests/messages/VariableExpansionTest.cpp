@@ -98,3 +98,14 @@ TEST(LengthEstimate, ThreeClasses)
         << "samples, no space removal";
     EXPECT_EQ(EstimateMessageLength(u"\U0001F600").length, 2) << "UTF-16 code units";
 }
+
+TEST(LengthEstimate, ExpandedMessageIsMeasuredAsItStands)
+{
+    // A name that reads like a variable stays what it is once expanded.
+    const MessageLengthEstimate measured = MeasureMessage(u"Dear [FULLNAME]");
+    EXPECT_EQ(measured.lengthClass, 0);
+    EXPECT_EQ(measured.length, 15);
+    EXPECT_EQ(MeasureMessage(u"Caf\u00e9").maximum, 140);
+    EXPECT_EQ(MeasureMessage(u"\u20ac\u00e9").maximum, 70);
+    EXPECT_EQ(MeasureMessage(u"").length, 0);
+}

@@ -121,6 +121,51 @@ TEST_F(ProfileStoreTest, MissingGroupIsSkippedAndContactZeroMatchesNothing)
     EXPECT_EQ(ChooseMessage(*profile, 3), D);
 }
 
+TEST_F(ProfileStoreTest, ChoiceNamesItsSource)
+{
+    ProfileRecord* profile = AddProfile(u"P", A->id);
+    GroupRecord* g1 = MakeGroup({4});
+    GroupRecord* g2 = MakeGroup({5, 17});
+    AddGroupEntry(*profile, g1->id, C->id);
+    ProfileEntry* family = AddGroupEntry(*profile, g2->id, D->id);
+    ProfileEntry* own = AddContactEntry(*profile, 17, 0);
+
+    const MessageChoice contact = ChooseMessageWithSource(*profile, 17);
+    EXPECT_EQ(contact.source, MessageSource::ContactEntry);
+    EXPECT_EQ(contact.entry, own);
+    EXPECT_EQ(contact.messageId, 0);
+    EXPECT_EQ(contact.chosen, nullptr);
+
+    const MessageChoice group = ChooseMessageWithSource(*profile, 5);
+    EXPECT_EQ(group.source, MessageSource::GroupEntry);
+    EXPECT_EQ(group.entry, family);
+    EXPECT_EQ(group.chosen, D);
+
+    const MessageChoice fallback = ChooseMessageWithSource(*profile, 6);
+    EXPECT_EQ(fallback.source, MessageSource::Default);
+    EXPECT_EQ(fallback.entry, nullptr);
+    EXPECT_EQ(fallback.chosen, A);
+
+    EXPECT_EQ(ReplyChoiceFor(5).profile, nullptr) << "no active profile";
+    active.profile = profile;
+    const ReplyChoice reply = ReplyChoiceFor(5);
+    EXPECT_EQ(reply.profile, profile);
+    EXPECT_EQ(reply.choice.source, MessageSource::GroupEntry);
+    EXPECT_EQ(reply.text, ReplyTextFor(5));
+    EXPECT_EQ(reply.text, u"text D");
+}
+
+TEST_F(ProfileStoreTest, SavedProfileOrTheFirstIsSelectedAtStart)
+{
+    EXPECT_EQ(ProfileSelectedAtStart(1), nullptr);
+    ProfileRecord* first = AddProfile(u"One", A->id);
+    ProfileRecord* second = AddProfile(u"Two", A->id);
+    EXPECT_EQ(ProfileSelectedAtStart(second->id), second);
+    EXPECT_EQ(ProfileSelectedAtStart(first->id), first);
+    EXPECT_EQ(ProfileSelectedAtStart(0), first);
+    EXPECT_EQ(ProfileSelectedAtStart(77), first);
+}
+
 TEST_F(ProfileStoreTest, EntriesAndMembersForContactZeroNeverMatch)
 {
     // Files from elsewhere can hold a contact entry 0 or a member 0; an

@@ -172,3 +172,32 @@ TEST(RuleValuesFromSettings, ReadTheSixFields)
         EXPECT_FALSE(RuleValues::FromSettings(settings).includeOnlyStartingWith) << mode;
     }
 }
+
+TEST(RuleOutcomes, EachSwitchedOnRuleInOrderWithTheMatchingPiece)
+{
+    RuleValues rules;
+    EXPECT_TRUE(TestRules(u"+4412", false, rules).empty()) << "nothing switched on";
+
+    rules.excludeInternational = true;
+    rules.excludeUnidentified = true;
+    rules.excludeStartingWith = true;
+    rules.excludePrefixes = u"0900;;+44,+441";
+    rules.includeOnlyStartingWith = true;
+    rules.includePrefixes = u"07,+4";
+    const std::vector<RuleOutcome> expected {
+        {Rule::ExcludeInternational, false, u""},
+        {Rule::ExcludeUnidentified, false, u""},
+        {Rule::ExcludeStartingWith, false, u"+44"},
+        {Rule::IncludeOnly, true, u"+4"},
+    };
+    EXPECT_EQ(TestRules(u"+4412", false, rules), expected);
+
+    const std::vector<RuleOutcome> passing {
+        {Rule::ExcludeInternational, true, u""},
+        {Rule::ExcludeUnidentified, true, u""},
+        {Rule::ExcludeStartingWith, true, u""},
+        {Rule::IncludeOnly, false, u""},
+    };
+    EXPECT_EQ(TestRules(u"0812", true, rules), passing);
+    EXPECT_EQ(FirstListedPrefix(u"0812", u"9;08;081"), std::u16string(u"08"));
+}

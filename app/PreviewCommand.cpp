@@ -1,0 +1,137 @@
+#include "app/PreviewCommand.h"
+
+#include "app/DataPreview.h"
+#include "messages/ContactsSession.h"
+#include "messages/TemplateStore.h"
+#include "monitor/SettingsRecord.h"
+#include "platform/contacts/AddressBookChoice.h"
+#include "platform/contacts/VCardAddressBook.h"
+#include "rules/GroupStore.h"
+#include "rules/ProfileStore.h"
+
+#include <QJsonDocument>
+
+#include <memory>
+#include <optional>
+
+namespace pelmora {
+
+namespace {
+
+struct PreviewArgs {
+    QString number;
+    std::optional<int32_t> rings;
+    std::optional<std::filesystem::path> contacts;
+    bool json = false;
+};
+
+std::optional<PreviewArgs> ParseArgs(const QStringList& args, QString& error)
+{
+    PreviewArgs parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& word = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (word == QStringLiteral("--json")) {
+            parsed.json = true;
+        } else if (word == QStringLiteral("--rings") && hasValue) {
+            bool ok = false;
+            const int rings = args[++i].toInt(&ok);
+            if (!ok || rings < 0) {
+                error = QStringLiteral("--rings wants a ring count of 0 or more, not \"%1\"")
+                            .arg(args[i]);
+                return std::nullopt;
+            }
+            parsed.rings = rings;
+        } else if (word == QStringLiteral("--contacts") && hasValue) {
+            parsed.contacts = std::filesystem::path(args[++i].toStdString());
+        } else if (word.startsWith(QLatin1Char('-')) && word.size() > 1 && !word[1].isDigit()) {
+            error = QStringLiteral("%1 is not understood here").arg(word);
+            return std::nullopt;
+        } else if (parsed.number.isEmpty() && !word.isEmpty()) {
+            parsed.number = word;
+        } else {
+            error = QStringLiteral("one number, please");
+            return std::nullopt;
+        }
+    }
+    if (parsed.number.isEmpty()) {
+        error = QStringLiteral("which number?");
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+class StartProfile final : public ActiveProfileSource {
+public:
+    ProfileRecord* profile = nullptr;
+    ProfileRecord* ActiveProfile() const override { return profile; }
+};
+
+QString ContactsName(const AddressBook& book)
+{
+    if (const auto* files = dynamic_cast<const VCardAddressBook*>(&book))
+        return QStringLiteral("vCard %1").arg(QString::fromStdString(files->Source().string()));
+    return QStringLiteral("Evolution Data Server");
+}
+
+void ResetStores()
+{
+    ResetGroupStore();
+    ResetTemplateStore();
+    ResetProfileStore();
+}
+
+} // namespace
+
+int RunPreview(
+    const QStringList& args, const std::filesystem::path& dataDir, QString& out, QString& err)
+{
+    QString error;
+    const std::optional<PreviewArgs> parsed = ParseArgs(args, error);
+    if (!parsed) {
+        err = QStringLiteral("pelmora-data: %1\nusage: %2\n")
+                  .arg(error, QLatin1String(kPreviewUsage));
+        return 2;
+    }
+
+    // The application's own order: groups, templates, profiles, settings;
+    // then the profile the Profile page would select.
+    ResetStores();
+    LoadGroups(dataDir);
+    LoadTemplates(dataDir);
+    LoadProfiles(dataDir);
+    SettingsRecord settings;
+    LoadSettings(dataDir, settings);
+    StartProfile active;
+    active.profile = ProfileSelectedAtStart(settings.activeProfileId);
+    SetActiveProfileSource(&active);
+
+    // The address book the program would read, or the vCard file or folder given.
+    const std::unique_ptr<AddressBook> book = parsed->contacts
+        ? std::make_unique<VCardAddressBook>(*parsed->contacts)
+        : ChooseAddressBook(dataDir);
+    SetAddressBook(book.get());
+    const QString bookName = ContactsName(*book);
+    CContactsSession contacts;
+    contacts.Logon();
+
+    const CallPreview preview
+        = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts);
+    if (parsed->json) {
+        QJsonObject object = PreviewJson(preview);
+        object[QStringLiteral("contacts")] = bookName;
+        out = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    } else {
+        QStringList lines = PreviewLines(preview);
+        lines.insert(1, QStringLiteral("Contacts: %1").arg(bookName));
+        out = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    }
+
+    contacts.Logoff();
+    SetAddressBook(nullptr);
+    SetActiveProfileSource(nullptr);
+    ResetStores();
+    return preview.wouldSend ? 0 : 1;
+}
+
+} // namespace pelmora
