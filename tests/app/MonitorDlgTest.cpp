@@ -61,6 +61,9 @@ TEST(MonitorDlgFrame, ShowsTheFiveTabsAndFollowsRotation)
 
 TEST(MonitorDlgFrame, EscapeAndTheCloseButtonNeverEndTheProgram)
 {
+    // The close button asks whether to hide while monitoring is off; No keeps
+    // the window up.
+    test::ScriptedMessageBoxes boxes;
     test::ScratchDir dir;
     ResetTemplateStore();
     ResetProfileStore();
