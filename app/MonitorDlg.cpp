@@ -543,12 +543,17 @@ void CMonitorDlg::ShowSentCount(int32_t count)
 bool CMonitorDlg::Add(
     std::u16string_view title, std::u16string_view html, uint32_t durationSeconds, uint32_t id)
 {
-    return AddNotification(title, html, windowIcon(), durationSeconds, this, id);
+    const bool shown = AddNotification(title, html, windowIcon(), durationSeconds, this, id);
+    Q_EMIT NotificationAdded(id, QString::fromStdU16String(std::u16string(title)),
+        QString::fromStdU16String(std::u16string(html)));
+    return shown;
 }
 
 bool CMonitorDlg::Remove(uint32_t id)
 {
-    return RemoveNotification(id);
+    const bool removed = RemoveNotification(id);
+    Q_EMIT NotificationRemoved(id);
+    return removed;
 }
 
 void CMonitorDlg::DeleteOlderThan(int32_t halfHours)

@@ -108,6 +108,12 @@ public:
     CAboutPage* AboutPage() const { return aboutPage_; }
     CMainMenuBar* MenuBar() const { return menuBar_; }
 
+Q_SIGNALS:
+    // A notification shown or taken away through this window (the question
+    // bubble has id 99), for the simulators that show or print it.
+    void NotificationAdded(uint id, const QString& title, const QString& html);
+    void NotificationRemoved(uint id);
+
 protected:
     bool OnInitDialog() override;
     void OnSize() override;

@@ -1,4 +1,5 @@
 #include "app/MonitorDlg.h"
+#include "app/PhoneSimulator.h"
 #include "app/StartOptions.h"
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
@@ -17,6 +18,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -117,5 +119,14 @@ int main(int argc, char** argv)
     if (!dialog.Create(nullptr))
         return 1;
     dialog.show();
+    // On the simulated line a desktop user needs a phone to call from.
+    std::unique_ptr<pelmora::CPhoneSimulator> phone;
+    if (backends->Simulated() && !headless
+        && QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        phone = std::make_unique<pelmora::CPhoneSimulator>(
+            *backends->Simulated(), *backends->Outbox(), dialog);
+        phone->show();
+        phone->PlaceBeside(dialog);
+    }
     return QApplication::exec() == 0 ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 # What `cmake --install` puts under the prefix: the programs, the help that
 # LaunchHelp opens, the desktop entry, metainfo and icon under the
 # application id, and the manual pages.
-install(TARGETS pelmora pelmora-data RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pelmora pelmora-data pelmora-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/help/pelmora.htm DESTINATION ${PELMORA_HELP_INSTALL_DIR})
 install(FILES resources/desktop/${PELMORA_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -11,11 +11,5 @@ install(FILES resources/desktop/${PELMORA_APP_ID}.metainfo.xml
 install(FILES resources/images/icon.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   RENAME ${PELMORA_APP_ID}.svg)
-install(FILES resources/man/pelmora.1 resources/man/pelmora-data.1
+install(FILES resources/man/pelmora.1 resources/man/pelmora-data.1 resources/man/pelmora-sim.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-
-# The scripted simulator is a program of its own that not every tree has.
-if(TARGET pelmora-sim)
-  install(TARGETS pelmora-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES resources/man/pelmora-sim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()

@@ -4,6 +4,8 @@
 
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pelmora {
 
@@ -51,14 +53,18 @@ std::u16string EscapeHtml(std::u16string_view text)
     return escaped;
 }
 
+namespace {
+constexpr std::u16string_view kQuestionFormat
+    = u"<html><body><p>A New missed call has arrived with CallerID: <b>%s</b> Identified as "
+      u"<b>%s</b>.</p><p>Would you like to send the caller an SMS? </p><p><input type=button "
+      u"name='cmd:%i' value='Yes'>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;<input type=button "
+      u"name='cmd:%i' value='No'></p><p><b>Message:</b>&nbsp;<u>%s</u><br><br></body></html>";
+} // namespace
+
 std::u16string QuestionHtml(
     std::u16string_view number, std::u16string_view shownName, std::u16string_view message)
 {
-    constexpr std::u16string_view format
-        = u"<html><body><p>A New missed call has arrived with CallerID: <b>%s</b> Identified as "
-          u"<b>%s</b>.</p><p>Would you like to send the caller an SMS? </p><p><input type=button "
-          u"name='cmd:%i' value='Yes'>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;<input type=button "
-          u"name='cmd:%i' value='No'></p><p><b>Message:</b>&nbsp;<u>%s</u><br><br></body></html>";
+    constexpr std::u16string_view format = kQuestionFormat;
     const std::u16string values[] = {EscapeHtml(number), EscapeHtml(shownName),
         Decimal(kAnswerYesCommand), Decimal(kAnswerNoCommand), EscapeHtml(message)};
     // Each value goes into the next placeholder; values are never searched.
@@ -72,6 +78,57 @@ std::u16string QuestionHtml(
     }
     html.append(format.substr(from));
     return html;
+}
+
+std::u16string UnescapeHtml(std::u16string_view text)
+{
+    static constexpr std::pair<std::u16string_view, char16_t> kEntities[] = {
+        {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&#39;", u'\''}};
+    std::u16string plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        bool replaced = false;
+        for (const auto& [entity, unit] : kEntities)
+            if (text.substr(i, entity.size()) == entity) {
+                plain += unit;
+                i += entity.size();
+                replaced = true;
+                break;
+            }
+        if (!replaced)
+            plain += text[i++];
+    }
+    return plain;
+}
+
+std::optional<QuestionFields> ParseQuestionHtml(std::u16string_view html)
+{
+    // The format's fixed pieces around its five placeholders. Every value
+    // was escaped, so none holds the "<" that starts the piece after it.
+    std::vector<std::u16string_view> pieces;
+    for (size_t from = 0;;) {
+        const size_t at = kQuestionFormat.find(u'%', from);
+        pieces.push_back(kQuestionFormat.substr(from, at - from));
+        if (at == std::u16string_view::npos)
+            break;
+        from = at + 2;
+    }
+    std::vector<std::u16string_view> values;
+    size_t at = 0;
+    for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+        if (html.substr(at, pieces[i].size()) != pieces[i])
+            return std::nullopt;
+        at += pieces[i].size();
+        const size_t end = html.find(pieces[i + 1], at);
+        if (end == std::u16string_view::npos)
+            return std::nullopt;
+        values.push_back(html.substr(at, end - at));
+        at = end;
+    }
+    if (html.substr(at) != pieces.back())
+        return std::nullopt;
+    return QuestionFields {
+        UnescapeHtml(values[0]), UnescapeHtml(values[1]), UnescapeHtml(values[4])};
 }
 
 CallLogRow MakeCallLogRow(std::u16string_view number, const ContactNameParts& caller,

@@ -4,6 +4,7 @@
 #include "monitor/CallLogRows.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,19 @@ std::u16string EscapeHtml(std::u16string_view text);
 // The question bubble's HTML: who called, and the message that Yes sends.
 std::u16string QuestionHtml(
     std::u16string_view number, std::u16string_view shownName, std::u16string_view message);
+
+// `text` with the entities EscapeHtml writes turned back into characters.
+std::u16string UnescapeHtml(std::u16string_view text);
+
+// What a question bubble says, read back from its HTML as plain text; none
+// when the HTML is not a question bubble's.
+struct QuestionFields {
+    std::u16string number;
+    std::u16string shownName;
+    std::u16string message;
+    bool operator==(const QuestionFields&) const = default;
+};
+std::optional<QuestionFields> ParseQuestionHtml(std::u16string_view html);
 
 // The log row of a call handled at `now` (seconds since 1970), its time
 // written in local time.

@@ -3,10 +3,12 @@
 #include "platform/modem/ModemManagerClient.h"
 
 #include <QDBusConnection>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,6 +31,7 @@ struct BackendRequest {
     QString backend; // a backend's name; empty chooses by what is present
     QString ringIntervalSeconds; // empty: 5 seconds
     std::filesystem::path dataDir; // where the outbox goes
+    std::function<QDateTime()> outboxClock; // the outbox's time stamps; now when empty
 };
 
 // The phone line and SMS backends of one run, installed behind the
@@ -53,6 +56,7 @@ public:
 
     // The backends themselves; only those of the chosen kind exist.
     SimulatedLine* Simulated() const { return simulatedLine_.get(); }
+    OutboxSmsBackend* Outbox() const { return outbox_.get(); }
     ModemManagerLine* ModemLine() const { return modemLine_.get(); }
     ModemManagerClient* Client() const { return client_.get(); }
 

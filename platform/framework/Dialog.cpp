@@ -1,5 +1,6 @@
 #include "platform/framework/Dialog.h"
 
+#include "platform/TimerService.h"
 #include "platform/framework/CommandTarget.h"
 #include "platform/framework/ControlText.h"
 #include "platform/framework/DropListCombo.h"
@@ -57,7 +58,11 @@ CDialog::CDialog(int templateId, QWidget* parent)
 {
 }
 
-CDialog::~CDialog() = default;
+CDialog::~CDialog()
+{
+    if (TimerService* service = CurrentTimerService())
+        service->StopAll(this);
+}
 
 void CDialog::SetControlFactory(int id, std::function<QWidget*(QWidget*)> factory)
 {
@@ -548,6 +553,10 @@ bool CDialog::IsDlgItemVisible(int id) const
 
 void CDialog::SetTimer(int id, int milliseconds)
 {
+    if (TimerService* service = CurrentTimerService()) {
+        service->Start(this, id, milliseconds, [this, id] { OnTimer(id); });
+        return;
+    }
     QTimer*& timer = timers_[id];
     if (!timer) {
         timer = new QTimer(this);
@@ -559,12 +568,16 @@ void CDialog::SetTimer(int id, int milliseconds)
 
 void CDialog::KillTimer(int id)
 {
+    if (TimerService* service = CurrentTimerService())
+        service->Stop(this, id);
     if (auto it = timers_.find(id); it != timers_.end())
         it->second->stop();
 }
 
 bool CDialog::IsTimerActive(int id) const
 {
+    if (TimerService* service = CurrentTimerService())
+        return service->IsActive(this, id);
     auto it = timers_.find(id);
     return it != timers_.end() && it->second->isActive();
 }

@@ -97,7 +97,8 @@ public:
     bool RouteCommand(int id) override;
     std::optional<bool> UpdateCommand(int id) override;
 
-    // One-shot timers by identifier; setting one again restarts it.
+    // One-shot timers by identifier; setting one again restarts it. They run
+    // on the installed timer service when there is one (TimerService.h).
     void SetTimer(int id, int milliseconds);
     void KillTimer(int id);
     bool IsTimerActive(int id) const;

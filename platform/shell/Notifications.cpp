@@ -1,5 +1,6 @@
 #include "platform/shell/Notifications.h"
 
+#include "platform/TimerService.h"
 #include "platform/framework/CommandTarget.h"
 #include "platform/shell/NotificationHtml.h"
 #include "platform/shell/ShellServices.h"
@@ -36,13 +37,14 @@ NotificationCenter& NotificationCenter::Instance()
 }
 
 NotificationCenter::NotificationCenter()
-    : bus_(QDBusConnection::sessionBus())
+    : bus_(QStringLiteral("pelmora-no-bus"))
 {
 }
 
 void NotificationCenter::SetBus(const QDBusConnection& bus)
 {
     bus_ = bus;
+    busChosen_ = true;
     listening_ = false;
 }
 
@@ -59,6 +61,12 @@ void NotificationCenter::ListenTo(QDBusConnection& bus)
 
 bool NotificationCenter::ServiceAnswers(QStringList& capabilities)
 {
+    // The session bus is reached only when a bubble is first shown, so a
+    // program that chose another bus (or none) never touches it.
+    if (!busChosen_) {
+        bus_ = QDBusConnection::sessionBus();
+        busChosen_ = true;
+    }
     if (!bus_.isConnected() || !bus_.interface())
         return false;
     const QDBusReply<bool> registered = bus_.interface()->isServiceRegistered(kService);
@@ -141,8 +149,22 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
         row->addWidget(push);
     }
     layout->addLayout(row);
-    if (data.csDuration > 0)
-        QTimer::singleShot(static_cast<int>(data.csDuration) * 1000, bubble, &QWidget::close);
+    if (data.csDuration > 0) {
+        const int displayMs = static_cast<int>(data.csDuration) * 1000;
+        if (TimerService* service = CurrentTimerService()) {
+            QPointer<QWidget> shownBubble = bubble;
+            service->Start(bubble, 0, displayMs, [shownBubble] {
+                if (shownBubble)
+                    shownBubble->close();
+            });
+            connect(bubble, &QObject::destroyed, this, [bubble] {
+                if (TimerService* current = CurrentTimerService())
+                    current->StopAll(bubble);
+            });
+        } else {
+            QTimer::singleShot(displayMs, bubble, &QWidget::close);
+        }
+    }
     if (data.hwndSink && data.hwndSink->window()->isVisible()) {
         const QRect owner = data.hwndSink->window()->geometry();
         bubble->setFixedWidth(owner.width());

@@ -59,7 +59,7 @@ public:
     bool Remove(const NotificationClassId& clsid, uint32_t id);
 
     // The bus to look for the service on (the session bus unless a test
-    // gives its own).
+    // gives its own; a bus never connected means the program's own bubble).
     void SetBus(const QDBusConnection& bus);
     // The in-application bubble of a notification, when that is how it shows.
     QWidget* BubbleOf(const NotificationClassId& clsid, uint32_t id) const;
@@ -83,6 +83,7 @@ private:
     void SendCommand(QWidget* sink, int command);
 
     QDBusConnection bus_;
+    bool busChosen_ = false;
     bool listening_ = false;
     std::map<Key, Shown> shown_;
 };

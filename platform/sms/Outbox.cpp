@@ -16,6 +16,8 @@ OutboxSmsBackend::OutboxSmsBackend(std::filesystem::path dataDir, Clock clock)
 
 bool OutboxSmsBackend::Send(std::u16string_view number, std::u16string_view text, SmsPath path)
 {
+    if (listener_)
+        listener_(number, text);
     QDateTime now = clock_();
     // Local time with its offset written out, never a bare "Z".
     const int offset = now.offsetFromUtc();

@@ -18,11 +18,15 @@ public:
     explicit OutboxSmsBackend(std::filesystem::path dataDir, Clock clock = nullptr);
 
     bool Send(std::u16string_view number, std::u16string_view text, SmsPath path) override;
+    // Told of every message handed over, before it is written.
+    using SendListener = std::function<void(std::u16string_view number, std::u16string_view text)>;
+    void SetSendListener(SendListener listener) { listener_ = std::move(listener); }
     const std::filesystem::path& File() const { return file_; }
 
 private:
     std::filesystem::path file_;
     Clock clock_;
+    SendListener listener_;
 };
 
 inline constexpr char kOutboxFileName[] = "outbox.jsonl";

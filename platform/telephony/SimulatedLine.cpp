@@ -16,6 +16,8 @@ void SimulatedLine::Stop()
 void SimulatedLine::Drop(CallId call)
 {
     drops_.push_back(call);
+    if (listener_)
+        listener_->OnDrop(call);
     if (disconnectOnDrop_ && rings_.contains(call))
         Disconnect(call);
 }
@@ -23,6 +25,21 @@ void SimulatedLine::Drop(CallId call)
 void SimulatedLine::PlaceCall(std::u16string_view number)
 {
     dials_.emplace_back(number);
+    if (listener_)
+        listener_->OnPlaceCall(number);
+}
+
+uint32_t SimulatedLine::RunCall(
+    std::optional<std::u16string> callerId, uint32_t rings, bool answered)
+{
+    const CallId call = IncomingCall(std::move(callerId));
+    uint32_t rung = 0;
+    for (; rung < rings && IsActive(call); ++rung)
+        Ring(call);
+    if (answered)
+        Answer(call);
+    Disconnect(call);
+    return rung;
 }
 
 int32_t SimulatedLine::FailureOf(LineFunction function) const

@@ -31,6 +31,24 @@ public:
     uint32_t CallerIdFlags() const override { return callerIdFlags_; }
     void Record(const LineRequest& request) override { requests_.push_back(request); }
 
+    // What the program does to the line, told as it happens (before the drop
+    // ends the call), for the simulator's displays.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual void OnDrop(CallId call) = 0;
+        virtual void OnPlaceCall(std::u16string_view number) = 0;
+    };
+    // Not owned; null for none.
+    void SetListener(Listener* listener) { listener_ = listener; }
+
+    // A whole incoming call: offered with `callerId`, `rings` rings (counts
+    // 1..rings; none after the program dropped the call), answered when
+    // `answered`, then ended. Returns the rings it rang.
+    uint32_t RunCall(std::optional<std::u16string> callerId, uint32_t rings, bool answered);
+    // Whether the call is still on the line (not ended nor dropped).
+    bool IsActive(CallId call) const { return rings_.contains(call); }
+
     // Simulation: an incoming call with or without caller ID; returns its id.
     CallId IncomingCall(std::optional<std::u16string> callerId);
     // One more ring of the call; reported with the platform's running count.
@@ -66,6 +84,7 @@ public:
 
 private:
     TelephonyEvents* events_ = nullptr;
+    Listener* listener_ = nullptr;
     CallId nextCall_ = 0x100;
     std::map<CallId, uint32_t> rings_;
     std::map<LineFunction, int32_t> failures_;

@@ -82,6 +82,21 @@ TEST(MissedCallTexts, MarkupInCallerNameAndTextCannotAddButtons)
     EXPECT_TRUE(parsed.plain.contains(Q(text)));
 }
 
+TEST(MissedCallTexts, QuestionFieldsReadBackFromTheBubbleAsPlainText)
+{
+    const std::u16string number = u"<b>0123</b> &amp;";
+    const std::u16string name = u"Tom & <u>Jerry\" ' >";
+    const std::u16string text = u"Hi</u> 5 < 6 & \"yes\"\ttab\nline";
+    EXPECT_EQ(
+        ParseQuestionHtml(QuestionHtml(number, name, text)), (QuestionFields {number, name, text}));
+    EXPECT_EQ(ParseQuestionHtml(QuestionHtml(u"", u"Unknown", u"")),
+        (QuestionFields {u"", u"Unknown", u""}));
+    // Anything else is not a question.
+    EXPECT_FALSE(ParseQuestionHtml(u"<html><body>Hi</body></html>"));
+    EXPECT_FALSE(ParseQuestionHtml(QuestionHtml(u"1", u"2", u"3") + u"x"));
+    EXPECT_EQ(UnescapeHtml(u"&amp;lt; &#39;&quot;&gt;&"), u"&lt; '\">&");
+}
+
 TEST(MissedCallTexts, EscapeHtmlWritesTheFiveSpecialCharactersAsEntities)
 {
     EXPECT_EQ(EscapeHtml(u"a&b<c>d\"e'f"), u"a&amp;b&lt;c&gt;d&quot;e&#39;f");

@@ -118,6 +118,7 @@ public:
     }
 
     CSmsSender sender;
+    OutboxSmsBackend& Backend() { return outbox_; }
 
 private:
     QTemporaryDir dir_;

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmora::sim {
+
+// pelmora-sim's command line and script, read and checked without a window.
+
+// The pages a script names controls on.
+enum class Page { Main, Profile, Log, Include, Exclude };
+std::u16string_view PageName(Page page);
+
+// What a control of a page is, as far as the script cares.
+enum class ControlKind { CheckBox, RadioButton, ComboBox, Edit, Button, ClickablePicture, Other };
+// The kind of control `id` on `page`; none when the page has no such control.
+using ControlLookup = std::function<std::optional<ControlKind>(Page page, int id)>;
+
+enum class BoxAnswer { Yes, No, Ok };
+std::u16string_view BoxAnswerName(BoxAnswer answer);
+
+struct Command {
+    enum class Kind {
+        Start,
+        Stop,
+        Call,
+        Answer,
+        Advance,
+        Set,
+        Click,
+        Menu,
+        Reply,
+        Rotate,
+        Screenshot,
+        Restart,
+        Dump,
+        Tab,
+    };
+    Kind kind = Kind::Dump;
+    int line = 0;
+    // call: the caller ID; set: an edit's text; screenshot: the name.
+    std::u16string text;
+    uint32_t rings = 0; // call
+    bool answered = false; // call
+    bool noCallerId = false; // call
+    bool yes = false; // answer
+    int64_t milliseconds = 0; // advance
+    Page page = Page::Main; // set, click
+    int controlId = 0; // set, click
+    ControlKind control = ControlKind::Other; // set, click
+    bool on = false; // set of a check box or radio button
+    int number = 0; // set of a combo box: the item index; menu: the command; tab: the tab
+    BoxAnswer reply = BoxAnswer::Ok; // reply
+};
+
+struct ScriptError {
+    int line = 0;
+    QString reason;
+};
+
+struct Script {
+    std::vector<Command> commands;
+    // Every line that is wrong; the script runs only when there is none.
+    std::vector<ScriptError> errors;
+};
+
+// Reads a whole script: one command a line, blank lines and lines starting
+// with "#" ignored. Controls are checked against `controls`.
+Script ParseScript(const QString& text, const ControlLookup& controls);
+
+// "30s", "4m", "2h" or combined in this order ("1h30m", "2m15s"); none
+// otherwise.
+std::optional<int64_t> ParseDuration(std::u16string_view text);
+
+// A field of an output line: tab, line break and backslash written as \t, \n
+// and \\.
+std::string EscapeField(std::u16string_view field);
+// One output line: the fields, escaped, separated by tabs, and a line break.
+std::string OutputLine(std::initializer_list<std::u16string_view> fields);
+
+// What the command line asks for.
+struct Options {
+    int exitCode = -1; // 0 after --help, 2 for a usage error; -1 to run
+    QString message; // the usage, or the error and the usage
+    QString dataDir; // empty: the usual data directory
+    QString contacts; // empty: the address book Pelmora would choose
+    std::optional<int64_t> clockMs; // milliseconds since 1970; none: now
+    QString screenshots; // empty: the current directory
+    QString script; // a file, or "-" for standard input
+};
+// The arguments, the program name first.
+Options ParseOptions(const QStringList& arguments);
+// "YYYY-MM-DDTHH:MM:SS" in local time, as milliseconds since 1970.
+std::optional<int64_t> ParseClock(const QString& text);
+
+} // namespace pelmora::sim

@@ -1,0 +1,72 @@
+// pelmora-sim: runs Pelmora's window off screen from a script of calls,
+// taps and clock moves, and prints what the program does.
+
+#include "app/SimRunner.h"
+#include "app/SimScript.h"
+#include "platform/shell/ShellServices.h"
+#include "platform/storage/DataDirectory.h"
+#include "resources/Resources.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    // The window is real but never on a screen.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelmora"));
+    QApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(pelmora::kApplicationId));
+
+    const pelmora::sim::Options options = pelmora::sim::ParseOptions(QApplication::arguments());
+    if (options.exitCode >= 0) {
+        std::fputs(options.message.toUtf8().constData(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+    QFile file;
+    const bool opened = options.script == QStringLiteral("-")
+        ? file.open(stdin, QIODevice::ReadOnly)
+        : (file.setFileName(options.script), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        std::fprintf(
+            stderr, "pelmora-sim: %s cannot be read\n", options.script.toUtf8().constData());
+        return 2;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+
+    pelmora::RegisterResources();
+    // The whole script is checked before anything runs.
+    const pelmora::sim::Script script
+        = pelmora::sim::ParseScript(text, pelmora::SimRunner::TemplateControls());
+    if (!script.errors.empty()) {
+        for (const pelmora::sim::ScriptError& error : script.errors)
+            std::fprintf(stderr, "pelmora-sim: %s:%d: %s\n", options.script.toUtf8().constData(),
+                error.line, error.reason.toUtf8().constData());
+        return 2;
+    }
+
+    pelmora::SimRunner::Setup setup;
+    setup.dataDir = options.dataDir.isEmpty()
+        ? pelmora::DataDirectory()
+        : std::filesystem::path(options.dataDir.toStdString());
+    std::error_code made;
+    std::filesystem::create_directories(setup.dataDir, made);
+    if (!options.contacts.isEmpty())
+        setup.contacts = std::filesystem::path(options.contacts.toStdString());
+    setup.screenshots = options.screenshots.isEmpty()
+        ? std::filesystem::current_path()
+        : std::filesystem::path(options.screenshots.toStdString());
+    std::filesystem::create_directories(setup.screenshots, made);
+    setup.clockMs = options.clockMs.value_or(QDateTime::currentMSecsSinceEpoch());
+
+    pelmora::SimRunner runner(setup, std::cout, std::cerr);
+    return runner.Run(script.commands);
+}

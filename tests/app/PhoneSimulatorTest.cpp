@@ -1,0 +1,100 @@
+#include "app/PhoneSimulator.h"
+#include "tests/app/MonitoringWindowFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+
+using namespace pelmora;
+
+namespace {
+
+using Texts = std::vector<std::u16string>;
+
+class PhoneSimulatorWindow : public test::MonitoringWindow {
+protected:
+    void SetUp() override
+    {
+        MonitoringWindow::SetUp();
+        Open();
+        phone = std::make_unique<CPhoneSimulator>(line, outbox.Backend(), *dialog);
+    }
+    void TearDown() override
+    {
+        phone.reset();
+        MonitoringWindow::TearDown();
+    }
+    void Call(const QString& number, int rings, bool answered = false, bool noCallerId = false)
+    {
+        phone->NumberEdit()->setText(number);
+        phone->RingsBox()->setValue(rings);
+        phone->AnsweredBox()->setChecked(answered);
+        phone->NoCallerIdBox()->setChecked(noCallerId);
+        phone->CallButton()->click();
+    }
+    QStringList Sent() const
+    {
+        QStringList sent;
+        for (int i = 0; i < phone->SentList()->count(); ++i)
+            sent << phone->SentList()->item(i)->text();
+        return sent;
+    }
+
+    test::ScriptedMessageBoxes boxes;
+    std::unique_ptr<CPhoneSimulator> phone;
+};
+
+TEST_F(PhoneSimulatorWindow, AMissedCallPlacedHereIsRepliedToAndItsSmsListed)
+{
+    Start();
+    Call(QStringLiteral("0111"), 2);
+    Call(QStringLiteral("0222"), 3, true);
+    Call(QStringLiteral("0333"), 1, false, true);
+    // Only the unanswered call with a caller ID is a missed call.
+    EXPECT_EQ(Column(CLogListCtrl::Number), (Texts {u"0111"}));
+    EXPECT_EQ(Column(CLogListCtrl::Rings), (Texts {u"2"}));
+    EXPECT_EQ(Sent(), QStringList {QStringLiteral("0111: Hi Friend, call you later")});
+    EXPECT_EQ(phone->Status()->text(),
+        QStringLiteral("A caller without ID: 1 ring, then the caller hung up."));
+}
+
+TEST_F(PhoneSimulatorWindow, ACallWithoutNumberIsNotPlaced)
+{
+    Start();
+    Call(QString(), 2);
+    EXPECT_EQ(dialog->LogList()->RowCount(), 0);
+    EXPECT_TRUE(phone->Status()->text().contains(QStringLiteral("number")));
+}
+
+TEST_F(PhoneSimulatorWindow, HangUpEndsTheCallAtItsRing)
+{
+    main->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, 3); // two rings
+    Start();
+    Call(QStringLiteral("0444"), 5);
+    EXPECT_EQ(phone->Status()->text(), QStringLiteral("0444: 2 rings, then Pelmora hung up."));
+    EXPECT_EQ(Column(CLogListCtrl::Rings), (Texts {u"2"}));
+}
+
+TEST_F(PhoneSimulatorWindow, TheOpenQuestionIsAnsweredHere)
+{
+    EXPECT_FALSE(phone->YesButton()->isEnabled());
+    main->CheckDlgButton(CMainPage::IDC_INTERACTIVE, 1);
+    Start();
+    Call(QStringLiteral("0555"), 1);
+    ASSERT_TRUE(phone->YesButton()->isEnabled());
+    EXPECT_EQ(phone->Question()->text(),
+        QStringLiteral("Send an SMS to 0555 (Unknown)?\nHi Friend, call you later"));
+    EXPECT_TRUE(Sent().isEmpty());
+    phone->YesButton()->click();
+    EXPECT_EQ(Sent(), QStringList {QStringLiteral("0555: Hi Friend, call you later")});
+    EXPECT_FALSE(phone->YesButton()->isEnabled());
+    EXPECT_EQ(SentLabel(), u"1");
+
+    Call(QStringLiteral("0666"), 1);
+    phone->NoButton()->click();
+    EXPECT_FALSE(phone->NoButton()->isEnabled());
+    EXPECT_EQ(Sent().size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+#include "app/SimScript.h"
+
+#include <QDateTime>
+
+#include <gtest/gtest.h>
+
+using namespace pelmora::sim;
+
+namespace {
+
+std::optional<ControlKind> FakeControls(Page page, int id)
+{
+    if (page == Page::Main && id == 1000)
+        return ControlKind::Button;
+    if (page == Page::Main && id == 1069)
+        return ControlKind::CheckBox;
+    if (page == Page::Main && id == 1013)
+        return ControlKind::ComboBox;
+    if (page == Page::Exclude && id == 1024)
+        return ControlKind::Edit;
+    if (page == Page::Include && id == 1018)
+        return ControlKind::RadioButton;
+    if (page == Page::Include && id == 1011)
+        return ControlKind::ClickablePicture;
+    if (page == Page::Main && id == 1012)
+        return ControlKind::Other;
+    return std::nullopt;
+}
+
+Script Parse(const char* text)
+{
+    return ParseScript(QString::fromUtf8(text), FakeControls);
+}
+
+std::string Errors(const Script& script)
+{
+    std::string all;
+    for (const ScriptError& error : script.errors)
+        all += std::to_string(error.line) + ": " + error.reason.toStdString() + "\n";
+    return all;
+}
+
+using Kind = Command::Kind;
+
+TEST(SimScript, ReadsEveryCommandWithItsArguments)
+{
+    const Script script = Parse("# a story\n"
+                                "start\n"
+                                "\n"
+                                "  call +447700 rings 3 nocid answered\n"
+                                "call \"(020) 7946\"\n"
+                                "answer yes\n"
+                                "advance 1h30m\n"
+                                "set main.1069 off\n"
+                                "set main.1013 2\n"
+                                "set exclude.1024 \"say \\\"hi\\\" \\\\ bye\"\n"
+                                "set include.1018 on\n"
+                                "click include.1011\n"
+                                "menu 32792\n"
+                                "reply yes\n"
+                                "screenshot after-call\n"
+                                "tab 2\n"
+                                "rotate\r\n"
+                                "restart\n"
+                                "dump\n"
+                                "stop");
+    ASSERT_EQ(Errors(script), "");
+    const std::vector<Command>& c = script.commands;
+    ASSERT_EQ(c.size(), 17u);
+    EXPECT_EQ(c[0].kind, Kind::Start);
+    EXPECT_EQ(c[0].line, 2);
+    EXPECT_EQ(c[1].kind, Kind::Call);
+    EXPECT_EQ(c[1].line, 4);
+    EXPECT_EQ(c[1].text, u"+447700");
+    EXPECT_EQ(c[1].rings, 3u);
+    EXPECT_TRUE(c[1].answered && c[1].noCallerId);
+    EXPECT_EQ(c[2].text, u"(020) 7946");
+    EXPECT_EQ(c[2].rings, 0u);
+    EXPECT_FALSE(c[2].answered || c[2].noCallerId);
+    EXPECT_TRUE(c[3].yes);
+    EXPECT_EQ(c[4].milliseconds, 5'400'000);
+    EXPECT_EQ(c[5].control, ControlKind::CheckBox);
+    EXPECT_FALSE(c[5].on);
+    EXPECT_EQ(c[6].number, 2);
+    EXPECT_EQ(c[7].page, Page::Exclude);
+    EXPECT_EQ(c[7].controlId, 1024);
+    EXPECT_EQ(c[7].text, u"say \"hi\" \\ bye");
+    EXPECT_TRUE(c[8].on);
+    EXPECT_EQ(c[9].kind, Kind::Click);
+    EXPECT_EQ(c[10].number, 32792);
+    EXPECT_EQ(c[11].reply, BoxAnswer::Yes);
+    EXPECT_EQ(c[12].text, u"after-call");
+    EXPECT_EQ(c[13].number, 2);
+    EXPECT_EQ(c[14].kind, Kind::Rotate);
+    EXPECT_EQ(c[15].kind, Kind::Restart);
+    EXPECT_EQ(c[16].kind, Kind::Stop);
+    EXPECT_EQ(c[16].line, 20);
+}
+
+TEST(SimScript, CallOptionsComeInAnyOrderOnce)
+{
+    const Script script = Parse("call 0111 answered rings 12 nocid");
+    ASSERT_EQ(Errors(script), "");
+    EXPECT_EQ(script.commands[0].rings, 12u);
+    EXPECT_TRUE(script.commands[0].answered);
+    EXPECT_TRUE(script.commands[0].noCallerId);
+    EXPECT_EQ(Parse("call 0111 rings 1 rings 2").errors.size(), 1u);
+    EXPECT_EQ(Parse("call 0111 answered answered").errors.size(), 1u);
+}
+
+TEST(SimScript, EveryWrongLineIsReportedWithItsNumberAndReason)
+{
+    const Script script = Parse("start\n"
+                                "# fine\n"
+                                "jump\n"
+                                "start now\n"
+                                "call\n"
+                                "call 0111 rings\n"
+                                "call 0111 rings 100\n"
+                                "answer maybe\n"
+                                "advance 30\n"
+                                "set main.1069 yes\n"
+                                "set include.1018 off\n"
+                                "set main.1013 first\n"
+                                "set exclude.1024 unquoted\n"
+                                "set main.1012 \"x\"\n"
+                                "set main.9999 on\n"
+                                "set settings.1069 on\n"
+                                "click main.1069x\n"
+                                "click main.1012\n"
+                                "menu 32700\n"
+                                "reply maybe\n"
+                                "screenshot a/b\n"
+                                "tab 5\n"
+                                "set exclude.1024 \"open\n"
+                                "set exclude.1024 \"bad \\n escape\"\n"
+                                "\"start\"\n"
+                                "dump");
+    EXPECT_EQ(Errors(script),
+        "3: unknown command \"jump\"\n"
+        "4: start takes no arguments\n"
+        "5: call needs a number\n"
+        "6: rings needs a count\n"
+        "7: rings takes a count from 0 to 99\n"
+        "8: answer takes yes or no\n"
+        "9: \"30\" is not a duration such as 30s, 4m, 2h or 1h30m\n"
+        "10: main.1069 is a check box: on or off\n"
+        "11: include.1018 is a radio button: only on\n"
+        "12: main.1013 is a combo box: an item index\n"
+        "13: exclude.1024 is an edit field: a text in double quotes\n"
+        "14: main.1012 is neither a button nor a field; set takes check boxes, radio buttons, "
+        "combo boxes and edit fields\n"
+        "15: the main page has no control 9999\n"
+        "16: \"settings.1069\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
+        "17: \"main.1069x\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
+        "18: main.1012 is neither a button nor a field, which cannot be clicked\n"
+        "19: \"32700\" is not a menu command of the main window\n"
+        "20: reply takes yes, no or ok\n"
+        "21: a screenshot's name is a file name without a folder\n"
+        "22: tab takes a number from 0 to 4\n"
+        "23: a quoted text has no closing \"\n"
+        "24: only \\\" and \\\\ may follow a backslash\n"
+        "25: a command is not quoted\n");
+    ASSERT_EQ(script.commands.size(), 3u);
+    EXPECT_EQ(script.commands.back().line, 26);
+}
+
+TEST(SimScript, DurationsCombineHoursMinutesAndSecondsInThisOrder)
+{
+    EXPECT_EQ(ParseDuration(u"30s"), 30'000);
+    EXPECT_EQ(ParseDuration(u"4m"), 240'000);
+    EXPECT_EQ(ParseDuration(u"2h"), 7'200'000);
+    EXPECT_EQ(ParseDuration(u"1h30m"), 5'400'000);
+    EXPECT_EQ(ParseDuration(u"1h2m3s"), 3'723'000);
+    EXPECT_EQ(ParseDuration(u"0s"), 0);
+    EXPECT_EQ(ParseDuration(u"90m"), 5'400'000);
+    for (const char16_t* wrong :
+        {u"", u"30", u"s", u"1m1h", u"1m1m", u"1d", u"-1s", u"1.5h", u"1h 30m", u"9999h"})
+        EXPECT_FALSE(ParseDuration(wrong)) << QString::fromStdU16String(wrong).toStdString();
+}
+
+TEST(SimScript, OutputFieldsEscapeTabsLineBreaksAndBackslashes)
+{
+    EXPECT_EQ(EscapeField(u"a\tb\nc\\d é"), "a\\tb\\nc\\\\d é");
+    EXPECT_EQ(OutputLine({u"sms", u"0111", u"Hi\tthere"}), "sms\t0111\tHi\\tthere\n");
+    EXPECT_EQ(OutputLine({u"unbubble"}), "unbubble\n");
+    EXPECT_EQ(OutputLine({u"hangup", u""}), "hangup\t\n");
+}
+
+TEST(SimScript, CommandLineTakesTheOptionsAndOneScript)
+{
+    const Options options = ParseOptions({QStringLiteral("pelmora-sim"),
+        QStringLiteral("--data-dir"), QStringLiteral("/tmp/d"), QStringLiteral("--contacts"),
+        QStringLiteral("c.vcf"), QStringLiteral("--clock"), QStringLiteral("2026-01-05T09:00:00"),
+        QStringLiteral("--screenshots"), QStringLiteral("shots"), QStringLiteral("-")});
+    EXPECT_EQ(options.exitCode, -1);
+    EXPECT_EQ(options.dataDir, QStringLiteral("/tmp/d"));
+    EXPECT_EQ(options.contacts, QStringLiteral("c.vcf"));
+    EXPECT_EQ(options.screenshots, QStringLiteral("shots"));
+    EXPECT_EQ(options.script, QStringLiteral("-"));
+    EXPECT_EQ(options.clockMs, QDateTime(QDate(2026, 1, 5), QTime(9, 0)).toMSecsSinceEpoch());
+
+    EXPECT_EQ(ParseOptions({QStringLiteral("pelmora-sim")}).exitCode, 2);
+    EXPECT_EQ(
+        ParseOptions({QStringLiteral("pelmora-sim"), QStringLiteral("a"), QStringLiteral("b")})
+            .exitCode,
+        2);
+    const Options badClock = ParseOptions({QStringLiteral("pelmora-sim"), QStringLiteral("--clock"),
+        QStringLiteral("2026-01-05 09:00"), QStringLiteral("s")});
+    EXPECT_EQ(badClock.exitCode, 2);
+    EXPECT_TRUE(badClock.message.contains(QStringLiteral("--clock")));
+    EXPECT_FALSE(ParseClock(QStringLiteral("2026-02-30T09:00:00")));
+    const Options help = ParseOptions({QStringLiteral("pelmora-sim"), QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.message.contains(QStringLiteral("--screenshots")));
+}
+
+} // namespace
