@@ -241,6 +241,8 @@ void SimRunner::CloseWindow()
     dialog_.reset();
     RemoveNotification(kQuestionNotificationId);
     QApplication::processEvents();
+    // Without an event loop, windows closed for good are deleted here.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 int SimRunner::Run(const std::vector<sim::Command>& commands)

@@ -17,10 +17,30 @@
 #include <cstdlib>
 #include <iostream>
 
+namespace {
+
+// The offscreen platform says so whenever a window asks for what it lacks;
+// the run's output on standard error is for the script's reader.
+QtMessageHandler g_standardHandler = nullptr;
+
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith(QStringLiteral("This plugin does not support")))
+        return;
+    if (g_standardHandler)
+        g_standardHandler(type, context, text);
+    else
+        std::fprintf(
+            stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     // The window is real but never on a screen.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    g_standardHandler = qInstallMessageHandler(QuietOffscreenNotes);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));

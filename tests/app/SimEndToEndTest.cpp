@@ -22,7 +22,19 @@ struct SimRun {
 constexpr char kContacts[] = "BEGIN:VCARD\nVERSION:3.0\nUID:ann\nN:Smith;Ann;;;\n"
                              "TEL;TYPE=CELL:07700 900111\nEND:VCARD\n"
                              "BEGIN:VCARD\nVERSION:3.0\nUID:bob\nN:Jones;Bob;;;\n"
-                             "TEL;TYPE=CELL:07700 900222\nEND:VCARD\n";
+                             "TEL;TYPE=CELL:07700 900222\nEND:VCARD\n"
+                             "BEGIN:VCARD\nVERSION:3.0\nUID:cat\nN:Lee;Cat;;;\n"
+                             "TEL;TYPE=CELL:+447700900444\nEND:VCARD\n";
+
+// The program's own lines of standard error, without the notes of Qt.
+std::string OwnLines(const std::string& err)
+{
+    std::string own;
+    for (const QByteArray& line : QByteArray::fromStdString(err).split('\n'))
+        if (line.startsWith("pelmora-sim:"))
+            own += line.toStdString() + "\n";
+    return own;
+}
 
 class SimEndToEnd : public ::testing::Test {
 protected:
@@ -52,5 +64,228 @@ protected:
 
     ScratchDir dir;
 };
+
+} // namespace
+
+namespace {
+
+const std::string kDefault = "I am sorry I can not come to the phone right now. I will get back "
+                             "to you as soon as possible.";
+
+TEST_F(SimEndToEnd, KnownAndUnknownCallersGetTheDefaultMessageOncePerCaller)
+{
+    const SimRun run = Run("start\n"
+                           "call 07700900111 rings 2\n"
+                           "advance 90s\n"
+                           "call 02079460999 rings 1\n"
+                           "advance 1m\n"
+                           "call 07700900111 rings 1\n"
+                           "# abroad: excluded by the fresh settings\n"
+                           "call +447700900333 rings 1\n"
+                           "call 0111 rings 1 nocid\n"
+                           "call 0222 rings 3 answered\n"
+                           "dump\n"
+                           "stop\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        "sms\t07700900111\tDear Ann Smith, " + kDefault
+            + "\n"
+              "sms\t02079460999\tDear , "
+            + kDefault
+            + "\n"
+              "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes\n"
+              "log\t02079460999\tUnknown\t9:1:30 5/1/2026\t1\tYes\n"
+              "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo\n"
+              "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo\n"
+              "sent\t2\n"
+              "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes\n"
+              "log\t02079460999\tUnknown\t9:1:30 5/1/2026\t1\tYes\n"
+              "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo\n"
+              "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo\n"
+              "sent\t0\n");
+    // The outbox has the two replies, stamped with the simulated time.
+    QFile outbox(Path("data/outbox.jsonl"));
+    ASSERT_TRUE(outbox.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = outbox.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].contains("\"time\":\"2026-01-05T09:01:30")) << lines[1].toStdString();
+}
+
+TEST_F(SimEndToEnd, ExcludeAndIncludeRulesDecide)
+{
+    const SimRun run = Run("set exclude.1020 off\n"
+                           "set exclude.1021 on\n"
+                           "set exclude.1022 on\n"
+                           "set exclude.1024 \"0900;0800\"\n"
+                           "set include.1018 on\n"
+                           "set include.1019 \"07,+44\"\n"
+                           "start\n"
+                           "call 09001234567 rings 1\n"
+                           "call 07700900999 rings 1\n"
+                           "call +447700900111 rings 1\n"
+                           "call +447700900444 rings 1\n"
+                           "call 02079460999 rings 1\n"
+                           "call 07700900222 rings 1\n"
+                           "screenshot rules\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        "sms\t+447700900444\tDear Cat Lee, " + kDefault
+            + "\n"
+              "sms\t07700900222\tDear Bob Jones, "
+            + kDefault
+            + "\n"
+              "log\t09001234567\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
+              "log\t07700900999\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
+              // Ann's number with the country code is not found: unidentified.
+              "log\t+447700900111\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
+              "log\t+447700900444\tCat Lee\t9:0:0 5/1/2026\t1\tYes\n"
+              "log\t02079460999\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
+              "log\t07700900222\tBob Jones\t9:0:0 5/1/2026\t1\tYes\n"
+              "sent\t2\n");
+    EXPECT_GT(QFile(Path("shots/rules.png")).size(), 0);
+}
+
+TEST_F(SimEndToEnd, LimitsRingsAndHangUpWithTheirWarning)
+{
+    const SimRun run = Run("set main.1014 \"2\"\n"
+                           "set main.1013 1\n"
+                           "set main.1017 3\n"
+                           "set main.1018 3\n"
+                           "start\n"
+                           "call 0111 rings 5\n"
+                           "set main.1017 0\n"
+                           "call 0111 rings 5\n"
+                           "call 0111 rings 1\n"
+                           "call 0222 rings 1\n"
+                           "set main.1014 \"9\"\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        "box\tPelmora\tWarning: The number of rings before sms send selected is greater than "
+        "the number of rings to hangup, no SMSes will be sent\tok\n"
+        "hangup\t0111\n"
+        "hangup\t0111\n"
+        "sms\t0111\tDear , "
+            + kDefault
+            + "\n"
+              "sms\t0111\tDear , "
+            + kDefault
+            + "\n"
+              "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tNo\n"
+              "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tYes\n"
+              "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tYes\n"
+              "log\t0222\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
+              "sent\t2\n");
+    // The limit cannot be changed while monitoring runs.
+    EXPECT_NE(run.err.find("line 11: main.1014 is disabled"), std::string::npos) << run.err;
+}
+
+TEST_F(SimEndToEnd, QuestionsAreAnsweredReplacedAndExpireFourMinutesAfterTheLast)
+{
+    const SimRun run = Run("set main.1069 on\n"
+                           "start\n"
+                           "call 0111 rings 1\n"
+                           "advance 3m59s\n"
+                           "answer yes\n"
+                           "call 0222 rings 1\n"
+                           "advance 3m\n"
+                           "advance 59s\n"
+                           "dump\n"
+                           "advance 1s\n"
+                           "answer yes\n"
+                           "call 07700900111 rings 1\n"
+                           "call 07700900222 rings 1\n"
+                           "answer no\n"
+                           "answer yes\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string bubbleEnd = "\tUnknown\tDear , " + kDefault + "\n";
+    EXPECT_EQ(run.out,
+        "bubble\t0111" + bubbleEnd + "sms\t0111\tDear , " + kDefault
+            + "\n"
+              "unbubble\n"
+              "bubble\t0222"
+            + bubbleEnd
+            + "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive\n"
+              "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive\n"
+              "sent\t1\n"
+              "unbubble\n"
+              "bubble\t07700900111\tAnn Smith\tDear Ann Smith, "
+            + kDefault
+            + "\n"
+              "unbubble\n"
+              "bubble\t07700900222\tBob Jones\tDear Bob Jones, "
+            + kDefault
+            + "\n"
+              "unbubble\n"
+              "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive\n"
+              "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive\n"
+              "log\t07700900111\tAnn Smith\t9:7:59 5/1/2026\t1\tInteractive\n"
+              "log\t07700900222\tBob Jones\t9:7:59 5/1/2026\t1\tInteractive\n"
+              "sent\t1\n");
+}
+
+TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
+{
+    const SimRun run = Run("set exclude.1020 off\n"
+                           "set main.1069 on\n"
+                           "set log.1046 2\n"
+                           "menu 32792\n"
+                           "restart\n"
+                           "start\n"
+                           "call +447700900333 rings 1\n"
+                           "answer yes\n"
+                           "advance 59m\n"
+                           "call 0222 rings 1\n"
+                           "advance 1m\n"
+                           "answer no\n"
+                           "call 0333 rings 1\n"
+                           "dump\n"
+                           "reply yes\n"
+                           "menu 32778\n"
+                           "dump\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out,
+        "box\tPelmora\tSettings saved...\tok\n"
+        "bubble\t+447700900333\tUnknown\tDear , "
+            + kDefault
+            + "\n"
+              "sms\t+447700900333\tDear , "
+            + kDefault
+            + "\n"
+              "unbubble\n"
+              "bubble\t0222\tUnknown\tDear , "
+            + kDefault
+            + "\n"
+              "unbubble\n"
+              "bubble\t0333\tUnknown\tDear , "
+            + kDefault
+            + "\n"
+              // An hour after it, the first call has left the log.
+              "log\t0222\tUnknown\t9:59:0 5/1/2026\t1\tInteractive\n"
+              "log\t0333\tUnknown\t10:0:0 5/1/2026\t1\tInteractive\n"
+              "sent\t1\n"
+              "box\tConfirm Stop Monitor\tPelmora is monitoring your missed calls. If you close "
+              "this "
+              "application Pelmora will stop monitoring the calls.\\n\\nIf you want Pelmora to run "
+              "in "
+              "the background, press on the OK button instead.\\n\\nAre you sure you want to "
+              "exit?\tyes\n"
+              "sent\t1\n");
+    EXPECT_NE(run.err.find("line 16: Pelmora ended here"), std::string::npos) << run.err;
+}
+
+TEST_F(SimEndToEnd, AWrongScriptIsReportedByLineAndNothingRuns)
+{
+    const SimRun run = Run("start\n"
+                           "call 0111 rings 1\n"
+                           "\n"
+                           "jump 3\n"
+                           "set main.1069 maybe\n");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(OwnLines(run.err),
+        "pelmora-sim: -:4: unknown command \"jump\"\n"
+        "pelmora-sim: -:5: main.1069 is a check box: on or off\n");
+    EXPECT_FALSE(QFile::exists(Path("data")));
+}
 
 } // namespace

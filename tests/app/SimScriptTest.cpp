@@ -66,7 +66,7 @@ TEST(SimScript, ReadsEveryCommandWithItsArguments)
                                 "stop");
     ASSERT_EQ(Errors(script), "");
     const std::vector<Command>& c = script.commands;
-    ASSERT_EQ(c.size(), 17u);
+    ASSERT_EQ(c.size(), 18u);
     EXPECT_EQ(c[0].kind, Kind::Start);
     EXPECT_EQ(c[0].line, 2);
     EXPECT_EQ(c[1].kind, Kind::Call);
@@ -93,8 +93,9 @@ TEST(SimScript, ReadsEveryCommandWithItsArguments)
     EXPECT_EQ(c[13].number, 2);
     EXPECT_EQ(c[14].kind, Kind::Rotate);
     EXPECT_EQ(c[15].kind, Kind::Restart);
-    EXPECT_EQ(c[16].kind, Kind::Stop);
-    EXPECT_EQ(c[16].line, 20);
+    EXPECT_EQ(c[16].kind, Kind::Dump);
+    EXPECT_EQ(c[17].kind, Kind::Stop);
+    EXPECT_EQ(c[17].line, 20);
 }
 
 TEST(SimScript, CallOptionsComeInAnyOrderOnce)
@@ -161,7 +162,7 @@ TEST(SimScript, EveryWrongLineIsReportedWithItsNumberAndReason)
         "23: a quoted text has no closing \"\n"
         "24: only \\\" and \\\\ may follow a backslash\n"
         "25: a command is not quoted\n");
-    ASSERT_EQ(script.commands.size(), 3u);
+    ASSERT_EQ(script.commands.size(), 2u);
     EXPECT_EQ(script.commands.back().line, 26);
 }
 

@@ -1,3 +1,4 @@
+#include "platform/SimulatedClock.h"
 #include "platform/framework/Dialog.h"
 #include "platform/shell/NotificationHtml.h"
 #include "platform/shell/Notifications.h"
@@ -179,6 +180,27 @@ TEST_F(PrivateBus, WithoutAServiceTheBubbleIsTheProgramsOwn)
     EXPECT_TRUE(RemoveNotification(99));
     ASSERT_TRUE(test::WaitUntil([&] { return !shown || !shown->isVisible(); }));
     EXPECT_FALSE(RemoveNotification(99));
+}
+
+TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClock)
+{
+    SimulatedClock clock(0);
+    SetTimerService(&clock);
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    const QPointer<QWidget> bubble
+        = NotificationCenter::Instance().BubbleOf(kNotificationClass, 99);
+    ASSERT_TRUE(bubble && bubble->isVisible());
+    clock.Advance(89'999);
+    EXPECT_TRUE(bubble && bubble->isVisible());
+    clock.Advance(1);
+    EXPECT_TRUE(!bubble || !bubble->isVisible());
+    // A bubble removed before its time leaves no timer behind.
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    EXPECT_EQ(clock.PendingCount(), 1u);
+    RemoveNotification(99);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(clock.PendingCount(), 0u);
+    SetTimerService(nullptr);
 }
 
 TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
