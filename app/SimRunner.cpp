@@ -19,6 +19,7 @@
 #include "rules/ProfilePage.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
+#include "ui/PersistentListCtrl.h"
 #include "ui/ShellHelpers.h"
 
 #include <QAbstractButton>
@@ -175,6 +176,8 @@ sim::ControlLookup SimRunner::TemplateControls()
             return sim::ControlKind::ComboBox;
         case ControlClass::Edit:
             return sim::ControlKind::Edit;
+        case ControlClass::ListView:
+            return sim::ControlKind::List;
         case ControlClass::Bitmap:
         case ControlClass::Icon:
             return (item->style & dlg::Notify) ? sim::ControlKind::ClickablePicture
@@ -392,6 +395,17 @@ void SimRunner::Set(const sim::Command& command)
             return;
         }
         edit->setPlainText(QString::fromStdU16String(command.text));
+    } else if (auto* list = dynamic_cast<CPersistentListCtrl*>(control)) {
+        // A tap and hold on the row, which the pop-up menu's commands act on.
+        if (command.number >= list->topLevelItemCount()) {
+            Note(command,
+                QStringLiteral("%1 has %2 rows; nothing happens")
+                    .arg(target)
+                    .arg(list->topLevelItemCount()));
+            return;
+        }
+        list->setCurrentItem(list->topLevelItem(command.number));
+        list->SetSelectionMark(command.number);
     } else {
         Note(command, QStringLiteral("%1 cannot be set; nothing happens").arg(target));
     }

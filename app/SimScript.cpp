@@ -12,9 +12,11 @@ namespace pelmora::sim {
 
 namespace {
 
-// The main window's menu commands: save, exit, advanced settings, groups,
-// help file and About.
-constexpr std::array<int, 6> kMenuCommands = {32792, 32778, 32791, 32793, 32795, 32782};
+// The main window's menu commands (save, exit, advanced settings, groups,
+// help file, About) and those of the log's pop-up menu that it handles
+// (delete entry, call number).
+constexpr std::array<int, 8> kMenuCommands
+    = {32792, 32778, 32791, 32793, 32795, 32782, 32786, 32794};
 constexpr int kTabCount = 5;
 constexpr uint32_t kMostRings = 99;
 // Longer moves would only overflow; a year is more than any story needs.
@@ -114,6 +116,8 @@ QString KindName(ControlKind kind)
         return QStringLiteral("a combo box");
     case ControlKind::Edit:
         return QStringLiteral("an edit field");
+    case ControlKind::List:
+        return QStringLiteral("a list");
     case ControlKind::Button:
         return QStringLiteral("a button");
     case ControlKind::ClickablePicture:
@@ -316,10 +320,12 @@ private:
                 return QStringLiteral("%1 is a radio button: only on").arg(target);
             command_.on = true;
             return {};
-        case ControlKind::ComboBox: {
+        case ControlKind::ComboBox:
+        case ControlKind::List: {
             const std::optional<int64_t> index = Decimal(value, 9999);
             if (!index)
-                return QStringLiteral("%1 is a combo box: an item index").arg(target);
+                return QStringLiteral("%1 is %2: an item index")
+                    .arg(target, KindName(command_.control));
             command_.number = static_cast<int>(*index);
             return {};
         }
@@ -329,8 +335,8 @@ private:
             command_.text = tokens_[2].text;
             return {};
         default:
-            return QStringLiteral("%1 is %2; set takes check boxes, radio buttons, combo boxes "
-                                  "and edit fields")
+            return QStringLiteral("%1 is %2; set takes check boxes, radio buttons, combo boxes, "
+                                  "edit fields and lists")
                 .arg(target, KindName(command_.control));
         }
     }

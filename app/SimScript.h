@@ -20,7 +20,16 @@ enum class Page { Main, Profile, Log, Include, Exclude };
 std::u16string_view PageName(Page page);
 
 // What a control of a page is, as far as the script cares.
-enum class ControlKind { CheckBox, RadioButton, ComboBox, Edit, Button, ClickablePicture, Other };
+enum class ControlKind {
+    CheckBox,
+    RadioButton,
+    ComboBox,
+    Edit,
+    List,
+    Button,
+    ClickablePicture,
+    Other,
+};
 // The kind of control `id` on `page`; none when the page has no such control.
 using ControlLookup = std::function<std::optional<ControlKind>(Page page, int id)>;
 
@@ -57,7 +66,9 @@ struct Command {
     int controlId = 0; // set, click
     ControlKind control = ControlKind::Other; // set, click
     bool on = false; // set of a check box or radio button
-    int number = 0; // set of a combo box: the item index; menu: the command; tab: the tab
+    // set of a combo box or list: the item or row index; menu: the command;
+    // tab: the tab
+    int number = 0;
     BoxAnswer reply = BoxAnswer::Ok; // reply
 };
 

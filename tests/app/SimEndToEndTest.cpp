@@ -65,12 +65,22 @@ protected:
     ScratchDir dir;
 };
 
-} // namespace
+// The default message as a caller gets it.
+std::string Dear(const std::string& name)
+{
+    return "Dear " + name
+        + ", I am sorry I can not come to the phone right now. I will get "
+          "back to you as soon as possible.";
+}
 
-namespace {
-
-const std::string kDefault = "I am sorry I can not come to the phone right now. I will get back "
-                             "to you as soon as possible.";
+// Output lines, each ended by a line break.
+std::string Lines(std::initializer_list<std::string> lines)
+{
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + "\n";
+    return all;
+}
 
 TEST_F(SimEndToEnd, KnownAndUnknownCallersGetTheDefaultMessageOncePerCaller)
 {
@@ -84,25 +94,29 @@ TEST_F(SimEndToEnd, KnownAndUnknownCallersGetTheDefaultMessageOncePerCaller)
                            "call +447700900333 rings 1\n"
                            "call 0111 rings 1 nocid\n"
                            "call 0222 rings 3 answered\n"
+                           "# the second row's pop-up menu: call the number, delete the row\n"
+                           "set log.1029 1\n"
+                           "menu 32794\n"
+                           "reply yes\n"
+                           "menu 32786\n"
                            "dump\n"
                            "stop\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
-        "sms\t07700900111\tDear Ann Smith, " + kDefault
-            + "\n"
-              "sms\t02079460999\tDear , "
-            + kDefault
-            + "\n"
-              "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes\n"
-              "log\t02079460999\tUnknown\t9:1:30 5/1/2026\t1\tYes\n"
-              "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo\n"
-              "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo\n"
-              "sent\t2\n"
-              "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes\n"
-              "log\t02079460999\tUnknown\t9:1:30 5/1/2026\t1\tYes\n"
-              "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo\n"
-              "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo\n"
-              "sent\t0\n");
+        Lines({
+            "sms\t07700900111\t" + Dear("Ann Smith"),
+            "sms\t02079460999\t" + Dear(""),
+            "dial\t02079460999",
+            "box\tConfirm delete\tAre you sure you want to delete this individual entry?\tyes",
+            "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes",
+            "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo",
+            "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo",
+            "sent\t2",
+            "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes",
+            "log\t07700900111\tAnn Smith\t9:2:30 5/1/2026\t1\tNo",
+            "log\t+447700900333\tUnknown\t9:2:30 5/1/2026\t1\tNo",
+            "sent\t0",
+        }));
     // The outbox has the two replies, stamped with the simulated time.
     QFile outbox(Path("data/outbox.jsonl"));
     ASSERT_TRUE(outbox.open(QIODevice::ReadOnly));
@@ -129,19 +143,18 @@ TEST_F(SimEndToEnd, ExcludeAndIncludeRulesDecide)
                            "screenshot rules\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
-        "sms\t+447700900444\tDear Cat Lee, " + kDefault
-            + "\n"
-              "sms\t07700900222\tDear Bob Jones, "
-            + kDefault
-            + "\n"
-              "log\t09001234567\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
-              "log\t07700900999\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
-              // Ann's number with the country code is not found: unidentified.
-              "log\t+447700900111\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
-              "log\t+447700900444\tCat Lee\t9:0:0 5/1/2026\t1\tYes\n"
-              "log\t02079460999\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
-              "log\t07700900222\tBob Jones\t9:0:0 5/1/2026\t1\tYes\n"
-              "sent\t2\n");
+        Lines({
+            "sms\t+447700900444\t" + Dear("Cat Lee"),
+            "sms\t07700900222\t" + Dear("Bob Jones"),
+            "log\t09001234567\tUnknown\t9:0:0 5/1/2026\t1\tNo",
+            "log\t07700900999\tUnknown\t9:0:0 5/1/2026\t1\tNo",
+            // Ann's number with the country code is not found: unidentified.
+            "log\t+447700900111\tUnknown\t9:0:0 5/1/2026\t1\tNo",
+            "log\t+447700900444\tCat Lee\t9:0:0 5/1/2026\t1\tYes",
+            "log\t02079460999\tUnknown\t9:0:0 5/1/2026\t1\tNo",
+            "log\t07700900222\tBob Jones\t9:0:0 5/1/2026\t1\tYes",
+            "sent\t2",
+        }));
     EXPECT_GT(QFile(Path("shots/rules.png")).size(), 0);
 }
 
@@ -160,21 +173,19 @@ TEST_F(SimEndToEnd, LimitsRingsAndHangUpWithTheirWarning)
                            "set main.1014 \"9\"\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
-        "box\tPelmora\tWarning: The number of rings before sms send selected is greater than "
-        "the number of rings to hangup, no SMSes will be sent\tok\n"
-        "hangup\t0111\n"
-        "hangup\t0111\n"
-        "sms\t0111\tDear , "
-            + kDefault
-            + "\n"
-              "sms\t0111\tDear , "
-            + kDefault
-            + "\n"
-              "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tNo\n"
-              "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tYes\n"
-              "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tYes\n"
-              "log\t0222\tUnknown\t9:0:0 5/1/2026\t1\tNo\n"
-              "sent\t2\n");
+        Lines({
+            "box\tPelmora\tWarning: The number of rings before sms send selected is greater "
+            "than the number of rings to hangup, no SMSes will be sent\tok",
+            "hangup\t0111",
+            "hangup\t0111",
+            "sms\t0111\t" + Dear(""),
+            "sms\t0111\t" + Dear(""),
+            "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tNo",
+            "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tYes",
+            "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tYes",
+            "log\t0222\tUnknown\t9:0:0 5/1/2026\t1\tNo",
+            "sent\t2",
+        }));
     // The limit cannot be changed while monitoring runs.
     EXPECT_NE(run.err.find("line 11: main.1014 is disabled"), std::string::npos) << run.err;
 }
@@ -197,30 +208,26 @@ TEST_F(SimEndToEnd, QuestionsAreAnsweredReplacedAndExpireFourMinutesAfterTheLast
                            "answer no\n"
                            "answer yes\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    const std::string bubbleEnd = "\tUnknown\tDear , " + kDefault + "\n";
     EXPECT_EQ(run.out,
-        "bubble\t0111" + bubbleEnd + "sms\t0111\tDear , " + kDefault
-            + "\n"
-              "unbubble\n"
-              "bubble\t0222"
-            + bubbleEnd
-            + "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive\n"
-              "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive\n"
-              "sent\t1\n"
-              "unbubble\n"
-              "bubble\t07700900111\tAnn Smith\tDear Ann Smith, "
-            + kDefault
-            + "\n"
-              "unbubble\n"
-              "bubble\t07700900222\tBob Jones\tDear Bob Jones, "
-            + kDefault
-            + "\n"
-              "unbubble\n"
-              "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive\n"
-              "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive\n"
-              "log\t07700900111\tAnn Smith\t9:7:59 5/1/2026\t1\tInteractive\n"
-              "log\t07700900222\tBob Jones\t9:7:59 5/1/2026\t1\tInteractive\n"
-              "sent\t1\n");
+        Lines({
+            "bubble\t0111\tUnknown\t" + Dear(""),
+            "sms\t0111\t" + Dear(""),
+            "unbubble",
+            "bubble\t0222\tUnknown\t" + Dear(""),
+            "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive",
+            "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive",
+            "sent\t1",
+            "unbubble",
+            "bubble\t07700900111\tAnn Smith\t" + Dear("Ann Smith"),
+            "unbubble",
+            "bubble\t07700900222\tBob Jones\t" + Dear("Bob Jones"),
+            "unbubble",
+            "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tInteractive",
+            "log\t0222\tUnknown\t9:3:59 5/1/2026\t1\tInteractive",
+            "log\t07700900111\tAnn Smith\t9:7:59 5/1/2026\t1\tInteractive",
+            "log\t07700900222\tBob Jones\t9:7:59 5/1/2026\t1\tInteractive",
+            "sent\t1",
+        }));
 }
 
 TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
@@ -244,32 +251,24 @@ TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
                            "dump\n");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out,
-        "box\tPelmora\tSettings saved...\tok\n"
-        "bubble\t+447700900333\tUnknown\tDear , "
-            + kDefault
-            + "\n"
-              "sms\t+447700900333\tDear , "
-            + kDefault
-            + "\n"
-              "unbubble\n"
-              "bubble\t0222\tUnknown\tDear , "
-            + kDefault
-            + "\n"
-              "unbubble\n"
-              "bubble\t0333\tUnknown\tDear , "
-            + kDefault
-            + "\n"
-              // An hour after it, the first call has left the log.
-              "log\t0222\tUnknown\t9:59:0 5/1/2026\t1\tInteractive\n"
-              "log\t0333\tUnknown\t10:0:0 5/1/2026\t1\tInteractive\n"
-              "sent\t1\n"
-              "box\tConfirm Stop Monitor\tPelmora is monitoring your missed calls. If you close "
-              "this "
-              "application Pelmora will stop monitoring the calls.\\n\\nIf you want Pelmora to run "
-              "in "
-              "the background, press on the OK button instead.\\n\\nAre you sure you want to "
-              "exit?\tyes\n"
-              "sent\t1\n");
+        Lines({
+            "box\tPelmora\tSettings saved...\tok",
+            "bubble\t+447700900333\tUnknown\t" + Dear(""),
+            "sms\t+447700900333\t" + Dear(""),
+            "unbubble",
+            "bubble\t0222\tUnknown\t" + Dear(""),
+            "unbubble",
+            "bubble\t0333\tUnknown\t" + Dear(""),
+            // An hour after it, the first call has left the log.
+            "log\t0222\tUnknown\t9:59:0 5/1/2026\t1\tInteractive",
+            "log\t0333\tUnknown\t10:0:0 5/1/2026\t1\tInteractive",
+            "sent\t1",
+            "box\tConfirm Stop Monitor\tPelmora is monitoring your missed calls. If you close "
+            "this application Pelmora will stop monitoring the calls.\\n\\nIf you want Pelmora "
+            "to run in the background, press on the OK button instead.\\n\\nAre you sure you "
+            "want to exit?\tyes",
+            "sent\t1",
+        }));
     EXPECT_NE(run.err.find("line 16: Pelmora ended here"), std::string::npos) << run.err;
 }
 
@@ -283,8 +282,10 @@ TEST_F(SimEndToEnd, AWrongScriptIsReportedByLineAndNothingRuns)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(OwnLines(run.err),
-        "pelmora-sim: -:4: unknown command \"jump\"\n"
-        "pelmora-sim: -:5: main.1069 is a check box: on or off\n");
+        Lines({
+            "pelmora-sim: -:4: unknown command \"jump\"",
+            "pelmora-sim: -:5: main.1069 is a check box: on or off",
+        }));
     EXPECT_FALSE(QFile::exists(Path("data")));
 }
 

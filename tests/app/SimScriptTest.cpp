@@ -141,7 +141,7 @@ TEST(SimScript, EveryWrongLineIsReportedWithItsNumberAndReason)
         "13: main.1013 is a combo box: an item index\n"
         "14: exclude.1024 is an edit field: a text in double quotes\n"
         "15: main.1012 is neither a button nor a field; set takes check boxes, radio buttons, "
-        "combo boxes and edit fields\n"
+        "combo boxes, edit fields and lists\n"
         "16: the main page has no control 9999\n"
         "17: \"settings.1069\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
         "18: \"main.1069x\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
