@@ -100,10 +100,11 @@ SimRunner::SimRunner(Setup setup, std::ostream& out, std::ostream& err)
     BackendRequest request;
     request.backend = QStringLiteral("simulated");
     request.dataDir = setup_.dataDir;
-    request.outboxClock = [this] { return QDateTime::fromMSecsSinceEpoch(clock_.NowMs()); };
     QString error;
     backends_ = ActiveBackends::Choose(request, &error, NoBus());
     backends_->Simulated()->SetListener(this);
+    backends_->Outbox()->SetClock(
+        [this] { return QDateTime::fromMSecsSinceEpoch(clock_.NowMs()); });
     backends_->Outbox()->SetSendListener(
         [this](std::u16string_view number, std::u16string_view text) {
             Print({u"sms", number, text});

@@ -78,7 +78,7 @@ std::unique_ptr<ActiveBackends> ActiveBackends::Choose(const BackendRequest& req
     }
     if (active->kind_ == BackendKind::Simulated) {
         active->simulatedLine_ = std::make_unique<SimulatedLine>();
-        active->outbox_ = std::make_unique<OutboxSmsBackend>(request.dataDir, request.outboxClock);
+        active->outbox_ = std::make_unique<OutboxSmsBackend>(request.dataDir);
         if (active->noModemFound_)
             active->notices_ << QStringLiteral("no voice modem found; calls come from the "
                                                "simulated line and messages go to %1")

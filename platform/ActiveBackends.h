@@ -3,12 +3,10 @@
 #include "platform/modem/ModemManagerClient.h"
 
 #include <QDBusConnection>
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,7 +29,6 @@ struct BackendRequest {
     QString backend; // a backend's name; empty chooses by what is present
     QString ringIntervalSeconds; // empty: 5 seconds
     std::filesystem::path dataDir; // where the outbox goes
-    std::function<QDateTime()> outboxClock; // the outbox's time stamps; now when empty
 };
 
 // The phone line and SMS backends of one run, installed behind the

@@ -8,10 +8,13 @@ namespace pelmora {
 
 OutboxSmsBackend::OutboxSmsBackend(std::filesystem::path dataDir, Clock clock)
     : file_(std::move(dataDir) / kOutboxFileName)
-    , clock_(std::move(clock))
 {
-    if (!clock_)
-        clock_ = [] { return QDateTime::currentDateTime(); };
+    SetClock(std::move(clock));
+}
+
+void OutboxSmsBackend::SetClock(Clock clock)
+{
+    clock_ = clock ? std::move(clock) : [] { return QDateTime::currentDateTime(); };
 }
 
 bool OutboxSmsBackend::Send(std::u16string_view number, std::u16string_view text, SmsPath path)

@@ -22,6 +22,8 @@ public:
     using SendListener = std::function<void(std::u16string_view number, std::u16string_view text)>;
     void SetSendListener(SendListener listener) { listener_ = std::move(listener); }
     const std::filesystem::path& File() const { return file_; }
+    // The time the lines are stamped with; now when empty.
+    void SetClock(Clock clock);
 
 private:
     std::filesystem::path file_;
