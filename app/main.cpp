@@ -116,6 +116,8 @@ int main(int argc, char** argv)
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
     if (!dialog.Create(nullptr))
         return 1;
+    if (dialog.EndedAtStart())
+        return 0;
     dialog.show();
     return QApplication::exec() == 0 ? 0 : 1;
 }
