@@ -137,9 +137,14 @@ bool CMonitorDlg::OnInitDialog()
     LoadTemplates(dataDir_);
     LoadProfiles(dataDir_);
     LoadSettings();
-    loaded_ = true;
     FitToScreen();
-    BuildPages();
+    if (!BuildPages()) {
+        // Without its tab control the window has nothing to show: the
+        // program ends at once, successfully, and the files stay as they are.
+        endedAtStart_ = true;
+        return true;
+    }
+    loaded_ = true;
     ApplySettings();
     sipSuppressed = 0;
     if (!autostartSuppressed)
@@ -153,11 +158,11 @@ bool CMonitorDlg::OnInitDialog()
     return true;
 }
 
-void CMonitorDlg::BuildPages()
+bool CMonitorDlg::BuildPages()
 {
     tabs_ = Control<CPageTabCtrl>(IDC_TABS);
     if (!tabs_)
-        return;
+        return false;
     // The menu bar lies above the page area, which keeps the whole screen
     // the page templates were drawn for.
     menuBar_ = new CMainMenuBar(*this);
@@ -188,6 +193,7 @@ void CMonitorDlg::BuildPages()
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
     if (rulesPanes_)
         rulesPanes_->RecalcLayout();
+    return true;
 }
 
 void CMonitorDlg::BuildRulesTab()

@@ -31,12 +31,12 @@ class CProfilePage;
 
 // The program's only top-level window: the five tabs and everything that
 // lives for the whole run.
-class CMonitorDlg final : public dlg::CDialog,
-                          public MessageWindow,
-                          public SaveAllTarget,
-                          public MissedCallWindow,
-                          public BubbleNotifier,
-                          public CallLogRows {
+class CMonitorDlg : public dlg::CDialog,
+                    public MessageWindow,
+                    public SaveAllTarget,
+                    public MissedCallWindow,
+                    public BubbleNotifier,
+                    public CallLogRows {
     Q_OBJECT
 public:
     static constexpr int kAutoStartTimer = 1;
@@ -70,6 +70,8 @@ public:
     // Brings the window back on screen, from the tray or from behind others:
     // what a second start of the program asks for.
     void BringToFront();
+    // The window could not be built and the program ends at once (exit code 0).
+    bool EndedAtStart() const { return endedAtStart_; }
     bool IsMonitoring() const { return lineMonitor.IsOpen(); }
     bool IsInTray() const { return trayIcon.IsShown(); }
     // The log rows' stamps and the pipeline's clock; the system clock by default.
@@ -123,7 +125,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildPages();
+    // False when the tab control cannot be had: the program must end.
+    bool BuildPages();
     void BuildRulesTab();
     void ApplyRuleSettings();
     void CollectRuleSettings();
@@ -142,6 +145,7 @@ private:
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
+    bool endedAtStart_ = false;
     bool ending_ = false;
     LogClock clock_;
     CMainMenuBar* menuBar_ = nullptr;

@@ -118,6 +118,8 @@ int main(int argc, char** argv)
     QObject::connect(&dialog, &QDialog::finished, &app, &QCoreApplication::quit);
     if (!dialog.Create(nullptr))
         return 1;
+    if (dialog.EndedAtStart())
+        return 0;
     dialog.show();
     // On the simulated line a desktop user needs a phone to call from.
     std::unique_ptr<pelmora::CPhoneSimulator> phone;

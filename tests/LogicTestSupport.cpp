@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pelmora::test {
@@ -16,6 +17,11 @@ TestSandbox::TestSandbox()
     setenv("PELMORA_HOME", (root + "/data").constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/share").constData(), 1);
+    // A private runtime directory, as a desktop session has: without one Qt
+    // warns on standard error, which the command-line tests compare.
+    const QByteArray runtime = root + "/runtime";
+    mkdir(runtime.constData(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
     unsetenv("PELMORA_SCREEN");
 }
 

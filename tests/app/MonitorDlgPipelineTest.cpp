@@ -161,7 +161,7 @@ TEST_F(WindowPipeline, CallerFoundOnlyByTheScanGetsTheContactsEntry)
     card.phones[Mobile] = u"(020) 7946-0000";
     book.Add(card);
     TemplateRecord* personal = AppendTemplate(u"Personal", u"Dear [FIRSTNAME]");
-    AddContactEntry(*profile.profile, 42, personal->id);
+    AddContactEntry(*activeProfile, 42, personal->id);
     Start();
     MissCall(u"02079460000");
     EXPECT_EQ(Column(CLogListCtrl::Caller), (Texts {u"Bo "}));

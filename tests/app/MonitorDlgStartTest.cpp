@@ -58,7 +58,8 @@ constexpr char16_t kNotActive[]
 
 TEST_F(WindowStart, StartWithoutProfileIsRefused)
 {
-    profile.profile = nullptr;
+    // The page still shows the profile, but the store no longer holds it.
+    ResetProfileStore();
     Start();
     EXPECT_TRUE(Stopped());
     EXPECT_EQ(Shown(), (Texts {kNoProfile}));

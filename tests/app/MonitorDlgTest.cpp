@@ -134,6 +134,36 @@ TEST(MonitorDlgSettings, WindowThatNeverLoadedWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kSettingsFileName));
 }
 
+// A window whose template yields no tab control.
+class WindowWithoutTabs final : public CMonitorDlg {
+public:
+    using CMonitorDlg::CMonitorDlg;
+    void TakeAwayTheTabs()
+    {
+        SetControlFactory(1001, [](QWidget* parent) { return new QWidget(parent); });
+    }
+};
+
+TEST(MonitorDlgSettings, WindowWithoutItsTabControlEndsAndLeavesTheFilesAsTheyWere)
+{
+    test::ScratchDir dir;
+    SettingsRecord stored;
+    stored.maxTotal = 42;
+    ASSERT_TRUE(SaveSettings(dir.Path(), stored));
+    const std::vector<uint8_t> before = test::ReadAll(dir.Path() / kSettingsFileName);
+    {
+        WindowWithoutTabs dialog(dir.Path());
+        dialog.TakeAwayTheTabs();
+        ASSERT_TRUE(dialog.Create(nullptr));
+        EXPECT_TRUE(dialog.EndedAtStart());
+        EXPECT_EQ(dialog.MainPage(), nullptr);
+    }
+    EXPECT_EQ(test::ReadAll(dir.Path() / kSettingsFileName), before);
+    ResetTemplateStore();
+    ResetProfileStore();
+    ResetGroupStore();
+}
+
 TEST(MonitorDlgSettings, FirstRunWritesTheDefaultTemplateAndSettings)
 {
     test::ScratchDir dir;

@@ -4,10 +4,12 @@
 #include "app/MonitorDlg.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
+#include "monitor/SettingsRecord.h"
 #include "platform/contacts/AddressBook.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
+#include "rules/ProfilePage.h"
 #include "rules/ProfileStore.h"
 #include "tests/TestSupport.h"
 #include "tests/monitor/PipelineFakes.h"
@@ -24,14 +26,9 @@
 
 namespace pelmora::test {
 
-class FixedProfile final : public ActiveProfileSource {
-public:
-    ProfileRecord* profile = nullptr;
-    ProfileRecord* ActiveProfile() const override { return profile; }
-};
-
 // The real main window over the simulated line, the outbox and a simulated
-// address book, with a profile answering every caller.
+// address book, started on data files whose active profile answers every
+// caller with the greeting.
 class MonitoringWindow : public ::testing::Test {
 protected:
     void SetUp() override
@@ -41,28 +38,41 @@ protected:
         ResetProfileStore();
         SetAddressBook(&book);
         SetTelephonyBackend(&line);
-        SetActiveProfileSource(&profile);
     }
     void TearDown() override
     {
         dialog.reset();
-        SetActiveProfileSource(nullptr);
         SetTelephonyBackend(nullptr);
         SetAddressBook(nullptr);
         ResetTemplateStore();
         ResetGroupStore();
         ResetProfileStore();
     }
-    // Builds the window; the stores it loads replace the ones above, so the
-    // profile is added again.
+    // Writes the greeting, its profile and the settings choosing it, then
+    // builds the window, which loads them as at a normal start.
     void Open(bool autostart = false)
     {
+        ResetTemplateStore();
+        ResetProfileStore();
+        const int32_t greetingId
+            = AppendTemplate(u"Greeting", u"Hi [FIRSTNAME], call you later")->id;
+        SettingsRecord settings;
+        LoadSettings(dir.Path(), settings);
+        settings.activeProfileId = AddProfile(u"Default", greetingId)->id;
+        ASSERT_TRUE(SaveTemplates(dir.Path()) && SaveProfiles(dir.Path())
+            && SaveSettings(dir.Path(), settings));
+        ResetTemplateStore();
+        ResetProfileStore();
+
         dialog = std::make_unique<CMonitorDlg>(dir.Path());
         dialog->autostartSuppressed = autostart ? 0 : 1;
         dialog->SetClock([this] { return now; });
         ASSERT_TRUE(dialog->Create(nullptr));
-        greeting = AppendTemplate(u"Greeting", u"Hi [FIRSTNAME], call you later");
-        profile.profile = AddProfile(u"Default", greeting->id);
+        greeting = FindTemplate(greetingId);
+        ASSERT_NE(greeting, nullptr);
+        activeProfile = dialog->ProfilePage()->ActiveProfile();
+        ASSERT_NE(activeProfile, nullptr);
+        ASSERT_EQ(activeProfile->defaultMessageId, greetingId);
         main = dialog->MainPage();
         ASSERT_NE(main, nullptr);
     }
@@ -115,8 +125,8 @@ protected:
     OutboxTransport outbox; // before the window: its transport takes the SMS interface
     SimulatedAddressBook book;
     SimulatedLine line;
-    FixedProfile profile;
     TemplateRecord* greeting = nullptr;
+    ProfileRecord* activeProfile = nullptr;
     int64_t now = 1'800'000'000;
     std::unique_ptr<CMonitorDlg> dialog;
     CMainPage* main = nullptr;
