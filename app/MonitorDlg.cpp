@@ -645,8 +645,15 @@ void CMonitorDlg::FitToScreen()
 void CMonitorDlg::OnSize()
 {
     PlaceTabs();
-    // A page laid out again takes its template's visibility for the images.
+    // A page laid out again for the other orientation takes its template's
+    // visibility and captions: the monitor's state is shown anew, or a
+    // running monitor would offer "Start Monitor" and the counter read 0.
     ShowRunningImage(IsMonitoring());
+    if (mainPage_) {
+        mainPage_->SetDlgItemText(
+            CMainPage::IDC_START_STOP, IsMonitoring() ? u"&Stop Monitor" : u"&Start Monitor");
+        ShowSentCount(pipeline.sentCount);
+    }
 }
 
 } // namespace pelmora

@@ -1,3 +1,4 @@
+#include "platform/framework/ScreenModel.h"
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsBackend.h"
 #include "tests/app/MonitoringWindowFixture.h"
@@ -140,6 +141,28 @@ TEST_F(WindowStart, StopResetsTheSentCounterAndStartDoesNot)
     main->SetDlgItemText(CMainPage::IDC_SENT_COUNT, u"5");
     Start();
     EXPECT_EQ(SentLabel(), u"5");
+}
+
+TEST_F(WindowStart, TurningTheScreenKeepsTheMonitorsStateOnTheMainPage)
+{
+    dialog->show();
+    Start();
+    MissCall(u"0111");
+    // The page is laid out again from the other template, whose captions
+    // would say "Start Monitor" and a counter of nothing.
+    for (int turn = 0; turn < 2; ++turn) {
+        dlg::ScreenModel::Instance().Rotate();
+        QApplication::processEvents();
+        EXPECT_EQ(main->IsLandscapeLayout(), turn == 0);
+        EXPECT_TRUE(Running());
+        EXPECT_EQ(SentLabel(), u"1");
+    }
+    main->RouteCommand(CMainPage::IDC_START_STOP);
+    dlg::ScreenModel::Instance().Rotate();
+    QApplication::processEvents();
+    EXPECT_TRUE(Stopped());
+    EXPECT_EQ(SentLabel(), u"0");
+    dlg::ScreenModel::Instance().Rotate();
 }
 
 TEST_F(WindowStart, OkHidesToTheTrayAskingOnlyWhileStopped)
