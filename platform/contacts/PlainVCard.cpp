@@ -154,15 +154,19 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
         return Outcome::Ignored;
     const bool isN = EqualNoCase(name, "N"), isTel = EqualNoCase(name, "TEL");
     const bool isUid = EqualNoCase(name, "UID"), isEnd = EqualNoCase(name, "END");
-    if (!isN && !isTel && !isUid && !isEnd)
-        return Outcome::Next;
+    const bool wanted = isN || isTel || isUid || isEnd;
 
     std::string_view rest = line.substr(at + 1);
     std::vector<Param> params;
     if (line[at] == ';') {
-        if (const Outcome read = ReadParams(rest, params); read != Outcome::Next)
+        // The parameters of every line, wanted or not: where the general
+        // parser reads on into the next line, this reader must refuse.
+        const Outcome read = ReadParams(rest, params);
+        if (read == Outcome::Refuse || (wanted && read != Outcome::Next))
             return read;
     }
+    if (!wanted)
+        return Outcome::Next;
     for (const Param& param : params)
         if (EqualNoCase(param.name, "ENCODING") || EqualNoCase(param.name, "CHARSET")
             || (EqualNoCase(param.name, "TYPE") && !param.values.empty()

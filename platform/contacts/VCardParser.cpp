@@ -108,11 +108,13 @@ std::u16string CleanNumber(std::string value)
         if (const size_t semicolon = value.find(';'); semicolon != std::string::npos)
             value.erase(semicolon);
     }
+    // A zero byte ends the number; the blanks before it go too.
+    value.resize(std::min(value.size(), value.find('\0')));
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
         value.pop_back();
     while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
         value.erase(0, 1);
-    return Utf16(value.substr(0, value.find('\0')));
+    return Utf16(value);
 }
 
 ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string_view source)
@@ -127,6 +129,17 @@ ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string
     }
     parsed.card = FileContactCard(fields, source, parsed.uid);
     return parsed;
+}
+
+// UTF-8 (up to a zero byte, where libebook stops reading), and no CR inside
+// a line: libebook loses memory on some names with one, and no vCard writer
+// puts one there.
+bool ReadableText(const std::string& card)
+{
+    for (size_t cr = card.find('\r'); cr != std::string::npos; cr = card.find('\r', cr + 1))
+        if (cr + 1 == card.size() || card[cr + 1] != '\n')
+            return false;
+    return g_utf8_validate(card.c_str(), -1, nullptr);
 }
 
 bool StartsWithNoCase(std::string_view line, std::string_view word)
@@ -252,13 +265,14 @@ void ParseVCards(
             }
             continue;
         }
+        // Every line ends in one CR LF, however many CRs the file has there.
         current.append(line);
-        if (current.back() != '\r')
-            current += '\r';
-        current += '\n';
+        while (current.back() == '\r')
+            current.pop_back();
+        current += "\r\n";
         if (StartsWithNoCase(trimmed, "END:VCARD")) {
             inCard = false;
-            if (g_utf8_validate(current.c_str(), -1, nullptr)) {
+            if (ReadableText(current)) {
                 if (ReadPlainVCard(current, fields) || ReadVCardWithLibrary(current, fields))
                     take(Finish(std::move(fields), current, source));
                 else

@@ -21,9 +21,10 @@ struct ParsedCard {
 };
 
 // Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order, handing
-// each to `take` as soon as it is read. A card that cannot be parsed is
-// skipped; a number that finds no free field is dropped. Both are reported
-// on standard error, naming `source`.
+// each to `take` as soon as it is read. A card that cannot be parsed, is
+// not UTF-8 or holds a CR inside a line is skipped; a number that finds no
+// free field is dropped. Both are reported on standard error, naming
+// `source`.
 void ParseVCards(
     std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take);
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);

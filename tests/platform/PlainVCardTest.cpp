@@ -183,3 +183,18 @@ TEST(PlainVCardTest, LeavesEncodedAndOddCardsToTheGeneralParser)
     EXPECT_EQ(fields.tels[0].value, "+44 1");
     EXPECT_EQ(fields.tels[0].types, (std::vector<std::string> {"cell", "voice"}));
 }
+
+// Found by fuzzing: a parameter the general parser cannot read (a "." or a
+// space in its name) makes it read on into the next line, on any line, not
+// only on those this reader wants; so the card goes to the general parser.
+TEST(PlainVCardTest, LeavesUnreadableParametersOfAnyLineToTheGeneralParser)
+{
+    for (const char* line : {"X;a.b:1", "NOTE;a b:1", "X-Y;.:"}) {
+        const std::string card
+            = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\n") + line + "\r\nN:S;;;;\r\nEND:VCARD\r\n";
+        VCardFields fast, full;
+        EXPECT_FALSE(ReadPlainVCard(card, fast)) << line;
+        ASSERT_TRUE(ReadVCardWithLibrary(card, full));
+        EXPECT_EQ(full.family, "") << line << ": the N line was taken as the parameters' rest";
+    }
+}

@@ -1,6 +1,7 @@
 #include "platform/framework/Dialog.h"
 #include "platform/framework/ScreenModel.h"
 #include "tests/TestSupport.h"
+#include "ui/ColumnWidths.h"
 #include "ui/PersistentListCtrl.h"
 
 #include <QContextMenuEvent>
