@@ -131,17 +131,6 @@ ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string
     return parsed;
 }
 
-// UTF-8 (up to a zero byte, where libebook stops reading), and no CR inside
-// a line: libebook loses memory on some names with one, and no vCard writer
-// puts one there.
-bool ReadableText(const std::string& card)
-{
-    for (size_t cr = card.find('\r'); cr != std::string::npos; cr = card.find('\r', cr + 1))
-        if (cr + 1 == card.size() || card[cr + 1] != '\n')
-            return false;
-    return g_utf8_validate(card.c_str(), -1, nullptr);
-}
-
 bool StartsWithNoCase(std::string_view line, std::string_view word)
 {
     if (line.size() < word.size())
@@ -153,6 +142,15 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 }
 
 } // namespace
+
+bool IsReadableCardText(std::string_view card)
+{
+    for (size_t cr = card.find('\r'); cr != std::string_view::npos; cr = card.find('\r', cr + 1))
+        if (cr + 1 == card.size() || card[cr + 1] != '\n')
+            return false;
+    // With its length given, GLib takes a zero byte as invalid.
+    return g_utf8_validate(card.data(), static_cast<gssize>(card.size()), nullptr);
+}
 
 ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid)
 {
@@ -272,7 +270,7 @@ void ParseVCards(
         current += "\r\n";
         if (StartsWithNoCase(trimmed, "END:VCARD")) {
             inCard = false;
-            if (ReadableText(current)) {
+            if (IsReadableCardText(current)) {
                 if (ReadPlainVCard(current, fields) || ReadVCardWithLibrary(current, fields))
                     take(Finish(std::move(fields), current, source));
                 else

@@ -29,6 +29,11 @@ void ParseVCards(
     std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take);
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);
 
+// Whether a card's text may go to a parser: UTF-8 without zero bytes, and
+// no CR but those before an LF. libebook loses memory on some names cut off
+// by either, and no vCard writer puts one there.
+bool IsReadableCardText(std::string_view card);
+
 // The fields of one card (from its BEGIN line to its END line) as libebook
 // reads them: every card, however encoded or malformed. False when it
 // cannot read the card at all.
