@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // input tags.
     const QString raw = Q(fuzz::Utf16({reinterpret_cast<const char*>(data), size}));
     const ParsedNotification any = ParseNotificationHtml(raw);
-    FUZZ_CHECK(static_cast<qsizetype>(any.buttons.size()) <= raw.count(QStringLiteral("<input"), Qt::CaseInsensitive));
+    FUZZ_CHECK(static_cast<qsizetype>(any.buttons.size())
+        <= raw.count(QStringLiteral("<input"), Qt::CaseInsensitive));
     FUZZ_CHECK(!any.plain.contains(u'\0') || raw.contains(u'\0'));
     return 0;
 }

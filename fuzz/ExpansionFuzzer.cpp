@@ -75,7 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const MessageLengthEstimate measured = MeasureMessage(expanded);
     FUZZ_CHECK(measured.length == static_cast<int>(expanded.size()));
-    FUZZ_CHECK(measured.maximum == (measured.lengthClass == 2 ? 70 : measured.lengthClass == 1 ? 140 : 160));
+    FUZZ_CHECK(measured.maximum
+        == (measured.lengthClass == 2       ? 70
+                : measured.lengthClass == 1 ? 140
+                                            : 160));
     const MessageLengthEstimate estimate = EstimateMessageLength(text.View());
     FUZZ_CHECK(estimate.length >= 0);
     return 0;

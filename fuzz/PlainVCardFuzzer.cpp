@@ -25,9 +25,9 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 // Both readings, for the report of a difference.
 void Describe(const char* reader, const VCardFields& fields)
 {
-    std::string text = std::string(reader) + ": uid [" + fields.uid + "] n [" + fields.family
-        + "|" + fields.given + "|" + fields.additional + "|" + fields.prefixes + "|"
-        + fields.suffixes + "]";
+    std::string text = std::string(reader) + ": uid [" + fields.uid + "] n [" + fields.family + "|"
+        + fields.given + "|" + fields.additional + "|" + fields.prefixes + "|" + fields.suffixes
+        + "]";
     for (const VCardFields::Tel& tel : fields.tels) {
         text += " tel [" + tel.value + "]";
         for (const std::string& type : tel.types)

@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         entries += profile->entries.size();
     }
     // Every profile and entry came from bytes of the file.
-    FUZZ_CHECK(profiles.size() * ProfileRecord::kHeaderSize + entries * ProfileEntry::kFileSize
-        <= size);
+    FUZZ_CHECK(
+        profiles.size() * ProfileRecord::kHeaderSize + entries * ProfileEntry::kFileSize <= size);
 
     // The loaded store saves to bytes that load to the same store; an
     // undamaged file is saved as it was, but that an entry count below 0

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const CardTable& cards = Folder()->Cards();
     for (size_t at = 0; at < cards.Size() && expected < 0; ++at)
         for (const RestrictionClause& clause : *parsed)
-            if (!clause.value.empty() && cards.Phone(at, static_cast<PhoneField>(clause.field)) == clause.value)
+            if (!clause.value.empty()
+                && cards.Phone(at, static_cast<PhoneField>(clause.field)) == clause.value)
                 expected = static_cast<int64_t>(at);
     FUZZ_CHECK((result == S_OK) == (expected >= 0));
     FUZZ_CHECK((result == S_FALSE) == (expected < 0));

@@ -29,7 +29,8 @@ void Write(const char* target, const char* name, std::span<const uint8_t> bytes)
     const auto dir = g_root / target;
     std::filesystem::create_directories(dir);
     std::ofstream(dir / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void Write(const char* target, const char* name, std::string_view text)
@@ -73,7 +74,8 @@ GroupList SampleGroups()
         auto group = std::make_unique<GroupRecord>();
         group->id = id;
         group->SetName(id == 1 ? u"Family" : u"Work \u00e9\u65e5");
-        group->members = id == 1 ? std::vector<uint32_t> {7, 9, 4000000000u} : std::vector<uint32_t> {};
+        group->members
+            = id == 1 ? std::vector<uint32_t> {7, 9, 4000000000u} : std::vector<uint32_t> {};
         groups.push_back(std::move(group));
     }
     return groups;
@@ -103,8 +105,8 @@ ProfileList SampleProfiles()
         profile->SetName(id == 1 ? u"Normal" : u"Meeting");
         profile->defaultMessageId = id;
         if (id == 2)
-            for (const ProfileEntry e : {ProfileEntry {1, 1, 2}, ProfileEntry {0, 9, 0},
-                     ProfileEntry {7, 3, 1}})
+            for (const ProfileEntry e :
+                {ProfileEntry {1, 1, 2}, ProfileEntry {0, 9, 0}, ProfileEntry {7, 3, 1}})
                 profile->entries.push_back(std::make_unique<ProfileEntry>(e));
         profiles.push_back(std::move(profile));
     }
@@ -291,8 +293,9 @@ void TextsSeeds()
     Write("restriction", "quote-inside", "[MobileTelephoneNumber] = \"\"\"");
     Write("restriction", "broken", "[MobileTelephoneNumber = \"1");
 
-    Write("column_widths", "three", "\x02"
-                                    "80,60,100");
+    Write("column_widths", "three",
+        "\x02"
+        "80,60,100");
     Write("column_widths", "fit-requests", "\x01-1,65535");
     Write("column_widths", "overflow", "\x00 99999999999999999999"sv);
     Write("column_widths", "long-token", "\x00"s + std::string(60, '7'));
@@ -300,10 +303,16 @@ void TextsSeeds()
 
     Write("prefix_rules", "all-rules", "\x1f+447700900001\x1f,,+44;07 ,\x1f+4477;0800");
     Write("prefix_rules", "unidentified", "\x0a\x1f\x1f;;\x1f");
-    Write("expansion", "default", std::string("\x01") + Parts({"Dear [FULLNAME], I am sorry I can "
-        "not come to the phone right now.", "Mrs.", "Quilby", "A.", "Trellowayne", "III", "[TITLE]"}));
-    Write("expansion", "unidentified", std::string("\x03") + Parts({"[TITLE] [FIRSTNAME] "
-        "[MIDDLENAME] [LASTNAME] [SUFFIX] [FULLNAME][[FULLNAME]]", "", "", "", "", std::string(60, 'x'), "[LASTNAME"}));
+    Write("expansion", "default",
+        std::string("\x01")
+            + Parts({"Dear [FULLNAME], I am sorry I can "
+                     "not come to the phone right now.",
+                "Mrs.", "Quilby", "A.", "Trellowayne", "III", "[TITLE]"}));
+    Write("expansion", "unidentified",
+        std::string("\x03")
+            + Parts({"[TITLE] [FIRSTNAME] "
+                     "[MIDDLENAME] [LASTNAME] [SUFFIX] [FULLNAME][[FULLNAME]]",
+                "", "", "", "", std::string(60, 'x'), "[LASTNAME"}));
 
     Write("bubble_html", "question",
         Parts({"+447700900001", "Quilby Trellowayne", "Dear Quilby, back soon & \"bye\""}));
