@@ -131,6 +131,55 @@ ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string
     return parsed;
 }
 
+// A fold: a line end followed by a blank, which readers remove.
+bool FoldAt(std::string_view card, size_t at)
+{
+    return card.substr(at, 2) == "\r\n" && at + 2 < card.size()
+        && (card[at + 2] == ' ' || card[at + 2] == '\t');
+}
+
+// Where the groups ("item1." in "item1.TEL:1") of the line at `at` end, as
+// libebook reads them: name characters up to the last dot before anything
+// else, across folds. `at` itself when the line has none.
+size_t GroupsEnd(std::string_view card, size_t at)
+{
+    size_t end = at;
+    for (size_t pos = at; pos < card.size();) {
+        if (FoldAt(card, pos)) {
+            pos += 3;
+        } else if (card[pos] == '.') {
+            end = ++pos;
+        } else if (card[pos] == '-' || card[pos] == '_'
+            || g_unichar_isalnum(g_utf8_get_char(card.data() + pos))) {
+            pos = static_cast<size_t>(g_utf8_next_char(card.data() + pos) - card.data());
+        } else {
+            break;
+        }
+    }
+    // The name then starts on its own line rather than on a fold.
+    while (end > at && FoldAt(card, end))
+        end += 3;
+    return end;
+}
+
+// The card without the groups of its lines. libebook loses the group of a
+// line it drops ("a.:1", "a.b" without a colon) and of a line with several;
+// the fields read here never depend on a group, so it is given none.
+std::string WithoutGroups(std::string_view card)
+{
+    std::string text;
+    text.reserve(card.size());
+    for (size_t at = 0; at < card.size();) {
+        // A folded line continues the value above it.
+        if (card[at] != ' ' && card[at] != '\t')
+            at = GroupsEnd(card, at);
+        const size_t end = std::min(card.find('\n', at), card.size() - 1) + 1;
+        text.append(card.substr(at, end - at));
+        at = end;
+    }
+    return text;
+}
+
 bool StartsWithNoCase(std::string_view line, std::string_view word)
 {
     if (line.size() < word.size())
@@ -230,7 +279,7 @@ void ReadContactFields(EContact* contact, VCardFields& fields)
 bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
 {
     fields = {};
-    EContact* contact = e_contact_new_from_vcard(card.c_str());
+    EContact* contact = e_contact_new_from_vcard(WithoutGroups(card).c_str());
     if (!contact)
         return false;
     ReadContactFields(contact, fields);

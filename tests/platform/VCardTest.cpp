@@ -161,6 +161,24 @@ TEST(VCardParserTest, CardWithACarriageReturnInsideALineOrAZeroByteIsSkipped)
     EXPECT_EQ(cards[0].uid, "d");
 }
 
+// Found by fuzzing: libebook loses the group of a line it drops and the
+// first of several groups, so lines reach it without their groups; the
+// fields read do not change (the suite's leak check fails otherwise).
+TEST(VCardParserTest, LinesReachLibebookWithoutTheirGroups)
+{
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nV.\r\na.:1\r\nx.y\r\n"
+                             "A.B.N:Grouped;Jo;;;\r\nitem1.TEL;TYPE=cell:+44 1\r\n"
+                             "\xc3\xb1.TEL:2\r\nEND:VCARD\r\n";
+    VCardFields fields;
+    ASSERT_TRUE(ReadVCardWithLibrary(card, fields));
+    EXPECT_EQ(fields.family, "Grouped");
+    EXPECT_EQ(fields.given, "Jo");
+    ASSERT_EQ(fields.tels.size(), 2u);
+    EXPECT_EQ(fields.tels[0].value, "+44 1");
+    EXPECT_EQ(fields.tels[0].types, std::vector<std::string> {"cell"});
+    EXPECT_EQ(fields.tels[1].value, "2");
+}
+
 // Found by fuzzing: a zero byte ends a number, and the blanks before it are
 // trimmed like those at the end of any number.
 TEST(VCardParserTest, ZeroByteEndsTheNumberAndItsBlanksGo)
