@@ -265,6 +265,17 @@ void VCardsSeeds()
             + "garbage between cards\n" + std::string(kVersion21)
             + "BEGIN:VCARD\nVERSION:3.0\nN:Cut;;;;\n");
 
+    // Found by fuzzing, now in the test suite.
+    Write("vcard_file", "groups-libebook-loses",
+        "BEGIN:VCARD\r\nV.\r\nT;?\r\na.:1\r\nA.B.C\r\nEND:VCARD\r\n"sv);
+    Write("vcard_file", "zero-byte-after-group", "BEGIN:VCARD\nS.\0\nEND:VCARD\n"sv);
+    Write("vcard_file", "lone-cr-before-group", "BEGIN:VCARD\r\nb\r4.0\r\nEND:VCARD\r\n"sv);
+    Write("plain_vcard", "unreadable-parameter", "VERSION:3.0\r\nX;a.b:1\r\nN:S;;;;\r\n"sv);
+    Write("phone_fields", "blanks-before-zero",
+        Parts({"", "", "", "", "",
+            "\x0f"
+            "cell:0700 1 \t\0 junk"sv}));
+
     Write("plain_vcard", "version-21", Body(kVersion21));
     Write("plain_vcard", "version-30", Body(kVersion30));
     Write("plain_vcard", "version-40", Body(kVersion40));
