@@ -149,8 +149,9 @@ size_t GroupsEnd(std::string_view card, size_t at)
             pos += 3;
         } else if (card[pos] == '.') {
             end = ++pos;
-        } else if (card[pos] == '-' || card[pos] == '_'
-            || g_unichar_isalnum(g_utf8_get_char(card.data() + pos))) {
+        } else if (const gunichar c = g_utf8_get_char_validated(
+                       card.data() + pos, static_cast<gssize>(card.size() - pos));
+                   c == '-' || c == '_' || (c < 0x110000 && g_unichar_isalnum(c))) {
             pos = static_cast<size_t>(g_utf8_next_char(card.data() + pos) - card.data());
         } else {
             break;
