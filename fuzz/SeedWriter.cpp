@@ -270,6 +270,7 @@ void VCardsSeeds()
         "BEGIN:VCARD\r\nV.\r\nT;?\r\na.:1\r\nA.B.C\r\nEND:VCARD\r\n"sv);
     Write("vcard_file", "zero-byte-after-group", "BEGIN:VCARD\nS.\0\nEND:VCARD\n"sv);
     Write("vcard_file", "lone-cr-before-group", "BEGIN:VCARD\r\nb\r4.0\r\nEND:VCARD\r\n"sv);
+    Write("plain_vcard", "uid-vertical-tab", "VERSION:3.0\r\nUID: car\v\f\r\n"sv);
     Write("plain_vcard", "unreadable-parameter", "VERSION:3.0\r\nX;a.b:1\r\nN:S;;;;\r\n"sv);
     Write("phone_fields", "blanks-before-zero",
         Parts({"", "", "", "", "",

@@ -186,9 +186,11 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
             *parts[part] = part < values.size() ? std::move(values[part]) : std::string();
     } else if (isUid && !haveUid) {
         haveUid = true;
-        // Text fields come with white space at either end removed.
+        // Text fields come with white space at either end removed: GLib's
+        // ASCII white space, which leaves out the vertical tab.
         std::string_view uid = values.front();
-        const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        const auto space
+            = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; };
         while (!uid.empty() && space(uid.front()))
             uid.remove_prefix(1);
         while (!uid.empty() && space(uid.back()))

@@ -198,3 +198,17 @@ TEST(PlainVCardTest, LeavesUnreadableParametersOfAnyLineToTheGeneralParser)
         EXPECT_EQ(full.family, "") << line << ": the N line was taken as the parameters' rest";
     }
 }
+
+// Found by fuzzing: the general parser strips GLib's ASCII white space from a
+// UID, which leaves out the vertical tab.
+TEST(PlainVCardTest, UidKeepsAVerticalTabButLosesOtherWhiteSpace)
+{
+    for (const char* uid : {"car\v", " car\f\t", "\vcar"}) {
+        const std::string card
+            = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:") + uid + "\r\nEND:VCARD\r\n";
+        VCardFields fast, full;
+        ASSERT_TRUE(ReadPlainVCard(card, fast)) << uid;
+        ASSERT_TRUE(ReadVCardWithLibrary(card, full));
+        EXPECT_EQ(fast.uid, full.uid);
+    }
+}
