@@ -172,8 +172,15 @@ std::string WithoutGroups(std::string_view card)
     text.reserve(card.size());
     for (size_t at = 0; at < card.size();) {
         // A folded line continues the value above it.
-        if (card[at] != ' ' && card[at] != '\t')
-            at = GroupsEnd(card, at);
+        if (card[at] != ' ' && card[at] != '\t') {
+            const size_t groups = GroupsEnd(card, at);
+            // A blank after the groups would make the line a fold; a lone dot
+            // keeps it a line the library drops, as it drops the original.
+            if (groups > at && groups < card.size()
+                && (card[groups] == ' ' || card[groups] == '\t'))
+                text += '.';
+            at = groups;
+        }
         const size_t end = std::min(card.find('\n', at), card.size() - 1) + 1;
         text.append(card.substr(at, end - at));
         at = end;

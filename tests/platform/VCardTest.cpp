@@ -168,9 +168,10 @@ TEST(VCardParserTest, LinesReachLibebookWithoutTheirGroups)
 {
     const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nV.\r\na.:1\r\nx.y\r\n"
                              "A.B.N:Grouped;Jo;;;\r\nitem1.TEL;TYPE=cell:+44 1\r\n"
-                             "\xc3\xb1.TEL:2\r\nEND:VCARD\r\n";
+                             "\xc3\xb1.TEL:2\r\nUID:u\r\nb.\tx\r\n.\ty\r\nEND:VCARD\r\n";
     VCardFields fields;
     ASSERT_TRUE(ReadVCardWithLibrary(card, fields));
+    EXPECT_EQ(fields.uid, "u") << "a blank after the groups does not make a fold";
     EXPECT_EQ(fields.family, "Grouped");
     EXPECT_EQ(fields.given, "Jo");
     ASSERT_EQ(fields.tels.size(), 2u);
