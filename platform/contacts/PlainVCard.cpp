@@ -1,5 +1,6 @@
 #include "platform/contacts/PlainVCard.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -214,8 +215,14 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
 bool ReadPlainVCard(std::string_view card, VCardFields& fields)
 {
     fields = {};
-    // Quoted-printable values continue across lines without folding.
-    if (card.find('\0') != std::string_view::npos || ContainsNoCase(card, "QUOTED-PRINTABLE"))
+    // Quoted-printable values continue across lines without folding; control
+    // characters are read differently by libebook in places (parameters, name
+    // parts), so such cards are left to it.
+    const bool control = std::any_of(card.begin(), card.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F;
+    });
+    if (control || ContainsNoCase(card, "QUOTED-PRINTABLE"))
         return false;
     bool haveName = false, haveUid = false, first = true;
     std::string joined;

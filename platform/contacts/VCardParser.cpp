@@ -6,6 +6,8 @@
 
 #include "platform/contacts/PlainVCard.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -14,27 +16,12 @@ namespace pelmora {
 
 namespace {
 
-// The text of a card is checked to be UTF-8 before it is read.
+// Decoded values (base64, quoted-printable) need not be UTF-8: invalid and
+// overlong sequences become U+FFFD, so an overlong blank never becomes a
+// real one inside a phone number.
 std::u16string Utf16(std::string_view utf8)
 {
-    std::u16string text;
-    text.reserve(utf8.size());
-    for (size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (size_t i = 1; i < length && at + i < utf8.size(); ++i)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
-        at += length;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            text += static_cast<char16_t>(0xD800 + (code >> 10));
-            text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(code);
-        }
-    }
-    return text;
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdU16String();
 }
 
 const char* OrEmpty(const char* text)

@@ -190,6 +190,21 @@ TEST(VCardParserTest, ZeroByteEndsTheNumberAndItsBlanksGo)
     EXPECT_EQ(card.phones[Mobile], u"0700 1");
 }
 
+// Found by fuzzing: a base64 value decodes to bytes that need not be UTF-8;
+// an overlong or broken sequence is a replacement character, never a blank
+// or a zero unit inside the number.
+TEST(VCardParserTest, InvalidUtf8InANumberBecomesReplacementCharacters)
+{
+    VCardFields fields;
+    fields.tels = {{{"cell"},
+        "0700\xC0\xA0"
+        "1\xE0\x80\x80"
+        "2\xFF",
+        std::nullopt}};
+    const ContactCard card = FileContactCard(fields, "test", "uid");
+    EXPECT_EQ(card.phones[Mobile], u"0700\uFFFD\uFFFD1\uFFFD\uFFFD\uFFFD2\uFFFD");
+}
+
 TEST(ContactIdsTest, StableNonZeroAndUniqueUnderCollision)
 {
     // These two UIDs have the same 32-bit hash.
