@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
 #include <limits>
 #include <map>
 
@@ -205,16 +206,20 @@ public:
             return std::nullopt;
         }
         const double number = value.toDouble();
-        if (number != static_cast<double>(static_cast<int64_t>(number))) {
+        if (number != std::trunc(number)) {
             Fail(place, QStringLiteral("expected a whole number"));
             return std::nullopt;
         }
-        const auto whole = static_cast<int64_t>(number);
-        if (whole < low || whole > high) {
-            Fail(place, QStringLiteral("%1 is outside %2..%3").arg(whole).arg(low).arg(high));
+        // Compared as a double: a number beyond every integer type has no
+        // conversion. The bounds are exact doubles.
+        if (number < static_cast<double>(low) || number > static_cast<double>(high)) {
+            const QString written = std::fabs(number) < 0x1p62
+                ? QString::number(static_cast<int64_t>(number))
+                : QString::number(number, 'g', 17);
+            Fail(place, QStringLiteral("%1 is outside %2..%3").arg(written).arg(low).arg(high));
             return std::nullopt;
         }
-        return whole;
+        return static_cast<int64_t>(number);
     }
 
     std::optional<int32_t> Int32(const QJsonObject& object, const QString& place, const char* key)

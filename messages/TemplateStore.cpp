@@ -85,26 +85,33 @@ TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir)
     state.doNotSend.SetName(u"<do not send>");
 
     const auto bytes = ReadFileBytes(dataDir / kTemplatesFileName);
-    if (bytes) {
-        report.fileBytes = bytes->size();
-        report.ignored = !bytes->empty() && bytes->size() % TemplateRecord::kFileSize != 0;
-    }
-    if (bytes && !bytes->empty() && bytes->size() % TemplateRecord::kFileSize == 0) {
-        ByteReader in(*bytes);
-        while (in.Remaining() >= TemplateRecord::kFileSize) {
-            auto record = std::make_unique<TemplateRecord>();
-            in.GetI32(record->id);
-            in.GetUnits(record->name.units);
-            in.GetUnits(record->text.units);
-            // The last unit of each field ends the text whatever the file holds.
-            TerminateLastUnit(record->name);
-            TerminateLastUnit(record->text);
-            if (record->id > state.lastId)
-                state.lastId = record->id;
-            state.list.push_back(std::move(record));
-        }
-    }
+    if (bytes)
+        report = DecodeTemplates(*bytes, state.list, state.lastId);
     EnsureDefaultTemplate();
+    return report;
+}
+
+TemplateLoadReport DecodeTemplates(
+    std::span<const uint8_t> bytes, TemplateList& templates, int32_t& lastId)
+{
+    TemplateLoadReport report;
+    report.fileBytes = bytes.size();
+    report.ignored = !bytes.empty() && bytes.size() % TemplateRecord::kFileSize != 0;
+    if (bytes.empty() || report.ignored)
+        return report;
+    ByteReader in(bytes);
+    while (in.Remaining() >= TemplateRecord::kFileSize) {
+        auto record = std::make_unique<TemplateRecord>();
+        in.GetI32(record->id);
+        in.GetUnits(record->name.units);
+        in.GetUnits(record->text.units);
+        // The last unit of each field ends the text whatever the file holds.
+        TerminateLastUnit(record->name);
+        TerminateLastUnit(record->text);
+        if (record->id > lastId)
+            lastId = record->id;
+        templates.push_back(std::move(record));
+    }
     return report;
 }
 

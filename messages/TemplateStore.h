@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -68,8 +69,12 @@ bool DeleteTemplate(TemplateRecord* record);
 // profiles drop their references to it.
 void SetTemplateForgetter(void (*forget)(int32_t id));
 
-// The file image of a list of templates.
+// The file image of a list of templates, and its reading: records are
+// appended to `templates`, `lastId` rises to the largest id read. A length
+// that is not a whole number of records gives nothing.
 std::vector<uint8_t> EncodeTemplates(const TemplateList& templates);
+TemplateLoadReport DecodeTemplates(
+    std::span<const uint8_t> bytes, TemplateList& templates, int32_t& lastId);
 
 // Case-insensitive name comparison: equal lengths, and each UTF-16 unit
 // equal to its counterpart once both are lowered one by one.

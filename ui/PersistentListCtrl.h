@@ -74,8 +74,4 @@ private:
     int selectionMark_ = -1;
 };
 
-// Reads a text of comma-separated decimal widths into `widths` (which holds
-// `count` places); true only when it holds exactly `count` numbers.
-bool ParseColumnWidths(std::u16string_view text, int* widths, int count);
-
 } // namespace pelmora

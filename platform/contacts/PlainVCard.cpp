@@ -1,5 +1,6 @@
 #include "platform/contacts/PlainVCard.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -154,15 +155,19 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
         return Outcome::Ignored;
     const bool isN = EqualNoCase(name, "N"), isTel = EqualNoCase(name, "TEL");
     const bool isUid = EqualNoCase(name, "UID"), isEnd = EqualNoCase(name, "END");
-    if (!isN && !isTel && !isUid && !isEnd)
-        return Outcome::Next;
+    const bool wanted = isN || isTel || isUid || isEnd;
 
     std::string_view rest = line.substr(at + 1);
     std::vector<Param> params;
     if (line[at] == ';') {
-        if (const Outcome read = ReadParams(rest, params); read != Outcome::Next)
+        // The parameters of every line, wanted or not: where the general
+        // parser reads on into the next line, this reader must refuse.
+        const Outcome read = ReadParams(rest, params);
+        if (read == Outcome::Refuse || (wanted && read != Outcome::Next))
             return read;
     }
+    if (!wanted)
+        return Outcome::Next;
     for (const Param& param : params)
         if (EqualNoCase(param.name, "ENCODING") || EqualNoCase(param.name, "CHARSET")
             || (EqualNoCase(param.name, "TYPE") && !param.values.empty()
@@ -182,9 +187,11 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
             *parts[part] = part < values.size() ? std::move(values[part]) : std::string();
     } else if (isUid && !haveUid) {
         haveUid = true;
-        // Text fields come with white space at either end removed.
+        // Text fields come with white space at either end removed: GLib's
+        // ASCII white space, which leaves out the vertical tab.
         std::string_view uid = values.front();
-        const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        const auto space
+            = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; };
         while (!uid.empty() && space(uid.front()))
             uid.remove_prefix(1);
         while (!uid.empty() && space(uid.back()))
@@ -208,8 +215,14 @@ Outcome ReadLine(std::string_view line, VCardFields& fields, bool& haveName, boo
 bool ReadPlainVCard(std::string_view card, VCardFields& fields)
 {
     fields = {};
-    // Quoted-printable values continue across lines without folding.
-    if (card.find('\0') != std::string_view::npos || ContainsNoCase(card, "QUOTED-PRINTABLE"))
+    // Quoted-printable values continue across lines without folding; control
+    // characters are read differently by libebook in places (parameters, name
+    // parts), so such cards are left to it.
+    const bool control = std::any_of(card.begin(), card.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F;
+    });
+    if (control || ContainsNoCase(card, "QUOTED-PRINTABLE"))
         return false;
     bool haveName = false, haveUid = false, first = true;
     std::string joined;

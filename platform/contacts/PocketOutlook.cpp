@@ -14,16 +14,11 @@ int g_comInits = 0;
 HRESULT g_createFailure = S_OK;
 HRESULT g_logonFailure = S_OK;
 
-struct Clause {
-    size_t field;
-    std::u16string_view value; // within the restriction text
-};
+} // namespace
 
-// Parses `[Field] = "text"` clauses joined by " OR ". A text ends at the
-// quote that is followed by the end or by the next clause.
-std::optional<std::vector<Clause>> ParseRestriction(std::u16string_view text)
+std::optional<std::vector<RestrictionClause>> ParseRestriction(std::u16string_view text)
 {
-    std::vector<Clause> clauses;
+    std::vector<RestrictionClause> clauses;
     clauses.reserve(kPhoneFieldCount);
     size_t pos = 0;
     while (true) {
@@ -56,8 +51,6 @@ std::optional<std::vector<Clause>> ParseRestriction(std::u16string_view text)
         pos = end + kNext.size() - 1;
     }
 }
-
-} // namespace
 
 int OutstandingStrings()
 {
@@ -169,7 +162,7 @@ HRESULT IPOutlookItemCollection::Find(const char16_t* restriction, IContact** it
         return E_INVALIDARG;
     // One index look-up per distinct text, for all the fields it is asked in.
     std::vector<std::pair<std::u16string_view, uint32_t>> texts;
-    for (const Clause& clause : *clauses) {
+    for (const RestrictionClause& clause : *clauses) {
         auto same = std::find_if(texts.begin(), texts.end(),
             [&](const auto& text) { return text.first == clause.value; });
         if (same == texts.end())

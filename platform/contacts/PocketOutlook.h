@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 // The contacts object model of the phone platform, over the address book
 // installed with SetAddressBook: an application object created from its
@@ -38,6 +41,16 @@ constexpr GUID IID_IPOutlookApp
     = {0x05058F22, 0x20BE, 0x11D2, {0x8F, 0x18, 0x00, 0x00, 0xF8, 0x7A, 0x43, 0x35}};
 constexpr GUID CLSID_Application
     = {0x05058E22, 0x20BE, 0x11D2, {0x8F, 0x18, 0x00, 0x00, 0xF8, 0x7A, 0x43, 0x35}};
+
+// One `[Field] = "text"` clause of a Find restriction: the phone field's
+// position in kPhoneFieldNames and the text, a view into the restriction.
+struct RestrictionClause {
+    size_t field;
+    std::u16string_view value;
+};
+// Parses clauses joined by " OR ". A text ends at the quote that is followed
+// by the end or by the next clause. Nullopt for anything else.
+std::optional<std::vector<RestrictionClause>> ParseRestriction(std::u16string_view text);
 
 class Unknown {
 public:

@@ -6,6 +6,8 @@
 
 #include "platform/contacts/PlainVCard.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -14,27 +16,12 @@ namespace pelmora {
 
 namespace {
 
-// The text of a card is checked to be UTF-8 before it is read.
+// Decoded values (base64, quoted-printable) need not be UTF-8: invalid and
+// overlong sequences become U+FFFD, so an overlong blank never becomes a
+// real one inside a phone number.
 std::u16string Utf16(std::string_view utf8)
 {
-    std::u16string text;
-    text.reserve(utf8.size());
-    for (size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (size_t i = 1; i < length && at + i < utf8.size(); ++i)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
-        at += length;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            text += static_cast<char16_t>(0xD800 + (code >> 10));
-            text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(code);
-        }
-    }
-    return text;
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdU16String();
 }
 
 const char* OrEmpty(const char* text)
@@ -108,11 +95,13 @@ std::u16string CleanNumber(std::string value)
         if (const size_t semicolon = value.find(';'); semicolon != std::string::npos)
             value.erase(semicolon);
     }
+    // A zero byte ends the number; the blanks before it go too.
+    value.resize(std::min(value.size(), value.find('\0')));
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
         value.pop_back();
     while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
         value.erase(0, 1);
-    return Utf16(value.substr(0, value.find('\0')));
+    return Utf16(value);
 }
 
 ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string_view source)
@@ -129,6 +118,63 @@ ParsedCard Finish(VCardFields&& fields, const std::string& cardText, std::string
     return parsed;
 }
 
+// A fold: a line end followed by a blank, which readers remove.
+bool FoldAt(std::string_view card, size_t at)
+{
+    return card.substr(at, 2) == "\r\n" && at + 2 < card.size()
+        && (card[at + 2] == ' ' || card[at + 2] == '\t');
+}
+
+// Where the groups ("item1." in "item1.TEL:1") of the line at `at` end, as
+// libebook reads them: name characters up to the last dot before anything
+// else, across folds. `at` itself when the line has none.
+size_t GroupsEnd(std::string_view card, size_t at)
+{
+    size_t end = at;
+    for (size_t pos = at; pos < card.size();) {
+        if (FoldAt(card, pos)) {
+            pos += 3;
+        } else if (card[pos] == '.') {
+            end = ++pos;
+        } else if (const gunichar c = g_utf8_get_char_validated(
+                       card.data() + pos, static_cast<gssize>(card.size() - pos));
+                   c == '-' || c == '_' || (c < 0x110000 && g_unichar_isalnum(c))) {
+            pos = static_cast<size_t>(g_utf8_next_char(card.data() + pos) - card.data());
+        } else {
+            break;
+        }
+    }
+    // The name then starts on its own line rather than on a fold.
+    while (end > at && FoldAt(card, end))
+        end += 3;
+    return end;
+}
+
+// The card without the groups of its lines. libebook loses the group of a
+// line it drops ("a.:1", "a.b" without a colon) and of a line with several;
+// the fields read here never depend on a group, so it is given none.
+std::string WithoutGroups(std::string_view card)
+{
+    std::string text;
+    text.reserve(card.size());
+    for (size_t at = 0; at < card.size();) {
+        // A folded line continues the value above it.
+        if (card[at] != ' ' && card[at] != '\t') {
+            const size_t groups = GroupsEnd(card, at);
+            // A blank after the groups would make the line a fold; a lone dot
+            // keeps it a line the library drops, as it drops the original.
+            if (groups > at && groups < card.size()
+                && (card[groups] == ' ' || card[groups] == '\t'))
+                text += '.';
+            at = groups;
+        }
+        const size_t end = std::min(card.find('\n', at), card.size() - 1) + 1;
+        text.append(card.substr(at, end - at));
+        at = end;
+    }
+    return text;
+}
+
 bool StartsWithNoCase(std::string_view line, std::string_view word)
 {
     if (line.size() < word.size())
@@ -140,6 +186,15 @@ bool StartsWithNoCase(std::string_view line, std::string_view word)
 }
 
 } // namespace
+
+bool IsReadableCardText(std::string_view card)
+{
+    for (size_t cr = card.find('\r'); cr != std::string_view::npos; cr = card.find('\r', cr + 1))
+        if (cr + 1 == card.size() || card[cr + 1] != '\n')
+            return false;
+    // With its length given, GLib takes a zero byte as invalid.
+    return g_utf8_validate(card.data(), static_cast<gssize>(card.size()), nullptr);
+}
 
 ContactCard FileContactCard(VCardFields& fields, std::string_view source, std::string_view uid)
 {
@@ -219,7 +274,7 @@ void ReadContactFields(EContact* contact, VCardFields& fields)
 bool ReadVCardWithLibrary(const std::string& card, VCardFields& fields)
 {
     fields = {};
-    EContact* contact = e_contact_new_from_vcard(card.c_str());
+    EContact* contact = e_contact_new_from_vcard(WithoutGroups(card).c_str());
     if (!contact)
         return false;
     ReadContactFields(contact, fields);
@@ -252,13 +307,14 @@ void ParseVCards(
             }
             continue;
         }
+        // Every line ends in one CR LF, however many CRs the file has there.
         current.append(line);
-        if (current.back() != '\r')
-            current += '\r';
-        current += '\n';
+        while (current.back() == '\r')
+            current.pop_back();
+        current += "\r\n";
         if (StartsWithNoCase(trimmed, "END:VCARD")) {
             inCard = false;
-            if (g_utf8_validate(current.c_str(), -1, nullptr)) {
+            if (IsReadableCardText(current)) {
                 if (ReadPlainVCard(current, fields) || ReadVCardWithLibrary(current, fields))
                     take(Finish(std::move(fields), current, source));
                 else

@@ -21,12 +21,18 @@ struct ParsedCard {
 };
 
 // Reads every vCard (2.1, 3.0 or 4.0) of a file's text, in order, handing
-// each to `take` as soon as it is read. A card that cannot be parsed is
-// skipped; a number that finds no free field is dropped. Both are reported
-// on standard error, naming `source`.
+// each to `take` as soon as it is read. A card that cannot be parsed, is
+// not UTF-8 or holds a CR inside a line is skipped; a number that finds no
+// free field is dropped. Both are reported on standard error, naming
+// `source`.
 void ParseVCards(
     std::string_view text, std::string_view source, const std::function<void(ParsedCard&&)>& take);
 std::vector<ParsedCard> ParseVCards(std::string_view text, std::string_view source);
+
+// Whether a card's text may go to a parser: UTF-8 without zero bytes, and
+// no CR but those before an LF. libebook loses memory on some names cut off
+// by either, and no vCard writer puts one there.
+bool IsReadableCardText(std::string_view card);
 
 // The fields of one card (from its BEGIN line to its END line) as libebook
 // reads them: every card, however encoded or malformed. False when it

@@ -203,6 +203,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadErrors,
                     {QStringLiteral("members"), QJsonArray {-1}}}};
             },
             "groups[0].members[0]: -1 is outside 0..4294967295"},
+        // Found by fuzzing: converting such a number to an integer was
+        // undefined behaviour.
+        BadDocument {"NumberBeyondEveryInteger",
+            [](QJsonObject& d) {
+                d[QStringLiteral("settings")]
+                    = With(d[QStringLiteral("settings")].toObject(), "maxTotal", 5.5e27);
+            },
+            "settings.maxTotal: 5.4999999999999997e+27 is outside -2147483648..2147483647"},
         BadDocument {"FiveReplacements",
             [](QJsonObject& d) {
                 d[QStringLiteral("settings")] = With(d[QStringLiteral("settings")].toObject(),

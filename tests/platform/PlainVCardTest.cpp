@@ -173,7 +173,7 @@ TEST(PlainVCardTest, LeavesEncodedAndOddCardsToTheGeneralParser)
     const std::string head = "BEGIN:VCARD\r\nVERSION:2.1\r\n";
     for (const char* line : {"NOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nTEL:9", "N;CHARSET=ISO-8859-1:x",
              "TEL;ENCODING=b:MTIz", "TEL;BASE64:MTIz", "N:a\r\n \r\n b", "\r\n TEL:1", "TEL:1\\",
-             "N:a\rb"}) {
+             "N:a\rb", "N;CHARSET=ISO\x03\x03:,,+,V", "TEL:1\x7F"}) {
         const std::string card = head + line + "\r\nEND:VCARD\r\n";
         EXPECT_FALSE(ReadPlainVCard(card, fields)) << line;
     }
@@ -182,4 +182,33 @@ TEST(PlainVCardTest, LeavesEncodedAndOddCardsToTheGeneralParser)
     ASSERT_EQ(fields.tels.size(), 1u);
     EXPECT_EQ(fields.tels[0].value, "+44 1");
     EXPECT_EQ(fields.tels[0].types, (std::vector<std::string> {"cell", "voice"}));
+}
+
+// Found by fuzzing: a parameter the general parser cannot read (a "." or a
+// space in its name) makes it read on into the next line, on any line, not
+// only on those this reader wants; so the card goes to the general parser.
+TEST(PlainVCardTest, LeavesUnreadableParametersOfAnyLineToTheGeneralParser)
+{
+    for (const char* line : {"X;a.b:1", "NOTE;a b:1", "X-Y;.:"}) {
+        const std::string card
+            = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\n") + line + "\r\nN:S;;;;\r\nEND:VCARD\r\n";
+        VCardFields fast, full;
+        EXPECT_FALSE(ReadPlainVCard(card, fast)) << line;
+        ASSERT_TRUE(ReadVCardWithLibrary(card, full));
+        EXPECT_EQ(full.family, "") << line << ": the N line was taken as the parameters' rest";
+    }
+}
+
+// Found by fuzzing: the general parser strips GLib's ASCII white space from a
+// UID, which leaves out the vertical tab.
+TEST(PlainVCardTest, UidKeepsAVerticalTabButLosesOtherWhiteSpace)
+{
+    for (const char* uid : {"car\v", " car\f\t", "\vcar"}) {
+        const std::string card
+            = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:") + uid + "\r\nEND:VCARD\r\n";
+        VCardFields fast, full;
+        ASSERT_TRUE(ReadPlainVCard(card, fast)) << uid;
+        ASSERT_TRUE(ReadVCardWithLibrary(card, full));
+        EXPECT_EQ(fast.uid, full.uid);
+    }
 }

@@ -145,6 +145,66 @@ TEST(VCardParserTest, FiledNumbersKeepTheirFieldsBeforeTypedOnes)
     EXPECT_EQ(card.phones, expected);
 }
 
+// Found by fuzzing: libebook loses memory on a group name cut off by a
+// lone CR or by a zero byte (where it stops reading), so cards with either
+// are skipped (the leak check of the suite fails otherwise). CRs that only
+// end a line are no such CR.
+TEST(VCardParserTest, CardWithACarriageReturnInsideALineOrAZeroByteIsSkipped)
+{
+    using namespace std::string_literals;
+    const std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nb\r4.0\r\nN:Lone;;;;\r\nEND:VCARD\r\n"
+                             "BEGIN:VCARD\nN:Zero;;;;\nS.\0\nEND:VCARD\n"s
+        + "BEGIN:VCARD\r\nVERSION:3.0\r\r\nN:Doubled;;;;\r\r\nUID:d\r\r\nEND:VCARD\r\r\n";
+    const auto cards = ParseVCards(text, "test");
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].card.lastName, u"Doubled");
+    EXPECT_EQ(cards[0].uid, "d");
+}
+
+// Found by fuzzing: libebook loses the group of a line it drops and the
+// first of several groups, so lines reach it without their groups; the
+// fields read do not change (the suite's leak check fails otherwise).
+TEST(VCardParserTest, LinesReachLibebookWithoutTheirGroups)
+{
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nV.\r\na.:1\r\nx.y\r\n"
+                             "A.B.N:Grouped;Jo;;;\r\nitem1.TEL;TYPE=cell:+44 1\r\n"
+                             "\xc3\xb1.TEL:2\r\nUID:u\r\nb.\tx\r\n.\ty\r\nEND:VCARD\r\n";
+    VCardFields fields;
+    ASSERT_TRUE(ReadVCardWithLibrary(card, fields));
+    EXPECT_EQ(fields.uid, "u") << "a blank after the groups does not make a fold";
+    EXPECT_EQ(fields.family, "Grouped");
+    EXPECT_EQ(fields.given, "Jo");
+    ASSERT_EQ(fields.tels.size(), 2u);
+    EXPECT_EQ(fields.tels[0].value, "+44 1");
+    EXPECT_EQ(fields.tels[0].types, std::vector<std::string> {"cell"});
+    EXPECT_EQ(fields.tels[1].value, "2");
+}
+
+// Found by fuzzing: a zero byte ends a number, and the blanks before it are
+// trimmed like those at the end of any number.
+TEST(VCardParserTest, ZeroByteEndsTheNumberAndItsBlanksGo)
+{
+    VCardFields fields;
+    fields.tels = {{{"cell"}, std::string("0700 1 \t\0 junk", 14), std::nullopt}};
+    const ContactCard card = FileContactCard(fields, "test", "uid");
+    EXPECT_EQ(card.phones[Mobile], u"0700 1");
+}
+
+// Found by fuzzing: a base64 value decodes to bytes that need not be UTF-8;
+// an overlong or broken sequence is a replacement character, never a blank
+// or a zero unit inside the number.
+TEST(VCardParserTest, InvalidUtf8InANumberBecomesReplacementCharacters)
+{
+    VCardFields fields;
+    fields.tels = {{{"cell"},
+        "0700\xC0\xA0"
+        "1\xE0\x80\x80"
+        "2\xFF",
+        std::nullopt}};
+    const ContactCard card = FileContactCard(fields, "test", "uid");
+    EXPECT_EQ(card.phones[Mobile], u"0700\uFFFD\uFFFD1\uFFFD\uFFFD\uFFFD2\uFFFD");
+}
+
 TEST(ContactIdsTest, StableNonZeroAndUniqueUnderCollision)
 {
     // These two UIDs have the same 32-bit hash.
