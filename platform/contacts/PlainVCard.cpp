@@ -216,11 +216,12 @@ bool ReadPlainVCard(std::string_view card, VCardFields& fields)
 {
     fields = {};
     // Quoted-printable values continue across lines without folding; control
-    // characters are read differently by libebook in places (parameters, name
-    // parts), so such cards are left to it.
+    // characters other than white space (tab, line feed, vertical tab, form
+    // feed, carriage return) are read differently by libebook in places
+    // (parameters, name parts), so such cards are left to it.
     const bool control = std::any_of(card.begin(), card.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return (u < 0x20 && c != '\t' && c != '\r' && c != '\n') || u == 0x7F;
+        return (u < 0x20 && (u < 0x09 || u > 0x0D)) || u == 0x7F;
     });
     if (control || ContainsNoCase(card, "QUOTED-PRINTABLE"))
         return false;
