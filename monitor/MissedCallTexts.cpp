@@ -29,7 +29,23 @@ std::u16string EscapeHtml(std::u16string_view text)
 {
     std::u16string escaped;
     escaped.reserve(text.size());
-    for (const char16_t unit : text) {
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char16_t unit = text[at];
+        // A half of a surrogate pair on its own (a damaged template file can
+        // hold one) makes the whole HTML invalid UTF-16, which the
+        // notification layer cannot take apart: the bubble would lose its
+        // buttons. It shows as the replacement character instead.
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            const bool pair = unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00
+                && text[at + 1] <= 0xDFFF;
+            if (pair) {
+                escaped += unit;
+                escaped += text[++at];
+            } else {
+                escaped += u'\uFFFD';
+            }
+            continue;
+        }
         switch (unit) {
         case u'&':
             escaped += u"&amp;";

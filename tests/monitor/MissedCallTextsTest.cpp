@@ -82,6 +82,20 @@ TEST(MissedCallTexts, MarkupInCallerNameAndTextCannotAddButtons)
     EXPECT_TRUE(parsed.plain.contains(Q(text)));
 }
 
+// Found by fuzzing: half a surrogate pair (a damaged template file can hold
+// one) made the whole HTML invalid UTF-16, and the bubble lost its buttons.
+TEST(MissedCallTexts, LoneSurrogatesKeepTheBubblesButtons)
+{
+    const std::u16string text
+        = std::u16string(u"Hi ") + char16_t(0xD800) + u" and " + char16_t(0xDC00) + u" \U0001F600";
+    EXPECT_EQ(EscapeHtml(text), u"Hi \uFFFD and \uFFFD \U0001F600");
+    const ParsedNotification parsed
+        = ParseNotificationHtml(Q(QuestionHtml(std::u16string(1, char16_t(0xDBFF)), u"Ann", text)));
+    ASSERT_EQ(parsed.buttons.size(), 2u);
+    EXPECT_EQ(parsed.buttons[0].command, 13);
+    EXPECT_EQ(parsed.buttons[1].command, 12);
+}
+
 TEST(MissedCallTexts, QuestionFieldsReadBackFromTheBubbleAsPlainText)
 {
     const std::u16string number = u"<b>0123</b> &amp;";
