@@ -31,6 +31,8 @@ const char* StageKey(LookupStage stage)
         return "withPrefix";
     case LookupStage::Scan:
         return "scan";
+    case LookupStage::National:
+        return "national";
     case LookupStage::NotFound:
         break;
     }
@@ -47,6 +49,8 @@ QString StageWords(const IdentifiedCaller& caller)
             .arg(Q(caller.prefixedNumber));
     case LookupStage::Scan:
         return QStringLiteral("by the scan that ignores formatting");
+    case LookupStage::National:
+        return QStringLiteral("by its national number, stored without the country code");
     case LookupStage::NotFound:
         break;
     }
@@ -251,7 +255,9 @@ QStringList PreviewLines(const CallPreview& p)
         lines << QStringLiteral("Rules: none switched on");
     for (const RuleOutcome& rule : p.rules) {
         QString verdict = rule.passed ? QStringLiteral("passes") : QStringLiteral("STOPS the call");
-        if (!rule.piece.empty())
+        if (rule.rule == Rule::ExcludeInternational && !rule.piece.empty())
+            verdict += QStringLiteral(" (home country %1)").arg(Quoted(rule.piece));
+        else if (!rule.piece.empty())
             verdict += QStringLiteral(" (starts with %1)").arg(Quoted(rule.piece));
         lines << QStringLiteral("Rule: %1: %2").arg(RuleWords(rule, p.ruleValues), verdict);
     }

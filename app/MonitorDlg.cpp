@@ -46,7 +46,8 @@ constexpr size_t kPrefixListRead = 299;
 constexpr int kAboutTab = 4;
 
 // The C library's reading of a number: leading blanks, a sign, then digits
-// up to the first other character; no digits read as 0.
+// up to the first other character; no digits read as 0, and a value beyond
+// the range as the largest (or smallest) one.
 int32_t LeadingDecimalValue(std::u16string_view text)
 {
     size_t i = 0;
@@ -260,7 +261,9 @@ void CMonitorDlg::CollectSettings()
     if (logPage_)
         settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
     if (mainPage_)
-        settings.maxTotal = mainPage_->GetDlgItemInt(CMainPage::IDC_MAX_TOTAL);
+        // Read as Start reads it, so a saved value always starts again.
+        settings.maxTotal
+            = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
     CollectRuleSettings();
     if (logPage_)
         settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
@@ -274,7 +277,7 @@ void CMonitorDlg::CollectRuleSettings()
     excludePage_->UpdateData(true);
     settings.includeMode = includePage_->includeMode;
     const std::u16string include = includePage_->GetDlgItemText(CIncludeRulesPage::IDC_PREFIXES);
-    settings.includePrefixes.Assign(std::u16string_view(include).substr(0, kPrefixListRead));
+    settings.includePrefixes.Assign(CutWhole(include, kPrefixListRead));
     settings.excludeInternational
         = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_INTERNATIONAL);
     settings.excludeUnidentified
@@ -282,7 +285,7 @@ void CMonitorDlg::CollectRuleSettings()
     settings.excludeStartingWith
         = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_STARTING_WITH);
     const std::u16string exclude = excludePage_->GetDlgItemText(CExcludeRulesPage::IDC_PREFIXES);
-    settings.excludePrefixes.Assign(std::u16string_view(exclude).substr(0, kPrefixListRead));
+    settings.excludePrefixes.Assign(CutWhole(exclude, kPrefixListRead));
 }
 
 bool CMonitorDlg::OnCommand(int id)
@@ -290,6 +293,10 @@ bool CMonitorDlg::OnCommand(int id)
     switch (id) {
     case CMainPage::IDC_START_STOP:
         OnStartStop();
+        // Only a start by hand offers the home country: after an unattended
+        // start nobody may be looking.
+        if (IsMonitoring())
+            OfferHomeCountry();
         return true;
     case ID_FILE_SAVE:
         SaveAll();
@@ -425,6 +432,33 @@ void CMonitorDlg::StartMonitor()
             u"of rings to hangup, no SMSes will be sent");
 }
 
+void CMonitorDlg::SetHomeCountrySource(HomeCountrySource source)
+{
+    homeCountrySource_ = std::move(source);
+}
+
+void CMonitorDlg::OfferHomeCountry()
+{
+    if (homeCountryOffered_ || !homeCountrySource_ || !settings.internationalPrefix.Text().empty())
+        return;
+    homeCountryOffered_ = true;
+    homeCountrySource_(this, [this](std::optional<HomeCountry> home) {
+        // The user may have set a prefix while the modem was being asked.
+        if (!home || !settings.internationalPrefix.Text().empty())
+            return;
+        const std::u16string question
+            = QStringLiteral("Your phone reports %1, whose country calling code is %2.\n\nUse %2 "
+                             "as the international prefix? Callers from your own country are then "
+                             "found in your contacts however the network sends their number, and "
+                             "they are not taken for international numbers.")
+                  .arg(home->foundFrom, home->callingCode)
+                  .toStdU16String();
+        if (dlg::MessageBox(this, question, u"International prefix", dlg::MessageButtons::YesNo)
+            == dlg::IDYES)
+            settings.internationalPrefix.Assign(home->callingCode.toStdU16String());
+    });
+}
+
 void CMonitorDlg::StopMonitor()
 {
     contacts.Logoff();
@@ -529,6 +563,7 @@ MissedCallOptions CMonitorDlg::ReadOptions() const
         includePage_->ReadRules(rules);
     if (excludePage_)
         excludePage_->ReadRules(rules);
+    rules.homePrefix = settings.internationalPrefix.Text();
     options.passesRules = [rules](std::u16string_view number, bool identified) {
         return PassesRules(number, identified, rules);
     };
@@ -588,6 +623,21 @@ void CMonitorDlg::AppendRow(const CallLogRow& row)
     logList_->SetRowText(index, CLogListCtrl::Time, row.time);
     logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
     logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
+}
+
+void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
+{
+    if (!logList_)
+        return;
+    for (int index = logList_->RowCount() - 1; index >= 0; --index) {
+        auto text = [&](int column) { return logList_->RowText(index, column); };
+        if (text(CLogListCtrl::Number) == row.number && text(CLogListCtrl::Caller) == row.caller
+            && text(CLogListCtrl::Time) == row.time && text(CLogListCtrl::Rings) == row.rings
+            && text(CLogListCtrl::SmsSent) == row.smsSent) {
+            logList_->SetRowText(index, CLogListCtrl::SmsSent, smsSent);
+            return;
+        }
+    }
 }
 
 void CMonitorDlg::OnClearLog()

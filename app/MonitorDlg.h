@@ -10,10 +10,13 @@
 #include "monitor/SmsSender.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
+#include "platform/modem/CallingCodes.h"
 #include "ui/SaveAllTarget.h"
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace pelmora {
 
@@ -76,6 +79,11 @@ public:
     bool IsInTray() const { return trayIcon.IsShown(); }
     // The log rows' stamps and the pipeline's clock; the system clock by default.
     void SetClock(LogClock clock);
+    // Where the home country comes from when the international prefix is
+    // empty (the modem's network); asked once, at the first start by hand.
+    using HomeCountrySource = std::function<void(
+        QObject* context, std::function<void(std::optional<HomeCountry>)> done)>;
+    void SetHomeCountrySource(HomeCountrySource source);
 
     // What the missed-call pipeline needs of the window.
     MissedCallOptions ReadOptions() const override;
@@ -87,6 +95,7 @@ public:
     void DeleteOlderThan(int32_t halfHours) override;
     std::vector<CallLogKey> Keys() const override;
     void AppendRow(const CallLogRow& row) override;
+    void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
 
     SettingsRecord settings;
     // 1: no automatic start; cleared by a "/h" start before the window is built.
@@ -133,6 +142,7 @@ private:
     void PlaceTabs();
     void FitToScreen();
     void OnStartStop();
+    void OfferHomeCountry();
     void StartMonitor();
     void StopMonitor();
     // The Profile page's check before a start.
@@ -148,6 +158,8 @@ private:
     bool endedAtStart_ = false;
     bool ending_ = false;
     LogClock clock_;
+    HomeCountrySource homeCountrySource_;
+    bool homeCountryOffered_ = false;
     CMainMenuBar* menuBar_ = nullptr;
     CAboutPage* aboutPage_ = nullptr;
     CPageTabCtrl* tabs_ = nullptr;

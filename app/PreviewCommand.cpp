@@ -86,6 +86,19 @@ void ResetStores()
 int RunPreview(
     const QStringList& args, const std::filesystem::path& dataDir, QString& out, QString& err)
 {
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out = QStringLiteral(
+            "usage: %1\n\n"
+            "What a missed call from NUMBER would get now: the contact found and by which\n"
+            "form of the number, each rule, the rings, the profile and message, and the\n"
+            "text as it would be sent.\n\n"
+            "  --rings N              the rings the call gave (default: as many as needed)\n"
+            "  --contacts FILE_OR_DIR read this vCard file or folder as the address book\n"
+            "  --json                 print one JSON object\n\n"
+            "Exit status: 0 a reply would be sent (or offered), 1 not, 2 usage error.\n")
+                  .arg(QLatin1String(kPreviewUsage));
+        return 0;
+    }
     QString error;
     const std::optional<PreviewArgs> parsed = ParseArgs(args, error);
     if (!parsed) {

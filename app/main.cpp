@@ -4,6 +4,7 @@
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/modem/HomeCountryProbe.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
@@ -89,6 +90,10 @@ int main(int argc, char** argv)
     if (options.landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);
+    if (pelmora::ModemManagerClient* modem = backends->Client())
+        dialog.SetHomeCountrySource([modem](QObject* context, auto done) {
+            pelmora::ProbeHomeCountry(*modem, context, std::move(done));
+        });
     QObject::connect(&instance, &pelmora::CSingleInstance::Activated, &dialog,
         &pelmora::CMonitorDlg::BringToFront);
     if (!screenshot.empty()) {

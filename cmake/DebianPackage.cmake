@@ -6,11 +6,11 @@ set(CPACK_PACKAGE_NAME pelmora)
 set(CPACK_PACKAGE_VENDOR Vantrel)
 set(CPACK_PACKAGE_CONTACT "Vantrel <pelmora@vantrel.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "answers missed phone calls with a text message")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Pelmora follows the incoming calls of a ModemManager phone and, when a\n"
-  "caller hangs up unanswered, replies with a text message chosen by the\n"
-  "user's profiles, rules and limits. Without a modem it runs on a simulated\n"
-  "phone line.")
+# One string: a list of lines would reach the control file joined by ";".
+set(CPACK_PACKAGE_DESCRIPTION "Pelmora follows the incoming calls of a ModemManager phone and, when a
+caller hangs up unanswered, replies with a text message chosen by the
+user's profiles, rules and limits. Without a modem it runs on a simulated
+phone line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,5 +11,20 @@ install(FILES resources/desktop/${PELMORA_APP_ID}.metainfo.xml
 install(FILES resources/images/icon.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   RENAME ${PELMORA_APP_ID}.svg)
-install(FILES resources/man/pelmora.1 resources/man/pelmora-data.1 resources/man/pelmora-sim.1
-  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages and the changelog go in compressed as Debian's policy wants
+# them: gzip at its best without a time stamp, so builds stay reproducible.
+set(PELMORA_GZIPPED)
+foreach(source resources/man/pelmora.1 resources/man/pelmora-data.1 resources/man/pelmora-sim.1
+    cmake/debian/changelog)
+  get_filename_component(name ${source} NAME)
+  set(gzipped ${CMAKE_BINARY_DIR}/gzipped/${name}.gz)
+  add_custom_command(OUTPUT ${gzipped}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/gzipped
+    COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${CMAKE_SOURCE_DIR}/${source} ${gzipped}
+    DEPENDS ${source} VERBATIM)
+  list(APPEND PELMORA_GZIPPED ${gzipped})
+endforeach()
+add_custom_target(pelmora_gzipped ALL DEPENDS ${PELMORA_GZIPPED})
+list(POP_BACK PELMORA_GZIPPED changelog)
+install(FILES ${PELMORA_GZIPPED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${changelog} cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pelmora)

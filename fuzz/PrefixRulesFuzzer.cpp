@@ -1,6 +1,9 @@
 // The prefix lists of the rule pages (typed by the user or read from a
-// settings file) and the caller ID the network delivered: any texts.
+// settings file), the international prefix, the caller ID the network
+// delivered and the modem's operator code and SIM numbers: any texts.
 #include "fuzz/FuzzSupport.h"
+#include "platform/contacts/ContactCard.h"
+#include "platform/modem/CallingCodes.h"
 #include "rules/RuleTest.h"
 
 #include <algorithm>
@@ -49,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool identified = switches & 16;
     rules.excludePrefixes = excludeText;
     rules.includePrefixes = includeText;
+    if (switches & 32)
+        rules.homePrefix = includeText;
     const auto outcomes = TestRules(number.View(), identified, rules);
     const bool passes = PassesRules(number.View(), identified, rules);
     FUZZ_CHECK(passes
@@ -58,5 +63,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(outcomes.size() == on);
     for (const RuleOutcome& outcome : outcomes)
         FUZZ_CHECK(outcome.piece.empty() || number.View().starts_with(outcome.piece));
+
+    // A home number is what follows a "+" country code the number begins with.
+    const std::u16string_view home = HomeNationalNumber(number.View(), includeText);
+    if (!home.empty())
+        FUZZ_CHECK(includeText.size() > 1 && includeText[0] == u'+'
+            && number.View() == includeText + std::u16string(home));
+
+    // The home country is a known code, and one the SIM's number begins with
+    // when it was found there.
+    const QString sim = QString::fromStdU16String(numberText);
+    if (const auto country = HomeCountryOf(QString::fromStdU16String(excludeText), {sim})) {
+        FUZZ_CHECK(country->callingCode.startsWith(QLatin1Char('+')));
+        FUZZ_CHECK(country->foundFrom.startsWith(QStringLiteral("the network"))
+            || sim.startsWith(country->callingCode));
+    }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "messages/TemplateStore.h"
 #include "messages/VariableExpansion.h"
 #include "platform/framework/ComboBox.h"
+#include "platform/framework/ControlText.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/WaitCursor.h"
 #include "resources/Resources.h"
@@ -17,10 +18,26 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
 namespace pelmora {
+
+namespace {
+
+// Where a text read from the field ends in the field's document, whose line
+// breaks are one position where the text has CR LF.
+int MultilinePosition(std::u16string_view text)
+{
+    int position = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+            ++position;
+    return position;
+}
+
+} // namespace
 
 CAddEditMessagesDlg::CAddEditMessagesDlg(QWidget* parent)
     : COrientedDialog(IDD_ADDEDIT_MESSAGES, IDD_ADDEDIT_MESSAGES_L, parent)
@@ -30,6 +47,7 @@ CAddEditMessagesDlg::CAddEditMessagesDlg(QWidget* parent)
 bool CAddEditMessagesDlg::OnInitDialog()
 {
     new CAutoSIPEdit(GetDlgItem(IDC_MESSAGE));
+    GetDlgItem(IDC_MESSAGE)->installEventFilter(this);
     FillTemplateCombo(dlg::CComboBox(Control<QComboBox>(IDC_PRESETS)), false);
     return true;
 }
@@ -73,20 +91,43 @@ void CAddEditMessagesDlg::OnTextChanged()
         settingText_ = false;
     else
         modified_ = true;
+    beforeCut_.reset();
     UpdateCounter();
+}
+
+bool CAddEditMessagesDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && beforeCut_
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
+        auto* edit = Control<QPlainTextEdit>(IDC_MESSAGE);
+        const std::u16string text = *beforeCut_;
+        // Replaced through the cursor, so the field's own undo still works.
+        QTextCursor cursor(edit->document());
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(dlg::ToMultiline(text));
+        edit->moveCursor(QTextCursor::End);
+        return true;
+    }
+    return COrientedDialog::eventFilter(watched, event);
 }
 
 void CAddEditMessagesDlg::UpdateCounter()
 {
     const MessageCount count = CountMessage(GetDlgItemText(IDC_MESSAGE));
+    if (!count.cut)
+        lastFitting_ = GetDlgItemText(IDC_MESSAGE);
     if (count.cut) {
         auto* edit = Control<QPlainTextEdit>(IDC_MESSAGE);
         {
-            // The cut is a change of the text like any other, made here.
             const QSignalBlocker quiet(edit);
-            SetDlgItemText(IDC_MESSAGE, count.keptText);
+            QTextCursor cursor(edit->document());
+            cursor.movePosition(QTextCursor::End);
+            cursor.setPosition(MultilinePosition(count.keptText), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
         }
         edit->moveCursor(QTextCursor::End);
+        beforeCut_ = lastFitting_;
+        lastFitting_ = count.keptText;
         modified_ = true;
         dlg::MessageBox(
             this, u"Message text is too long, it has been automatically cut", u"Too long");
@@ -120,7 +161,25 @@ void CAddEditMessagesDlg::OnSavePreset()
         nameDlg.name = ComboGetItemText(IDC_PRESETS, selection);
     if (nameDlg.DoModal() != dlg::IDOK)
         return;
+    // The combo's entry that sends nothing is not a name a template may take:
+    // a template under it would send its text while looking like nothing.
+    if (QString::fromStdU16String(nameDlg.name)
+            .compare(QStringLiteral("<do not send>"), Qt::CaseInsensitive)
+        == 0) {
+        dlg::MessageBox(this,
+            u"\"<do not send>\" is the choice that sends nothing, please choose another name",
+            u"Save preset");
+        return;
+    }
+    const bool existed = FindTemplateByName(nameDlg.name) != nullptr;
     TemplateRecord* added = AddOrUpdateTemplate(nameDlg.name, GetDlgItemText(IDC_MESSAGE));
+    if (!existed && !added) {
+        // The text stays unsaved, and marked so.
+        dlg::MessageBox(this,
+            u"The message template could not be saved: no more template ids are available",
+            u"Save preset");
+        return;
+    }
     if (mainWindow)
         mainWindow->SaveAll();
     modified_ = false;

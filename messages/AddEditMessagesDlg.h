@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "ui/OrientedPropertyPage.h"
 
 namespace pelmora {
@@ -30,6 +33,9 @@ public:
     static constexpr int IDC_INSERT_VARIABLE = 1032;
 
 protected:
+    // Ctrl+Z right after a cut brings back the text before the edit that
+    // made it too long.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool OnInitDialog() override;
     bool OnCommand(int id) override;
     void OnNotify(int id, dlg::ControlNotification code) override;
@@ -48,6 +54,8 @@ private:
 
     bool modified_ = false;
     bool settingText_ = false;
+    std::u16string lastFitting_; // the text as it was when it last fitted
+    std::optional<std::u16string> beforeCut_;
 };
 
 } // namespace pelmora

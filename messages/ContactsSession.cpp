@@ -179,6 +179,27 @@ bool CContactsSession::ScanContactsByNumber(
     return item != nullptr;
 }
 
+bool CContactsSession::FindContactByNationalNumber(
+    std::u16string_view national, ContactNameParts& parts)
+{
+    if (!loggedOn)
+        return false;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
+    const std::u16string text(national);
+    IContact* item = nullptr;
+    items->FindNational(text.c_str(), &item);
+    if (item) {
+        ReadNameParts(*item, parts);
+        item->Release();
+    }
+    items->Release();
+    folder->Release();
+    return item != nullptr;
+}
+
 int32_t CContactsSession::GetContactCount()
 {
     if (!loggedOn)
@@ -253,6 +274,9 @@ IdentifiedCaller IdentifyCallerStage(
     else if (session.ScanContactsByNumber(
                  std::u16string(number), caller.prefixedNumber, caller.parts))
         caller.stage = LookupStage::Scan;
+    else if (const auto home = HomeNationalNumber(number, internationalPrefix);
+             !home.empty() && session.FindContactByNationalNumber(home, caller.parts))
+        caller.stage = LookupStage::National;
     return caller;
 }
 

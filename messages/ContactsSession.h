@@ -28,6 +28,9 @@ public:
     // The first contact in folder order with a phone field that, without its
     // formatting characters, equals `a` or `b` without theirs.
     bool ScanContactsByNumber(std::u16string a, std::u16string b, ContactNameParts& parts);
+    // The first contact in folder order with a phone field that, without its
+    // formatting characters and leading zeros, is the national number given.
+    bool FindContactByNationalNumber(std::u16string_view national, ContactNameParts& parts);
     int32_t GetContactCount();
     bool GetContactAt(int32_t position, std::u16string& title, std::u16string& firstName,
         std::u16string& lastName, uint32_t& contactId);
@@ -54,6 +57,7 @@ enum class LookupStage {
     AsDelivered, // the number as the line reported it
     WithPrefix, // without leading zeros, behind the international prefix
     Scan, // every contact compared without formatting characters
+    National, // an international number from the home country, as stored nationally
 };
 
 struct IdentifiedCaller {
@@ -64,7 +68,11 @@ struct IdentifiedCaller {
 
 // Identifies a caller in three stages: the number as reported; without its
 // leading zeros behind the international prefix; a scan of all contacts
-// ignoring formatting characters. Empty parts and 0 when nothing matched.
+// ignoring formatting characters. Networks mostly deliver numbers in
+// international form while people store them nationally, so a fourth stage
+// takes a number that begins with a "+" prefix as the national number after
+// it, found in contacts stored without formatting and leading zeros. Empty
+// parts and 0 when nothing matched.
 IdentifiedCaller IdentifyCallerStage(
     CContactsSession& session, std::u16string_view number, std::u16string_view internationalPrefix);
 ContactNameParts IdentifyCaller(

@@ -2,6 +2,7 @@
 
 #include "monitor/SettingsRecord.h"
 #include "platform/framework/MessageBox.h"
+#include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
 #include "ui/AutoSIPEdit.h"
 
@@ -11,7 +12,9 @@ namespace pelmora {
 
 namespace {
 // The edit field of each replacement word, in the order of the variables.
-constexpr std::array<int, 5> kReplacementEdits = {1036, 1037, 1040, 1038, 1039};
+// "[FULLNAME]" has one too: without it every unknown caller was greeted with
+// an empty name by the default template.
+constexpr std::array<int, 6> kReplacementEdits = {1036, 1037, 1040, 1038, 1039, 1041};
 constexpr int IDC_REMOVE_SPACE = 1045;
 } // namespace
 
@@ -38,8 +41,7 @@ bool CVariableReplacementsDlg::OnCommand(int id)
     if (id == dlg::IDOK) {
         for (size_t i = 0; i < kReplacementEdits.size(); ++i) {
             const std::u16string text = GetDlgItemText(kReplacementEdits[i]);
-            settings_.replacement[i].Assign(
-                std::u16string_view(text).substr(0, kMaxReplacementChars));
+            settings_.replacement[i].Assign(CutWhole(text, kMaxReplacementChars));
         }
         settings_.removeSpaceAfterEmpty = IsDlgButtonChecked(IDC_REMOVE_SPACE) ? 1 : 0;
         EndDialog(dlg::IDOK);

@@ -33,6 +33,9 @@ public:
     virtual std::vector<CallLogKey> Keys() const = 0;
     // Appends a row at the bottom.
     virtual void AppendRow(const CallLogRow& row) = 0;
+    // Sets the SMS Sent text of the newest row equal to `row`; nothing when
+    // the user has deleted it since.
+    virtual void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) = 0;
 };
 
 } // namespace pelmora

@@ -31,6 +31,15 @@ void CMemoryCallLog::AppendRow(const CallLogRow& row)
     rows_.push_back(row);
 }
 
+void CMemoryCallLog::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
+{
+    for (auto it = rows_.rbegin(); it != rows_.rend(); ++it)
+        if (*it == row) {
+            it->smsSent = smsSent;
+            return;
+        }
+}
+
 void CMemoryCallLog::RemoveRow(size_t index)
 {
     if (index < rows_.size())

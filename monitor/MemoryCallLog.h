@@ -16,6 +16,7 @@ public:
     void DeleteOlderThan(int32_t halfHours) override;
     std::vector<CallLogKey> Keys() const override;
     void AppendRow(const CallLogRow& row) override;
+    void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
 
     const std::vector<CallLogRow>& Rows() const { return rows_; }
     void RemoveRow(size_t index);

@@ -76,7 +76,10 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
         break;
     }
 
-    log_.AppendRow(MakeCallLogRow(number, caller, ringCount, result.status, clock_()));
+    CallLogRow row = MakeCallLogRow(number, caller, ringCount, result.status, clock_());
+    log_.AppendRow(row);
+    if (result.reply == ReplyOutcome::Asked)
+        questionRow_ = std::move(row);
     return result;
 }
 
@@ -97,8 +100,10 @@ ReplyOutcome CMissedCallPipeline::Reply(
     }
 
     const std::u16string html = QuestionHtml(number, ShownCallerName(caller), text);
-    // The older question goes first: the new bubble has the same id.
+    // The older question goes first: the new bubble has the same id. Its row
+    // stays "Interactive".
     pendingReply.Close();
+    questionRow_.reset();
     bubble_.Add(kQuestionTitle, html, kQuestionSeconds, kQuestionNotificationId);
     window_.StartTimer(kQuestionTimerId, kQuestionTimeoutMs);
     pendingReply.Ask(text, number);
@@ -116,17 +121,26 @@ PendingSendResult CMissedCallPipeline::OnAnswerYes()
     const PendingSendResult result = pendingReply.SendPending(transport_);
     if (result == PendingSendResult::Sent)
         CountSent();
+    // The row shows what became of the reply, so the per-caller limit counts
+    // a reply sent after a Yes.
+    if (result != PendingSendResult::NothingPending && questionRow_)
+        log_.SetRowStatus(*questionRow_,
+            SmsSentText(
+                result == PendingSendResult::Sent ? ReplyStatus::Yes : ReplyStatus::Failed));
+    questionRow_.reset();
     return result;
 }
 
 void CMissedCallPipeline::OnAnswerNo()
 {
     pendingReply.Close();
+    questionRow_.reset();
 }
 
 void CMissedCallPipeline::OnQuestionTimeout()
 {
     pendingReply.Close();
+    questionRow_.reset();
 }
 
 void CMissedCallPipeline::ResetSentCount()

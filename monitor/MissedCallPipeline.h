@@ -1,11 +1,13 @@
 #pragma once
 
 #include "messages/ContactNameParts.h"
+#include "monitor/CallLogRows.h"
 #include "monitor/MissedCallDecision.h"
 #include "monitor/PendingReply.h"
 #include "ui/CallLog.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace pelmora {
@@ -96,6 +98,8 @@ private:
     BubbleNotifier& bubble_;
     CallLogRows& log_;
     LogClock clock_;
+    // The log row of the open question, which its answer updates.
+    std::optional<CallLogRow> questionRow_;
 };
 
 } // namespace pelmora

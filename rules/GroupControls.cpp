@@ -1,5 +1,6 @@
 #include "rules/GroupControls.h"
 
+#include "platform/storage/FixedText.h"
 #include "rules/GroupStore.h"
 
 #include <QLineEdit>
@@ -76,7 +77,7 @@ void CollectMembers(GroupRecord& group, QTreeWidget* contacts)
 void SetNameFromEdit(GroupRecord& group, const QLineEdit* edit)
 {
     const std::u16string text = edit->text().toStdU16String();
-    group.SetName(std::u16string_view(text).substr(0, GroupRecord::kEditNameChars));
+    group.SetName(CutWhole(text, GroupRecord::kEditNameChars));
 }
 
 } // namespace pelmora

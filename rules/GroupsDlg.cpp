@@ -93,8 +93,11 @@ void CGroupsDlg::OnDelete()
         return;
     {
         dlg::CWaitCursor wait;
-        if (DeleteGroup(group))
+        if (DeleteGroup(group)) {
             list->RemoveRow(row);
+            if (groupDeleted_)
+                groupDeleted_();
+        }
     }
     if (saveAll_)
         saveAll_();

@@ -22,6 +22,12 @@ public:
     // Opens the group dialog on a new, empty group; on OK the group joins the
     // group list and is returned, otherwise none.
     GroupRecord* NewGroup();
+    // Called at once after a group and its profile entries were freed, so a
+    // window that shows entries drops them before it paints again.
+    void SetGroupDeleted(std::function<void()> groupDeleted)
+    {
+        groupDeleted_ = std::move(groupDeleted);
+    }
 
     static constexpr int IDC_GROUPS = 1061;
 
@@ -35,6 +41,7 @@ private:
     void OnDelete();
 
     std::function<void()> saveAll_;
+    std::function<void()> groupDeleted_;
 };
 
 } // namespace pelmora

@@ -121,9 +121,16 @@ void CProfileCustomMsgsDlg::OnEditGroups()
                 mainWindow->SaveAll();
         },
         this);
+    // Deleting a group frees its entries in every profile: the rows must
+    // not keep them even while the groups dialog is still open.
+    groups.SetGroupDeleted([this] {
+        if (CProfileEntriesListCtrl* list = EntryList()) {
+            list->RemoveAllRows();
+            FillEntries();
+        }
+    });
     groups.DoModal();
-    // Deleting a group took its entries out of every profile, and the rows
-    // must not keep them, however the dialog was closed.
+    // Renamed groups show their new names.
     if (CProfileEntriesListCtrl* list = EntryList()) {
         list->RemoveAllRows();
         FillEntries();

@@ -1,6 +1,7 @@
 #include "rules/ProfileEntriesListCtrl.h"
 
 #include "platform/framework/ResourceImages.h"
+#include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
 #include "rules/GroupControls.h"
 #include "rules/ProfileStore.h"
@@ -71,8 +72,7 @@ int CProfileEntriesListCtrl::AppendEntry(ProfileEntry* entry, CContactsSession* 
     if (!entry)
         return -1;
     std::u16string name = EntryDisplayName(*entry, session);
-    if (name.size() >= kNameUnits)
-        name.resize(kNameUnits - 1);
+    name = CutWhole(name, kNameUnits - 1);
     auto* item = new QTreeWidgetItem(QStringList {
         QString::fromStdU16String(name), QString::fromStdU16String(EntryMessageName(*entry))});
     item->setIcon(0, entry->IsGroup() ? groupIcon_ : contactIcon_);

@@ -170,6 +170,12 @@ void CProfilePage::OnAddProfile()
         return;
     RefreshStaleTemplates();
     ProfileRecord* profile = AddProfile(nameDlg.name, SelectedTemplateId(TemplateCombo()));
+    if (!profile) {
+        // Every profile id up to the largest is taken: nothing was added.
+        dlg::MessageBox(this, u"The profile could not be added: no more profile ids are available.",
+            u"Profile");
+        return;
+    }
     // Saved before the new profile is selected: the file keeps the profile
     // that was active until now as the active one.
     mainWindow_.SaveAll();

@@ -5,6 +5,7 @@
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
 #include "platform/storage/DataFile.h"
+#include "platform/storage/FixedText.h"
 #include "rules/GroupStore.h"
 
 #include <algorithm>
@@ -227,7 +228,7 @@ std::u16string EntryDisplayName(const ProfileEntry& entry, CContactsSession* ses
         const char16_t* name = GroupName(static_cast<int32_t>(entry.targetId));
         // The name field holds up to 50 characters and its terminator; the
         // shown text is cut to the 199 characters of the caller's buffer.
-        return name ? std::u16string(name).substr(0, 199) : std::u16string();
+        return name ? std::u16string(CutWhole(name, 199)) : std::u16string();
     }
     std::u16string name;
     if (session) {
@@ -237,7 +238,7 @@ std::u16string EntryDisplayName(const ProfileEntry& entry, CContactsSession* ses
         if (own.Logon())
             own.GetContactFullName(entry.targetId, name);
     }
-    return name.substr(0, 199);
+    return std::u16string(CutWhole(name, 199));
 }
 
 std::u16string EntryMessageName(const ProfileEntry& entry)

@@ -1,6 +1,7 @@
 #include "rules/RuleTest.h"
 
 #include "monitor/SettingsRecord.h"
+#include "platform/contacts/ContactCard.h"
 
 namespace pelmora {
 
@@ -15,6 +16,7 @@ RuleValues RuleValues::FromSettings(const SettingsRecord& settings)
     // mode leaves "All numbers" in effect.
     rules.includeOnlyStartingWith = settings.includeMode == 1;
     rules.includePrefixes = settings.includePrefixes.Text();
+    rules.homePrefix = settings.internationalPrefix.Text();
     return rules;
 }
 
@@ -53,9 +55,12 @@ std::vector<RuleOutcome> TestRules(
 {
     std::vector<RuleOutcome> outcomes;
     // A number dialled with 00 is not international here: only the plus sign
-    // says so.
-    if (rules.excludeInternational)
-        outcomes.push_back({Rule::ExcludeInternational, !number.starts_with(u'+'), {}});
+    // says so, and networks put it before the user's own country code too.
+    if (rules.excludeInternational) {
+        const bool home = !HomeNationalNumber(number, rules.homePrefix).empty();
+        outcomes.push_back({Rule::ExcludeInternational, !number.starts_with(u'+') || home,
+            home ? rules.homePrefix : std::u16string()});
+    }
     if (rules.excludeUnidentified)
         outcomes.push_back({Rule::ExcludeUnidentified, identified, {}});
     if (rules.excludeStartingWith) {

@@ -19,6 +19,9 @@ struct RuleValues {
     std::u16string excludePrefixes;
     bool includeOnlyStartingWith = false;
     std::u16string includePrefixes;
+    // The settings' international prefix: a number behind it, when it is a
+    // country code, comes from the user's own country.
+    std::u16string homePrefix;
 
     // The rules as the settings record keeps them, for tools that decide
     // without the pages.
@@ -51,7 +54,8 @@ struct RuleOutcome {
 };
 
 // Every switched-on rule in the order the test makes them: the exclude rules
-// (a leading "+" when international numbers are excluded, an unidentified
+// (a leading "+" not followed by the home country's code when international
+// numbers are excluded, an unidentified
 // caller, a listed prefix), then the include rule.
 std::vector<RuleOutcome> TestRules(
     std::u16string_view number, bool identified, const RuleValues& rules);

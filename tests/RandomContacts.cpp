@@ -124,4 +124,19 @@ int64_t ScanUnformatted(const std::vector<ContactCard>& cards, std::u16string a,
     return -1;
 }
 
+int64_t ScanNational(const std::vector<ContactCard>& cards, std::u16string national)
+{
+    const auto bare = [](std::u16string number) {
+        StripPhoneFormatting(number);
+        number.erase(0, number.find_first_not_of(u'0'));
+        return number;
+    };
+    national = bare(national);
+    for (size_t position = 0; position < cards.size(); ++position)
+        for (const std::u16string& phone : cards[position].phones)
+            if (!national.empty() && bare(phone) == national)
+                return static_cast<int64_t>(position);
+    return -1;
+}
+
 } // namespace pelmora::test

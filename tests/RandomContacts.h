@@ -44,5 +44,8 @@ private:
 int64_t ScanExact(const std::vector<ContactCard>& cards, std::u16string_view number,
     uint32_t fields = (1u << kPhoneFieldCount) - 1);
 int64_t ScanUnformatted(const std::vector<ContactCard>& cards, std::u16string a, std::u16string b);
+// The first card with a number equal to `national` once both lose their
+// formatting characters and leading zeros.
+int64_t ScanNational(const std::vector<ContactCard>& cards, std::u16string national);
 
 } // namespace pelmora::test

@@ -2,6 +2,7 @@
 
 #include "monitor/SettingsRecord.h"
 #include "platform/framework/MessageBox.h"
+#include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
 #include "ui/ShellHelpers.h"
 
@@ -39,8 +40,7 @@ bool CAdvancedSettingsDlg::OnCommand(int id)
         // Either way the old entry goes: two entries would start the program twice.
         DeleteAutorunShortcut(kOldAutorunName);
         const std::u16string prefix = GetDlgItemText(IDC_INTERNATIONAL_PREFIX);
-        settings_.internationalPrefix.Assign(
-            std::u16string_view(prefix).substr(0, kMaxPrefixChars));
+        settings_.internationalPrefix.Assign(CutWhole(prefix, kMaxPrefixChars));
         EndDialog(dlg::IDOK);
         return true;
     }

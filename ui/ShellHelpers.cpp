@@ -4,6 +4,7 @@
 #include "platform/shell/Notifications.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/storage/DataFile.h"
+#include "platform/storage/FixedText.h"
 
 #include <QString>
 
@@ -20,9 +21,9 @@ constexpr size_t kAppendChars = 250;
 // buffer (with its terminator).
 void Append(std::u16string& buffer, std::u16string_view text)
 {
-    text = text.substr(0, kAppendChars);
+    text = CutWhole(text, kAppendChars);
     const size_t room = kCommandLineChars - 1 - buffer.size();
-    buffer.append(text.substr(0, room));
+    buffer.append(CutWhole(text, room));
 }
 
 std::filesystem::path ToPath(std::u16string_view text)

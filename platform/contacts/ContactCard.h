@@ -54,4 +54,10 @@ constexpr bool IsPhoneFormatting(char16_t c)
 // Removes every formatting character, wherever it stands.
 void StripPhoneFormatting(std::u16string& number);
 
+// The national number of a caller from the user's own country: what follows
+// the international prefix when that prefix is a country code ("+" and more)
+// and the number begins with it; empty otherwise.
+std::u16string_view HomeNationalNumber(
+    std::u16string_view number, std::u16string_view internationalPrefix);
+
 } // namespace pelmora

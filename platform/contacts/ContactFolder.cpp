@@ -28,6 +28,7 @@ ContactFolder::ContactFolder(CardTable cards)
     : cards_(std::move(cards))
     , exact_(cards_, PhoneNumberIndex::Form::Exact)
     , unformatted_(cards_, PhoneNumberIndex::Form::Unformatted)
+    , national_(cards_, PhoneNumberIndex::Form::National)
 {
 }
 
@@ -66,9 +67,15 @@ int64_t ContactFolder::FirstUnformatted(std::u16string_view a, std::u16string_vi
     return second < 0 ? first : std::min(first, second);
 }
 
+int64_t ContactFolder::FirstNational(std::u16string_view national) const
+{
+    const auto slots = national_.Slots(cards_, national);
+    return slots.empty() ? -1 : static_cast<int64_t>(slots.front() / kPhoneFieldCount);
+}
+
 size_t ContactFolder::Bytes() const
 {
-    return cards_.Bytes() + exact_.Bytes() + unformatted_.Bytes();
+    return cards_.Bytes() + exact_.Bytes() + unformatted_.Bytes() + national_.Bytes();
 }
 
 } // namespace pelmora

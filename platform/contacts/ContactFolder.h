@@ -10,8 +10,8 @@
 namespace pelmora {
 
 // One read of an address book: its cards in folder order, compactly stored,
-// with indexes of their phone numbers as stored and without formatting
-// characters. Whatever backend supplies the cards, lookups answer from the
+// with indexes of their phone numbers as stored, without formatting
+// characters, and as national numbers. Whatever backend supplies the cards, lookups answer from the
 // indexes exactly what a walk over the cards in folder order would: the
 // first card that holds the number in any of the fields asked for.
 class ContactFolder final {
@@ -33,6 +33,10 @@ public:
     // `b` once "(", ")", spaces and "-" are removed from all three, or -1. A
     // field or number with nothing else in it matches nothing.
     int64_t FirstUnformatted(std::u16string_view a, std::u16string_view b) const;
+    // Position of the first card with any phone field that equals the
+    // national number `national` once formatting characters and leading
+    // zeros are removed from both, or -1.
+    int64_t FirstNational(std::u16string_view national) const;
 
     // Heap bytes held, for measurements.
     size_t Bytes() const;
@@ -43,6 +47,7 @@ private:
     CardTable cards_;
     PhoneNumberIndex exact_;
     PhoneNumberIndex unformatted_;
+    PhoneNumberIndex national_;
 };
 
 } // namespace pelmora

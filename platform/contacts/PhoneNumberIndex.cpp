@@ -10,12 +10,14 @@ namespace {
 
 constexpr uint32_t kFields = kPhoneFieldCount;
 
-// Walks a number's characters, skipping formatting ones when asked.
+// Walks a number's characters in an index's form: all of them, without
+// formatting ones, or also without the zeros that lead the rest.
 class Units final {
 public:
-    Units(std::u16string_view text, bool skipFormatting)
+    Units(std::u16string_view text, PhoneNumberIndex::Form form)
         : text_(text)
-        , skip_(skipFormatting)
+        , skip_(form != PhoneNumberIndex::Form::Exact)
+        , skipZeros_(form == PhoneNumberIndex::Form::National)
     {
         Settle();
     }
@@ -30,11 +32,16 @@ public:
 private:
     void Settle()
     {
-        while (skip_ && at_ < text_.size() && IsPhoneFormatting(text_[at_]))
+        while (skip_ && at_ < text_.size()
+            && (IsPhoneFormatting(text_[at_]) || (skipZeros_ && text_[at_] == u'0')))
             ++at_;
+        // Only the zeros before the first other character are skipped.
+        if (skipZeros_ && at_ < text_.size())
+            skipZeros_ = false;
     }
     std::u16string_view text_;
     bool skip_;
+    bool skipZeros_;
     size_t at_ = 0;
 };
 
@@ -67,7 +74,7 @@ uint32_t PhoneNumberIndex::Hash(std::u16string_view number, Form form)
     // FNV-1a over the characters, then a final mix so that the low bits
     // that choose a bucket depend on every character.
     uint32_t hash = 2166136261u;
-    for (Units u(number, form == Form::Unformatted); !u.Done(); u.Next()) {
+    for (Units u(number, form); !u.Done(); u.Next()) {
         hash ^= u.Get();
         hash *= 16777619u;
     }
@@ -83,7 +90,7 @@ bool PhoneNumberIndex::Equal(std::u16string_view stored, std::u16string_view num
 {
     if (form_ == Form::Exact)
         return stored == number;
-    Units a(stored, true), b(number, true);
+    Units a(stored, form_), b(number, form_);
     for (; !a.Done() && !b.Done(); a.Next(), b.Next())
         if (a.Get() != b.Get())
             return false;
@@ -92,7 +99,7 @@ bool PhoneNumberIndex::Equal(std::u16string_view stored, std::u16string_view num
 
 bool PhoneNumberIndex::Less(std::u16string_view a, std::u16string_view b) const
 {
-    Units x(a, form_ == Form::Unformatted), y(b, form_ == Form::Unformatted);
+    Units x(a, form_), y(b, form_);
     for (; !x.Done() && !y.Done(); x.Next(), y.Next())
         if (x.Get() != y.Get())
             return x.Get() < y.Get();
@@ -101,7 +108,7 @@ bool PhoneNumberIndex::Less(std::u16string_view a, std::u16string_view b) const
 
 bool PhoneNumberIndex::IsEmpty(std::u16string_view stored) const
 {
-    return Units(stored, form_ == Form::Unformatted).Done();
+    return Units(stored, form_).Done();
 }
 
 PhoneNumberIndex::PhoneNumberIndex(const CardTable& cards, Form form)

@@ -16,12 +16,13 @@ namespace pelmora {
 // The numbers themselves are not copied: the hash table holds group numbers
 // and compares against the texts in the card table.
 //
-// The index is built in one of two forms: numbers exactly as stored, or
-// numbers without their formatting characters (a field that holds nothing
-// else counts as empty).
+// The index is built in one of three forms: numbers exactly as stored,
+// numbers without their formatting characters, or national numbers: without
+// formatting characters and without the zeros that lead them (a field that
+// holds nothing else counts as empty).
 class PhoneNumberIndex final {
 public:
-    enum class Form { Exact, Unformatted };
+    enum class Form { Exact, Unformatted, National };
 
     PhoneNumberIndex() = default;
     PhoneNumberIndex(const CardTable& cards, Form form);

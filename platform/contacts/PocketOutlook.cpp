@@ -195,6 +195,18 @@ HRESULT IPOutlookItemCollection::FindUnformatted(
     return S_OK;
 }
 
+HRESULT IPOutlookItemCollection::FindNational(const char16_t* national, IContact** item) const
+{
+    if (!national || !item)
+        return E_POINTER;
+    *item = nullptr;
+    const int64_t first = folder_->FirstNational(national);
+    if (first < 0)
+        return S_FALSE;
+    *item = new IContact(folder_, static_cast<size_t>(first));
+    return S_OK;
+}
+
 HRESULT IPOutlookItemCollection::get_Count(int32_t* count) const
 {
     if (!count)

@@ -100,6 +100,10 @@ public:
     // order with a phone field equal to `a` or `b` once "(", ")", spaces and
     // "-" are removed from all three; S_FALSE and no item when none is.
     HRESULT FindUnformatted(const char16_t* a, const char16_t* b, IContact** item) const;
+    // The first item in folder order with a phone field that, without
+    // formatting characters and leading zeros, equals `national` without
+    // its own; S_FALSE and no item when none does.
+    HRESULT FindNational(const char16_t* national, IContact** item) const;
     HRESULT get_Count(int32_t* count) const;
     // 1-based position.
     HRESULT Item(int32_t position, IContact** item) const;

@@ -1,5 +1,8 @@
 #include "platform/framework/ControlText.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
+
 #include <cstdint>
 
 namespace pelmora::dlg {
@@ -9,18 +12,22 @@ QString ToQ(std::u16string_view text)
     return QString::fromStdU16String(std::u16string(text));
 }
 
-std::u16string FromMultiline(const QString& text)
-{
-    QString copy = text;
-    copy.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return copy.toStdU16String();
-}
-
 QString ToMultiline(std::u16string_view text)
 {
     QString copy = ToQ(text);
     copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return copy;
+}
+
+std::u16string MultilineText(const QTextDocument& document)
+{
+    std::u16string text;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            text += u"\r\n";
+        text += block.text().toStdU16String();
+    }
+    return text;
 }
 
 std::optional<int> ParseDialogInt(std::u16string_view text, bool isSigned)

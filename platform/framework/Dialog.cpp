@@ -324,7 +324,7 @@ std::u16string CDialog::GetDlgItemText(int id) const
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdU16String();
     if (auto* multi = qobject_cast<QPlainTextEdit*>(w))
-        return FromMultiline(multi->toPlainText());
+        return MultilineText(*multi->document());
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         return button->text().toStdU16String();
     if (auto* label = qobject_cast<QLabel*>(w))

@@ -9,6 +9,18 @@
 
 namespace pelmora {
 
+// The first `maxUnits` UTF-16 units of `text`, one fewer when the last one
+// kept would be the first half of a surrogate pair whose second half is cut:
+// half a character shows as a replacement sign and is no text at all.
+constexpr std::u16string_view CutWhole(std::u16string_view text, size_t maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    if (maxUnits > 0 && text[maxUnits - 1] >= 0xD800 && text[maxUnits - 1] <= 0xDBFF)
+        --maxUnits;
+    return text.substr(0, maxUnits);
+}
+
 // A fixed-width, zero-terminated UTF-16 field as stored in the data files.
 // Units after the terminator are kept as they are, so a record that is loaded
 // and saved again keeps its exact bytes.
@@ -17,11 +29,12 @@ template <size_t N> struct FixedText {
 
     std::u16string Text() const { return TextOfField(units); }
 
-    // Copies at most N - 1 characters and a terminator; the units after the
+    // Copies at most N - 1 characters (never half a pair) and a terminator; the units after the
     // terminator stay as they were, like a copy into a C buffer.
     void Assign(std::u16string_view text)
     {
-        const size_t used = text.size() < N ? text.size() : N - 1;
+        text = CutWhole(text, N - 1);
+        const size_t used = text.size();
         for (size_t i = 0; i < used; ++i)
             units[i] = text[i];
         units[used] = u'\0';

@@ -239,7 +239,12 @@ INSTANTIATE_TEST_SUITE_P(Callers, DataPreviewTest,
         Case {"InteractiveAsksFirst", [](SettingsRecord& s) { s.interactive = 1; }, u"07700900001",
             std::nullopt, "asDelivered", "contactEntry", "none", ""},
         Case {"International", [](SettingsRecord& s) { s.excludeInternational = 1; },
-            u"+447700900003", std::nullopt, "scan", "groupEntry", "rules", "excludeInternational"},
+            u"+33612345678", std::nullopt, "notFound", "default", "rules", "excludeInternational"},
+        Case {"HomeCountryIsNotInternational",
+            [](SettingsRecord& s) { s.excludeInternational = 1; }, u"+447700900003", std::nullopt,
+            "scan", "groupEntry", "none", ""},
+        Case {"FoundByNationalNumber", NoChange, u"+447700900001", std::nullopt, "national",
+            "contactEntry", "none", ""},
         Case {"Unidentified", [](SettingsRecord& s) { s.excludeUnidentified = 1; }, u"07700900099",
             std::nullopt, "notFound", "default", "rules", "excludeUnidentified"},
         Case {"ExcludedPrefix",
@@ -406,6 +411,16 @@ TEST_F(DataPreviewTextTest, UsageErrorsExitWithTwo)
         EXPECT_EQ(RunPreview(args, data.Path(), out, err), 2) << args.join(' ').toStdString();
         EXPECT_TRUE(out.isEmpty());
         EXPECT_TRUE(err.contains(QLatin1String(kPreviewUsage))) << err.toStdString();
+    }
+}
+
+TEST_F(DataPreviewTextTest, HelpIsPrintedWithExitZero)
+{
+    for (const char* help : {"--help", "-h"}) {
+        QString out, err;
+        EXPECT_EQ(RunPreview({QString::fromLatin1(help)}, data.Path(), out, err), 0) << help;
+        EXPECT_TRUE(out.startsWith(QStringLiteral("usage: ") + QLatin1String(kPreviewUsage)));
+        EXPECT_TRUE(err.isEmpty());
     }
 }
 

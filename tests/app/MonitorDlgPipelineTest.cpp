@@ -1,3 +1,5 @@
+#include "platform/sms/SmsBackend.h"
+#include "rules/IncludeRulesPage.h"
 #include "tests/app/MonitoringWindowFixture.h"
 #include "ui/LogPage.h"
 
@@ -141,6 +143,36 @@ TEST_F(WindowPipeline, PrefixRulesOfTheRulesPagesApply)
     MissCall(u"0900123");
     MissCall(u"0800123");
     EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"No", u"Yes"}));
+}
+
+TEST_F(WindowPipeline, IncludeRuleOfTheRulesPagesIsReadAtEachCall)
+{
+    auto* include = dialog->IncludePage();
+    include->CheckDlgButton(CIncludeRulesPage::IDC_ALL_NUMBERS, 0);
+    include->CheckDlgButton(CIncludeRulesPage::IDC_ONLY_STARTING_WITH, 1);
+    include->RouteCommand(CIncludeRulesPage::IDC_ONLY_STARTING_WITH);
+    include->SetDlgItemText(CIncludeRulesPage::IDC_PREFIXES, u"07");
+    Start();
+    MissCall(u"0800111");
+    MissCall(u"0712345");
+    include->SetDlgItemText(CIncludeRulesPage::IDC_PREFIXES, u"08");
+    MissCall(u"0800222");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"No", u"Yes", u"Yes"}));
+}
+
+TEST_F(WindowPipeline, YesThatCannotBeSentIsShownAndLoggedFailed)
+{
+    test::ScriptedMessageBoxes boxes;
+    Interactive();
+    Start();
+    MissCall(u"0909");
+    FailSmsCall(SmsCall::SmsOpen, 5);
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    ClearSmsFailures();
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, u"The SMS to 0909 could not be sent.");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Failed"}));
+    EXPECT_EQ(SentLabel(), u"0");
 }
 
 TEST_F(WindowPipeline, TextExpandingToNothingIsStillSent)

@@ -1,3 +1,4 @@
+#include "platform/contacts/PocketOutlook.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsBackend.h"
@@ -83,6 +84,66 @@ TEST_F(WindowStart, InvalidMaximumKeepsFocusAndLogsContactsOff)
     EXPECT_TRUE(Running());
     EXPECT_TRUE(dialog->contacts.IsLoggedOn());
     EXPECT_EQ(dialog->pipeline.maxTotalAtStart, 3);
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+TEST_F(WindowStart, MaximumIsReadOneWayAtStartAndSave)
+{
+    struct Case {
+        const char16_t* text;
+        int32_t value; // at Start and in the saved settings
+        bool starts;
+    };
+    for (const Case c : {Case {u"", 0, false}, Case {u"-3", -3, false}, Case {u" 7x", 7, true},
+             Case {u"+2", 2, true}, Case {u"99999999999", INT32_MAX, true}}) {
+        SCOPED_TRACE(QString::fromStdU16String(c.text).toStdString());
+        main->SetDlgItemText(CMainPage::IDC_MAX_TOTAL, c.text);
+        main->RouteCommand(CMainPage::IDC_START_STOP);
+        EXPECT_EQ(dialog->IsMonitoring(), c.starts);
+        if (c.starts) {
+            EXPECT_EQ(dialog->pipeline.maxTotalAtStart, c.value);
+            main->RouteCommand(CMainPage::IDC_START_STOP);
+        }
+        dialog->CollectSettings();
+        EXPECT_EQ(dialog->settings.maxTotal, c.value);
+    }
+}
+
+TEST_F(WindowStart, ContactsThatCannotLogOnLeaveMonitoringStopped)
+{
+    poom::FailContactsCall(poom::S_OK, -1);
+    Start();
+    poom::FailContactsCall(poom::S_OK, poom::S_OK);
+    EXPECT_TRUE(Stopped());
+    EXPECT_EQ(Shown(),
+        (Texts {u"Could not initialize COM objects, please contact the software vendor | Fatal "
+                u"error"}));
+    EXPECT_FALSE(dialog->lineMonitor.IsOpen());
+    Start();
+    EXPECT_TRUE(Running());
+}
+
+TEST_F(WindowStart, HomeCountryIsOfferedOnceAtAStartByHand)
+{
+    int asked = 0;
+    dialog->SetHomeCountrySource([&asked](QObject*, auto done) {
+        ++asked;
+        done(HomeCountry {QStringLiteral("+44"), QStringLiteral("the network 23410")});
+    });
+    boxes.Answer(dlg::IDYES);
+    Start();
+    EXPECT_TRUE(Running());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].title, u"International prefix");
+    EXPECT_TRUE(boxes.Shown()[0].text.starts_with(
+        u"Your phone reports the network 23410, whose country calling code is +44."));
+    EXPECT_EQ(dialog->settings.internationalPrefix.Text(), u"+44");
+
+    // Once a run, and never over a prefix the user has.
+    dialog->settings.internationalPrefix.Assign(u"");
+    main->RouteCommand(CMainPage::IDC_START_STOP);
+    Start();
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
@@ -250,6 +311,22 @@ TEST_F(AutomaticStart, TimerOneStartsAndHidesWithoutAQuestion)
     EXPECT_TRUE(dialog->IsInTray());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(AutomaticStart, UnattendedStartOffersNoHomeCountry)
+{
+    Open(true);
+    int asked = 0;
+    dialog->SetHomeCountrySource([&asked](QObject*, auto done) {
+        ++asked;
+        done(HomeCountry {QStringLiteral("+44"), QStringLiteral("the network 23410")});
+    });
+    dialog->show();
+    dialog->FireTimerForTesting(CMonitorDlg::kAutoStartTimer);
+    EXPECT_TRUE(dialog->IsMonitoring());
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(dialog->settings.internationalPrefix.Text(), u"");
 }
 
 TEST_F(AutomaticStart, FailedStartAsksTheMinimizeQuestion)

@@ -21,7 +21,11 @@ int64_t WalkedLookup(
     const std::u16string international = std::u16string(prefix) + std::u16string(national);
     if (const int64_t found = test::ScanExact(cards, international); found >= 0)
         return found;
-    return test::ScanUnformatted(cards, std::u16string(number), international);
+    if (const int64_t found = test::ScanUnformatted(cards, std::u16string(number), international);
+        found >= 0)
+        return found;
+    const std::u16string_view home = HomeNationalNumber(number, prefix);
+    return home.empty() ? -1 : test::ScanNational(cards, std::u16string(home));
 }
 
 LookupStage ExpectedStage(
@@ -37,6 +41,9 @@ LookupStage ExpectedStage(
         return LookupStage::WithPrefix;
     if (test::ScanUnformatted(cards, std::u16string(number), international) >= 0)
         return LookupStage::Scan;
+    const std::u16string_view home = HomeNationalNumber(number, prefix);
+    if (!home.empty() && test::ScanNational(cards, std::u16string(home)) >= 0)
+        return LookupStage::National;
     return LookupStage::NotFound;
 }
 
@@ -88,4 +95,57 @@ TEST(IdentifyCallerTest, IndexedLookupIdentifiesWhomAWalkWould)
     session.Logoff();
     SetAddressBook(nullptr);
     EXPECT_EQ(poom::OutstandingStrings(), 0);
+}
+
+namespace {
+
+struct NationalCase {
+    const char* name;
+    std::u16string_view stored;
+    std::u16string_view calling;
+    std::u16string_view prefix;
+    LookupStage stage;
+};
+
+const NationalCase kNational[] = {
+    {"SpacedNational", u"07700 900111", u"+447700900111", u"+44", LookupStage::National},
+    {"ZeroInParentheses", u"(0)7700-900111", u"+447700900111", u"+44", LookupStage::National},
+    {"NoTrunkZero", u"212 555 1234", u"+12125551234", u"+1", LookupStage::National},
+    {"OtherCountry", u"07700 900111", u"+337700900111", u"+44", LookupStage::NotFound},
+    {"EmptyPrefix", u"07700 900111", u"+447700900111", u"", LookupStage::NotFound},
+    {"PrefixWithoutPlus", u"07700 900111", u"00447700900111", u"0044", LookupStage::NotFound},
+    {"NationalFormAsBefore", u"07700 900111", u"07700900111", u"+44", LookupStage::Scan},
+    {"EarlierStageFirst", u"+447700900111", u"+447700900111", u"+44", LookupStage::AsDelivered},
+    {"TailIsNoMatch", u"0700900111", u"+447700900111", u"+44", LookupStage::NotFound},
+};
+
+class NationalLookup : public ::testing::TestWithParam<NationalCase> { };
+
+INSTANTIATE_TEST_SUITE_P(Cases, NationalLookup, ::testing::ValuesIn(kNational),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+TEST_P(NationalLookup, FindsHomeCallersStoredNationally)
+{
+    const NationalCase& c = GetParam();
+    SimulatedAddressBook book;
+    ContactCard other;
+    other.oid = 5;
+    other.firstName = u"Other";
+    other.phones[0] = u"01234 567890";
+    ContactCard card;
+    card.oid = 9;
+    card.firstName = u"Ann";
+    card.phones[3] = std::u16string(c.stored);
+    book.Add(other);
+    book.Add(card);
+    SetAddressBook(&book);
+    CContactsSession session;
+    ASSERT_TRUE(session.Logon());
+    const IdentifiedCaller caller = IdentifyCallerStage(session, c.calling, c.prefix);
+    EXPECT_EQ(caller.stage, c.stage);
+    EXPECT_EQ(caller.parts.contactId, c.stage == LookupStage::NotFound ? 0u : 9u);
+    session.Logoff();
+    SetAddressBook(nullptr);
 }

@@ -2,6 +2,7 @@
 #include "messages/InsertVariableDlg.h"
 #include "messages/NewPresetDlg.h"
 #include "messages/TemplateStore.h"
+#include "messages/VariableExpansion.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/shell/SoftKeyboard.h"
 #include "rules/GroupStore.h"
@@ -221,6 +222,74 @@ TEST_F(MessageEditorTest, TextOverTheLimitIsCutWithAMessage)
     Text()->setPlainText(QStringLiteral("[FULLNAME]") + QString(150, QLatin1Char('x')));
     EXPECT_EQ(Text()->toPlainText(), QStringLiteral("[FULLNAME]") + QString(127, QLatin1Char('x')));
     EXPECT_EQ(Counter(), u"137/160") << "the cut text's own length is shown";
+}
+
+TEST_F(MessageEditorTest, CutInsideAVariableCutsAgainUntilTheTextFits)
+{
+    struct Case {
+        int plain;
+        const char* variable;
+    };
+    for (const Case c : {Case {157, "[TITLE]"}, Case {155, "[MIDDLENAME]"}}) {
+        test::ScriptedMessageBoxes boxes;
+        Open();
+        Text()->setPlainText(QString(c.plain, QLatin1Char('a')) + QLatin1String(c.variable));
+        EXPECT_EQ(boxes.Shown().size(), 1u) << "said once";
+        EXPECT_TRUE(Text()->toPlainText().startsWith(QString(c.plain, QLatin1Char('a'))));
+        EXPECT_LE(EstimateMessageLength(Text()->toPlainText().toStdU16String()).length, 160);
+        EXPECT_EQ(Counter().substr(Counter().find(u'/')), u"/160");
+    }
+}
+
+TEST_F(MessageEditorTest, OneUndoBringsBackTheTextBeforeTheCut)
+{
+    test::ScriptedMessageBoxes boxes;
+    Open();
+    Choose(0);
+    Type(Text(), QStringLiteral("א"));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    ASSERT_LT(Text()->toPlainText().size(), 133);
+    QTest::keyClick(Text(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text()->toPlainText(), Q(kDefaultTemplateText));
+    EXPECT_EQ(Counter(), u"133/160");
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+TEST_F(MessageEditorTest, TextIsReadAsTyped)
+{
+    const std::u16string typed = u"Hi\u00a0[FIRSTNAME]\u2028see you\r\nbye";
+    Open();
+    Text()->setPlainText(Q(typed).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(editor->GetDlgItemText(CAddEditMessagesDlg::IDC_MESSAGE), typed);
+    typedName = u"Typed";
+    editor->RouteCommand(CAddEditMessagesDlg::IDC_SAVE_PRESET);
+    ASSERT_NE(FindTemplateByName(u"Typed"), nullptr);
+    EXPECT_EQ(FindTemplateByName(u"Typed")->text.Text(), typed);
+}
+
+TEST_F(MessageEditorTest, RefusedSavesKeepTheTextModifiedAndSaySo)
+{
+    // A templates file whose largest id leaves none to hand out.
+    ResetTemplateStore();
+    AppendTemplate(u"Default", kDefaultTemplateText)->id = INT32_MAX;
+    ASSERT_TRUE(SaveTemplates(dir.Path()));
+    ResetTemplateStore();
+    LoadTemplates(dir.Path());
+    test::ScriptedMessageBoxes boxes;
+    Open();
+    Type(Text(), QStringLiteral("Hello"));
+    for (const char16_t* name : {u"<do not send>", u"<DO NOT Send>", u"New one"}) {
+        typedName = name;
+        editor->RouteCommand(CAddEditMessagesDlg::IDC_SAVE_PRESET);
+    }
+    EXPECT_EQ(Templates().size(), 1u);
+    EXPECT_TRUE(editor->IsModified());
+    EXPECT_EQ(saver.calls, 0);
+    ASSERT_EQ(boxes.Shown().size(), 3u);
+    EXPECT_EQ(boxes.Shown()[1].text,
+        u"\"<do not send>\" is the choice that sends nothing, please choose another name");
+    EXPECT_EQ(boxes.Shown()[2].text,
+        u"The message template could not be saved: no more template ids are available");
 }
 
 TEST_F(MessageEditorTest, ChoosingAPresetShowsItsTextAndLeavesModifiedAlone)
@@ -459,19 +528,17 @@ TEST_F(MessageEditorTest, DoNotSendIsNeverEditableOrDeletable)
             reinterpret_cast<uintptr_t>(&DoNotSendTemplate()));
         EXPECT_NE(Presets()->itemText(i), QStringLiteral("<do not send>"));
     }
-    // Saving under its name makes an ordinary preset and leaves the choice be.
+    // Its name is refused for a preset; the choice stays as it is.
     Type(Text(), QStringLiteral("Sent after all"));
     typedName = u"<DO NOT SEND>";
     editor->RouteCommand(CAddEditMessagesDlg::IDC_SAVE_PRESET);
-    ASSERT_EQ(Templates().size(), 3u);
-    EXPECT_EQ(Templates()[2]->id, 3);
+    ASSERT_EQ(Templates().size(), 2u);
     EXPECT_EQ(DoNotSendTemplate().id, 0);
     EXPECT_EQ(DoNotSendTemplate().name.Text(), u"<do not send>");
     EXPECT_EQ(DoNotSendTemplate().text.Text(), u"");
     EXPECT_EQ(FindTemplate(0), nullptr);
 
-    boxes.Answer(dlg::IDYES);
-    editor->RouteCommand(CAddEditMessagesDlg::IDC_DELETE_PRESET);
+    editor->RouteCommand(CAddEditMessagesDlg::IDC_DELETE_PRESET); // nothing chosen
     EXPECT_EQ(Templates().size(), 2u);
     EXPECT_EQ(DoNotSendTemplate().name.Text(), u"<do not send>");
     EXPECT_EQ(TemplateName(0), std::u16string_view(u"<do not send>"));

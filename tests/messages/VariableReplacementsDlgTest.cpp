@@ -18,10 +18,12 @@ TEST(VariableReplacementsDialog, EditsTheLiveSettings)
         EXPECT_EQ(shown.windowTitle(), QStringLiteral("Variables"));
         EXPECT_EQ(shown.GetDlgItemText(1037), u"Friend");
         EXPECT_EQ(shown.GetDlgItemText(1038), u"Doe");
+        EXPECT_EQ(shown.GetDlgItemText(1041), u"Kept");
         EXPECT_TRUE(shown.IsDlgButtonChecked(1045));
         EXPECT_NE(CAutoSIPEdit::Of(shown.GetDlgItem(1036)), nullptr);
         shown.SetDlgItemText(1036, std::u16string(60, u't'));
         shown.SetDlgItemText(1037, u"Pal");
+        shown.SetDlgItemText(1041, u"there");
         shown.CheckDlgButton(1045, 0);
         shown.RouteCommand(dlg::IDOK);
         return dlg::IDOK;
@@ -30,7 +32,7 @@ TEST(VariableReplacementsDialog, EditsTheLiveSettings)
     dlg::SetModalHandler(nullptr);
     EXPECT_EQ(settings.replacement[0].Text(), std::u16string(49, u't'));
     EXPECT_EQ(settings.replacement[1].Text(), u"Pal");
-    EXPECT_EQ(settings.replacement[5].Text(), u"Kept");
+    EXPECT_EQ(settings.replacement[5].Text(), u"there");
     EXPECT_EQ(settings.removeSpaceAfterEmpty, 0);
 }
 

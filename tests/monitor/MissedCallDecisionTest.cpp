@@ -79,6 +79,11 @@ INSTANTIATE_TEST_SUITE_P(MissedCall, DecisionTable,
             "OneYesRowLeavesOneOfTwo", 0, 5, true, 0, 0, 1, false, kOneYes, {ReplyNow, {}}},
         DecisionCase {"TwoYesRowsUseUpTwo", 0, 5, true, 0, 0, 1, true, kTwoYes,
             {Nothing, MissedCallCheck::PerCallerLimit}},
+        // Combo 1013 with nothing selected (-1) allows a first reply, and no more.
+        DecisionCase {
+            "NoPerCallerSelectionAllowsTheFirst", 0, 5, true, 0, 0, -1, false, {}, {ReplyNow, {}}},
+        DecisionCase {"NoPerCallerSelectionStopsAfterOne", 0, 5, true, 0, 0, -1, false, kOneYes,
+            {Nothing, MissedCallCheck::PerCallerLimit}},
         DecisionCase {"OnlyExactYesRowsOfThisNumberCount", 0, 5, true, 0, 0, 0, false, kNotCounted,
             {ReplyNow, {}}},
         // When several checks fail, the first in order is the one reported.

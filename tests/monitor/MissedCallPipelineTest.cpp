@@ -180,7 +180,7 @@ TEST_F(MissedCallPipelineTest, YesIsHonouredAfterTheLimitWasReachedMeanwhile)
     EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::Sent);
     EXPECT_EQ(pipeline.sentCount, 2);
     EXPECT_EQ(window.sentLabel, "2");
-    EXPECT_EQ(Sent(), (Texts {u"Interactive", u"Yes"}));
+    EXPECT_EQ(Sent(), (Texts {u"Yes", u"Yes"}));
     EXPECT_EQ(transport.Messages(),
         (Messages {
             {u"0202", u"Hi Friend, call you later"}, {u"0101", u"Hi Friend, call you later"}}));
@@ -194,13 +194,14 @@ TEST_F(MissedCallPipelineTest, PerCallerLimitCountsOnlyYesRows)
     window.options.interactive = true;
     MissCall(u"0202");
     EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::Sent);
-    MissCall(u"0202"); // its first reply went out through a question: not counted
+    MissCall(u"0202"); // its first reply went out after a Yes: counted, nothing asked
+    EXPECT_TRUE(bubble.shown.empty());
     window.options.interactive = false;
     window.options.ringsBeforeSendIndex = 5;
     MissCall(u"0303", 1); // a "No" row
     window.options.ringsBeforeSendIndex = 0;
     MissCall(u"0303");
-    EXPECT_EQ(Sent(), (Texts {u"Yes", u"No", u"Interactive", u"Interactive", u"No", u"Yes"}));
+    EXPECT_EQ(Sent(), (Texts {u"Yes", u"No", u"Yes", u"No", u"No", u"Yes"}));
 
     window.options.maxPerCallerIndex = 1; // "2": the choice applies to the next call at once
     MissCall(u"0101");
@@ -297,8 +298,10 @@ TEST_F(MissedCallPipelineTest, SecondQuestionReplacesTheFirst)
     EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::Sent);
     EXPECT_EQ(transport.Messages(), (Messages {{u"0202", u"Hi Ann, call you later"}}));
     EXPECT_TRUE(bubble.shown.empty());
-    EXPECT_EQ(Sent(), (Texts {u"Interactive", u"Interactive"}));
+    // Only the answered question's row shows the reply; the replaced one stays.
+    EXPECT_EQ(Sent(), (Texts {u"Interactive", u"Yes"}));
     EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::NothingPending);
+    EXPECT_EQ(Sent(), (Texts {u"Interactive", u"Yes"}));
     EXPECT_EQ(transport.Messages().size(), 1u);
 }
 
@@ -311,6 +314,7 @@ TEST_F(MissedCallPipelineTest, NoAndTheTimeoutCloseWithoutSending)
     MissCall(u"0202");
     pipeline.OnQuestionTimeout(); // four minutes later
     EXPECT_TRUE(bubble.shown.empty());
+    EXPECT_EQ(Sent(), (Texts {u"Interactive", u"Interactive"}));
     EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::NothingPending);
     pipeline.OnQuestionTimeout(); // a timer that finds nothing open
     EXPECT_TRUE(transport.Messages().empty());
@@ -377,7 +381,7 @@ TEST_F(MissedCallPipelineTest, RefusedYesIsReportedAndNotCounted)
     EXPECT_TRUE(bubble.shown.empty());
     EXPECT_EQ(
         FailedReplyMessage(pipeline.pendingReply.number), u"The SMS to 0101 could not be sent.");
-    EXPECT_EQ(Sent(), (Texts {u"Interactive"}));
+    EXPECT_EQ(Sent(), (Texts {u"Failed"}));
 }
 
 TEST_F(MissedCallPipelineTest, CallerIdCarryingAButtonCannotAddOne)

@@ -60,3 +60,17 @@ TEST(FixedTextField, AssignKeepsUnitsAfterTheTerminator)
     EXPECT_EQ(field.Text(), u"much ");
     EXPECT_EQ(field.units[5], u'\0');
 }
+
+TEST(FixedTextField, CutsNeverSplitASurrogatePair)
+{
+    const std::u16string smile = u"ab\U0001F600"; // a, b, then a pair
+    struct Case {
+        size_t max;
+        std::u16string_view kept;
+    };
+    for (const Case c : {Case {4, smile}, Case {3, u"ab"}, Case {2, u"ab"}, Case {0, u""}})
+        EXPECT_EQ(CutWhole(smile, c.max), c.kept) << c.max;
+    FixedText<4> field; // three characters and the terminator
+    field.Assign(smile);
+    EXPECT_EQ(field.Text(), u"ab");
+}

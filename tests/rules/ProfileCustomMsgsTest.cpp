@@ -8,6 +8,8 @@
 #include "tests/rules/ProfileFixture.h"
 #include "ui/SaveAllTarget.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 
 using namespace pelmora;
@@ -195,6 +197,36 @@ TEST_F(ProfileCustomMsgsTest, DeleteEntryAsksByKind)
     EXPECT_FALSE(profile->entries[0]->IsGroup());
 }
 
+TEST_F(ProfileCustomMsgsTest, TapAndHoldOffersTheEntryCommandsToTheDialog)
+{
+    AddGroupEntry(*profile, family->id, 1);
+    AddGroupEntry(*profile, work->id, 2);
+    test::ScriptedMessageBoxes boxes;
+    boxes.Answer(dlg::IDYES);
+    std::vector<dlg::MenuItem> offered;
+    InDialog([&offered](dlg::CDialog& shown) {
+        CProfileEntriesListCtrl& list = List(shown);
+        dlg::SetPopupMenuHandler([&offered](const std::vector<dlg::MenuItem>& items, QPoint) {
+            offered = items;
+            return CProfileEntriesListCtrl::ID_DELETE_ENTRY;
+        });
+        const QPoint point = list.visualItemRect(list.topLevelItem(1)).center();
+        QContextMenuEvent event(
+            QContextMenuEvent::Mouse, point, list.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(list.viewport(), &event);
+        dlg::SetPopupMenuHandler(nullptr);
+        EXPECT_EQ(list.RowCount(), 1);
+    });
+    std::vector<int> ids;
+    for (const dlg::MenuItem& item : offered)
+        ids.push_back(item.separator ? 0 : item.id);
+    EXPECT_EQ(ids, (std::vector<int> {32787, 0, 3, 4, 0, 5}));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, u"Are you sure you want to delete this group?");
+    ASSERT_EQ(profile->entries.size(), 1u);
+    EXPECT_EQ(profile->entries[0]->targetId, static_cast<uint32_t>(family->id));
+}
+
 TEST_F(ProfileCustomMsgsTest, GroupDeletedInTheGroupsDialogLeavesTheList)
 {
     AddGroupEntry(*profile, family->id, 1);
@@ -207,10 +239,16 @@ TEST_F(ProfileCustomMsgsTest, GroupDeletedInTheGroupsDialogLeavesTheList)
         boxes.Answer(dlg::IDYES);
         const int savesBefore = saves;
         InDialog([this, closing](dlg::CDialog& shown) {
-            script.Then([closing](dlg::CDialog& groupsDlg) {
+            script.Then([this, closing](dlg::CDialog& groupsDlg) {
                 CGroupsListCtrl& groups = *static_cast<CGroupsDlg&>(groupsDlg).GroupList();
                 groups.setCurrentItem(groups.topLevelItem(0));
                 groupsDlg.RouteCommand(CGroupsListCtrl::ID_DELETE_GROUP);
+                // The entries list under the groups dialog paints at once,
+                // without the freed entry.
+                CProfileEntriesListCtrl& entries
+                    = List(*static_cast<dlg::CDialog*>(groupsDlg.parentWidget()));
+                EXPECT_EQ(entries.RowCount(), static_cast<int>(profile->entries.size()));
+                EXPECT_FALSE(entries.grab().isNull());
                 groupsDlg.EndDialog(closing);
             });
             const int before = List(shown).RowCount();

@@ -205,6 +205,24 @@ TEST_F(ProfilePageTest, AddedProfileTakesTheShownTemplateAndIsSelected)
     EXPECT_EQ(StoredSettings().activeProfileId, 1);
 }
 
+TEST_F(ProfilePageTest, AddIsRefusedWhenNoProfileIdIsLeft)
+{
+    AddProfile(u"Last", 1)->id = INT32_MAX;
+    Start();
+    test::ScriptedMessageBoxes boxes;
+    ModalScript script;
+    script.Then([](dlg::CDialog& shown) {
+        shown.SetDlgItemText(CNewPresetDlg::IDC_NAME, u"Another");
+        shown.RouteCommand(dlg::IDOK);
+    });
+    Page().RouteCommand(CProfilePage::IDC_ADD_PROFILE);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text,
+        u"The profile could not be added: no more profile ids are available.");
+    EXPECT_EQ(Profiles().size(), 1u);
+    EXPECT_EQ(ProfileCombo()->count(), 1);
+}
+
 TEST_F(ProfilePageTest, CancelledNameAddsNoProfile)
 {
     AddThreeProfiles();

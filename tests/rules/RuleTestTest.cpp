@@ -62,6 +62,26 @@ const RuleCase kRules[] = {
     {"NothingChecked", RuleValues {}, u"+441234", false, true},
     {"PlusSignIsInternational", With([](RuleValues& r) { r.excludeInternational = true; }),
         u"+441234", true, false},
+    {"HomeCountryIsNotInternational", With([](RuleValues& r) {
+         r.excludeInternational = true;
+         r.homePrefix = u"+44";
+     }),
+        u"+447700900111", true, true},
+    {"OtherCountryWithHomePrefixSet", With([](RuleValues& r) {
+         r.excludeInternational = true;
+         r.homePrefix = u"+44";
+     }),
+        u"+12125551234", true, false},
+    {"HomePrefixWithoutPlusIsNoCountry", With([](RuleValues& r) {
+         r.excludeInternational = true;
+         r.homePrefix = u"0044";
+     }),
+        u"+447700900111", true, false},
+    {"PlusAloneIsNoCountry", With([](RuleValues& r) {
+         r.excludeInternational = true;
+         r.homePrefix = u"+";
+     }),
+        u"+447700900111", true, false},
     {"DiallingPrefixIsNotInternational", With([](RuleValues& r) { r.excludeInternational = true; }),
         u"00441234", false, true},
     {"UnidentifiedExcluded", With([](RuleValues& r) { r.excludeUnidentified = true; }), u"0123",
@@ -158,7 +178,9 @@ TEST(RuleValuesFromSettings, ReadTheSixFields)
     settings.excludePrefixes.Assign(u"0800");
     settings.includeMode = 1;
     settings.includePrefixes.Assign(u"07");
+    settings.internationalPrefix.Assign(u"+44");
     const RuleValues rules = RuleValues::FromSettings(settings);
+    EXPECT_EQ(rules.homePrefix, u"+44");
     EXPECT_FALSE(rules.excludeInternational);
     EXPECT_TRUE(rules.excludeUnidentified);
     EXPECT_TRUE(rules.excludeStartingWith);
