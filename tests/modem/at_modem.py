@@ -13,6 +13,7 @@ Control requests ({"cmd": NAME, ...}):
   sms                    the SMS received, decoded
   dials                  the numbers dialled with ATD
   log                    the AT traffic so far (">" to the modem, "<" from it)
+  reset                  forgets the SMS, dials, released calls and traffic so far
 """
 
 import argparse
@@ -383,6 +384,10 @@ def control(modem, request):
         return {"dials": modem.dials}
     if cmd == "log":
         return {"log": modem.log}
+    if cmd == "reset":
+        modem.sms, modem.dials, modem.released, modem.log = [], [], [], []
+        modem.refuse = None
+        return {}
     if cmd == "clients":
         return {"clients": len(modem.clients)}
     return {"error": "unknown command %r" % cmd}
