@@ -283,11 +283,13 @@ TEST_F(RealModem, RefusedSendIsLoggedFailedAndNotCounted)
     EXPECT_EQ(dialog->MainPage()->GetDlgItemText(CMainPage::IDC_SENT_COUNT), u"0");
 }
 
-TEST_F(RealModem, CallNumberFromTheLogDialsIt)
+TEST_F(RealModem, CallNumberFromTheLogDialsItWithMonitoringStopped)
 {
     Open();
     Start();
     MissCall(kStranger);
+    dialog->MainPage()->RouteCommand(CMainPage::IDC_START_STOP);
+    ASSERT_FALSE(dialog->IsMonitoring());
     dialog->LogList()->SetSelectionMark(0);
     dialog->LogPage()->RouteCommand(CLogListCtrl::ID_CALL_NUMBER);
     ASSERT_TRUE(WaitUntil([&] { return !Rig().Dials().isEmpty(); }, 10000));
