@@ -345,7 +345,8 @@ def serve(modem, at_name, control_path):
                         modem.clients.remove(what)
                         modem.note("#", "disconnected")
                     continue
-                what.feed(data)
+                with modem.lock:  # whole replies, never cut by a ring
+                    what.feed(data)
 
 
 def control(modem, request):
