@@ -73,7 +73,10 @@ protected:
         ResetTemplateStore();
         ResetGroupStore();
         ResetProfileStore();
+        // The next test starts on a quiet modem: a call ModemManager still
+        // follows would take the next call's place in the modem's list.
         Rig().HangUp();
+        EXPECT_TRUE(WaitUntil([] { return CallsInProgress() == 0; }, 10000));
     }
     // The window as at a normal start on the modem, its active profile
     // answering every caller with `text`, rings counted every 0.2 seconds.
@@ -144,22 +147,47 @@ protected:
             return -1;
         return qdbus_cast<QDBusVariant>(reply.arguments().value(0)).variant().toInt();
     }
+    // ModemManager's calls, the terminated ones deleted as the phone's
+    // dialer does; how many are left.
+    static int CallsInProgress()
+    {
+        QDBusConnection bus = QDBusConnection::systemBus();
+        int left = 0;
+        for (const QString& call : Calls()) {
+            if (CallState(call) != MM_CALL_STATE_TERMINATED) {
+                ++left;
+                continue;
+            }
+            QDBusMessage remove
+                = QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE), Rig().ModemPath(),
+                    QStringLiteral(MM_DBUS_INTERFACE_MODEM_VOICE), QStringLiteral("DeleteCall"));
+            remove.setArguments({QVariant::fromValue(QDBusObjectPath(call))});
+            bus.call(remove);
+        }
+        return left;
+    }
+    static QStringList Calls()
+    {
+        const QDBusMessage list = QDBusConnection::systemBus().call(
+            QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE), Rig().ModemPath(),
+                QStringLiteral(MM_DBUS_INTERFACE_MODEM_VOICE), QStringLiteral("ListCalls")));
+        QStringList paths;
+        for (const QDBusObjectPath& call :
+            qdbus_cast<QList<QDBusObjectPath>>(list.arguments().value(0)))
+            paths.append(call.path());
+        return paths;
+    }
     // The phone's dialer accepting the ringing call, over ModemManager; the
     // call's path, empty if none was accepted.
     static QString AcceptRingingCall()
     {
-        QDBusConnection bus = QDBusConnection::systemBus();
-        const QDBusMessage list = bus.call(
-            QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE), Rig().ModemPath(),
-                QStringLiteral(MM_DBUS_INTERFACE_MODEM_VOICE), QStringLiteral("ListCalls")));
-        for (const QDBusObjectPath& call :
-            qdbus_cast<QList<QDBusObjectPath>>(list.arguments().value(0))) {
-            if (CallState(call.path()) != MM_CALL_STATE_RINGING_IN)
+        for (const QString& call : Calls()) {
+            if (CallState(call) != MM_CALL_STATE_RINGING_IN)
                 continue;
-            const QDBusMessage accept
-                = bus.call(QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE),
-                    call.path(), QStringLiteral(MM_DBUS_INTERFACE_CALL), QStringLiteral("Accept")));
-            return accept.type() == QDBusMessage::ReplyMessage ? call.path() : QString();
+            const QDBusMessage accept = QDBusConnection::systemBus().call(
+                QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE), call,
+                    QStringLiteral(MM_DBUS_INTERFACE_CALL), QStringLiteral("Accept")));
+            return accept.type() == QDBusMessage::ReplyMessage ? call : QString();
         }
         return {};
     }
