@@ -103,7 +103,6 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(Open(text));
         CMainPage* main = dialog->MainPage();
-        main->SetDlgItemInt(CMainPage::IDC_MAX_TOTAL, 10);
         main->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, hangupIndex);
         main->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
         main->RouteCommand(CMainPage::IDC_START_STOP);
