@@ -190,16 +190,6 @@ QStringList ModemRig::Dials()
     return all;
 }
 
-int ModemRig::RingingCalls()
-{
-    int ringing = 0;
-    for (const QJsonValue& value :
-        Control({{QStringLiteral("cmd"), QStringLiteral("calls")}})[QLatin1String("calls")]
-            .toArray())
-        ringing += value.toObject()[QLatin1String("stat")].toInt() == 4 ? 1 : 0;
-    return ringing;
-}
-
 QStringList ModemRig::Traffic()
 {
     QStringList all;

@@ -58,7 +58,6 @@ public:
     std::vector<ModemSms> Sms();
     std::vector<ReleasedCall> Released();
     QStringList Dials();
-    int RingingCalls();
     // The AT traffic: "SECONDS > COMMAND" to the modem, "SECONDS < LINE" from it.
     QStringList Traffic();
 

@@ -200,7 +200,7 @@ class AtConnection:
                     if call["stat"] == 0:
                         m.release(call, "AT" + key)
                 return ["OK"]
-            return ["OK"] if arg == "=?" else ["ERROR"]
+            return ["+CHLD: (0,1,1x,2,2x,3,4)", "OK"] if arg == "?" else ["ERROR"]
         if key == "+CLCC":
             lines = []
             for call in m.calls:
