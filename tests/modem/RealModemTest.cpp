@@ -163,6 +163,9 @@ TEST_F(RealModem, DaemonStoppedDuringARingingCallThenStartedAgain)
     ASSERT_TRUE(Rig().StopDaemon());
     ASSERT_TRUE(WaitUntil([&] { return dialog->lineMonitor.ringCount == -1; }, 10000));
     EXPECT_TRUE(dialog->lineMonitor.callerNumber.empty());
+    // The call ended unanswered; its reply found no modem to take it.
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), Texts {u"Failed"});
+    EXPECT_TRUE(Rig().Sms().empty());
     Rig().HangUp();
 
     ASSERT_TRUE(Rig().StartDaemon()) << Rig().Error().toStdString();
