@@ -105,12 +105,6 @@ void CContactsSession::ReadNameParts(const IContact& contact, ContactNameParts& 
 
 bool CContactsSession::FindContactByNumber(std::u16string_view number, ContactNameParts& parts)
 {
-    if (!loggedOn)
-        return false;
-    IFolder* folder = nullptr;
-    IPOutlookItemCollection* items = OpenItems(folder);
-    if (!items)
-        return false;
     std::u16string restriction;
     for (size_t field = 0; field < kPhoneFieldCount; ++field) {
         if (field > 0)
@@ -121,8 +115,23 @@ bool CContactsSession::FindContactByNumber(std::u16string_view number, ContactNa
         restriction += number;
         restriction += u'"';
     }
+    return FindOne([&](const IPOutlookItemCollection& items,
+                       IContact** item) { items.Find(restriction.c_str(), item); },
+        parts);
+}
+
+bool CContactsSession::FindOne(
+    const std::function<void(const IPOutlookItemCollection&, IContact**)>& find,
+    ContactNameParts& parts)
+{
+    if (!loggedOn)
+        return false;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = OpenItems(folder);
+    if (!items)
+        return false;
     IContact* item = nullptr;
-    items->Find(restriction.c_str(), &item);
+    find(*items, &item);
     if (item) {
         ReadNameParts(*item, parts);
         item->Release();
@@ -157,47 +166,23 @@ bool CContactsSession::WalkContacts(const std::function<bool(const IContact&)>& 
 bool CContactsSession::ScanContactsByNumber(
     std::u16string a, std::u16string b, ContactNameParts& parts)
 {
-    if (!loggedOn)
-        return false;
     StripPhoneFormatting(a);
     StripPhoneFormatting(b);
     // The address book answers from its index of the numbers without their
     // formatting characters: the first contact in folder order with a field
     // equal to either form, as a walk over every contact and field would.
-    IFolder* folder = nullptr;
-    IPOutlookItemCollection* items = OpenItems(folder);
-    if (!items)
-        return false;
-    IContact* item = nullptr;
-    items->FindUnformatted(a.c_str(), b.c_str(), &item);
-    if (item) {
-        ReadNameParts(*item, parts);
-        item->Release();
-    }
-    items->Release();
-    folder->Release();
-    return item != nullptr;
+    return FindOne([&](const IPOutlookItemCollection& items,
+                       IContact** item) { items.FindUnformatted(a.c_str(), b.c_str(), item); },
+        parts);
 }
 
 bool CContactsSession::FindContactByNationalNumber(
     std::u16string_view national, ContactNameParts& parts)
 {
-    if (!loggedOn)
-        return false;
-    IFolder* folder = nullptr;
-    IPOutlookItemCollection* items = OpenItems(folder);
-    if (!items)
-        return false;
     const std::u16string text(national);
-    IContact* item = nullptr;
-    items->FindNational(text.c_str(), &item);
-    if (item) {
-        ReadNameParts(*item, parts);
-        item->Release();
-    }
-    items->Release();
-    folder->Release();
-    return item != nullptr;
+    return FindOne([&](const IPOutlookItemCollection& items,
+                       IContact** item) { items.FindNational(text.c_str(), item); },
+        parts);
 }
 
 int32_t CContactsSession::GetContactCount()

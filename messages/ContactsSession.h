@@ -48,6 +48,11 @@ private:
     // Visits the contacts in folder order until `visit` returns true; true
     // when it did.
     bool WalkContacts(const std::function<bool(const poom::IContact&)>& visit);
+    // One search of the contacts folder: the contact `find` picks, read into
+    // `parts`; false when the session is logged off or nothing was found.
+    bool FindOne(
+        const std::function<void(const poom::IPOutlookItemCollection&, poom::IContact**)>& find,
+        ContactNameParts& parts);
     std::u16string TakeString(poom::BSTR text);
 };
 
