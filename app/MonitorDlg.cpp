@@ -28,6 +28,7 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QPushButton>
 #include <QShortcut>
 
 #include <algorithm>
@@ -119,8 +120,11 @@ intptr_t CMonitorDlg::SendWindowMessage(uint32_t message, uintptr_t wParam, intp
     if (message == WM_MISSEDCALL)
         pipeline.OnMissedCall(
             *reinterpret_cast<const std::u16string*>(wParam), static_cast<int32_t>(lParam));
-    else if (message == WM_TRAYNOTIFY)
+    else if (message == WM_TRAYNOTIFY) {
         RestoreFromTray();
+        // The icon carried the folded question: the tap opens it too.
+        ReopenQuestion();
+    }
     return 0;
 }
 
@@ -168,6 +172,16 @@ bool CMonitorDlg::BuildPages()
     // the page templates were drawn for.
     menuBar_ = new CMainMenuBar(*this);
     menuBar_->show();
+    questionBar_ = new QPushButton(
+        QString::fromStdU16String(std::u16string(CMissedCallPipeline::kQuestionTitle)), this);
+    questionBar_->setObjectName(QStringLiteral("QuestionIndicator"));
+    questionBar_->hide();
+    connect(questionBar_, &QPushButton::clicked, this, [this] { ReopenQuestion(); });
+    connect(
+        &NotificationCenter::Instance(), &NotificationCenter::FoldChanged, this, [this](uint id) {
+            if (id == kQuestionNotificationId)
+                UpdateQuestionIndicator();
+        });
     FitToScreen();
     logPage_ = new CLogPage(tabs_);
     logPage_->Create(IDD_LOG, IDD_LOG_L, tabs_);
@@ -489,7 +503,7 @@ void CMonitorDlg::OnOK()
     if (!IsMonitoring()
         && dlg::MessageBox(this,
                u"Pelmora is currently not active. Are you sure you want to minimize it?",
-               u"Confirm Minimuize", dlg::MessageButtons::YesNo)
+               u"Confirm Minimize", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
     showMinimized();
@@ -518,7 +532,8 @@ void CMonitorDlg::OnExit()
         && dlg::MessageBox(this,
                u"Pelmora is monitoring your missed calls. If you close this application Pelmora "
                u"will stop monitoring the calls.\n\nIf you want Pelmora to run in the "
-               u"background, press on the OK button instead.\n\nAre you sure you want to exit?",
+               u"background, press on the window's close button instead.\n\nAre you sure you "
+               u"want to exit?",
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
@@ -585,6 +600,7 @@ bool CMonitorDlg::Add(
     std::u16string_view title, std::u16string_view html, uint32_t durationSeconds, uint32_t id)
 {
     const bool shown = AddNotification(title, html, windowIcon(), durationSeconds, this, id);
+    UpdateQuestionIndicator();
     Q_EMIT NotificationAdded(id, QString::fromStdU16String(std::u16string(title)),
         QString::fromStdU16String(std::u16string(html)));
     return shown;
@@ -593,8 +609,42 @@ bool CMonitorDlg::Add(
 bool CMonitorDlg::Remove(uint32_t id)
 {
     const bool removed = RemoveNotification(id);
+    UpdateQuestionIndicator();
     Q_EMIT NotificationRemoved(id);
     return removed;
+}
+
+QRect CMonitorDlg::BubbleRect() const
+{
+    QWidget* page = tabs_ ? tabs_->CurrentPage() : nullptr;
+    if (!page || !mainPage_)
+        return {};
+    QRect area(page->mapToGlobal(QPoint(0, 0)), page->size());
+    // Every page lies in the same place, so the Main page's button marks
+    // the top on any tab; the menu and the indicator lie above the pages.
+    if (QWidget* button = mainPage_->GetDlgItem(CMainPage::IDC_START_STOP)) {
+        constexpr int kGap = 2;
+        const QPoint below = mainPage_->mapToGlobal(button->geometry().bottomLeft());
+        area.setTop(std::max(area.top(), below.y() + 1 + kGap));
+    }
+    return area;
+}
+
+void CMonitorDlg::UpdateQuestionIndicator()
+{
+    const bool folded
+        = NotificationCenter::Instance().IsFolded(kNotificationClass, kQuestionNotificationId);
+    trayIcon.SetWaiting(folded ? CMissedCallPipeline::kQuestionTitle : std::u16string_view());
+    if (!questionBar_ || questionBar_->isHidden() != folded)
+        return;
+    questionBar_->setVisible(folded);
+    FitToScreen();
+}
+
+void CMonitorDlg::ReopenQuestion()
+{
+    if (NotificationCenter::Instance().IsFolded(kNotificationClass, kQuestionNotificationId))
+        NotificationCenter::Instance().Reopen(kNotificationClass, kQuestionNotificationId);
 }
 
 void CMonitorDlg::DeleteOlderThan(int32_t halfHours)
@@ -674,12 +724,25 @@ void CMonitorDlg::SelectPage(int index)
         tabs_->SelectPage(index);
 }
 
+int CMonitorDlg::BarsHeight() const
+{
+    int height = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    if (questionBar_ && !questionBar_->isHidden())
+        height += questionBar_->sizeHint().height();
+    return height;
+}
+
 void CMonitorDlg::PlaceTabs()
 {
     int top = 0;
     if (menuBar_) {
         top = menuBar_->sizeHint().height();
         menuBar_->setGeometry(0, 0, width(), top);
+    }
+    if (questionBar_ && !questionBar_->isHidden()) {
+        const int height = questionBar_->sizeHint().height();
+        questionBar_->setGeometry(0, top, width(), height);
+        top += height;
     }
     if (tabs_)
         tabs_->setGeometry(0, top, width(), height() - top);
@@ -688,7 +751,7 @@ void CMonitorDlg::PlaceTabs()
 void CMonitorDlg::FitToScreen()
 {
     const QSize screen = dlg::ScreenModel::Instance().Size();
-    resize(screen.width(), screen.height() + (menuBar_ ? menuBar_->sizeHint().height() : 0));
+    resize(screen.width(), screen.height() + BarsHeight());
     PlaceTabs();
 }
 

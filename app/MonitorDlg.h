@@ -11,12 +11,15 @@
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
 #include "platform/modem/CallingCodes.h"
+#include "platform/shell/Notifications.h"
 #include "ui/SaveAllTarget.h"
 
 #include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
+
+class QPushButton;
 
 namespace pelmora {
 
@@ -39,6 +42,7 @@ class CMonitorDlg : public dlg::CDialog,
                     public SaveAllTarget,
                     public MissedCallWindow,
                     public BubbleNotifier,
+                    public BubbleArea,
                     public CallLogRows {
     Q_OBJECT
 public:
@@ -92,6 +96,11 @@ public:
     bool Add(std::u16string_view title, std::u16string_view html, uint32_t durationSeconds,
         uint32_t id) override;
     bool Remove(uint32_t id) override;
+    // The own bubble lies below the Start/Stop button, over the page.
+    QRect BubbleRect() const override;
+    // The bar above the page that opens the folded question again; shown
+    // while the question is open and nothing else shows it.
+    QPushButton* QuestionIndicator() const { return questionBar_; }
     void DeleteOlderThan(int32_t halfHours) override;
     std::vector<CallLogKey> Keys() const override;
     void AppendRow(const CallLogRow& row) override;
@@ -152,6 +161,9 @@ private:
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
+    void UpdateQuestionIndicator();
+    void ReopenQuestion();
+    int BarsHeight() const;
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
@@ -161,6 +173,7 @@ private:
     HomeCountrySource homeCountrySource_;
     bool homeCountryOffered_ = false;
     CMainMenuBar* menuBar_ = nullptr;
+    QPushButton* questionBar_ = nullptr;
     CAboutPage* aboutPage_ = nullptr;
     CPageTabCtrl* tabs_ = nullptr;
     CMainPage* mainPage_ = nullptr;

@@ -1,6 +1,7 @@
 #include "app/PhoneSimulator.h"
 
 #include "app/MonitorDlg.h"
+#include "app/QuestionTap.h"
 #include "monitor/MissedCallTexts.h"
 #include "monitor/PendingReply.h"
 #include "platform/sms/Outbox.h"
@@ -78,14 +79,8 @@ CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, 
     connect(call_, &QPushButton::clicked, this, &CPhoneSimulator::PlaceCall);
     connect(number_, &QLineEdit::returnPressed, this, &CPhoneSimulator::PlaceCall);
     connect(noCallerId_, &QCheckBox::toggled, number_, &QWidget::setDisabled);
-    connect(yes_, &QPushButton::clicked, this, [this] {
-        if (window_)
-            window_->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
-    });
-    connect(no_, &QPushButton::clicked, this, [this] {
-        if (window_)
-            window_->RouteCommand(CMonitorDlg::ID_ANSWER_NO);
-    });
+    connect(yes_, &QPushButton::clicked, this, [this] { Answer(true); });
+    connect(no_, &QPushButton::clicked, this, [this] { Answer(false); });
     connect(&window, &CMonitorDlg::NotificationAdded, this,
         [this](uint id, const QString&, const QString& html) {
             if (id == kQuestionNotificationId)
@@ -139,6 +134,14 @@ void CPhoneSimulator::PlaceCall()
                 dropped_                     ? QStringLiteral("then Pelmora hung up")
                     : answered_->isChecked() ? QStringLiteral("then answered")
                                              : QStringLiteral("then the caller hung up")));
+}
+
+void CPhoneSimulator::Answer(bool yes)
+{
+    // Taps what the user would tap, so a question nobody could see any more
+    // is not answered from here either.
+    if (window_ && TapQuestionAnswer(*window_, yes) == QuestionTap::NothingOpen)
+        status_->setText(QStringLiteral("No question is open: nothing to answer."));
 }
 
 void CPhoneSimulator::OnDrop(CallId)

@@ -19,8 +19,9 @@ class OutboxSmsBackend;
 
 // The desktop's stand-in for the phone around Pelmora: a small window beside
 // the phone screen that places calls on the simulated line, lists the SMS
-// that went out through the outbox and answers the open question, for
-// desktops whose notifications hide or drop the bubble's buttons. It exists
+// that went out through the outbox and answers the open question (tapping
+// the bubble's or the notification's button), for desktops whose
+// notifications hide or drop the bubble's buttons. It exists
 // only on the simulated line.
 class CPhoneSimulator final : public QWidget, private SimulatedLine::Listener {
     Q_OBJECT
@@ -46,6 +47,7 @@ private:
     void OnDrop(CallId call) override;
     void OnPlaceCall(std::u16string_view number) override;
     void PlaceCall();
+    void Answer(bool yes);
     void ShowQuestion(const QString& html);
     void HideQuestion();
 

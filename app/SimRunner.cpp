@@ -1,6 +1,7 @@
 #include "app/SimRunner.h"
 
 #include "app/MonitorDlg.h"
+#include "app/QuestionTap.h"
 #include "messages/MainPage.h"
 #include "monitor/MissedCallTexts.h"
 #include "monitor/PendingReply.h"
@@ -314,7 +315,8 @@ void SimRunner::Execute(const sim::Command& command)
         callNumber_.clear();
         break;
     case Kind::Answer:
-        dialog_->RouteCommand(command.yes ? CMonitorDlg::ID_ANSWER_YES : CMonitorDlg::ID_ANSWER_NO);
+        if (TapQuestionAnswer(*dialog_, command.yes) == QuestionTap::NothingOpen)
+            Note(command, QStringLiteral("no question is open: nothing to answer"));
         break;
     case Kind::Advance:
         clock_.Advance(command.milliseconds);

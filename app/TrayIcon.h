@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 class QSystemTrayIcon;
 
@@ -22,11 +24,19 @@ public:
     bool Show(CMonitorDlg& window);
     bool Hide(CMonitorDlg& window);
     bool IsShown() const { return isShown != 0; }
+    // A notification waits to be opened again (its title; empty for none):
+    // the icon carries a mark and the title as its tip, and a tap on it
+    // opens the window and the notification.
+    void SetWaiting(std::u16string_view title);
+    const std::u16string& Waiting() const { return waiting_; }
 
     uint8_t isShown = 0;
 
 private:
+    void ShowWaiting();
+
     QSystemTrayIcon* icon_ = nullptr;
+    std::u16string waiting_;
 };
 
 } // namespace pelmora

@@ -13,7 +13,7 @@ void RegisterAdvancedAbout()
     RegisterTemplate({IDD_ADVANCED_SETTINGS, u"Advanced settings...", {0, 0, 142, 146},
         {
             {-1, ControlClass::GroupBox, u"System", {7, 11, 128, 31}, plain},
-            {1044, ControlClass::AutoCheckBox, u"Auto run after soft reset", {23, 23, 95, 10}},
+            {1044, ControlClass::AutoCheckBox, u"Auto run after login", {23, 23, 95, 10}},
             {-1, ControlClass::GroupBox, u"Caller identification", {7, 46, 128, 31}, plain},
             {-1, ControlClass::Static, u"International prefix:", {15, 60, 66, 9}, plain},
             {1051, ControlClass::Edit, u"", {85, 58, 40, 12}, kDefaultStyle | Border | AutoHScroll},

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -168,6 +169,8 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
         if (item.style & Multiline) {
             auto* edit = new QPlainTextEdit(this);
             edit->setReadOnly(item.style & ReadOnly);
+            // Tab moves on to the next control, as in the platform's dialogs.
+            edit->setTabChangesFocus(true);
             edit->setPlainText(text);
             edit->setLineWrapMode(
                 (item.style & AutoHScroll) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
@@ -296,6 +299,17 @@ void CDialog::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (built_)
         OnSize();
+}
+
+void CDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && button && button->isVisible() && button->isEnabled() && isAncestorOf(button)) {
+        button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CDialog::ReplaceControl(int oldId, int newId, QWidget* widget)

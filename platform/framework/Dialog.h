@@ -125,6 +125,9 @@ protected:
     void SetOffersCommandsToParentFirst(bool offer) { offersToParentFirst_ = offer; }
 
     void resizeEvent(QResizeEvent* event) override;
+    // Enter presses the push button that has the focus, as on the platform,
+    // rather than the dialog's default button.
+    void keyPressEvent(QKeyEvent* event) override;
     void accept() override;
     void reject() override;
 

@@ -2,8 +2,11 @@
 
 #include "platform/framework/ResourceImages.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace pelmora::dlg {
 
@@ -18,6 +21,12 @@ void CPictureCtrl::SetImage(int resource)
     update();
 }
 
+void CPictureCtrl::SetOnClick(std::function<void()> onClick)
+{
+    onClick_ = std::move(onClick);
+    setFocusPolicy(onClick_ ? Qt::StrongFocus : Qt::NoFocus);
+}
+
 QSize CPictureCtrl::sizeHint() const
 {
     const QSize own = ImageResourceSize(resource_);
@@ -30,6 +39,22 @@ void CPictureCtrl::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     PaintImageResource(resource_, painter, QRectF(contentsRect()));
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void CPictureCtrl::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (onClick_ && !event->isAutoRepeat()
+        && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        onClick_();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void CPictureCtrl::mouseReleaseEvent(QMouseEvent* event)

@@ -8,7 +8,8 @@ namespace pelmora::dlg {
 
 // A static picture showing a bitmap or an icon resource, drawn as large as
 // its rectangle allows (proportions kept, centred) at the screen's pixel
-// density; with click notification it reports taps to its owner.
+// density; with click notification it reports taps to its owner and is a
+// button for the keyboard too: Tab reaches it, Enter or Space presses it.
 class CPictureCtrl final : public QLabel {
     Q_OBJECT
 public:
@@ -16,12 +17,13 @@ public:
 
     void SetImage(int resource);
     int Image() const { return resource_; }
-    void SetOnClick(std::function<void()> onClick) { onClick_ = std::move(onClick); }
+    void SetOnClick(std::function<void()> onClick);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int resource_ = 0;

@@ -11,8 +11,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace pelmora {
 
@@ -91,10 +94,17 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
 {
     const Key key {data.clsid, data.dwID};
     Remove(data.clsid, data.dwID);
-    const ParsedNotification parsed = ParseNotificationHtml(data.pszHTML);
-    Shown shown;
+    Shown& shown = shown_[key];
+    shown.data = data;
     shown.sink = data.hwndSink;
+    Show(key, shown);
+    return true;
+}
 
+void NotificationCenter::Show(const Key& key, Shown& shown)
+{
+    const SHNOTIFICATIONDATA& data = shown.data;
+    const ParsedNotification parsed = ParseNotificationHtml(data.pszHTML);
     QStringList capabilities;
     // Buttons need actions; without them the bubble is the program's own.
     if (ServiceAnswers(capabilities)
@@ -110,18 +120,47 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
         hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
         QDBusMessage call
             = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+        // Expiry 0: the service keeps it until the program closes it or the
+        // user answers; the display time is only the own bubble's.
         call << QStringLiteral("Pelmora") << uint(0) << QString::fromLatin1(kApplicationId)
-             << data.pszTitle << (markup ? parsed.markup : parsed.plain) << actions << hints
-             << static_cast<int>(data.csDuration * 1000);
+             << data.pszTitle << (markup ? parsed.markup : parsed.plain) << actions << hints << 0;
         const QDBusReply<uint> reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
         if (reply.isValid()) {
             shown.serverId = reply.value();
-            shown_[key] = shown;
-            return true;
+            return;
         }
     }
+    shown.bubble = BuildBubble(data);
+    StartDisplayTime(key, shown.bubble, data.csDuration);
+    shown.bubble->show();
+    shown.bubble->raise();
+}
 
-    // The program's own bubble: title, text and buttons in a small window.
+namespace {
+
+// Where the program's own bubble lies: the area its sink window gives,
+// else over the top half of that window, else a phone-wide box.
+QRect BubbleRectFor(QWidget* sink)
+{
+    constexpr QSize kAlone(240, 200);
+    if (!sink || !sink->window()->isVisible())
+        return QRect(QPoint(0, 0), kAlone);
+    if (const auto* area = dynamic_cast<const BubbleArea*>(sink)) {
+        const QRect rect = area->BubbleRect();
+        if (!rect.isEmpty())
+            return rect;
+    }
+    const QRect owner = sink->window()->geometry();
+    return QRect(owner.topLeft(), QSize(owner.width(), owner.height() / 2));
+}
+
+} // namespace
+
+QWidget* NotificationCenter::BuildBubble(const SHNOTIFICATIONDATA& data)
+{
+    const ParsedNotification parsed = ParseNotificationHtml(data.pszHTML);
+    // Title, the whole text (scrolling when it is longer than the room) and
+    // the buttons, which stay at the bottom whatever the text's length.
     auto* bubble
         = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     bubble->setAttribute(Qt::WA_DeleteOnClose);
@@ -131,11 +170,18 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
     auto* layout = new QVBoxLayout(bubble);
     auto* title
         = new QLabel(QStringLiteral("<b>%1</b>").arg(data.pszTitle.toHtmlEscaped()), bubble);
-    auto* text = new QLabel(parsed.html, bubble);
+    auto* text = new QLabel(parsed.html);
     text->setWordWrap(true);
     text->setTextFormat(Qt::RichText);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* scroll = new QScrollArea(bubble);
+    scroll->setObjectName(QStringLiteral("NotificationText"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(text);
     layout->addWidget(title);
-    layout->addWidget(text);
+    layout->addWidget(scroll, 1);
     auto* row = new QHBoxLayout;
     for (const NotificationButton& button : parsed.buttons) {
         auto* push = new QPushButton(button.label, bubble);
@@ -149,30 +195,85 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
         row->addWidget(push);
     }
     layout->addLayout(row);
-    if (data.csDuration > 0) {
-        const int displayMs = static_cast<int>(data.csDuration) * 1000;
-        if (TimerService* service = CurrentTimerService()) {
-            QPointer<QWidget> shownBubble = bubble;
-            service->Start(bubble, 0, displayMs, [shownBubble] {
-                if (shownBubble)
-                    shownBubble->close();
-            });
-            connect(bubble, &QObject::destroyed, this, [bubble] {
-                if (TimerService* current = CurrentTimerService())
-                    current->StopAll(bubble);
-            });
-        } else {
-            QTimer::singleShot(displayMs, bubble, &QWidget::close);
-        }
+    connect(bubble, &QObject::destroyed, this, [bubble] {
+        if (TimerService* current = CurrentTimerService())
+            current->StopAll(bubble);
+    });
+    bubble->setGeometry(BubbleRectFor(data.hwndSink));
+    bubble->setFixedSize(bubble->size());
+    return bubble;
+}
+
+void NotificationCenter::StartDisplayTime(const Key& key, QWidget* bubble, uint32_t seconds)
+{
+    if (seconds == 0)
+        return;
+    const int displayMs = static_cast<int>(seconds) * 1000;
+    if (TimerService* service = CurrentTimerService()) {
+        service->Start(bubble, 0, displayMs, [this, key] { Fold(key); });
+        return;
     }
-    if (data.hwndSink && data.hwndSink->window()->isVisible()) {
-        const QRect owner = data.hwndSink->window()->geometry();
-        bubble->setFixedWidth(owner.width());
-        bubble->move(owner.left(), owner.top());
+    auto* timer = bubble->findChild<QTimer*>(QStringLiteral("DisplayTime"));
+    if (!timer) {
+        timer = new QTimer(bubble);
+        timer->setObjectName(QStringLiteral("DisplayTime"));
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, key] { Fold(key); });
     }
-    bubble->show();
-    shown.bubble = bubble;
-    shown_[key] = shown;
+    timer->start(displayMs);
+}
+
+void NotificationCenter::Fold(const Key& key)
+{
+    auto it = shown_.find(key);
+    if (it == shown_.end() || it->second.folded)
+        return;
+    if (it->second.bubble)
+        it->second.bubble->hide();
+    it->second.serverId.reset();
+    it->second.folded = true;
+    Q_EMIT FoldChanged(key.second);
+}
+
+bool NotificationCenter::Reopen(const NotificationClassId& clsid, uint32_t id)
+{
+    const Key key {clsid, id};
+    auto it = shown_.find(key);
+    if (it == shown_.end())
+        return false;
+    Shown& shown = it->second;
+    if (!shown.folded) {
+        if (shown.bubble)
+            shown.bubble->raise();
+        return true;
+    }
+    shown.folded = false;
+    if (shown.bubble) {
+        // The window may have moved or turned since the bubble was built.
+        shown.bubble->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        shown.bubble->setGeometry(BubbleRectFor(shown.sink));
+        shown.bubble->setFixedSize(shown.bubble->size());
+        StartDisplayTime(key, shown.bubble, shown.data.csDuration);
+        shown.bubble->show();
+        shown.bubble->raise();
+    } else {
+        Show(key, shown);
+    }
+    Q_EMIT FoldChanged(id);
+    return true;
+}
+
+bool NotificationCenter::InvokeAction(const NotificationClassId& clsid, uint32_t id, int command)
+{
+    auto it = shown_.find({clsid, id});
+    if (it == shown_.end() || !it->second.serverId)
+        return false;
+    const ParsedNotification parsed = ParseNotificationHtml(it->second.data.pszHTML);
+    const bool offered = std::any_of(parsed.buttons.begin(), parsed.buttons.end(),
+        [command](const NotificationButton& button) { return button.command == command; });
+    if (!offered)
+        return false;
+    OnActionInvoked(*it->second.serverId, ActionKey(command));
     return true;
 }
 
@@ -187,10 +288,20 @@ bool NotificationCenter::Remove(const NotificationClassId& clsid, uint32_t id)
         call << uint(*it->second.serverId);
         bus_.call(call, QDBus::NoBlock);
     }
-    if (it->second.bubble)
-        it->second.bubble->close();
+    const bool folded = it->second.folded;
+    QPointer<QWidget> bubble = it->second.bubble;
     shown_.erase(it);
+    if (bubble)
+        bubble->close();
+    if (folded)
+        Q_EMIT FoldChanged(id);
     return true;
+}
+
+bool NotificationCenter::IsFolded(const NotificationClassId& clsid, uint32_t id) const
+{
+    auto it = shown_.find({clsid, id});
+    return it != shown_.end() && it->second.folded;
 }
 
 QWidget* NotificationCenter::BubbleOf(const NotificationClassId& clsid, uint32_t id) const
@@ -207,9 +318,10 @@ bool NotificationCenter::IsShownOnService(const NotificationClassId& clsid, uint
 
 void NotificationCenter::OnActionInvoked(uint serverId, const QString& actionKey)
 {
-    for (const auto& [key, shown] : shown_) {
+    for (auto& [key, shown] : shown_) {
         if (shown.serverId != serverId)
             continue;
+        shown.answered = true;
         bool ok = false;
         const int command
             = actionKey.startsWith(QStringLiteral("cmd:")) ? actionKey.mid(4).toInt(&ok) : 0;
@@ -220,15 +332,22 @@ void NotificationCenter::OnActionInvoked(uint serverId, const QString& actionKey
     }
 }
 
-void NotificationCenter::OnNotificationClosed(uint serverId, uint)
+void NotificationCenter::OnNotificationClosed(uint serverId, uint reason)
 {
-    // The service closed it (after an action, a timeout or the user): the
-    // program's record of it goes; removing it later finds nothing to close.
-    for (auto it = shown_.begin(); it != shown_.end(); ++it)
-        if (it->second.serverId == serverId) {
+    constexpr uint kExpired = 1;
+    constexpr uint kDismissed = 2;
+    for (auto it = shown_.begin(); it != shown_.end(); ++it) {
+        if (it->second.serverId != serverId)
+            continue;
+        // Expired or swept away unanswered: the question is still open and
+        // folds, to be shown again. Otherwise the record goes; removing it
+        // later finds nothing to close.
+        if ((reason == kExpired || reason == kDismissed) && !it->second.answered)
+            Fold(it->first);
+        else
             shown_.erase(it);
-            return;
-        }
+        return;
+    }
 }
 
 bool SHNotificationAdd(const SHNOTIFICATIONDATA& data)

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -46,10 +47,25 @@ struct SHNOTIFICATIONDATA {
     intptr_t lParam = 0;
 };
 
+// A sink window that says where the program's own bubble may lie (global
+// coordinates), so that the bubble leaves the window's menu and main button
+// free. An empty rectangle leaves the choice to the bubble.
+class BubbleArea {
+public:
+    virtual ~BubbleArea() = default;
+    virtual QRect BubbleRect() const = 0;
+};
+
 // Shows notification bubbles: through the desktop's notification service
 // when one answers on the session bus and offers actions, else as a bubble
 // window of the program's own. The choice is made at every call, so a
 // service that appears later is used.
+//
+// As on the handheld, a notification lasts until the program removes it:
+// the display time only folds the program's own bubble away, and the service
+// is asked to keep its notification. A folded notification (the bubble
+// hidden, or the service's notification expired or dismissed without an
+// answer) is shown again by Reopen; the sink window offers that to the user.
 class NotificationCenter final : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +73,14 @@ public:
 
     bool Add(const SHNOTIFICATIONDATA& data);
     bool Remove(const NotificationClassId& clsid, uint32_t id);
+    // Nothing on screen shows the notification now, but it is still there.
+    bool IsFolded(const NotificationClassId& clsid, uint32_t id) const;
+    // Shows a folded notification again (the bubble for another display
+    // time); false when there is no such notification.
+    bool Reopen(const NotificationClassId& clsid, uint32_t id);
+    // What the service does when the user taps the action of `command` on
+    // the notification it shows; false when it shows none with that action.
+    bool InvokeAction(const NotificationClassId& clsid, uint32_t id, int command);
 
     // The bus to look for the service on (the session bus unless a test
     // gives its own; a bus never connected means the program's own bubble).
@@ -65,6 +89,10 @@ public:
     QWidget* BubbleOf(const NotificationClassId& clsid, uint32_t id) const;
     bool IsShownOnService(const NotificationClassId& clsid, uint32_t id) const;
 
+Q_SIGNALS:
+    // The notification folded away, was shown again or went while folded.
+    void FoldChanged(uint id);
+
 private Q_SLOTS:
     void OnActionInvoked(uint serverId, const QString& actionKey);
     void OnNotificationClosed(uint serverId, uint reason);
@@ -72,15 +100,23 @@ private Q_SLOTS:
 private:
     NotificationCenter();
     struct Shown {
+        SHNOTIFICATIONDATA data; // kept to show it again
         std::optional<uint32_t> serverId;
         QPointer<QWidget> bubble;
         QPointer<QWidget> sink;
+        bool folded = false;
+        bool answered = false; // an action was taken on the service
     };
     using Key = std::pair<NotificationClassId, uint32_t>;
 
     bool ServiceAnswers(QStringList& capabilities);
     void ListenTo(QDBusConnection& bus);
     void SendCommand(QWidget* sink, int command);
+    // Puts the notification on the service or in a bubble of its own.
+    void Show(const Key& key, Shown& shown);
+    QWidget* BuildBubble(const SHNOTIFICATIONDATA& data);
+    void StartDisplayTime(const Key& key, QWidget* bubble, uint32_t seconds);
+    void Fold(const Key& key);
 
     QDBusConnection bus_;
     bool busChosen_ = false;

@@ -1,9 +1,9 @@
 #include "platform/shell/ShellServices.h"
 
+#include "platform/shell/HelpViewer.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QString>
-#include <QUrl>
 
 #include <cstdlib>
 
@@ -32,9 +32,9 @@ bool OpenHelp(const std::u16string& commandLine)
     const std::filesystem::path file = FindInstalledHelpFile(name.toStdU16String());
     if (file.empty())
         return false;
-    QUrl url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
-    url.setFragment(topic);
-    return QDesktopServices::openUrl(url);
+    // The program's own viewer: nothing depends on a browser being set up.
+    CHelpViewer::Open(file, topic);
+    return true;
 }
 } // namespace
 

@@ -11,9 +11,8 @@ namespace pelmora {
 inline constexpr char kApplicationId[] = "com.vantrel.Pelmora";
 
 // Process creation as the shell offers it: a program name and a command line.
-// The phone's help viewer "peghelp.exe" is served by the desktop's own
-// viewer, which opens the installed help file as a file URL with the topic
-// as its fragment.
+// The phone's help viewer "peghelp.exe" is the program's own viewer
+// (CHelpViewer), which opens the installed help file at the topic.
 bool CreateProcess(const std::u16string& program, const std::u16string& commandLine);
 
 // Tests see the processes the program would start instead of starting them.

@@ -54,7 +54,7 @@ constexpr char16_t kInvalidMax[]
     = u"Invalid \"Max allowed SMS to send\" please correct its value | Pelmora";
 constexpr char16_t kNoLine[] = u"Could not initialize Phone services | Fatal error";
 constexpr char16_t kNotActive[]
-    = u"Pelmora is currently not active. Are you sure you want to minimize it? | Confirm Minimuize";
+    = u"Pelmora is currently not active. Are you sure you want to minimize it? | Confirm Minimize";
 
 } // namespace
 
@@ -337,7 +337,7 @@ TEST_F(AutomaticStart, FailedStartAsksTheMinimizeQuestion)
     dialog->FireTimerForTesting(CMonitorDlg::kAutoStartTimer);
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[0].text, u"Could not initialize Phone services");
-    EXPECT_EQ(boxes.Shown()[1].title, u"Confirm Minimuize");
+    EXPECT_EQ(boxes.Shown()[1].title, u"Confirm Minimize");
     EXPECT_TRUE(dialog->isVisible()) << "answered No";
 }
 

@@ -265,7 +265,8 @@ TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
             "sent\t1",
             "box\tConfirm Stop Monitor\tPelmora is monitoring your missed calls. If you close "
             "this application Pelmora will stop monitoring the calls.\\n\\nIf you want Pelmora "
-            "to run in the background, press on the OK button instead.\\n\\nAre you sure you "
+            "to run in the background, press on the window's close button instead.\\n\\nAre you "
+            "sure you "
             "want to exit?\tyes",
             "sent\t1",
         }));

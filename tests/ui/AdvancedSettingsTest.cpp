@@ -102,7 +102,7 @@ TEST_F(AdvancedSettingsTest, OpensWithTheEntrysExistenceAndTheRecordsPrefix)
     settings.internationalPrefix.Assign(u"+44");
     Run([](CAdvancedSettingsDlg& shown) {
         EXPECT_EQ(shown.windowTitle(), QStringLiteral("Advanced settings..."));
-        EXPECT_EQ(shown.GetDlgItemText(1044), u"Auto run after soft reset");
+        EXPECT_EQ(shown.GetDlgItemText(1044), u"Auto run after login");
         EXPECT_EQ(shown.IsDlgButtonChecked(1044), 0);
         EXPECT_EQ(shown.GetDlgItemText(1051), u"+44");
     });

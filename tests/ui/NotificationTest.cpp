@@ -218,7 +218,7 @@ TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
         EXPECT_EQ(call.actions,
             (QStringList {QStringLiteral("cmd:13"), QStringLiteral("Yes"), QStringLiteral("cmd:12"),
                 QStringLiteral("No")}));
-        EXPECT_EQ(call.timeout, 90000);
+        EXPECT_EQ(call.timeout, 0) << "kept until withdrawn or answered";
     }
     Emit(QStringLiteral("ActionInvoked"), {uint(41), QStringLiteral("cmd:12")});
     Emit(QStringLiteral("NotificationClosed"), {uint(41), uint(3)});
