@@ -1,3 +1,5 @@
+#include "platform/SimulatedClock.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/sms/SmsBackend.h"
 #include "rules/IncludeRulesPage.h"
 #include "tests/app/MonitoringWindowFixture.h"
@@ -198,4 +200,91 @@ TEST_F(WindowPipeline, CallerFoundOnlyByTheScanGetsTheContactsEntry)
     MissCall(u"02079460000");
     EXPECT_EQ(Column(CLogListCtrl::Caller), (Texts {u"Bo "}));
     EXPECT_EQ(outbox.Messages(), (Messages {{u"02079460000", u"Dear Bo"}}));
+}
+
+namespace {
+
+// The simulated clock as the timer service for one test, however it ends.
+struct ClockInstalled {
+    explicit ClockInstalled(SimulatedClock& clock) { SetTimerService(&clock); }
+    ~ClockInstalled() { SetTimerService(nullptr); }
+};
+
+} // namespace
+
+TEST_F(WindowPipeline, TheFoldedQuestionOpensFromTheBarOrTheTrayUntilItsTimeOut)
+{
+    SimulatedClock clock(0);
+    ClockInstalled installed(clock);
+    dialog->show();
+    Interactive();
+    Start();
+    MissCall(u"0555");
+    QPushButton* bar = dialog->QuestionIndicator();
+    ASSERT_NE(bar, nullptr);
+    enum class Tap { None, Bar, Tray };
+    struct Step {
+        int64_t advanceMs;
+        Tap tap;
+        bool bubble; // the bubble is on screen
+        bool folded; // the bar and the tray icon's mark offer it
+    };
+    const Step steps[] = {
+        {89'999, Tap::None, true, false}, {1, Tap::None, false, true}, {0, Tap::Bar, true, false},
+        {90'000, Tap::None, false, true}, // 3 minutes
+        {0, Tap::Tray, true, false}, {59'999, Tap::None, true, false}, // 3 min 59.999 s
+        {1, Tap::None, false, false}, // the question's time-out takes it all away
+    };
+    int64_t at = 0;
+    for (const Step& step : steps) {
+        at += step.advanceMs;
+        SCOPED_TRACE(at);
+        clock.Advance(step.advanceMs);
+        if (step.tap == Tap::Bar) {
+            ASSERT_TRUE(bar->isVisible());
+            bar->click();
+        } else if (step.tap == Tap::Tray) {
+            dialog->OnOK();
+            ASSERT_TRUE(dialog->IsInTray());
+            EXPECT_FALSE(bar->isVisible());
+            dialog->SendWindowMessage(WM_TRAYNOTIFY, 0, 0);
+            EXPECT_TRUE(dialog->isVisible());
+        }
+        EXPECT_EQ(Bubble() != nullptr, step.bubble);
+        EXPECT_EQ(!bar->isHidden(), step.folded);
+        EXPECT_EQ(dialog->trayIcon.Waiting(), step.folded ? u"New missed call" : u"");
+    }
+    dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    EXPECT_TRUE(outbox.Messages().empty());
+}
+
+TEST_F(WindowPipeline, TheBubbleLeavesTheMenuAndTheStartButtonFree)
+{
+    struct Upright {
+        ~Upright()
+        {
+            if (dlg::IsLandscape())
+                dlg::ScreenModel::Instance().Rotate();
+        }
+    } upright;
+    dialog->show();
+    Interactive();
+    Start();
+    for (const bool landscape : {false, true}) {
+        SCOPED_TRACE(landscape);
+        if (dlg::IsLandscape() != landscape)
+            dlg::ScreenModel::Instance().Rotate();
+        QApplication::processEvents();
+        MissCall(u"0555");
+        QWidget* bubble = Bubble();
+        ASSERT_NE(bubble, nullptr);
+        const auto global = [](QWidget* widget) {
+            return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        };
+        EXPECT_FALSE(bubble->geometry().intersects(global(dialog->MenuBar())));
+        EXPECT_FALSE(
+            bubble->geometry().intersects(global(main->GetDlgItem(CMainPage::IDC_START_STOP))));
+        EXPECT_TRUE(global(dialog.get()).contains(bubble->geometry()));
+        EXPECT_GT(bubble->height(), global(dialog.get()).height() / 3);
+    }
 }

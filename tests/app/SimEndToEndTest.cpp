@@ -43,7 +43,7 @@ protected:
     {
         QProcess sim;
         sim.start(QStringLiteral(PELMORA_SIM),
-            {QStringLiteral("--data-dir"), Path("data"), QStringLiteral("--contacts"),
+            {QStringLiteral("--data-dir"), Path(dataName.c_str()), QStringLiteral("--contacts"),
                 Path("contacts.vcf"), QStringLiteral("--clock"),
                 QStringLiteral("2026-01-05T09:00:00"), QStringLiteral("--screenshots"),
                 Path("shots"), QStringLiteral("-")});
@@ -63,6 +63,7 @@ protected:
     }
 
     ScratchDir dir;
+    std::string dataName = "data";
 };
 
 // The default message as a caller gets it.
@@ -228,6 +229,40 @@ TEST_F(SimEndToEnd, QuestionsAreAnsweredReplacedAndExpireFourMinutesAfterTheLast
             "log\t07700900222\tBob Jones\t9:7:59 5/1/2026\t1\tInteractive",
             "sent\t1",
         }));
+    // The expired question and the one answered No left nothing to tap.
+    EXPECT_EQ(OwnLines(run.err),
+        "pelmora-sim: line 11: no question is open: nothing to answer\n"
+        "pelmora-sim: line 15: no question is open: nothing to answer\n");
+}
+
+TEST_F(SimEndToEnd, TheQuestionIsAnswerableForItsWholeFourMinutes)
+{
+    // After 90 seconds the bubble has folded away; answer opens it from the
+    // bar above the page first, as the user would.
+    struct Row {
+        const char* wait;
+        const char* answer;
+        bool sends;
+    };
+    for (const Row& row : {Row {"30s", "yes", true}, Row {"3m59s", "yes", true},
+             Row {"3m59s", "no", false}, Row {"4m1s", "yes", false}}) {
+        SCOPED_TRACE(std::string(row.wait) + " " + row.answer);
+        dataName = std::string("data-") + row.wait + row.answer;
+        const SimRun run = Run(std::string("set main.1069 on\nstart\ncall 0111 rings 1\nadvance ")
+            + row.wait + "\nanswer " + row.answer + "\n");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::string expected = "bubble\t0111\tUnknown\t" + Dear("") + "\n";
+        if (row.sends)
+            expected += "sms\t0111\t" + Dear("") + "\n";
+        expected += Lines({"unbubble",
+            std::string("log\t0111\tUnknown\t9:0:0 5/1/2026\t1\t")
+                + (row.sends ? "Yes" : "Interactive"),
+            row.sends ? "sent\t1" : "sent\t0"});
+        EXPECT_EQ(run.out, expected);
+        const bool tooLate = std::string(row.wait) == "4m1s";
+        EXPECT_EQ(OwnLines(run.err),
+            tooLate ? "pelmora-sim: line 5: no question is open: nothing to answer\n" : "");
+    }
 }
 
 TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)

@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
@@ -30,16 +32,33 @@ const QString kHtml = QStringLiteral(
     "<p align=right><input type=button name='cmd:13' value='Yes'>&nbsp;"
     "<input type=\"button\" name=\"cmd:12\" value=\"No\"></p></body></html>");
 
-// A window that records the commands it receives.
-class Sink final : public QWidget, public dlg::CommandTarget {
+// A window that records the commands it receives and gives its bubble a place.
+class Sink final : public QWidget, public dlg::CommandTarget, public BubbleArea {
 public:
     bool RouteCommand(int id) override
     {
         commands.push_back(id);
         return true;
     }
+    QRect BubbleRect() const override { return area; }
     std::vector<int> commands;
+    QRect area;
 };
+
+// The simulated clock as the timer service for one test, however it ends.
+struct ClockInstalled {
+    explicit ClockInstalled(SimulatedClock& clock) { SetTimerService(&clock); }
+    ~ClockInstalled() { SetTimerService(nullptr); }
+};
+
+// The HTML of a bubble whose text has `lines` lines.
+QString HtmlOfLines(int lines)
+{
+    QString text;
+    for (int i = 0; i < lines; ++i)
+        text += QStringLiteral("<p>line %1</p>").arg(i);
+    return text + QStringLiteral("<input type=button name='cmd:13' value='Yes'>");
+}
 
 struct NotifyCall {
     QString app, icon, summary, body;
@@ -182,25 +201,68 @@ TEST_F(PrivateBus, WithoutAServiceTheBubbleIsTheProgramsOwn)
     EXPECT_FALSE(RemoveNotification(99));
 }
 
-TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClock)
+TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClockUntilRemoved)
 {
     SimulatedClock clock(0);
-    SetTimerService(&clock);
+    ClockInstalled installed(clock);
+    NotificationCenter& center = NotificationCenter::Instance();
+    QSignalSpy folds(&center, &NotificationCenter::FoldChanged);
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
-    const QPointer<QWidget> bubble
-        = NotificationCenter::Instance().BubbleOf(kNotificationClass, 99);
+    const QPointer<QWidget> bubble = center.BubbleOf(kNotificationClass, 99);
     ASSERT_TRUE(bubble && bubble->isVisible());
-    clock.Advance(89'999);
-    EXPECT_TRUE(bubble && bubble->isVisible());
-    clock.Advance(1);
-    EXPECT_TRUE(!bubble || !bubble->isVisible());
+    // Each display time folds it; reopened, it has a whole display time again.
+    for (int round = 0; round < 2; ++round) {
+        clock.Advance(89'999);
+        EXPECT_TRUE(bubble && bubble->isVisible());
+        EXPECT_FALSE(center.IsFolded(kNotificationClass, 99));
+        clock.Advance(1);
+        ASSERT_TRUE(bubble);
+        EXPECT_FALSE(bubble->isVisible());
+        EXPECT_TRUE(center.IsFolded(kNotificationClass, 99));
+        ASSERT_TRUE(center.Reopen(kNotificationClass, 99));
+        EXPECT_TRUE(bubble->isVisible());
+    }
+    EXPECT_EQ(folds.count(), 4);
+    clock.Advance(90'000);
+    // Removing the folded notification ends it and says so.
+    EXPECT_TRUE(RemoveNotification(99));
+    EXPECT_EQ(folds.count(), 6);
+    EXPECT_FALSE(center.IsFolded(kNotificationClass, 99));
+    EXPECT_FALSE(center.Reopen(kNotificationClass, 99));
     // A bubble removed before its time leaves no timer behind.
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
     EXPECT_EQ(clock.PendingCount(), 1u);
     RemoveNotification(99);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(clock.PendingCount(), 0u);
-    SetTimerService(nullptr);
+}
+
+TEST_F(PrivateBus, TheOwnBubbleFillsItsAreaAndKeepsItsButtonsAtTheBottom)
+{
+    sink.area = QRect(10, 60, 240, 200);
+    sink.show();
+    QPoint yesAt;
+    for (const int lines : {1, 40}) {
+        SCOPED_TRACE(lines);
+        ASSERT_TRUE(AddNotification(
+            u"Pelmora", HtmlOfLines(lines).toStdU16String(), QIcon(), 90, &sink, 99));
+        QWidget* bubble = NotificationCenter::Instance().BubbleOf(kNotificationClass, 99);
+        ASSERT_NE(bubble, nullptr);
+        QApplication::processEvents();
+        EXPECT_EQ(bubble->geometry(), sink.area);
+        auto* yes = bubble->findChild<QPushButton*>(QStringLiteral("cmd:13"));
+        ASSERT_NE(yes, nullptr);
+        if (yesAt.isNull())
+            yesAt = yes->pos();
+        EXPECT_EQ(yes->pos(), yesAt) << "the buttons do not move with the text";
+        EXPECT_GT(yes->y(), bubble->height() / 2);
+        // The whole text is there; a long one scrolls.
+        auto* text = bubble->findChild<QScrollArea*>(QStringLiteral("NotificationText"));
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->verticalScrollBar()->maximum() > 0, lines > 10);
+    }
+    RemoveNotification(99);
+    sink.hide();
 }
 
 TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
@@ -228,6 +290,47 @@ TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
         return !NotificationCenter::Instance().IsShownOnService(kNotificationClass, 99);
     })) << "the service closed it";
     EXPECT_FALSE(RemoveNotification(99));
+}
+
+TEST_F(PrivateBus, ANotificationTheServiceDropsUnansweredFoldsAndIsSentAgain)
+{
+    StartService({QStringLiteral("actions"), QStringLiteral("body")});
+    NotificationCenter& center = NotificationCenter::Instance();
+    struct Row {
+        uint reason; // 1 expired, 2 dismissed, 3 closed by a call
+        bool answered;
+        bool folds;
+    };
+    uint serverId = 40;
+    for (const Row& row :
+        {Row {1, false, true}, Row {2, false, true}, Row {2, true, false}, Row {3, false, false}}) {
+        SCOPED_TRACE(row.reason);
+        ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+        ++serverId;
+        ASSERT_TRUE(center.IsShownOnService(kNotificationClass, 99));
+        if (row.answered)
+            Emit(QStringLiteral("ActionInvoked"), {serverId, QStringLiteral("cmd:13")});
+        Emit(QStringLiteral("NotificationClosed"), {serverId, row.reason});
+        ASSERT_TRUE(
+            test::WaitUntil([&] { return !center.IsShownOnService(kNotificationClass, 99); }));
+        EXPECT_EQ(center.IsFolded(kNotificationClass, 99), row.folds);
+        // Opened again, it goes to the service again, with its actions.
+        EXPECT_EQ(center.Reopen(kNotificationClass, 99), row.folds);
+        if (row.folds) {
+            ++serverId;
+            EXPECT_TRUE(center.IsShownOnService(kNotificationClass, 99));
+            QMutexLocker lock(&service.mutex);
+            EXPECT_EQ(service.calls.back().actions, service.calls.front().actions);
+        }
+        RemoveNotification(99);
+    }
+    // The simulators' tap on an action does what the service's action does.
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    sink.commands.clear();
+    EXPECT_FALSE(center.InvokeAction(kNotificationClass, 99, 32778));
+    EXPECT_TRUE(center.InvokeAction(kNotificationClass, 99, 12));
+    EXPECT_EQ(sink.commands, std::vector<int> {12});
+    RemoveNotification(99);
 }
 
 TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
