@@ -420,3 +420,37 @@ TEST_F(FrameworkTest, HelpPictureFitsItsBoxWithoutClipping)
     EXPECT_LE(std::abs((right - left) - (bottom - top)), 1);
     EXPECT_GE(std::max(right - left, bottom - top) + 3, std::min(image.width(), image.height()));
 }
+
+TEST_F(FrameworkTest, TheKeyboardReachesAndPressesButtonsAndPictures)
+{
+    OwnerDialog owner;
+    ASSERT_TRUE(owner.Create(nullptr));
+    auto* page = new PageDialog;
+    ASSERT_TRUE(page->Create(&owner));
+    owner.show();
+    // Whether Tab stops at the control, and where Enter on it is routed.
+    struct Row {
+        int id;
+        bool tabStop;
+        std::vector<std::string> enter;
+    };
+    for (const Row& row :
+        {Row {1000, true, {"owner:1000"}}, Row {1010, true, {"owner:1010", "page:1010"}},
+            Row {1008, true, {"owner:1008", "page:1008"}}, Row {1013, false, {}}}) {
+        SCOPED_TRACE(row.id);
+        QWidget* control = page->GetDlgItem(row.id);
+        EXPECT_EQ((control->focusPolicy() & Qt::TabFocus) != 0, row.tabStop);
+        if (!row.tabStop)
+            continue;
+        control->setFocus();
+        g_route.clear();
+        QTest::keyClick(control, Qt::Key_Return);
+        EXPECT_EQ(g_route, row.enter);
+    }
+    // Tab leaves a multi-line edit instead of typing a tab into it.
+    auto* edit = page->Control<QPlainTextEdit>(1005);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_EQ(edit->toPlainText(), QString());
+    EXPECT_NE(owner.focusWidget(), edit);
+}

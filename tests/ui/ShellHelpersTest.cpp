@@ -1,11 +1,16 @@
 #include "ui/ShellHelpers.h"
+#include "platform/framework/ScreenModel.h"
+#include "platform/shell/HelpViewer.h"
 #include "platform/shell/ShellServices.h"
 #include "tests/TestSupport.h"
 #include "ui/AdvancedSettingsDlg.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QScrollBar>
 #include <QString>
+#include <QTest>
+#include <QTextBrowser>
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -128,4 +133,34 @@ TEST(AutorunTest, DesktopEntryInTheAutostartFolder)
     EXPECT_FALSE(AutorunShortcutExists(u"Pelmora"));
     DeleteAutorunShortcut(u"Pelmora"); // a missing entry is not an error
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+}
+
+TEST(HelpViewerTest, OpensAtTheTopicAndFollowsItsLinksWithoutABrowser)
+{
+    const std::filesystem::path file = PELMORA_SOURCE_DIR "/resources/help/pelmora.htm";
+    CHelpViewer* viewer = nullptr;
+    for (const char* topic : {"excluderules", "advancedsettings", ""}) {
+        SCOPED_TRACE(topic);
+        viewer = CHelpViewer::Open(file, QString::fromLatin1(topic));
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer, CHelpViewer::Current()) << "one viewer, showing the new topic";
+        EXPECT_TRUE(viewer->isVisible());
+        EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Help"));
+        EXPECT_EQ(viewer->size(), dlg::ScreenModel::Instance().Size());
+        QTextBrowser* browser = viewer->Browser();
+        EXPECT_EQ(browser->source().fragment(), QString::fromLatin1(topic));
+        EXPECT_EQ(browser->verticalScrollBar()->value() > 0, *topic != 0);
+    }
+    // A link of the contents goes to its section, inside the viewer.
+    QTextBrowser* browser = viewer->Browser();
+    QTextCursor link = browser->document()->find(
+        QStringLiteral("Log tab"), browser->document()->find(QStringLiteral("Writing messages")));
+    ASSERT_FALSE(link.isNull());
+    link.setPosition(link.selectionStart() + 2);
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, {}, browser->cursorRect(link).center());
+    EXPECT_EQ(browser->source().fragment(), QStringLiteral("log"));
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0);
+    viewer->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CHelpViewer::Current(), nullptr);
 }
