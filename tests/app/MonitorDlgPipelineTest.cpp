@@ -1,4 +1,3 @@
-#include "platform/SimulatedClock.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/sms/SmsBackend.h"
 #include "rules/IncludeRulesPage.h"
@@ -202,20 +201,10 @@ TEST_F(WindowPipeline, CallerFoundOnlyByTheScanGetsTheContactsEntry)
     EXPECT_EQ(outbox.Messages(), (Messages {{u"02079460000", u"Dear Bo"}}));
 }
 
-namespace {
-
-// The simulated clock as the timer service for one test, however it ends.
-struct ClockInstalled {
-    explicit ClockInstalled(SimulatedClock& clock) { SetTimerService(&clock); }
-    ~ClockInstalled() { SetTimerService(nullptr); }
-};
-
-} // namespace
-
 TEST_F(WindowPipeline, TheFoldedQuestionOpensFromTheBarOrTheTrayUntilItsTimeOut)
 {
     SimulatedClock clock(0);
-    ClockInstalled installed(clock);
+    test::ClockInstalled installed(clock);
     dialog->show();
     Interactive();
     Start();

@@ -5,6 +5,7 @@
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
+#include "platform/SimulatedClock.h"
 #include "platform/contacts/AddressBook.h"
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/ExcludeRulesPage.h"
@@ -25,6 +26,14 @@
 #include <memory>
 
 namespace pelmora::test {
+
+// The simulated clock as the timer service for one test, however it ends.
+struct ClockInstalled {
+    explicit ClockInstalled(SimulatedClock& clock) { SetTimerService(&clock); }
+    ~ClockInstalled() { SetTimerService(nullptr); }
+    ClockInstalled(const ClockInstalled&) = delete;
+    ClockInstalled& operator=(const ClockInstalled&) = delete;
+};
 
 // The real main window over the simulated line, the outbox and a simulated
 // address book, started on data files whose active profile answers every

@@ -2,6 +2,7 @@
 #include "tests/app/MonitoringWindowFixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
@@ -108,6 +109,31 @@ TEST_F(PhoneSimulatorWindow, TheOpenQuestionIsAnsweredHere)
     phone->NoButton()->click();
     EXPECT_FALSE(phone->NoButton()->isEnabled());
     EXPECT_EQ(Sent().size(), 1);
+}
+
+TEST_F(PhoneSimulatorWindow, OnlyAQuestionTheUserCouldStillTapIsAnswered)
+{
+    SimulatedClock clock(0);
+    test::ClockInstalled installed(clock);
+    dialog->show();
+    main->CheckDlgButton(CMainPage::IDC_INTERACTIVE, 1);
+    Start();
+    // Folded away, the bubble is opened from the bar and its Yes tapped.
+    Call(QStringLiteral("0555"), 1);
+    clock.Advance(239'000);
+    ASSERT_TRUE(dialog->QuestionIndicator()->isVisible());
+    phone->YesButton()->click();
+    EXPECT_EQ(Sent().size(), 1);
+    // With the window gone from the screen nothing shows the question.
+    Call(QStringLiteral("0666"), 1);
+    clock.Advance(90'000);
+    dialog->hide();
+    phone->YesButton()->click();
+    EXPECT_EQ(Sent().size(), 1);
+    EXPECT_EQ(phone->Status()->text(), QStringLiteral("No question is open: nothing to answer."));
+    // After its four minutes the question is gone here too.
+    clock.Advance(150'000);
+    EXPECT_FALSE(phone->YesButton()->isEnabled());
 }
 
 } // namespace
