@@ -758,6 +758,7 @@ void CMonitorDlg::FitToScreen()
 void CMonitorDlg::OnSize()
 {
     PlaceTabs();
+    NotificationCenter::Instance().PlaceBubblesOf(this);
     // A page laid out again for the other orientation takes its template's
     // visibility and captions: the monitor's state is shown anew, or a
     // running monitor would offer "Start Monitor" and the counter read 0.

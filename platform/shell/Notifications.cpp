@@ -131,6 +131,7 @@ void NotificationCenter::Show(const Key& key, Shown& shown)
         }
     }
     shown.bubble = BuildBubble(data);
+    PlaceBubble(shown);
     StartDisplayTime(key, shown.bubble, data.csDuration);
     shown.bubble->show();
     shown.bubble->raise();
@@ -199,9 +200,21 @@ QWidget* NotificationCenter::BuildBubble(const SHNOTIFICATIONDATA& data)
         if (TimerService* current = CurrentTimerService())
             current->StopAll(bubble);
     });
-    bubble->setGeometry(BubbleRectFor(data.hwndSink));
-    bubble->setFixedSize(bubble->size());
     return bubble;
+}
+
+void NotificationCenter::PlaceBubble(Shown& shown)
+{
+    shown.bubble->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    shown.bubble->setGeometry(BubbleRectFor(shown.sink));
+    shown.bubble->setFixedSize(shown.bubble->size());
+}
+
+void NotificationCenter::PlaceBubblesOf(const QWidget* sink)
+{
+    for (auto& [key, shown] : shown_)
+        if (shown.sink == sink && shown.bubble && !shown.folded)
+            PlaceBubble(shown);
 }
 
 void NotificationCenter::StartDisplayTime(const Key& key, QWidget* bubble, uint32_t seconds)
@@ -250,9 +263,7 @@ bool NotificationCenter::Reopen(const NotificationClassId& clsid, uint32_t id)
     shown.folded = false;
     if (shown.bubble) {
         // The window may have moved or turned since the bubble was built.
-        shown.bubble->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        shown.bubble->setGeometry(BubbleRectFor(shown.sink));
-        shown.bubble->setFixedSize(shown.bubble->size());
+        PlaceBubble(shown);
         StartDisplayTime(key, shown.bubble, shown.data.csDuration);
         shown.bubble->show();
         shown.bubble->raise();

@@ -78,6 +78,9 @@ public:
     // Shows a folded notification again (the bubble for another display
     // time); false when there is no such notification.
     bool Reopen(const NotificationClassId& clsid, uint32_t id);
+    // Lays the shown bubbles of `sink` out again, after the window turned or
+    // changed its size.
+    void PlaceBubblesOf(const QWidget* sink);
     // What the service does when the user taps the action of `command` on
     // the notification it shows; false when it shows none with that action.
     bool InvokeAction(const NotificationClassId& clsid, uint32_t id, int command);
@@ -115,6 +118,7 @@ private:
     // Puts the notification on the service or in a bubble of its own.
     void Show(const Key& key, Shown& shown);
     QWidget* BuildBubble(const SHNOTIFICATIONDATA& data);
+    void PlaceBubble(Shown& shown);
     void StartDisplayTime(const Key& key, QWidget* bubble, uint32_t seconds);
     void Fold(const Key& key);
 

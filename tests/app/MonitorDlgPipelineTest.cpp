@@ -264,7 +264,9 @@ TEST_F(WindowPipeline, TheBubbleLeavesTheMenuAndTheStartButtonFree)
         if (dlg::IsLandscape() != landscape)
             dlg::ScreenModel::Instance().Rotate();
         QApplication::processEvents();
-        MissCall(u"0555");
+        // Asked upright; turned, the same bubble moves with the page.
+        if (!landscape)
+            MissCall(u"0555");
         QWidget* bubble = Bubble();
         ASSERT_NE(bubble, nullptr);
         const auto global = [](QWidget* widget) {
