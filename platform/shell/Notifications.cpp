@@ -332,10 +332,12 @@ void NotificationCenter::OnActionInvoked(uint serverId, const QString& actionKey
     for (auto& [key, shown] : shown_) {
         if (shown.serverId != serverId)
             continue;
-        shown.answered = true;
         bool ok = false;
         const int command
             = actionKey.startsWith(QStringLiteral("cmd:")) ? actionKey.mid(4).toInt(&ok) : 0;
+        // A tap on the body (the "default" action) answers nothing; the
+        // notification then folds like one swept away.
+        shown.answered = ok;
         QPointer<QWidget> sink = shown.sink;
         if (ok && sink)
             SendCommand(sink, command);

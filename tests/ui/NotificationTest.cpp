@@ -298,18 +298,18 @@ TEST_F(PrivateBus, ANotificationTheServiceDropsUnansweredFoldsAndIsSentAgain)
     NotificationCenter& center = NotificationCenter::Instance();
     struct Row {
         uint reason; // 1 expired, 2 dismissed, 3 closed by a call
-        bool answered;
+        const char* action; // the action taken before, if any
         bool folds;
     };
     uint serverId = 40;
-    for (const Row& row :
-        {Row {1, false, true}, Row {2, false, true}, Row {2, true, false}, Row {3, false, false}}) {
+    for (const Row& row : {Row {1, nullptr, true}, Row {2, nullptr, true}, Row {2, "cmd:13", false},
+             Row {2, "default", true}, Row {3, nullptr, false}}) {
         SCOPED_TRACE(row.reason);
         ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
         ++serverId;
         ASSERT_TRUE(center.IsShownOnService(kNotificationClass, 99));
-        if (row.answered)
-            Emit(QStringLiteral("ActionInvoked"), {serverId, QStringLiteral("cmd:13")});
+        if (row.action)
+            Emit(QStringLiteral("ActionInvoked"), {serverId, QString::fromLatin1(row.action)});
         Emit(QStringLiteral("NotificationClosed"), {serverId, row.reason});
         ASSERT_TRUE(
             test::WaitUntil([&] { return !center.IsShownOnService(kNotificationClass, 99); }));
