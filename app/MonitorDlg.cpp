@@ -26,9 +26,12 @@
 #include "ui/PageTabCtrl.h"
 #include "ui/ShellHelpers.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QIcon>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
@@ -194,6 +197,7 @@ bool CMonitorDlg::BuildPages()
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
     if (rulesPanes_)
         rulesPanes_->RecalcLayout();
+    ConnectControlChanges();
     return true;
 }
 
@@ -377,6 +381,7 @@ void CMonitorDlg::OnStartStop()
         StopMonitor();
     else
         StartMonitor();
+    Q_EMIT ControlStateChanged();
 }
 
 bool CMonitorDlg::ValidateProfileBeforeStart()
@@ -497,6 +502,12 @@ void CMonitorDlg::OnOK()
     trayIcon.Show(*this);
 }
 
+void CMonitorDlg::HideToTray()
+{
+    hide();
+    trayIcon.Show(*this);
+}
+
 void CMonitorDlg::RestoreFromTray()
 {
     trayIcon.Hide(*this);
@@ -522,6 +533,11 @@ void CMonitorDlg::OnExit()
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
+    EndNow();
+}
+
+void CMonitorDlg::EndNow()
+{
     if (logList_)
         logList_->ClearAll();
     // The line closes and everything is saved when the window is destroyed.
@@ -579,6 +595,7 @@ void CMonitorDlg::ShowSentCount(int32_t count)
 {
     if (mainPage_)
         mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, count);
+    Q_EMIT ControlStateChanged();
 }
 
 bool CMonitorDlg::Add(
@@ -587,6 +604,7 @@ bool CMonitorDlg::Add(
     const bool shown = AddNotification(title, html, windowIcon(), durationSeconds, this, id);
     Q_EMIT NotificationAdded(id, QString::fromStdU16String(std::u16string(title)),
         QString::fromStdU16String(std::u16string(html)));
+    Q_EMIT ControlStateChanged();
     return shown;
 }
 
@@ -594,6 +612,8 @@ bool CMonitorDlg::Remove(uint32_t id)
 {
     const bool removed = RemoveNotification(id);
     Q_EMIT NotificationRemoved(id);
+    // The question is withdrawn before the pipeline lets go of it.
+    QTimer::singleShot(0, this, &CMonitorDlg::ControlStateChanged);
     return removed;
 }
 
@@ -623,6 +643,8 @@ void CMonitorDlg::AppendRow(const CallLogRow& row)
     logList_->SetRowText(index, CLogListCtrl::Time, row.time);
     logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
     logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
+    Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent));
 }
 
 void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
@@ -635,6 +657,9 @@ void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSen
             && text(CLogListCtrl::Time) == row.time && text(CLogListCtrl::Rings) == row.rings
             && text(CLogListCtrl::SmsSent) == row.smsSent) {
             logList_->SetRowText(index, CLogListCtrl::SmsSent, smsSent);
+            Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+                QString::fromStdU16String(row.caller),
+                QString::fromStdU16String(std::u16string(smsSent)));
             return;
         }
     }
@@ -704,6 +729,99 @@ void CMonitorDlg::OnSize()
             CMainPage::IDC_START_STOP, IsMonitoring() ? u"&Stop Monitor" : u"&Start Monitor");
         ShowSentCount(pipeline.sentCount);
     }
+}
+
+void CMonitorDlg::ConnectControlChanges()
+{
+    // Taps on the profile and interactive controls change what the control
+    // interface shows.
+    const auto changed = [this] { Q_EMIT ControlStateChanged(); };
+    if (profilePage_)
+        if (auto* combo = profilePage_->Control<QComboBox>(CProfilePage::IDC_PROFILES))
+            connect(combo, &QComboBox::currentIndexChanged, this, changed);
+    if (mainPage_)
+        if (auto* box = mainPage_->Control<QAbstractButton>(CMainPage::IDC_INTERACTIVE))
+            connect(box, &QAbstractButton::toggled, this, changed);
+}
+
+ControlState CMonitorDlg::ReadControlState() const
+{
+    ControlState state;
+    state.monitoring = IsMonitoring();
+    state.sentCount = static_cast<uint32_t>(std::max(pipeline.sentCount, 0));
+    if (const ProfileRecord* active = CurrentActiveProfile())
+        state.activeProfile = QString::fromStdU16String(active->name.Text());
+    for (const auto& profile : Profiles())
+        state.profiles << QString::fromStdU16String(profile->name.Text());
+    state.interactive = mainPage_ ? mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE) != 0
+                                  : settings.interactive != 0;
+    if (pipeline.pendingReply.IsPending()) {
+        const std::optional<CallLogRow>& row = pipeline.QuestionRow();
+        state.pendingQuestion = {
+            {QStringLiteral("number"), QString::fromStdU16String(pipeline.pendingReply.number)},
+            {QStringLiteral("name"), row ? QString::fromStdU16String(row->caller) : QString()},
+            {QStringLiteral("text"), QString::fromStdU16String(pipeline.pendingReply.text)},
+        };
+    }
+    return state;
+}
+
+QString CMonitorDlg::ControlStart()
+{
+    if (IsMonitoring())
+        return {};
+    dlg::ScopedMessageBoxCapture boxes;
+    OnStartStop();
+    if (IsMonitoring())
+        return {};
+    return boxes.Texts().empty() ? QStringLiteral("Monitoring could not be started.")
+                                 : QString::fromStdU16String(boxes.Texts().front());
+}
+
+void CMonitorDlg::ControlStop()
+{
+    if (IsMonitoring())
+        OnStartStop();
+}
+
+QString CMonitorDlg::ControlSetActiveProfile(const QString& name)
+{
+    const std::u16string wanted = name.toStdU16String();
+    for (const auto& profile : Profiles()) {
+        if (profile->name.Text() != wanted)
+            continue;
+        if (profilePage_)
+            profilePage_->SelectProfile(profile.get());
+        else
+            settings.activeProfileId = profile->id;
+        Q_EMIT ControlStateChanged();
+        return {};
+    }
+    return QStringLiteral("There is no profile named \"%1\".").arg(name);
+}
+
+void CMonitorDlg::ControlSetInteractive(bool interactive)
+{
+    if (mainPage_)
+        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
+    else
+        settings.interactive = interactive ? 1 : 0;
+    Q_EMIT ControlStateChanged();
+}
+
+QString CMonitorDlg::ControlAnswer(bool yes)
+{
+    dlg::ScopedMessageBoxCapture boxes;
+    OnCommand(yes ? ID_ANSWER_YES : ID_ANSWER_NO);
+    return boxes.Texts().empty() ? QString() : QString::fromStdU16String(boxes.Texts().front());
+}
+
+void CMonitorDlg::ControlQuit()
+{
+    if (loaded_)
+        EndNow();
+    else
+        done(dlg::IDCANCEL);
 }
 
 } // namespace pelmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TrayIcon.h"
+#include "control/ControlTarget.h"
 #include "messages/ContactsSession.h"
 #include "monitor/BubbleNotifier.h"
 #include "monitor/CallLogRows.h"
@@ -39,7 +40,8 @@ class CMonitorDlg : public dlg::CDialog,
                     public SaveAllTarget,
                     public MissedCallWindow,
                     public BubbleNotifier,
-                    public CallLogRows {
+                    public CallLogRows,
+                    public ControlTarget {
     Q_OBJECT
 public:
     static constexpr int kAutoStartTimer = 1;
@@ -70,6 +72,9 @@ public:
     void OnOK();
     void RestoreFromTray();
     void OnExit();
+    // Hides the window to the tray without the question of OnOK: a start
+    // asked for by a script, with nobody looking.
+    void HideToTray();
     // Brings the window back on screen, from the tray or from behind others:
     // what a second start of the program asks for.
     void BringToFront();
@@ -96,6 +101,15 @@ public:
     std::vector<CallLogKey> Keys() const override;
     void AppendRow(const CallLogRow& row) override;
     void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
+
+    // What the control interface asks; see ControlTarget.
+    ControlState ReadControlState() const override;
+    QString ControlStart() override;
+    void ControlStop() override;
+    QString ControlSetActiveProfile(const QString& name) override;
+    void ControlSetInteractive(bool interactive) override;
+    QString ControlAnswer(bool yes) override;
+    void ControlQuit() override;
 
     SettingsRecord settings;
     // 1: no automatic start; cleared by a "/h" start before the window is built.
@@ -124,6 +138,11 @@ Q_SIGNALS:
     // bubble has id 99), for the simulators that show or print it.
     void NotificationAdded(uint id, const QString& title, const QString& html);
     void NotificationRemoved(uint id);
+    // Monitoring, the sent count, the profile, interactive mode or the open
+    // question may have changed.
+    void ControlStateChanged();
+    // A handled call's log row was added, or its status set.
+    void MissedCallLogged(const QString& number, const QString& name, const QString& outcome);
 
 protected:
     bool OnInitDialog() override;
@@ -149,6 +168,9 @@ private:
     bool ValidateProfileBeforeStart();
     void ShowRunningImage(bool running);
     void OnAnswerYes();
+    // Ends as File > Exit does once its question is answered Yes.
+    void EndNow();
+    void ConnectControlChanges();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();

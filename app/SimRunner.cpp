@@ -1,6 +1,7 @@
 #include "app/SimRunner.h"
 
 #include "app/MonitorDlg.h"
+#include "control/ControlService.h"
 #include "messages/MainPage.h"
 #include "monitor/MissedCallTexts.h"
 #include "monitor/PendingReply.h"
@@ -231,6 +232,7 @@ bool SimRunner::OpenWindow()
     ended_ = false;
     if (!dialog_->Create(nullptr) || !dialog_->MainPage())
         return false;
+    control_ = std::make_unique<ControlService>(*dialog_);
     dialog_->show();
     QApplication::processEvents();
     return true;
@@ -242,6 +244,7 @@ void SimRunner::CloseWindow()
         return;
     // As at the program's end: the window saves everything as it goes, and
     // the bubble it left goes with the process.
+    control_.reset();
     dialog_.reset();
     RemoveNotification(kQuestionNotificationId);
     QApplication::processEvents();
@@ -348,7 +351,51 @@ void SimRunner::Execute(const sim::Command& command)
     case Kind::Tab:
         dialog_->SelectPage(command.number);
         break;
+    case Kind::Control:
+        Control(command);
+        break;
     }
+}
+
+void SimRunner::Control(const sim::Command& command)
+{
+    using Request = sim::Command::Request;
+    std::u16string_view action;
+    switch (command.request) {
+    case Request::Status: {
+        const ControlState state = dialog_->ReadControlState();
+        Print({u"status", state.monitoring ? u"on" : u"off", U(QString::number(state.sentCount)),
+            U(state.activeProfile),
+            U(state.pendingQuestion.value(QStringLiteral("number")).toString())});
+        return;
+    }
+    case Request::Start:
+        action = u"start";
+        control_->Start();
+        break;
+    case Request::Stop:
+        action = u"stop";
+        control_->Stop();
+        break;
+    case Request::Profile:
+        action = u"profile";
+        control_->SetActiveProfile(QString::fromStdU16String(command.text));
+        break;
+    case Request::Interactive:
+        action = u"interactive";
+        control_->SetInteractive(command.on);
+        break;
+    case Request::Answer:
+        action = u"answer";
+        control_->AnswerQuestion(command.yes);
+        break;
+    case Request::Quit:
+        action = u"quit";
+        control_->Quit();
+        break;
+    }
+    const QString& refusal = control_->LastRefusal();
+    Print({u"control", action, refusal.isEmpty() ? std::u16string(u"ok") : U(refusal)});
 }
 
 void SimRunner::Set(const sim::Command& command)

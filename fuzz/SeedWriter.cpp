@@ -315,6 +315,8 @@ void TextsSeeds()
 
     Write("prefix_rules", "all-rules", "\x1f+447700900001\x1f,,+44;07 ,\x1f+4477;0800");
     Write("prefix_rules", "unidentified", "\x0a\x1f\x1f;;\x1f");
+    Write("control_request", "start-profile", "--start\x1f--profile\x1fSleep");
+    Write("control_request", "answer-status", "--answer=yes\x1f--status\x1f--quit");
     Write("expansion", "default",
         std::string("\x01")
             + Parts({"Dear [FULLNAME], I am sorry I can "

@@ -230,6 +230,43 @@ TEST_F(SimEndToEnd, QuestionsAreAnsweredReplacedAndExpireFourMinutesAfterTheLast
         }));
 }
 
+TEST_F(SimEndToEnd, ControlRequestsActAsTheBusWouldWithoutBoxes)
+{
+    const SimRun run = Run("control status\n"
+                           "set main.1014 \"0\"\n"
+                           "control start\n"
+                           "set main.1014 \"5\"\n"
+                           "control profile \"Nope\"\n"
+                           "control interactive on\n"
+                           "control start\n"
+                           "control answer yes\n"
+                           "call 0111 rings 1\n"
+                           "control status\n"
+                           "control answer yes\n"
+                           "control stop\n"
+                           "control status\n"
+                           "control quit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        Lines({
+            "status\toff\t0\tDefault\t",
+            "control\tstart\tInvalid \"Max allowed SMS to send\" please correct its value",
+            "control\tprofile\tThere is no profile named \"Nope\".",
+            "control\tinteractive\tok",
+            "control\tstart\tok",
+            "control\tanswer\tNo question is open.",
+            "bubble\t0111\tUnknown\t" + Dear(""),
+            "status\ton\t0\tDefault\t0111",
+            "sms\t0111\t" + Dear(""),
+            "unbubble",
+            "control\tanswer\tok",
+            "control\tstop\tok",
+            "status\toff\t0\tDefault\t",
+            "control\tquit\tok",
+            "sent\t0",
+        }));
+}
+
 TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
 {
     const SimRun run = Run("set exclude.1020 off\n"
