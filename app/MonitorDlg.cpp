@@ -5,9 +5,11 @@
 #include "messages/TemplateStore.h"
 #include "monitor/MissedCallTexts.h"
 #include "platform/ActiveBackends.h"
+#include "platform/TimerService.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/shell/WallClockAlarm.h"
 #include "resources/Resources.h"
 #include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
@@ -17,6 +19,7 @@
 #include "rules/ProfileStore.h"
 #include "rules/RuleTest.h"
 #include "rules/RulesHolderPage.h"
+#include "schedule/ScheduleDlg.h"
 #include "ui/AboutPage.h"
 #include "ui/AdvancedSettingsDlg.h"
 #include "ui/AutoSIPEdit.h"
@@ -30,11 +33,15 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 
 namespace pelmora {
 
@@ -107,6 +114,10 @@ void CMonitorDlg::SaveAll()
     CollectSettings();
     if (profilePage_)
         profilePage_->StoreActiveProfileId();
+    // Inside a window the profile is the schedule's; the user's own comes
+    // back when it ends, also after a restart.
+    if (schedule_ && schedule_->ProfileBefore())
+        settings.activeProfileId = *schedule_->ProfileBefore();
     SaveSettings(dataDir_, settings);
 }
 
@@ -150,6 +161,7 @@ bool CMonitorDlg::OnInitDialog()
     }
     loaded_ = true;
     ApplySettings();
+    StartSchedule();
     sipSuppressed = 0;
     if (!autostartSuppressed)
         SetTimer(kAutoStartTimer, kAutoStartDelayMs);
@@ -317,6 +329,11 @@ bool CMonitorDlg::OnCommand(int id)
     case ID_TOOLS_GROUPS: {
         CGroupsDlg groups([this] { SaveAll(); }, this);
         groups.DoModal();
+        return true;
+    }
+    case ID_TOOLS_SCHEDULE: {
+        CScheduleDlg dialog(*this, this);
+        dialog.DoModal();
         return true;
     }
     case ID_HELP_FILE:
@@ -555,6 +572,8 @@ void CMonitorDlg::OnTimer(int id)
         OnOK();
     } else if (id == static_cast<int>(CMissedCallPipeline::kQuestionTimerId)) {
         pipeline.OnQuestionTimeout();
+    } else if (id == kScheduleTimer && schedule_) {
+        schedule_->Evaluate();
     }
 }
 
@@ -729,6 +748,7 @@ void CMonitorDlg::OnSize()
             CMainPage::IDC_START_STOP, IsMonitoring() ? u"&Stop Monitor" : u"&Start Monitor");
         ShowSentCount(pipeline.sentCount);
     }
+    ShowScheduleNote();
 }
 
 void CMonitorDlg::ConnectControlChanges()
@@ -755,6 +775,12 @@ ControlState CMonitorDlg::ReadControlState() const
         state.profiles << QString::fromStdU16String(profile->name.Text());
     state.interactive = mainPage_ ? mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE) != 0
                                   : settings.interactive != 0;
+    if (schedule_) {
+        state.schedule = QString::fromUtf8(QJsonDocument(
+            OwnSettingsToJson(ownSettings_).value(QStringLiteral("schedule")).toArray())
+                                               .toJson(QJsonDocument::Compact));
+        state.nextChange = ScheduleNote();
+    }
     if (pipeline.pendingReply.IsPending()) {
         const std::optional<CallLogRow>& row = pipeline.QuestionRow();
         state.pendingQuestion = {
@@ -822,6 +848,138 @@ void CMonitorDlg::ControlQuit()
         EndNow();
     else
         done(dlg::IDCANCEL);
+}
+
+void CMonitorDlg::StartSchedule()
+{
+    QString error;
+    if (!LoadOwnSettings(dataDir_, ownSettings_, error)) {
+        ownSettingsDamaged_ = true;
+        std::fprintf(stderr, "pelmora: %s\n", error.toLocal8Bit().constData());
+        dlg::MessageBox(this,
+            QStringLiteral("The schedule could not be read (%1). It is not used now, and the file "
+                           "is kept as it is until you change the schedule.")
+                .arg(error)
+                .toStdU16String());
+    }
+    schedule_ = std::make_unique<ScheduleRunner>(
+        *this, [this] { return QDateTime::fromSecsSinceEpoch(clock_()); }, zone_);
+    // The program's own wake-ups follow the wall clock through suspend and
+    // clock changes; a simulated clock fires the window's timer instead.
+    if (!CurrentTimerService()) {
+        scheduleAlarm_ = new WallClockAlarm(this);
+        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
+    }
+    // A window that began while Pelmora was not running applies now.
+    schedule_->SetSchedule(ownSettings_.schedule);
+}
+
+bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
+{
+    const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
+    if (ownSettingsDamaged_) {
+        // The unreadable file is kept beside the new one.
+        std::error_code ignored;
+        const std::filesystem::path aside = file.string() + ".damaged-"
+            + QDateTime::currentDateTime()
+                  .toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                  .toStdString();
+        std::filesystem::rename(file, aside, ignored);
+    }
+    OwnSettings changed = ownSettings_;
+    changed.schedule = std::move(schedule);
+    if (!SaveOwnSettings(dataDir_, changed)) {
+        dlg::MessageBox(this,
+            QStringLiteral("The schedule could not be saved to %1.")
+                .arg(QString::fromStdString(file.string()))
+                .toStdU16String());
+        return false;
+    }
+    ownSettingsDamaged_ = false;
+    ownSettings_ = std::move(changed);
+    if (schedule_)
+        schedule_->SetSchedule(ownSettings_.schedule);
+    return true;
+}
+
+int32_t CMonitorDlg::ScheduleActiveProfileId() const
+{
+    const ProfileRecord* active = CurrentActiveProfile();
+    return active ? active->id : settings.activeProfileId;
+}
+
+bool CMonitorDlg::ScheduleSetActiveProfile(int32_t id)
+{
+    for (const auto& profile : Profiles()) {
+        if (profile->id != id)
+            continue;
+        if (ScheduleActiveProfileId() != id)
+            Q_EMIT ScheduleActed(
+                QStringLiteral("profile"), QString::fromStdU16String(profile->name.Text()));
+        if (profilePage_)
+            profilePage_->SelectProfile(profile.get());
+        else
+            settings.activeProfileId = id;
+        Q_EMIT ControlStateChanged();
+        return true;
+    }
+    return false;
+}
+
+QString CMonitorDlg::ScheduleStart()
+{
+    const QString refusal = ControlStart();
+    if (IsMonitoring())
+        Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("on"));
+    return refusal;
+}
+
+void CMonitorDlg::ScheduleStop()
+{
+    ControlStop();
+    Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("off"));
+}
+
+void CMonitorDlg::ScheduleTellUser(const QString& text)
+{
+    std::fprintf(stderr, "pelmora: %s\n", text.toLocal8Bit().constData());
+    Add(u"Pelmora schedule", text.toHtmlEscaped().toStdU16String(), 60, kScheduleNoticeId);
+}
+
+void CMonitorDlg::ScheduleWakeAt(const std::optional<QDateTime>& at)
+{
+    if (scheduleAlarm_) {
+        scheduleAlarm_->ArmAt(at);
+    } else if (at) {
+        const int64_t ms
+            = std::clamp<int64_t>((at->toSecsSinceEpoch() - clock_()) * 1000, 0, INT_MAX);
+        SetTimer(kScheduleTimer, static_cast<int>(ms));
+    } else {
+        KillTimer(kScheduleTimer);
+    }
+    ShowScheduleNote();
+    Q_EMIT ControlStateChanged();
+}
+
+QString CMonitorDlg::ScheduleNote() const
+{
+    if (!schedule_)
+        return {};
+    return schedule_->NextChangeText([](int32_t id) {
+        for (const auto& profile : Profiles())
+            if (profile->id == id)
+                return QString::fromStdU16String(profile->name.Text());
+        return QStringLiteral("profile %1").arg(id);
+    });
+}
+
+void CMonitorDlg::ShowScheduleNote()
+{
+    if (!mainPage_ || !schedule_)
+        return;
+    const QString note = ScheduleNote();
+    mainPage_->SetDlgItemText(CMainPage::IDC_SCHEDULE_NOTE, note.toStdU16String());
+    mainPage_->ShowDlgItem(CMainPage::IDC_SCHEDULE_NOTE, !note.isEmpty());
 }
 
 } // namespace pelmora

@@ -34,6 +34,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextDocumentFragment>
 #include <QValidator>
 
 namespace pelmora {
@@ -229,6 +230,15 @@ bool SimRunner::OpenWindow()
             Print({u"unbubble"});
     });
     connect(dialog_.get(), &QDialog::finished, this, [this] { ended_ = true; });
+    connect(dialog_.get(), &CMonitorDlg::ScheduleActed, this,
+        [this](const QString& what, const QString& value) {
+            Print({U(what), U(value)});
+        });
+    connect(dialog_.get(), &CMonitorDlg::NotificationAdded, this,
+        [this](uint id, const QString&, const QString& html) {
+            if (id == CMonitorDlg::kScheduleNoticeId)
+                Print({u"notice", U(QTextDocumentFragment::fromHtml(html).toPlainText())});
+        });
     ended_ = false;
     if (!dialog_->Create(nullptr) || !dialog_->MainPage())
         return false;

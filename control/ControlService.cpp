@@ -64,6 +64,16 @@ QVariantMap ControlService::PendingQuestion() const
     return target_.ReadControlState().pendingQuestion;
 }
 
+QString ControlService::Schedule() const
+{
+    return target_.ReadControlState().schedule;
+}
+
+QString ControlService::NextChange() const
+{
+    return target_.ReadControlState().nextChange;
+}
+
 void ControlService::Refuse(const char* errorName, const QString& message)
 {
     lastRefusal_ = message;

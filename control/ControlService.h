@@ -31,6 +31,8 @@ class ControlService final : public QObject, protected QDBusContext {
     Q_PROPERTY(QStringList Profiles READ Profiles)
     Q_PROPERTY(bool Interactive READ Interactive WRITE SetInteractive)
     Q_PROPERTY(QVariantMap PendingQuestion READ PendingQuestion)
+    Q_PROPERTY(QString Schedule READ Schedule)
+    Q_PROPERTY(QString NextChange READ NextChange)
 public:
     explicit ControlService(ControlTarget& target, QObject* parent = nullptr);
 
@@ -44,6 +46,8 @@ public:
     QStringList Profiles() const;
     bool Interactive() const;
     QVariantMap PendingQuestion() const;
+    QString Schedule() const;
+    QString NextChange() const;
     void SetInteractive(bool interactive);
 
     // Why the last call was refused; empty when it was not.

@@ -11,6 +11,8 @@ QVariantMap ControlProperties(const ControlState& state)
         {QStringLiteral("Profiles"), state.profiles},
         {QStringLiteral("Interactive"), state.interactive},
         {QStringLiteral("PendingQuestion"), state.pendingQuestion},
+        {QStringLiteral("Schedule"), state.schedule},
+        {QStringLiteral("NextChange"), state.nextChange},
     };
 }
 

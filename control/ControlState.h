@@ -18,6 +18,10 @@ struct ControlState {
     bool interactive = false;
     // number, name and text of the open question; empty when none.
     QVariantMap pendingQuestion;
+    // The weekly schedule as its JSON list, and its next change as the Main
+    // page tells it ("Schedule: Sleeping from 23:00"); empty without one.
+    QString schedule;
+    QString nextChange;
 
     bool operator==(const ControlState&) const = default;
 };

@@ -171,6 +171,14 @@ TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
     EXPECT_EQ(Control("Stop").type(), QDBusMessage::ReplyMessage);
     EXPECT_FALSE(dialog->IsMonitoring());
     EXPECT_TRUE(boxes.Shown().empty());
+
+    // A new schedule is announced with the Main page's words.
+    ASSERT_TRUE(dialog->ChangeSchedule({{0x7f, 23 * 60, 7 * 60, true, activeProfile->id}}));
+    ASSERT_TRUE(WaitUntil([&] {
+        return signals_.Changed(QStringLiteral("NextChange"))
+            == QStringLiteral("Schedule: Default from 23:00");
+    }));
+    EXPECT_TRUE(Get("Schedule").toString().contains(QStringLiteral("\"start\":\"23:00\"")));
 }
 
 TEST_F(ControlOnBus, ProfileByNameAndQuitSavesAsExitDoes)
