@@ -1,5 +1,7 @@
 #include "app/DataDocument.h"
 
+#include "options/OwnSettings.h"
+
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
 #include "platform/storage/DataFile.h"
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
 
 namespace pelmora {
 
@@ -447,6 +450,19 @@ bool ReadProfiles(Reader& r, const QJsonArray& array, ProfileList& profiles)
     return true;
 }
 
+// Pelmora's own options as the document holds them; none (with a warning)
+// when the file is there but cannot be read.
+std::optional<QJsonObject> OptionsJson(const std::filesystem::path& dir, QStringList& warnings)
+{
+    OwnSettings options;
+    QString error;
+    if (!LoadOwnSettings(dir, options, error)) {
+        warnings << QStringLiteral("%1; left out").arg(error);
+        return std::nullopt;
+    }
+    return OwnSettingsToJson(options);
+}
+
 } // namespace
 
 QJsonObject DumpDataDirectory(const std::filesystem::path& dir, QStringList& warnings)
@@ -463,6 +479,8 @@ QJsonObject DumpDataDirectory(const std::filesystem::path& dir, QStringList& war
         {QStringLiteral("groups"), GroupsJson()}, {QStringLiteral("templates"), TemplatesJson()},
         {QStringLiteral("profiles"), ProfilesJson()}};
     ResetStores();
+    if (const auto options = OptionsJson(dir, warnings))
+        document.insert(QStringLiteral("options"), *options);
     return document;
 }
 
@@ -492,11 +510,14 @@ std::optional<QJsonObject> DumpDataFile(
     } else if (name == kProfilesFileName) {
         LoadProfilesWithWarnings(dir, warnings);
         document.insert(QStringLiteral("profiles"), ProfilesJson());
+    } else if (name == kOwnSettingsFileName) {
+        if (const auto options = OptionsJson(dir, warnings))
+            document.insert(QStringLiteral("options"), *options);
     } else {
-        error = QStringLiteral("%1: not a Pelmora data file (expected %2, %3, %4 or %5)")
+        error = QStringLiteral("%1: not a Pelmora data file (expected %2, %3, %4, %5 or %6)")
                     .arg(QString::fromStdString(name), FileName(kSettingsFileName),
                         FileName(kGroupsFileName), FileName(kTemplatesFileName),
-                        FileName(kProfilesFileName));
+                        FileName(kProfilesFileName), FileName(kOwnSettingsFileName));
         return std::nullopt;
     }
     ResetStores();
@@ -542,6 +563,21 @@ bool LoadDataDocument(
         return false;
     }
     WarnAboutDuplicateIds(groups, templates, profiles, warnings);
+    // Pelmora's own options are optional in a document: without them the
+    // options file stays as it is.
+    std::optional<OwnSettings> options;
+    if (root.contains(QStringLiteral("options"))) {
+        std::set<int32_t> profileIds;
+        for (const auto& profile : profiles)
+            profileIds.insert(profile->id);
+        QString where;
+        options = OwnSettingsFromJson(
+            root.value(QStringLiteral("options")).toObject(), &profileIds, where);
+        if (!options) {
+            error = QStringLiteral("options.%1").arg(where);
+            return false;
+        }
+    }
 
     // The stores' own encoders write the files, as SaveAll does.
     std::error_code created;
@@ -562,6 +598,11 @@ bool LoadDataDocument(
                         .arg(QString::fromStdString((dir / name).string()));
             return false;
         }
+    if (options && !SaveOwnSettings(dir, *options)) {
+        error = QStringLiteral("%1: cannot be written")
+                    .arg(QString::fromStdString((dir / kOwnSettingsFileName).string()));
+        return false;
+    }
     return true;
 }
 

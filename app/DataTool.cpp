@@ -88,9 +88,12 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral(
         "Shows, backs up and restores Pelmora's data files as JSON.\n\n"
         "  dump [--file PATH]  print the data directory, or one data file, as JSON\n"
-        "  load FILE.json      write the four data files from a JSON document\n"
+        "  load FILE.json      write the four data files (and the options, when the\n"
+        "                      document has them) from a JSON document\n"
         "  preview NUMBER      what a missed call from NUMBER would get now\n"
-        "                      [--rings N] [--contacts FILE_OR_DIR] [--json]\n\n"
+        "                      [--rings N] [--at \"YYYY-MM-DD HH:MM\"] [--contacts FILE_OR_DIR]\n"
+        "                      [--json]\n\n"
+        "The document holds Pelmora's own options (the weekly schedule) under \"options\".\n"
         "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption file(QStringLiteral("file"),

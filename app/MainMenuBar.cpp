@@ -24,7 +24,7 @@ struct MenuColumn {
 
 constexpr std::array<MenuColumn, 3> kMenu128 = {{
     {"File", {{{32792, "Save settings now"}, {kSeparator, ""}, {32778, "Exit"}}}},
-    {"Tools", {{{32791, "Advanced settings"}, {32793, "Groups"}, {-1, ""}}}},
+    {"Tools", {{{32791, "Advanced settings"}, {32793, "Groups"}, {32797, "Schedule"}}}},
     {"Help", {{{32795, "Help file"}, {kSeparator, ""}, {32782, "About..."}}}},
 }};
 

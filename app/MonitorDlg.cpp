@@ -5,9 +5,11 @@
 #include "messages/TemplateStore.h"
 #include "monitor/MissedCallTexts.h"
 #include "platform/ActiveBackends.h"
+#include "platform/TimerService.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/shell/WallClockAlarm.h"
 #include "resources/Resources.h"
 #include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
@@ -17,6 +19,7 @@
 #include "rules/ProfileStore.h"
 #include "rules/RuleTest.h"
 #include "rules/RulesHolderPage.h"
+#include "schedule/ScheduleDlg.h"
 #include "ui/AboutPage.h"
 #include "ui/AdvancedSettingsDlg.h"
 #include "ui/AutoSIPEdit.h"
@@ -26,13 +29,20 @@
 #include "ui/PageTabCtrl.h"
 #include "ui/ShellHelpers.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 
 namespace pelmora {
 
@@ -105,6 +115,10 @@ void CMonitorDlg::SaveAll()
     CollectSettings();
     if (profilePage_)
         profilePage_->StoreActiveProfileId();
+    // Inside a window the profile is the schedule's; the user's own comes
+    // back when it ends, also after a restart.
+    if (schedule_ && schedule_->ProfileBefore())
+        settings.activeProfileId = *schedule_->ProfileBefore();
     SaveSettings(dataDir_, settings);
 }
 
@@ -151,6 +165,7 @@ bool CMonitorDlg::OnInitDialog()
     }
     loaded_ = true;
     ApplySettings();
+    StartSchedule();
     sipSuppressed = 0;
     if (!autostartSuppressed)
         SetTimer(kAutoStartTimer, kAutoStartDelayMs);
@@ -208,6 +223,7 @@ bool CMonitorDlg::BuildPages()
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
     if (rulesPanes_)
         rulesPanes_->RecalcLayout();
+    ConnectControlChanges();
     return true;
 }
 
@@ -329,6 +345,11 @@ bool CMonitorDlg::OnCommand(int id)
         groups.DoModal();
         return true;
     }
+    case ID_TOOLS_SCHEDULE: {
+        CScheduleDlg dialog(*this, this);
+        dialog.DoModal();
+        return true;
+    }
     case ID_HELP_FILE:
         LaunchHelp(kHelpFile);
         return true;
@@ -391,6 +412,7 @@ void CMonitorDlg::OnStartStop()
         StopMonitor();
     else
         StartMonitor();
+    Q_EMIT ControlStateChanged();
 }
 
 bool CMonitorDlg::ValidateProfileBeforeStart()
@@ -511,6 +533,12 @@ void CMonitorDlg::OnOK()
     trayIcon.Show(*this);
 }
 
+void CMonitorDlg::HideToTray()
+{
+    hide();
+    trayIcon.Show(*this);
+}
+
 void CMonitorDlg::RestoreFromTray()
 {
     trayIcon.Hide(*this);
@@ -537,6 +565,11 @@ void CMonitorDlg::OnExit()
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
+    EndNow();
+}
+
+void CMonitorDlg::EndNow()
+{
     if (logList_)
         logList_->ClearAll();
     // The line closes and everything is saved when the window is destroyed.
@@ -554,6 +587,8 @@ void CMonitorDlg::OnTimer(int id)
         OnOK();
     } else if (id == static_cast<int>(CMissedCallPipeline::kQuestionTimerId)) {
         pipeline.OnQuestionTimeout();
+    } else if (id == kScheduleTimer && schedule_) {
+        schedule_->Evaluate();
     }
 }
 
@@ -594,6 +629,7 @@ void CMonitorDlg::ShowSentCount(int32_t count)
 {
     if (mainPage_)
         mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, count);
+    Q_EMIT ControlStateChanged();
 }
 
 bool CMonitorDlg::Add(
@@ -603,6 +639,7 @@ bool CMonitorDlg::Add(
     UpdateQuestionIndicator();
     Q_EMIT NotificationAdded(id, QString::fromStdU16String(std::u16string(title)),
         QString::fromStdU16String(std::u16string(html)));
+    Q_EMIT ControlStateChanged();
     return shown;
 }
 
@@ -611,6 +648,8 @@ bool CMonitorDlg::Remove(uint32_t id)
     const bool removed = RemoveNotification(id);
     UpdateQuestionIndicator();
     Q_EMIT NotificationRemoved(id);
+    // The question is withdrawn before the pipeline lets go of it.
+    QTimer::singleShot(0, this, &CMonitorDlg::ControlStateChanged);
     return removed;
 }
 
@@ -673,6 +712,8 @@ void CMonitorDlg::AppendRow(const CallLogRow& row)
     logList_->SetRowText(index, CLogListCtrl::Time, row.time);
     logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
     logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
+    Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent));
 }
 
 void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
@@ -685,6 +726,9 @@ void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSen
             && text(CLogListCtrl::Time) == row.time && text(CLogListCtrl::Rings) == row.rings
             && text(CLogListCtrl::SmsSent) == row.smsSent) {
             logList_->SetRowText(index, CLogListCtrl::SmsSent, smsSent);
+            Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+                QString::fromStdU16String(row.caller),
+                QString::fromStdU16String(std::u16string(smsSent)));
             return;
         }
     }
@@ -768,6 +812,238 @@ void CMonitorDlg::OnSize()
             CMainPage::IDC_START_STOP, IsMonitoring() ? u"&Stop Monitor" : u"&Start Monitor");
         ShowSentCount(pipeline.sentCount);
     }
+    ShowScheduleNote();
+}
+
+void CMonitorDlg::ConnectControlChanges()
+{
+    // Taps on the profile and interactive controls change what the control
+    // interface shows.
+    const auto changed = [this] { Q_EMIT ControlStateChanged(); };
+    if (profilePage_)
+        if (auto* combo = profilePage_->Control<QComboBox>(CProfilePage::IDC_PROFILES))
+            connect(combo, &QComboBox::currentIndexChanged, this, changed);
+    if (mainPage_)
+        if (auto* box = mainPage_->Control<QAbstractButton>(CMainPage::IDC_INTERACTIVE))
+            connect(box, &QAbstractButton::toggled, this, changed);
+}
+
+ControlState CMonitorDlg::ReadControlState() const
+{
+    ControlState state;
+    state.monitoring = IsMonitoring();
+    state.sentCount = static_cast<uint32_t>(std::max(pipeline.sentCount, 0));
+    if (const ProfileRecord* active = CurrentActiveProfile())
+        state.activeProfile = QString::fromStdU16String(active->name.Text());
+    for (const auto& profile : Profiles())
+        state.profiles << QString::fromStdU16String(profile->name.Text());
+    state.interactive = mainPage_ ? mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE) != 0
+                                  : settings.interactive != 0;
+    if (schedule_) {
+        state.schedule = QString::fromUtf8(QJsonDocument(
+            OwnSettingsToJson(ownSettings_).value(QStringLiteral("schedule")).toArray())
+                                               .toJson(QJsonDocument::Compact));
+        state.nextChange = ScheduleNote();
+    }
+    if (pipeline.pendingReply.IsPending()) {
+        const std::optional<CallLogRow>& row = pipeline.QuestionRow();
+        state.pendingQuestion = {
+            {QStringLiteral("number"), QString::fromStdU16String(pipeline.pendingReply.number)},
+            {QStringLiteral("name"), row ? QString::fromStdU16String(row->caller) : QString()},
+            {QStringLiteral("text"), QString::fromStdU16String(pipeline.pendingReply.text)},
+        };
+    }
+    return state;
+}
+
+QString CMonitorDlg::ControlStart()
+{
+    if (IsMonitoring())
+        return {};
+    dlg::ScopedMessageBoxCapture boxes;
+    OnStartStop();
+    if (IsMonitoring())
+        return {};
+    return boxes.Texts().empty() ? QStringLiteral("Monitoring could not be started.")
+                                 : QString::fromStdU16String(boxes.Texts().front());
+}
+
+void CMonitorDlg::ControlStop()
+{
+    if (IsMonitoring())
+        OnStartStop();
+}
+
+QString CMonitorDlg::ControlSetActiveProfile(const QString& name)
+{
+    const std::u16string wanted = name.toStdU16String();
+    for (const auto& profile : Profiles()) {
+        if (profile->name.Text() != wanted)
+            continue;
+        if (profilePage_)
+            profilePage_->SelectProfile(profile.get());
+        else
+            settings.activeProfileId = profile->id;
+        Q_EMIT ControlStateChanged();
+        return {};
+    }
+    return QStringLiteral("There is no profile named \"%1\".").arg(name);
+}
+
+void CMonitorDlg::ControlSetInteractive(bool interactive)
+{
+    if (mainPage_)
+        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
+    else
+        settings.interactive = interactive ? 1 : 0;
+    Q_EMIT ControlStateChanged();
+}
+
+QString CMonitorDlg::ControlAnswer(bool yes)
+{
+    dlg::ScopedMessageBoxCapture boxes;
+    OnCommand(yes ? ID_ANSWER_YES : ID_ANSWER_NO);
+    return boxes.Texts().empty() ? QString() : QString::fromStdU16String(boxes.Texts().front());
+}
+
+void CMonitorDlg::ControlQuit()
+{
+    if (loaded_)
+        EndNow();
+    else
+        done(dlg::IDCANCEL);
+}
+
+void CMonitorDlg::StartSchedule()
+{
+    QString error;
+    if (!LoadOwnSettings(dataDir_, ownSettings_, error)) {
+        ownSettingsDamaged_ = true;
+        std::fprintf(stderr, "pelmora: %s\n", error.toLocal8Bit().constData());
+        dlg::MessageBox(this,
+            QStringLiteral("The schedule could not be read (%1). It is not used now, and the file "
+                           "is kept as it is until you change the schedule.")
+                .arg(error)
+                .toStdU16String());
+    }
+    schedule_ = std::make_unique<ScheduleRunner>(
+        *this, [this] { return QDateTime::fromSecsSinceEpoch(clock_()); }, zone_);
+    // The program's own wake-ups follow the wall clock through suspend and
+    // clock changes; a simulated clock fires the window's timer instead.
+    if (!CurrentTimerService()) {
+        scheduleAlarm_ = new WallClockAlarm(this);
+        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
+    }
+    // A window that began while Pelmora was not running applies now.
+    schedule_->SetSchedule(ownSettings_.schedule);
+}
+
+bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
+{
+    const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
+    if (ownSettingsDamaged_) {
+        // The unreadable file is kept beside the new one.
+        std::error_code ignored;
+        const std::filesystem::path aside = file.string() + ".damaged-"
+            + QDateTime::currentDateTime()
+                  .toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                  .toStdString();
+        std::filesystem::rename(file, aside, ignored);
+    }
+    OwnSettings changed = ownSettings_;
+    changed.schedule = std::move(schedule);
+    if (!SaveOwnSettings(dataDir_, changed)) {
+        dlg::MessageBox(this,
+            QStringLiteral("The schedule could not be saved to %1.")
+                .arg(QString::fromStdString(file.string()))
+                .toStdU16String());
+        return false;
+    }
+    ownSettingsDamaged_ = false;
+    ownSettings_ = std::move(changed);
+    if (schedule_)
+        schedule_->SetSchedule(ownSettings_.schedule);
+    return true;
+}
+
+int32_t CMonitorDlg::ScheduleActiveProfileId() const
+{
+    const ProfileRecord* active = CurrentActiveProfile();
+    return active ? active->id : settings.activeProfileId;
+}
+
+bool CMonitorDlg::ScheduleSetActiveProfile(int32_t id)
+{
+    for (const auto& profile : Profiles()) {
+        if (profile->id != id)
+            continue;
+        if (ScheduleActiveProfileId() != id)
+            Q_EMIT ScheduleActed(
+                QStringLiteral("profile"), QString::fromStdU16String(profile->name.Text()));
+        if (profilePage_)
+            profilePage_->SelectProfile(profile.get());
+        else
+            settings.activeProfileId = id;
+        Q_EMIT ControlStateChanged();
+        return true;
+    }
+    return false;
+}
+
+QString CMonitorDlg::ScheduleStart()
+{
+    const QString refusal = ControlStart();
+    if (IsMonitoring())
+        Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("on"));
+    return refusal;
+}
+
+void CMonitorDlg::ScheduleStop()
+{
+    ControlStop();
+    Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("off"));
+}
+
+void CMonitorDlg::ScheduleTellUser(const QString& text)
+{
+    std::fprintf(stderr, "pelmora: %s\n", text.toLocal8Bit().constData());
+    Add(u"Pelmora schedule", text.toHtmlEscaped().toStdU16String(), 60, kScheduleNoticeId);
+}
+
+void CMonitorDlg::ScheduleWakeAt(const std::optional<QDateTime>& at)
+{
+    if (scheduleAlarm_) {
+        scheduleAlarm_->ArmAt(at);
+    } else if (at) {
+        const int64_t ms
+            = std::clamp<int64_t>((at->toSecsSinceEpoch() - clock_()) * 1000, 0, INT_MAX);
+        SetTimer(kScheduleTimer, static_cast<int>(ms));
+    } else {
+        KillTimer(kScheduleTimer);
+    }
+    ShowScheduleNote();
+    Q_EMIT ControlStateChanged();
+}
+
+QString CMonitorDlg::ScheduleNote() const
+{
+    if (!schedule_)
+        return {};
+    return schedule_->NextChangeText([](int32_t id) {
+        for (const auto& profile : Profiles())
+            if (profile->id == id)
+                return QString::fromStdU16String(profile->name.Text());
+        return QStringLiteral("profile %1").arg(id);
+    });
+}
+
+void CMonitorDlg::ShowScheduleNote()
+{
+    if (!mainPage_ || !schedule_)
+        return;
+    const QString note = ScheduleNote();
+    mainPage_->SetDlgItemText(CMainPage::IDC_SCHEDULE_NOTE, note.toStdU16String());
+    mainPage_->ShowDlgItem(CMainPage::IDC_SCHEDULE_NOTE, !note.isEmpty());
 }
 
 } // namespace pelmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TrayIcon.h"
+#include "control/ControlTarget.h"
 #include "messages/ContactsSession.h"
 #include "monitor/BubbleNotifier.h"
 #include "monitor/CallLogRows.h"
@@ -8,15 +9,18 @@
 #include "monitor/MissedCallPipeline.h"
 #include "monitor/SettingsRecord.h"
 #include "monitor/SmsSender.h"
+#include "options/OwnSettings.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
 #include "platform/modem/CallingCodes.h"
 #include "platform/shell/Notifications.h"
+#include "schedule/ScheduleRunner.h"
 #include "ui/SaveAllTarget.h"
 
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QPushButton;
@@ -43,7 +47,9 @@ class CMonitorDlg : public dlg::CDialog,
                     public MissedCallWindow,
                     public BubbleNotifier,
                     public BubbleArea,
-                    public CallLogRows {
+                    public CallLogRows,
+                    public ControlTarget,
+                    public ScheduleTarget {
     Q_OBJECT
 public:
     static constexpr int kAutoStartTimer = 1;
@@ -53,6 +59,10 @@ public:
     static constexpr int ID_TOOLS_GROUPS = 32793;
     static constexpr int ID_HELP_FILE = 32795;
     static constexpr int ID_HELP_ABOUT = 32782;
+    static constexpr int ID_TOOLS_SCHEDULE = 32797;
+    static constexpr int kScheduleTimer = 3;
+    // The notification that tells of what the schedule could not do.
+    static constexpr uint32_t kScheduleNoticeId = 98;
     static constexpr int ID_ANSWER_YES = 13;
     static constexpr int ID_ANSWER_NO = 12;
 
@@ -74,6 +84,9 @@ public:
     void OnOK();
     void RestoreFromTray();
     void OnExit();
+    // Hides the window to the tray without the question of OnOK: a start
+    // asked for by a script, with nobody looking.
+    void HideToTray();
     // Brings the window back on screen, from the tray or from behind others:
     // what a second start of the program asks for.
     void BringToFront();
@@ -106,6 +119,33 @@ public:
     void AppendRow(const CallLogRow& row) override;
     void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
 
+    // What the control interface asks; see ControlTarget.
+    ControlState ReadControlState() const override;
+    QString ControlStart() override;
+    void ControlStop() override;
+    QString ControlSetActiveProfile(const QString& name) override;
+    void ControlSetInteractive(bool interactive) override;
+    QString ControlAnswer(bool yes) override;
+    void ControlQuit() override;
+
+    // What the schedule needs; see ScheduleTarget.
+    int32_t ScheduleActiveProfileId() const override;
+    bool ScheduleSetActiveProfile(int32_t id) override;
+    bool ScheduleIsMonitoring() const override { return IsMonitoring(); }
+    QString ScheduleStart() override;
+    void ScheduleStop() override;
+    void ScheduleTellUser(const QString& text) override;
+    void ScheduleWakeAt(const std::optional<QDateTime>& at) override;
+
+    // The weekly schedule (none until the window is built) and Pelmora's own
+    // options file it lives in.
+    ScheduleRunner* Schedule() const { return schedule_.get(); }
+    // Saves a new schedule and applies it; false (after telling the user)
+    // when the options file cannot be written.
+    bool ChangeSchedule(WeeklySchedule schedule);
+    // The zone the schedule's wall-clock times are in; the system's by default.
+    void SetTimeZone(QTimeZone zone) { zone_ = std::move(zone); }
+
     SettingsRecord settings;
     // 1: no automatic start; cleared by a "/h" start before the window is built.
     uint8_t autostartSuppressed = 1;
@@ -133,6 +173,14 @@ Q_SIGNALS:
     // bubble has id 99), for the simulators that show or print it.
     void NotificationAdded(uint id, const QString& title, const QString& html);
     void NotificationRemoved(uint id);
+    // Monitoring, the sent count, the profile, interactive mode or the open
+    // question may have changed.
+    void ControlStateChanged();
+    // A handled call's log row was added, or its status set.
+    void MissedCallLogged(const QString& number, const QString& name, const QString& outcome);
+    // The schedule started or stopped monitoring ("monitoring", "on"/"off")
+    // or switched the profile ("profile", its name).
+    void ScheduleActed(const QString& what, const QString& value);
 
 protected:
     bool OnInitDialog() override;
@@ -158,6 +206,9 @@ private:
     bool ValidateProfileBeforeStart();
     void ShowRunningImage(bool running);
     void OnAnswerYes();
+    // Ends as File > Exit does once its question is answered Yes.
+    void EndNow();
+    void ConnectControlChanges();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
@@ -185,6 +236,16 @@ private:
     CIncludeRulesPage* includePage_ = nullptr;
     CExcludeRulesPage* excludePage_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
+    void StartSchedule();
+    void ShowScheduleNote();
+    QString ScheduleNote() const;
+    OwnSettings ownSettings_;
+    // The options file could not be read: it stays as it is until the
+    // schedule is changed, and then is kept aside first.
+    bool ownSettingsDamaged_ = false;
+    QTimeZone zone_ = QTimeZone::systemTimeZone();
+    std::unique_ptr<ScheduleRunner> schedule_;
+    class WallClockAlarm* scheduleAlarm_ = nullptr;
 };
 
 } // namespace pelmora

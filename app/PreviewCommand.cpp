@@ -4,12 +4,15 @@
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
+#include "options/OwnSettings.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 
+#include <QDateTime>
 #include <QJsonDocument>
+#include <QTimeZone>
 
 #include <memory>
 #include <optional>
@@ -22,6 +25,7 @@ struct PreviewArgs {
     QString number;
     std::optional<int32_t> rings;
     std::optional<std::filesystem::path> contacts;
+    std::optional<QDateTime> at; // --at: local time; now without it
     bool json = false;
 };
 
@@ -42,6 +46,16 @@ std::optional<PreviewArgs> ParseArgs(const QStringList& args, QString& error)
                 return std::nullopt;
             }
             parsed.rings = rings;
+        } else if (word == QStringLiteral("--at") && hasValue) {
+            const QDateTime at
+                = QDateTime::fromString(args[++i].trimmed(), QStringLiteral("yyyy-MM-dd HH:mm"));
+            if (!at.isValid()) {
+                error
+                    = QStringLiteral("--at wants a local time as \"YYYY-MM-DD HH:MM\", not \"%1\"")
+                          .arg(args[i]);
+                return std::nullopt;
+            }
+            parsed.at = at;
         } else if (word == QStringLiteral("--contacts") && hasValue) {
             parsed.contacts = std::filesystem::path(args[++i].toStdString());
         } else if (word.startsWith(QLatin1Char('-')) && word.size() > 1 && !word[1].isDigit()) {
@@ -74,6 +88,48 @@ QString ContactsName(const AddressBook& book)
     return QStringLiteral("Evolution Data Server");
 }
 
+struct ScheduleVerdict {
+    QString line; // empty without a schedule
+    bool monitoringOff = false;
+};
+
+// What the schedule holds at `at`; a window with monitoring on makes its
+// profile the active one.
+ScheduleVerdict ScheduleAt(
+    const std::filesystem::path& dataDir, const QDateTime& at, ProfileRecord*& activeProfile)
+{
+    OwnSettings options;
+    QString error;
+    if (!LoadOwnSettings(dataDir, options, error))
+        return {QStringLiteral("Schedule: not read (%1)").arg(error)};
+    if (options.schedule.empty())
+        return {};
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const std::optional<size_t> index = WindowInForce(options.schedule, at.toTimeZone(zone), zone);
+    if (!index)
+        return {QStringLiteral("Schedule: no window at %1; Start/Stop and the profile as set")
+                    .arg(at.toString(QStringLiteral("yyyy-MM-dd HH:mm")))};
+    const ScheduleWindow& window = options.schedule[*index];
+    const QString where
+        = QStringLiteral("window %1, %2")
+              .arg(*index + 1)
+              .arg(WindowText(
+                  window, window.monitoring ? QStringLiteral("on") : QStringLiteral("off")));
+    if (!window.monitoring)
+        return {QStringLiteral("Schedule: monitoring off (%1): no reply").arg(where), true};
+    for (const auto& profile : Profiles())
+        if (profile->id == window.profileId) {
+            activeProfile = profile.get();
+            return {QStringLiteral("Schedule: monitoring on with profile \"%1\" (%2)")
+                        .arg(QString::fromStdU16String(profile->name.Text()), where)};
+        }
+    return {QStringLiteral("Schedule: its profile %1 no longer exists (%2): monitoring would not "
+                           "start")
+                .arg(window.profileId)
+                .arg(where),
+        true};
+}
+
 void ResetStores()
 {
     ResetGroupStore();
@@ -93,6 +149,8 @@ int RunPreview(
             "form of the number, each rule, the rings, the profile and message, and the\n"
             "text as it would be sent.\n\n"
             "  --rings N              the rings the call gave (default: as many as needed)\n"
+            "  --at \"YYYY-MM-DD HH:MM\" a call at this local time, the schedule included\n"
+            "                         (default: now)\n"
             "  --contacts FILE_OR_DIR read this vCard file or folder as the address book\n"
             "  --json                 print one JSON object\n\n"
             "Exit status: 0 a reply would be sent (or offered), 1 not, 2 usage error.\n")
@@ -118,6 +176,10 @@ int RunPreview(
     StartProfile active;
     active.profile = ProfileSelectedAtStart(settings.activeProfileId);
     SetActiveProfileSource(&active);
+    // A window of the schedule in force at that time chooses the profile,
+    // or turns monitoring off.
+    const ScheduleVerdict schedule
+        = ScheduleAt(dataDir, parsed->at.value_or(QDateTime::currentDateTime()), active.profile);
 
     // The address book the program would read, or the vCard file or folder given.
     const std::unique_ptr<AddressBook> book = parsed->contacts
@@ -130,13 +192,20 @@ int RunPreview(
 
     const CallPreview preview
         = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts);
+    const bool wouldSend = preview.wouldSend && !schedule.monitoringOff;
     if (parsed->json) {
         QJsonObject object = PreviewJson(preview);
         object[QStringLiteral("contacts")] = bookName;
+        if (!schedule.line.isEmpty()) {
+            object[QStringLiteral("schedule")] = schedule.line;
+            object[QStringLiteral("wouldSend")] = wouldSend;
+        }
         out = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
     } else {
         QStringList lines = PreviewLines(preview);
         lines.insert(1, QStringLiteral("Contacts: %1").arg(bookName));
+        if (!schedule.line.isEmpty())
+            lines.insert(2, schedule.line);
         out = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     }
 
@@ -144,7 +213,7 @@ int RunPreview(
     SetAddressBook(nullptr);
     SetActiveProfileSource(nullptr);
     ResetStores();
-    return preview.wouldSend ? 0 : 1;
+    return wouldSend ? 0 : 1;
 }
 
 } // namespace pelmora

@@ -7,10 +7,12 @@
 
 namespace pelmora {
 
-inline constexpr char kPreviewUsage[]
-    = "pelmora-data preview NUMBER [--rings N] [--contacts FILE_OR_DIR] [--json]";
+inline constexpr char kPreviewUsage[] = "pelmora-data preview NUMBER [--rings N] [--at "
+                                        "\"YYYY-MM-DD HH:MM\"] [--contacts FILE_OR_DIR] "
+                                        "[--json]";
 
-// `pelmora-data preview`: what a missed call from NUMBER would get now, from
+// `pelmora-data preview`: what a missed call from NUMBER would get now (or at
+// --at, the schedule included), from
 // the data files in `dataDir` and the address book. `args` are the words
 // after "preview". Returns the exit code: 0 a reply would be sent, 1 not,
 // 2 the words are not understood. The stores and the address book are left

@@ -2,6 +2,7 @@
 
 #include "app/MonitorDlg.h"
 #include "app/QuestionTap.h"
+#include "control/ControlService.h"
 #include "messages/MainPage.h"
 #include "monitor/MissedCallTexts.h"
 #include "monitor/PendingReply.h"
@@ -34,6 +35,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextDocumentFragment>
 #include <QValidator>
 
 namespace pelmora {
@@ -229,9 +231,19 @@ bool SimRunner::OpenWindow()
             Print({u"unbubble"});
     });
     connect(dialog_.get(), &QDialog::finished, this, [this] { ended_ = true; });
+    connect(dialog_.get(), &CMonitorDlg::ScheduleActed, this,
+        [this](const QString& what, const QString& value) {
+            Print({U(what), U(value)});
+        });
+    connect(dialog_.get(), &CMonitorDlg::NotificationAdded, this,
+        [this](uint id, const QString&, const QString& html) {
+            if (id == CMonitorDlg::kScheduleNoticeId)
+                Print({u"notice", U(QTextDocumentFragment::fromHtml(html).toPlainText())});
+        });
     ended_ = false;
     if (!dialog_->Create(nullptr) || !dialog_->MainPage())
         return false;
+    control_ = std::make_unique<ControlService>(*dialog_);
     dialog_->show();
     QApplication::processEvents();
     return true;
@@ -243,6 +255,7 @@ void SimRunner::CloseWindow()
         return;
     // As at the program's end: the window saves everything as it goes, and
     // the bubble it left goes with the process.
+    control_.reset();
     dialog_.reset();
     RemoveNotification(kQuestionNotificationId);
     QApplication::processEvents();
@@ -350,7 +363,51 @@ void SimRunner::Execute(const sim::Command& command)
     case Kind::Tab:
         dialog_->SelectPage(command.number);
         break;
+    case Kind::Control:
+        Control(command);
+        break;
     }
+}
+
+void SimRunner::Control(const sim::Command& command)
+{
+    using Request = sim::Command::Request;
+    std::u16string_view action;
+    switch (command.request) {
+    case Request::Status: {
+        const ControlState state = dialog_->ReadControlState();
+        Print({u"status", state.monitoring ? u"on" : u"off", U(QString::number(state.sentCount)),
+            U(state.activeProfile),
+            U(state.pendingQuestion.value(QStringLiteral("number")).toString())});
+        return;
+    }
+    case Request::Start:
+        action = u"start";
+        control_->Start();
+        break;
+    case Request::Stop:
+        action = u"stop";
+        control_->Stop();
+        break;
+    case Request::Profile:
+        action = u"profile";
+        control_->SetActiveProfile(QString::fromStdU16String(command.text));
+        break;
+    case Request::Interactive:
+        action = u"interactive";
+        control_->SetInteractive(command.on);
+        break;
+    case Request::Answer:
+        action = u"answer";
+        control_->AnswerQuestion(command.yes);
+        break;
+    case Request::Quit:
+        action = u"quit";
+        control_->Quit();
+        break;
+    }
+    const QString& refusal = control_->LastRefusal();
+    Print({u"control", action, refusal.isEmpty() ? std::u16string(u"ok") : U(refusal)});
 }
 
 void SimRunner::Set(const sim::Command& command)

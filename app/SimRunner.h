@@ -17,6 +17,7 @@ namespace pelmora {
 class ActiveBackends;
 class AddressBook;
 class CMonitorDlg;
+class ControlService;
 
 namespace dlg {
 class CDialog;
@@ -62,6 +63,7 @@ private:
     dlg::CDialog* PageOf(sim::Page page) const;
     void Set(const sim::Command& command);
     void Click(const sim::Command& command);
+    void Control(const sim::Command& command);
     void Screenshot(const sim::Command& command);
     void Dump();
     void Note(const sim::Command& command, const QString& what);
@@ -74,6 +76,9 @@ private:
     std::unique_ptr<ActiveBackends> backends_;
     std::unique_ptr<AddressBook> book_;
     std::unique_ptr<CMonitorDlg> dialog_;
+    // The control interface's object, off the bus: `control` calls it as
+    // the bus would.
+    std::unique_ptr<ControlService> control_;
     std::deque<sim::BoxAnswer> replies_;
     std::u16string callNumber_; // the caller ID of the call on the line
     bool ended_ = false;

@@ -13,10 +13,10 @@ namespace pelmora::sim {
 namespace {
 
 // The main window's menu commands (save, exit, advanced settings, groups,
-// help file, About) and those of the log's pop-up menu that it handles
+// schedule, help file, About) and those of the log's pop-up menu that it handles
 // (delete entry, call number).
-constexpr std::array<int, 8> kMenuCommands
-    = {32792, 32778, 32791, 32793, 32795, 32782, 32786, 32794};
+constexpr std::array<int, 9> kMenuCommands
+    = {32792, 32778, 32791, 32793, 32795, 32782, 32786, 32794, 32797};
 constexpr int kTabCount = 5;
 constexpr uint32_t kMostRings = 99;
 // Longer moves would only overflow; a year is more than any story needs.
@@ -217,6 +217,8 @@ public:
                 return QStringLiteral("a screenshot's name is a file name without a folder");
             return {};
         }
+        if (word == u"control")
+            return Control();
         if (word == u"tab") {
             command_.kind = Kind::Tab;
             if (QString error = Arguments(1); !error.isEmpty())
@@ -231,6 +233,54 @@ public:
     }
 
 private:
+    // control start|stop|status|quit, control profile "NAME",
+    // control interactive on|off, control answer yes|no
+    QString Control()
+    {
+        using Request = Command::Request;
+        command_.kind = Command::Kind::Control;
+        if (tokens_.size() < 2)
+            return QStringLiteral("control takes start, stop, status, profile, interactive, "
+                                  "answer or quit");
+        const std::u16string_view what = Plain(1);
+        struct Word {
+            std::u16string_view word;
+            Request request;
+        };
+        constexpr std::array<Word, 7> kRequests {
+            {{u"start", Request::Start}, {u"stop", Request::Stop}, {u"status", Request::Status},
+                {u"quit", Request::Quit}, {u"profile", Request::Profile},
+                {u"interactive", Request::Interactive}, {u"answer", Request::Answer}}};
+        const auto found = std::find_if(kRequests.begin(), kRequests.end(),
+            [&](const Word& candidate) { return candidate.word == what; });
+        if (found == kRequests.end())
+            return QStringLiteral("control takes start, stop, status, profile, interactive, "
+                                  "answer or quit, not \"%1\"")
+                .arg(Q(tokens_[1].text));
+        command_.request = found->request;
+        const bool takesArgument = found->request == Request::Profile
+            || found->request == Request::Interactive || found->request == Request::Answer;
+        if (tokens_.size() != (takesArgument ? 3u : 2u))
+            return QStringLiteral("control %1 takes %2")
+                .arg(Q(tokens_[1].text),
+                    found->request == Request::Profile ? QStringLiteral("a profile's name")
+                        : found->request == Request::Interactive ? QStringLiteral("on or off")
+                        : found->request == Request::Answer      ? QStringLiteral("yes or no")
+                                                                 : QStringLiteral("no argument"));
+        if (found->request == Request::Profile)
+            command_.text = tokens_[2].text;
+        else if (found->request == Request::Interactive) {
+            command_.on = Plain(2) == u"on";
+            if (!command_.on && Plain(2) != u"off")
+                return QStringLiteral("control interactive takes on or off");
+        } else if (found->request == Request::Answer) {
+            command_.yes = Plain(2) == u"yes";
+            if (!command_.yes && Plain(2) != u"no")
+                return QStringLiteral("control answer takes yes or no");
+        }
+        return {};
+    }
+
     QString Arguments(size_t count) const
     {
         if (tokens_.size() - 1 == count)

@@ -52,7 +52,10 @@ struct Command {
         Restart,
         Dump,
         Tab,
+        Control,
     };
+    // control: what is asked of the control interface.
+    enum class Request { Start, Stop, Status, Profile, Interactive, Answer, Quit };
     Kind kind = Kind::Dump;
     int line = 0;
     // call: the caller ID; set: an edit's text; screenshot: the name.
@@ -70,6 +73,7 @@ struct Command {
     // tab: the tab
     int number = 0;
     BoxAnswer reply = BoxAnswer::Ok; // reply
+    Request request = Request::Status; // control; its argument in text, on or yes
 };
 
 struct ScriptError {

@@ -28,12 +28,31 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     const QCommandLineOption backend(QStringLiteral("backend"),
         QStringLiteral("The phone line and SMS: simulated or modemmanager."),
         QStringLiteral("NAME"));
+    const QCommandLineOption start(QStringLiteral("start"),
+        QStringLiteral("Start monitoring in the running Pelmora, or start Pelmora hidden and "
+                       "monitoring when none runs."));
+    const QCommandLineOption stop(
+        QStringLiteral("stop"), QStringLiteral("Stop monitoring in the running Pelmora."));
+    const QCommandLineOption status(QStringLiteral("status"),
+        QStringLiteral("Print whether the running Pelmora monitors, its sent count, active "
+                       "profile and open question."));
+    const QCommandLineOption profile(QStringLiteral("profile"),
+        QStringLiteral("Make the profile of this name the active one."), QStringLiteral("NAME"));
+    const QCommandLineOption answer(QStringLiteral("answer"),
+        QStringLiteral("Answer the open question: yes or no."), QStringLiteral("yes|no"));
+    const QCommandLineOption quit(
+        QStringLiteral("quit"), QStringLiteral("End the running Pelmora, everything saved."));
+    const QCommandLineOption hidden(
+        QStringLiteral("hidden"), QStringLiteral("Start in the tray, with the window hidden."));
     parser.addOption(screenshot);
     parser.addOption(tab);
     parser.addOption(pane);
     parser.addOption(landscape);
     parser.addOption(rotate);
     parser.addOption(backend);
+    for (const QCommandLineOption* option :
+        {&start, &stop, &status, &profile, &answer, &quit, &hidden})
+        parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("/h"),
         QStringLiteral("The start-up shortcut's argument: start monitoring by itself."),
         QStringLiteral("[/h]"));
@@ -75,6 +94,29 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     options.landscape = parser.isSet(landscape);
     options.rotate = parser.isSet(rotate);
     options.backend = parser.value(backend);
+    options.hidden = parser.isSet(hidden);
+    ControlCommand& control = options.control;
+    control.start = parser.isSet(start);
+    control.stop = parser.isSet(stop);
+    control.status = parser.isSet(status);
+    control.quit = parser.isSet(quit);
+    if (parser.isSet(profile)) {
+        control.profile = parser.value(profile);
+        if (control.profile.isEmpty())
+            return usageError(QStringLiteral("--profile takes a profile's name"));
+    }
+    if (parser.isSet(answer)) {
+        const QString value = parser.value(answer).toLower();
+        if (value != QStringLiteral("yes") && value != QStringLiteral("no"))
+            return usageError(
+                QStringLiteral("--answer takes yes or no, not \"%1\"").arg(parser.value(answer)));
+        control.answer = value == QStringLiteral("yes");
+    }
+    if (control.start && control.stop)
+        return usageError(QStringLiteral("--start and --stop cannot be asked together"));
+    if (control.Any() && !options.screenshot.isEmpty())
+        return usageError(QStringLiteral("--screenshot cannot be given with a request to the "
+                                         "running Pelmora"));
     return options;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control/ControlClient.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +31,12 @@ struct StartOptions {
     // --backend NAME: the phone line and SMS backend, chosen at start when
     // empty.
     QString backend;
+    // --start, --stop, --status, --profile, --answer, --quit: a request to
+    // the running program over the session bus.
+    ControlCommand control;
+    // --hidden: start in the tray with the window hidden, as --start does
+    // when no Pelmora runs yet.
+    bool hidden = false;
 };
 
 // Reads the arguments (the program name first) as Qt left them. Arguments

@@ -1,6 +1,8 @@
 #include "app/MonitorDlg.h"
 #include "app/PhoneSimulator.h"
 #include "app/StartOptions.h"
+#include "control/ControlClient.h"
+#include "control/ControlService.h"
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/framework/ScreenModel.h"
@@ -12,8 +14,10 @@
 #include "ui/MultiWnd.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QProcess>
 #include <QThread>
 #include <QTimer>
 
@@ -21,6 +25,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include <signal.h>
 
 namespace {
 
@@ -38,6 +44,72 @@ void WaitBeforeAutostart()
     QEventLoop wait;
     QTimer::singleShot(kAutostartWaitMs, &wait, &QEventLoop::quit);
     wait.exec();
+}
+
+void Print(const pelmora::ControlOutcome& outcome)
+{
+    std::fputs(outcome.out.toLocal8Bit().constData(), stdout);
+    std::fputs(outcome.err.toLocal8Bit().constData(), stderr);
+}
+
+// Starts this program hidden in the tray and waits until its control object
+// is on the bus; false when it ended or did not come up in time.
+bool StartHiddenInstance(const QDBusConnection& bus, const QString& backend)
+{
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    QStringList arguments {QStringLiteral("--hidden")};
+    if (!backend.isEmpty())
+        arguments << QStringLiteral("--backend") << backend;
+    process.setArguments(arguments);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    qint64 pid = 0;
+    if (!process.startDetached(&pid))
+        return false;
+    constexpr int kWaitMs = 30000;
+    constexpr int kStepMs = 100;
+    for (int waited = 0; waited < kWaitMs; waited += kStepMs) {
+        if (pelmora::ControlServiceRuns(bus))
+            return true;
+        if (kill(static_cast<pid_t>(pid), 0) != 0)
+            return false;
+        QThread::msleep(kStepMs);
+    }
+    return false;
+}
+
+// --start, --stop, --status, --profile, --answer, --quit: talks to the
+// running program over the session bus and returns the exit status.
+int RunControlRequest(const pelmora::StartOptions& options)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "pelmora: no session bus: %s\n",
+            bus.lastError().message().toLocal8Bit().constData());
+        return 1;
+    }
+    if (pelmora::ControlServiceRuns(bus)) {
+        const pelmora::ControlOutcome outcome = pelmora::RunControlCommand(options.control, bus);
+        Print(outcome);
+        return outcome.exitCode;
+    }
+    if (!options.control.start) {
+        std::fputs("pelmora: Pelmora is not running\n", stderr);
+        return 1;
+    }
+    if (!StartHiddenInstance(bus, options.backend)) {
+        std::fputs("pelmora: Pelmora could not be started\n", stderr);
+        return 1;
+    }
+    const pelmora::ControlOutcome outcome = pelmora::RunControlCommand(options.control, bus);
+    Print(outcome);
+    // A Pelmora started only to monitor must not stay behind idle.
+    if (outcome.exitCode != 0) {
+        pelmora::ControlCommand quit;
+        quit.quit = true;
+        pelmora::RunControlCommand(quit, bus);
+    }
+    return outcome.exitCode;
 }
 
 } // namespace
@@ -63,6 +135,8 @@ int main(int argc, char** argv)
         std::fputs(options.message.toUtf8().constData(), options.exitCode == 0 ? stdout : stderr);
         return options.exitCode;
     }
+    if (options.control.Any())
+        return RunControlRequest(options);
     std::string screenshot = options.screenshot.toStdString();
     if (headless && screenshot.empty())
         screenshot = (pelmora::DataDirectory() / "pelmora-main.png").string();
@@ -125,10 +199,20 @@ int main(int argc, char** argv)
         return 1;
     if (dialog.EndedAtStart())
         return 0;
-    dialog.show();
+    // Scripts reach the window through the session bus.
+    pelmora::ControlService control(dialog);
+    QObject::connect(&dialog, &pelmora::CMonitorDlg::ControlStateChanged, &control,
+        &pelmora::ControlService::StateMayHaveChanged);
+    QObject::connect(&dialog, &pelmora::CMonitorDlg::MissedCallLogged, &control,
+        &pelmora::ControlService::ReportMissedCall);
+    control.Register(QDBusConnection::sessionBus());
+    if (options.hidden)
+        dialog.HideToTray();
+    else
+        dialog.show();
     // On the simulated line a desktop user needs a phone to call from.
     std::unique_ptr<pelmora::CPhoneSimulator> phone;
-    if (backends->Simulated() && !headless
+    if (backends->Simulated() && !headless && !options.hidden
         && QGuiApplication::platformName() != QStringLiteral("offscreen")) {
         phone = std::make_unique<pelmora::CPhoneSimulator>(
             *backends->Simulated(), *backends->Outbox(), dialog);

@@ -315,6 +315,12 @@ void TextsSeeds()
 
     Write("prefix_rules", "all-rules", "\x1f+447700900001\x1f,,+44;07 ,\x1f+4477;0800");
     Write("prefix_rules", "unidentified", "\x0a\x1f\x1f;;\x1f");
+    Write("control_request", "start-profile", "--start\x1f--profile\x1fSleep");
+    Write("own_settings", "nights-and-weekdays",
+        R"({"version":1,"schedule":[{"days":["mon","sun"],"start":"23:00","end":"07:00",)"
+        R"("monitoring":true,"profile":2},{"days":["wed"],"start":"02:30","end":"02:30",)"
+        R"("monitoring":false}]})");
+    Write("control_request", "answer-status", "--answer=yes\x1f--status\x1f--quit");
     Write("expansion", "default",
         std::string("\x01")
             + Parts({"Dear [FULLNAME], I am sorry I can "

@@ -22,6 +22,8 @@ public:
     static constexpr int IDC_RINGS_BEFORE_SEND = 1017;
     static constexpr int IDC_HANGUP_RINGS = 1018;
     static constexpr int IDC_INTERACTIVE = 1069;
+    // The schedule's next change, when there is a schedule.
+    static constexpr int IDC_SCHEDULE_NOTE = 1070;
 
 protected:
     bool OnCommand(int id) override;

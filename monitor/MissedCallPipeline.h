@@ -89,6 +89,8 @@ public:
     int32_t sentCount = 0; // replies accepted by the transport in this run
     int32_t maxTotalAtStart = 0; // "Max allowed SMS to send" when monitoring started
     CPendingReply pendingReply;
+    // The log row of the open question, if one is open.
+    const std::optional<CallLogRow>& QuestionRow() const { return questionRow_; }
 
 private:
     const SettingsRecord& settings_;

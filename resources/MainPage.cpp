@@ -65,6 +65,8 @@ std::vector<DialogItem> MainPageItems(bool landscape)
         {1054, ControlClass::Static, u"SMSs sent in the current session:",
             {5, row(4) + 2, 100, 10}},
         {1012, ControlClass::Static, u"0", {108, row(4) + 2, 45, 10}},
+        // Shown only when a schedule will change something.
+        {1070, ControlClass::Static, u"", {5, row(4) + 14, landscape ? 201 : 148, 10}, 0},
     };
 }
 

@@ -22,6 +22,7 @@ void RegisterResources()
     RegisterMainPage();
     RegisterMessageEditor();
     RegisterProfileDialogs();
+    RegisterScheduleDialogs();
 }
 
 } // namespace pelmora

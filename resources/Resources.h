@@ -42,6 +42,10 @@ enum ResourceId : int {
     IDD_SELECT_GROUP_MSG = 165,
     IDD_SELECT_CONTACT_MSG = 166,
     IDD_SELECT_CONTACT_MSG_L = 169,
+    IDD_SCHEDULE = 170,
+    IDD_SCHEDULE_L = 171,
+    IDD_SCHEDULE_WINDOW = 172,
+    IDD_SCHEDULE_WINDOW_L = 173,
     IDB_BANNER = 132, // Main page, portrait only
     IDB_REPLY = 133, // beside the Start Monitor button
     IDB_ADD = 135, // save a preset, add a profile

@@ -15,6 +15,7 @@ void RegisterRulesPages();
 void RegisterGroupsDialogs();
 void RegisterMainPage();
 void RegisterMessageEditor();
+void RegisterScheduleDialogs();
 void RegisterProfileDialogs();
 
 } // namespace pelmora

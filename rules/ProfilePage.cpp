@@ -72,6 +72,17 @@ void CProfilePage::FillProfileCombo(int32_t activeProfileId)
         profiles.SetCurSel(0);
 }
 
+void CProfilePage::SelectProfile(const ProfileRecord* profile)
+{
+    dlg::CComboBox profiles = ProfileCombo();
+    for (int index = 0; index < profiles.GetCount(); ++index)
+        if (profiles.ItemPointer<ProfileRecord>(index) == profile) {
+            profiles.SetCurSel(index);
+            ShowDefaultMessage();
+            return;
+        }
+}
+
 void CProfilePage::ShowDefaultMessage()
 {
     if (const ProfileRecord* profile = ActiveProfile())

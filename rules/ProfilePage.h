@@ -27,6 +27,8 @@ public:
     bool ValidateBeforeStart();
     void MonitorStopped() { }
     void FillProfileCombo(int32_t activeProfileId);
+    // Selects `profile` as a tap in the profile combo box would.
+    void SelectProfile(const ProfileRecord* profile);
 
     static constexpr int IDC_PROFILES = 1006;
     static constexpr int IDC_TEMPLATES = 1007;

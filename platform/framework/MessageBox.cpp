@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <utility>
+
 namespace pelmora::dlg {
 
 namespace {
@@ -16,6 +18,19 @@ MessageBoxHandler& Handler()
 void SetMessageBoxHandler(MessageBoxHandler handler)
 {
     Handler() = std::move(handler);
+}
+
+ScopedMessageBoxCapture::ScopedMessageBoxCapture()
+    : previous_(std::exchange(Handler(), [this](const MessageBoxCall& call) {
+        texts_.push_back(call.text);
+        return call.buttons == MessageButtons::YesNo ? IDNO : IDOK;
+    }))
+{
+}
+
+ScopedMessageBoxCapture::~ScopedMessageBoxCapture()
+{
+    Handler() = std::move(previous_);
 }
 
 std::u16string AppTitle()

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -30,6 +31,24 @@ int MessageBox(QWidget* owner, std::u16string_view text, std::u16string_view tit
 // loop: while a handler is installed it receives every call instead.
 using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Keeps the message boxes of a request nobody is looking at (a script's,
+// over the bus) off the screen: while it lives each box is recorded instead
+// of shown and answered OK or No; the handler before it comes back after.
+class ScopedMessageBoxCapture final {
+public:
+    ScopedMessageBoxCapture();
+    ~ScopedMessageBoxCapture();
+    ScopedMessageBoxCapture(const ScopedMessageBoxCapture&) = delete;
+    ScopedMessageBoxCapture& operator=(const ScopedMessageBoxCapture&) = delete;
+
+    // The texts of the boxes, in the order they came.
+    const std::vector<std::u16string>& Texts() const { return texts_; }
+
+private:
+    MessageBoxHandler previous_;
+    std::vector<std::u16string> texts_;
+};
 
 // The application title used by message boxes that name none: the program
 // file's name without its extension.

@@ -4,6 +4,7 @@
 #include "monitor/MemoryCallLog.h"
 #include "monitor/MissedCallPipeline.h"
 #include "monitor/SettingsRecord.h"
+#include "options/OwnSettings.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
@@ -294,12 +295,13 @@ protected:
     void TearDown() override { Clear(); }
 
     // The plain-word lines for one number.
-    QStringList Lines(const QString& number, int* code = nullptr)
+    QStringList Lines(const QString& number, int* code = nullptr, QStringList more = {})
     {
         QString out, err;
         const int result
-            = RunPreview({number, QStringLiteral("--contacts"),
-                             QString::fromStdString((book.Path() / "contacts.vcf").string())},
+            = RunPreview(QStringList {number, QStringLiteral("--contacts"),
+                             QString::fromStdString((book.Path() / "contacts.vcf").string())}
+                    + more,
                 data.Path(), out, err);
         if (code)
             *code = result;
@@ -399,9 +401,44 @@ TEST_F(DataPreviewTextTest, SavedProfileMissingSelectsTheFirst)
         QStringLiteral("Profile: \"Night\" (id 1)"));
 }
 
+TEST_F(DataPreviewTextTest, TheScheduleAtTheTimeAskedChoosesOrTurnsOff)
+{
+    // Weekdays 09:00-17:00 off; whole weekend days with "Night" (id 1).
+    ASSERT_TRUE(
+        SaveOwnSettings(data.Path(), {{{0x1f, 9 * 60, 17 * 60, false, 0}, {0x60, 0, 0, true, 1}}}));
+    struct Case {
+        const char* at;
+        int code;
+        const char* schedule;
+        const char* profile;
+    };
+    const Case cases[] = {
+        {"2026-01-05 10:00", 1,
+            "Schedule: monitoring off (window 1, Mon\u2013Fri 09:00\u201317:00: off): no reply",
+            "Profile: \"Day\" (id 2)"},
+        // "Night" sends nothing to Ben: the profile the window chose decides.
+        {"2026-01-10 10:00", 1,
+            "Schedule: monitoring on with profile \"Night\" (window 2, Sat, Sun 00:00\u201300:00: "
+            "on)",
+            "Profile: \"Night\" (id 1)"},
+        {"2026-01-05 18:00", 0,
+            "Schedule: no window at 2026-01-05 18:00; Start/Stop and the profile as set",
+            "Profile: \"Day\" (id 2)"},
+    };
+    for (const Case& c : cases) {
+        int code = -1;
+        const QStringList lines = Lines(QStringLiteral("07700900002"), &code,
+            {QStringLiteral("--at"), QString::fromLatin1(c.at)});
+        EXPECT_EQ(code, c.code) << c.at;
+        EXPECT_EQ(LineStarting(lines, QStringLiteral("Schedule:")), QString::fromUtf8(c.schedule));
+        EXPECT_EQ(LineStarting(lines, QStringLiteral("Profile:")), QString::fromUtf8(c.profile));
+    }
+}
+
 TEST_F(DataPreviewTextTest, UsageErrorsExitWithTwo)
 {
     const QList<QStringList> wrong {{}, {QStringLiteral("0123"), QStringLiteral("0456")},
+        {QStringLiteral("0123"), QStringLiteral("--at"), QStringLiteral("tomorrow")},
         {QStringLiteral("0123"), QStringLiteral("--rings"), QStringLiteral("many")},
         {QStringLiteral("0123"), QStringLiteral("--rings"), QStringLiteral("-1")},
         {QStringLiteral("0123"), QStringLiteral("--rings")},

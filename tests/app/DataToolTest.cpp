@@ -1,6 +1,7 @@
 #include "app/DataDocument.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
+#include "options/OwnSettings.h"
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
@@ -98,6 +99,7 @@ TEST_F(DataToolTest, EmptyDirectoryDumpsWhatTheApplicationWouldHold)
 TEST_F(DataToolTest, RoundTripIsByteForByte)
 {
     WriteSampleWithTheApplication(source.Path());
+    ASSERT_TRUE(SaveOwnSettings(source.Path(), {{{0x60, 23 * 60, 7 * 60, false, 0}}}));
     QStringList warnings;
     const QJsonObject document = DumpDataDirectory(source.Path(), warnings);
     EXPECT_TRUE(warnings.isEmpty());
@@ -113,6 +115,8 @@ TEST_F(DataToolTest, RoundTripIsByteForByte)
         << error.toStdString();
     for (const char* file : kFiles)
         EXPECT_EQ(test::ReadAll(target.Path() / file), test::ReadAll(source.Path() / file)) << file;
+    EXPECT_EQ(test::ReadAll(target.Path() / kOwnSettingsFileName),
+        test::ReadAll(source.Path() / kOwnSettingsFileName));
     EXPECT_EQ(DumpDataDirectory(target.Path(), warnings), document);
 }
 
@@ -182,6 +186,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadErrors,
                               d[QStringLiteral("settings")] = s;
                           },
                           "settings: missing key \"maxTotal\""},
+        BadDocument {"ScheduleNamesAnUnknownProfile",
+            [](QJsonObject& d) {
+                d[QStringLiteral("options")] = OwnSettingsToJson({{{1, 60, 120, true, 9}}});
+            },
+            "options.schedule[0]: there is no profile with id 9"},
         BadDocument {"WrongType",
             [](QJsonObject& d) {
                 QJsonArray t = d[QStringLiteral("templates")].toArray();

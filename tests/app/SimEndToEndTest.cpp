@@ -1,5 +1,8 @@
 // pelmora-sim run as a program on whole scripts, its whole output compared.
 
+#include "messages/TemplateStore.h"
+#include "options/OwnSettings.h"
+#include "rules/ProfileStore.h"
 #include "tests/LogicTestSupport.h"
 
 #include <QFile>
@@ -44,9 +47,8 @@ protected:
         QProcess sim;
         sim.start(QStringLiteral(PELMORA_SIM),
             {QStringLiteral("--data-dir"), Path(dataName.c_str()), QStringLiteral("--contacts"),
-                Path("contacts.vcf"), QStringLiteral("--clock"),
-                QStringLiteral("2026-01-05T09:00:00"), QStringLiteral("--screenshots"),
-                Path("shots"), QStringLiteral("-")});
+                Path("contacts.vcf"), QStringLiteral("--clock"), clock,
+                QStringLiteral("--screenshots"), Path("shots"), QStringLiteral("-")});
         sim.write(QByteArray::fromStdString(script));
         sim.closeWriteChannel();
         SimRun run;
@@ -64,6 +66,7 @@ protected:
 
     ScratchDir dir;
     std::string dataName = "data";
+    QString clock = QStringLiteral("2026-01-05T09:00:00");
 };
 
 // The default message as a caller gets it.
@@ -263,6 +266,95 @@ TEST_F(SimEndToEnd, TheQuestionIsAnswerableForItsWholeFourMinutes)
         EXPECT_EQ(OwnLines(run.err),
             tooLate ? "pelmora-sim: line 5: no question is open: nothing to answer\n" : "");
     }
+}
+
+TEST_F(SimEndToEnd, ControlRequestsActAsTheBusWouldWithoutBoxes)
+{
+    const SimRun run = Run("control status\n"
+                           "set main.1014 \"0\"\n"
+                           "control start\n"
+                           "set main.1014 \"5\"\n"
+                           "control profile \"Nope\"\n"
+                           "control interactive on\n"
+                           "control start\n"
+                           "control answer yes\n"
+                           "call 0111 rings 1\n"
+                           "control status\n"
+                           "control answer yes\n"
+                           "control stop\n"
+                           "control status\n"
+                           "control quit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        Lines({
+            "status\toff\t0\tDefault\t",
+            "control\tstart\tInvalid \"Max allowed SMS to send\" please correct its value",
+            "control\tprofile\tThere is no profile named \"Nope\".",
+            "control\tinteractive\tok",
+            "control\tstart\tok",
+            "control\tanswer\tNo question is open.",
+            "bubble\t0111\tUnknown\t" + Dear(""),
+            "status\ton\t0\tDefault\t0111",
+            "sms\t0111\t" + Dear(""),
+            "unbubble",
+            "control\tanswer\tok",
+            "control\tstop\tok",
+            "status\toff\t0\tDefault\t",
+            "control\tquit\tok",
+            "sent\t0",
+        }));
+}
+
+TEST_F(SimEndToEnd, TheScheduleStartsStopsAndSwitchesTheProfileByTheClock)
+{
+    // Two profiles; nights with Sleep, weekday working hours off.
+    const std::filesystem::path data = dir.Path() / "data";
+    std::filesystem::create_directories(data);
+    pelmora::ResetTemplateStore();
+    pelmora::ResetProfileStore();
+    const int32_t greeting = pelmora::AppendTemplate(u"Greeting", u"Hi")->id;
+    pelmora::AddProfile(u"Work", greeting);
+    const int32_t sleep = pelmora::AddProfile(u"Sleep", greeting)->id;
+    ASSERT_TRUE(pelmora::SaveTemplates(data) && pelmora::SaveProfiles(data));
+    pelmora::ResetTemplateStore();
+    pelmora::ResetProfileStore();
+    ASSERT_TRUE(pelmora::SaveOwnSettings(
+        data, {{{0x7f, 23 * 60, 7 * 60, true, sleep}, {0x1f, 9 * 60, 17 * 60, false, 0}}}));
+
+    // The clock starts on Monday 2026-01-05 at 22:50, Berlin time.
+    clock = QStringLiteral("2026-01-05T22:50:00");
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    const SimRun run = Run("control status\n"
+                           "advance 10m\n"
+                           "control status\n"
+                           "stop\n"
+                           "advance 1h\n"
+                           "restart\n"
+                           "advance 7h\n"
+                           "advance 2h\n"
+                           "start\n"
+                           "advance 8h\n"
+                           "control status\n");
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        Lines({
+            "status\toff\t0\tWork\t",
+            "profile\tSleep", // 23:00: the night window
+            "monitoring\ton",
+            "status\ton\t0\tSleep\t",
+            // Stopped by hand, it stays stopped; a restart inside the
+            // window applies it again.
+            "profile\tSleep",
+            "monitoring\ton",
+            "monitoring\toff", // 07:00: the night ends, the profile comes back
+            "profile\tWork",
+            // 09:00, the working-hours window: monitoring is off already;
+            // started by hand, it holds past the window's end at 17:00.
+            "status\ton\t0\tWork\t",
+            "sent\t0",
+        }));
 }
 
 TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)

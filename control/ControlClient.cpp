@@ -1,0 +1,88 @@
+#include "control/ControlClient.h"
+
+#include "control/ControlService.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+namespace pelmora {
+
+namespace {
+
+QDBusMessage Call(const QDBusConnection& bus, const QString& interface, const QString& method,
+    const QVariantList& arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QString::fromLatin1(kControlService), QString::fromLatin1(kControlPath), interface, method);
+    message.setArguments(arguments);
+    return bus.call(message);
+}
+
+QDBusMessage CallControl(
+    const QDBusConnection& bus, const QString& method, const QVariantList& arguments = {})
+{
+    return Call(bus, QString::fromLatin1(kControlInterface), method, arguments);
+}
+
+} // namespace
+
+bool ControlServiceRuns(const QDBusConnection& bus)
+{
+    const QDBusConnectionInterface* names = bus.interface();
+    return names && names->isServiceRegistered(QString::fromLatin1(kControlService)).value();
+}
+
+QString ControlStatusText(const QVariantMap& properties)
+{
+    const QVariantMap question
+        = qdbus_cast<QVariantMap>(properties.value(QStringLiteral("PendingQuestion")));
+    QString text
+        = QStringLiteral("monitoring: %1\nsent: %2\nprofile: %3\n")
+              .arg(properties.value(QStringLiteral("Monitoring")).toBool() ? QStringLiteral("on")
+                                                                           : QStringLiteral("off"))
+              .arg(properties.value(QStringLiteral("SentCount")).toUInt())
+              .arg(properties.value(QStringLiteral("ActiveProfile")).toString());
+    if (question.isEmpty())
+        return text + QStringLiteral("question: none\n");
+    const QString name = question.value(QStringLiteral("name")).toString();
+    const QString number = question.value(QStringLiteral("number")).toString();
+    return text
+        + QStringLiteral("question: %1%2\nquestion text: %3\n")
+              .arg(number,
+                  name.isEmpty() || name == number ? QString() : QStringLiteral(" (%1)").arg(name),
+                  question.value(QStringLiteral("text")).toString());
+}
+
+ControlOutcome RunControlCommand(const ControlCommand& command, const QDBusConnection& bus)
+{
+    ControlOutcome outcome;
+    const auto failed = [&](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ErrorMessage)
+            return false;
+        outcome.exitCode = 1;
+        outcome.err = QStringLiteral("pelmora: %1\n").arg(reply.errorMessage());
+        return true;
+    };
+    if (!command.profile.isEmpty()
+        && failed(CallControl(bus, QStringLiteral("SetActiveProfile"), {command.profile})))
+        return outcome;
+    if (command.start && failed(CallControl(bus, QStringLiteral("Start"))))
+        return outcome;
+    if (command.stop && failed(CallControl(bus, QStringLiteral("Stop"))))
+        return outcome;
+    if (command.answer
+        && failed(CallControl(bus, QStringLiteral("AnswerQuestion"), {*command.answer})))
+        return outcome;
+    if (command.status) {
+        const QDBusMessage reply = Call(bus, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("GetAll"), {QString::fromLatin1(kControlInterface)});
+        if (failed(reply))
+            return outcome;
+        outcome.out = ControlStatusText(qdbus_cast<QVariantMap>(reply.arguments().value(0)));
+    }
+    if (command.quit && failed(CallControl(bus, QStringLiteral("Quit"))))
+        return outcome;
+    return outcome;
+}
+
+} // namespace pelmora

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "control/ControlState.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace pelmora {
+
+class ControlTarget;
+
+inline constexpr char kControlService[] = "com.vantrel.Pelmora";
+inline constexpr char kControlPath[] = "/com/vantrel/Pelmora";
+inline constexpr char kControlInterface[] = "com.vantrel.Pelmora1";
+inline constexpr char kRefusedError[] = "com.vantrel.Pelmora1.Error.Refused";
+inline constexpr char kNoQuestionError[] = "com.vantrel.Pelmora1.Error.NoQuestion";
+inline constexpr char kUnknownProfileError[] = "com.vantrel.Pelmora1.Error.UnknownProfile";
+
+// The object behind com.vantrel.Pelmora1: the generated adaptor calls its
+// slots and reads its properties, and it hands each request to the main
+// window. Its methods are also what pelmora-sim calls, without a bus.
+class ControlService final : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_PROPERTY(bool Monitoring READ Monitoring)
+    Q_PROPERTY(uint SentCount READ SentCount)
+    Q_PROPERTY(QString ActiveProfile READ ActiveProfile WRITE SetActiveProfile)
+    Q_PROPERTY(QStringList Profiles READ Profiles)
+    Q_PROPERTY(bool Interactive READ Interactive WRITE SetInteractive)
+    Q_PROPERTY(QVariantMap PendingQuestion READ PendingQuestion)
+    Q_PROPERTY(QString Schedule READ Schedule)
+    Q_PROPERTY(QString NextChange READ NextChange)
+public:
+    explicit ControlService(ControlTarget& target, QObject* parent = nullptr);
+
+    // Publishes the object and takes the name on `bus`; false (with the
+    // reason on stderr) when either cannot be had.
+    bool Register(QDBusConnection bus);
+
+    bool Monitoring() const;
+    uint SentCount() const;
+    QString ActiveProfile() const;
+    QStringList Profiles() const;
+    bool Interactive() const;
+    QVariantMap PendingQuestion() const;
+    QString Schedule() const;
+    QString NextChange() const;
+    void SetInteractive(bool interactive);
+
+    // Why the last call was refused; empty when it was not.
+    const QString& LastRefusal() const { return lastRefusal_; }
+
+public Q_SLOTS:
+    // A refusal is the D-Bus error when called as a method over the bus; its
+    // text is kept for a caller without a bus. Qt answers a property write
+    // itself, so a write of an unknown name cannot be refused; it changes
+    // nothing.
+    void SetActiveProfile(const QString& name);
+    void Start();
+    void Stop();
+    void AnswerQuestion(bool yes);
+    void Quit();
+
+    // The window tells of every change it makes; the properties that differ
+    // from the last reading go out in one PropertiesChanged.
+    void StateMayHaveChanged();
+    // A handled call and the status its log row shows.
+    void ReportMissedCall(const QString& number, const QString& name, const QString& outcome);
+
+Q_SIGNALS:
+    void MissedCall(const QString& number, const QString& name, const QString& outcome);
+
+private:
+    void Refuse(const char* errorName, const QString& message);
+
+    ControlTarget& target_;
+    ControlState last_;
+    QString lastRefusal_;
+    bool registered_ = false;
+    QDBusConnection bus_ {QString()};
+};
+
+} // namespace pelmora

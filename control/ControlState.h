@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <cstdint>
+
+namespace pelmora {
+
+// What the control interface shows of the running program, read at one
+// moment; comparing two readings tells which properties changed.
+struct ControlState {
+    bool monitoring = false;
+    uint32_t sentCount = 0;
+    QString activeProfile;
+    QStringList profiles;
+    bool interactive = false;
+    // number, name and text of the open question; empty when none.
+    QVariantMap pendingQuestion;
+    // The weekly schedule as its JSON list, and its next change as the Main
+    // page tells it ("Schedule: Sleeping from 23:00"); empty without one.
+    QString schedule;
+    QString nextChange;
+
+    bool operator==(const ControlState&) const = default;
+};
+
+// The properties as the interface names them, all of them.
+QVariantMap ControlProperties(const ControlState& state);
+// Only those whose values differ between the two readings.
+QVariantMap ChangedControlProperties(const ControlState& before, const ControlState& after);
+
+} // namespace pelmora

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "control/ControlState.h"
+
+#include <QString>
+
+namespace pelmora {
+
+// What the control interface asks of the main window. Each call acts as the
+// matching tap would; a refusal returns the text the window would have shown
+// in a message box (and shows none), success an empty string.
+class ControlTarget {
+public:
+    virtual ~ControlTarget() = default;
+    virtual ControlState ReadControlState() const = 0;
+    virtual QString ControlStart() = 0;
+    virtual void ControlStop() = 0;
+    virtual QString ControlSetActiveProfile(const QString& name) = 0;
+    virtual void ControlSetInteractive(bool interactive) = 0;
+    // The open question's Yes or No; called only while one is open.
+    virtual QString ControlAnswer(bool yes) = 0;
+    // File > Exit without its question, once the caller has had its answer.
+    virtual void ControlQuit() = 0;
+};
+
+} // namespace pelmora

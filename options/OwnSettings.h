@@ -1,0 +1,37 @@
+#pragma once
+
+#include "schedule/WeeklySchedule.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+namespace pelmora {
+
+// Pelmora's own options, beyond the four data files whose layout is fixed:
+// a versioned JSON file beside them.
+inline constexpr char kOwnSettingsFileName[] = "pelmora-options.json";
+inline constexpr int kOwnSettingsVersion = 1;
+
+struct OwnSettings {
+    WeeklySchedule schedule;
+
+    bool operator==(const OwnSettings&) const = default;
+};
+
+QJsonObject OwnSettingsToJson(const OwnSettings& settings);
+// Checks the whole object; none, with `error` naming the place, when any of
+// it is wrong. With `profileIds`, a window's profile must be one of them.
+std::optional<OwnSettings> OwnSettingsFromJson(
+    const QJsonObject& json, const std::set<int32_t>* profileIds, QString& error);
+
+// A missing file is the defaults. False with `error` when the file is there
+// but cannot be read or is not valid; `settings` then holds the defaults.
+bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error);
+bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings);
+
+} // namespace pelmora

@@ -1,0 +1,174 @@
+#include "schedule/ScheduleDlg.h"
+
+#include "app/MonitorDlg.h"
+#include "platform/framework/MessageBox.h"
+#include "resources/Resources.h"
+#include "rules/ProfileStore.h"
+
+#include <QListWidget>
+
+namespace pelmora {
+
+namespace {
+
+QString ProfileName(int32_t id)
+{
+    for (const auto& profile : Profiles())
+        if (profile->id == id)
+            return QString::fromStdU16String(profile->name.Text());
+    return QStringLiteral("profile %1").arg(id);
+}
+
+} // namespace
+
+CScheduleWindowDlg::CScheduleWindowDlg(ScheduleWindow& window, QWidget* parent)
+    : COrientedDialog(IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L, parent)
+    , window_(window)
+{
+}
+
+bool CScheduleWindowDlg::OnInitDialog()
+{
+    for (int day = 0; day < 7; ++day)
+        CheckDlgButton(IDC_FIRST_DAY + day, (window_.days >> day) & 1);
+    SetDlgItemText(IDC_START, MinuteText(window_.startMinute).toStdU16String());
+    SetDlgItemText(IDC_END, MinuteText(window_.endMinute).toStdU16String());
+    ComboAddString(IDC_ACTION, u"Monitoring off");
+    int selected = 0;
+    for (const auto& profile : Profiles()) {
+        const int index = ComboAddString(
+            IDC_ACTION, u"Monitoring on with " + std::u16string(profile->name.Text()));
+        ComboSetItemData(IDC_ACTION, index, static_cast<uintptr_t>(profile->id));
+        if (window_.monitoring && profile->id == window_.profileId)
+            selected = index;
+    }
+    ComboSetCurSel(IDC_ACTION, selected);
+    return true;
+}
+
+bool CScheduleWindowDlg::OnCommand(int id)
+{
+    if (id != dlg::IDOK)
+        return COrientedDialog::OnCommand(id);
+    ScheduleWindow read;
+    for (int day = 0; day < 7; ++day)
+        if (IsDlgButtonChecked(IDC_FIRST_DAY + day))
+            read.days |= static_cast<uint8_t>(1u << day);
+    const auto start
+        = MinuteFromText(QString::fromStdU16String(GetDlgItemText(IDC_START)).trimmed());
+    const auto end = MinuteFromText(QString::fromStdU16String(GetDlgItemText(IDC_END)).trimmed());
+    if (read.days == 0) {
+        dlg::MessageBox(this, u"Choose at least one day.", u"Schedule");
+        return true;
+    }
+    if (!start || !end) {
+        dlg::MessageBox(this, u"Write the times as HH:MM, from 00:00 to 23:59.", u"Schedule");
+        GetDlgItem(start ? IDC_END : IDC_START)->setFocus();
+        return true;
+    }
+    read.startMinute = *start;
+    read.endMinute = *end;
+    const int action = ComboGetCurSel(IDC_ACTION);
+    read.monitoring = action > 0;
+    read.profileId
+        = read.monitoring ? static_cast<int32_t>(ComboGetItemData(IDC_ACTION, action)) : 0;
+    window_ = read;
+    EndDialog(dlg::IDOK);
+    return true;
+}
+
+CScheduleDlg::CScheduleDlg(CMonitorDlg& mainWindow, QWidget* parent)
+    : COrientedDialog(IDD_SCHEDULE, IDD_SCHEDULE_L, parent)
+    , mainWindow_(mainWindow)
+    , edited_(mainWindow.Schedule() ? mainWindow.Schedule()->Schedule() : WeeklySchedule {})
+{
+}
+
+bool CScheduleDlg::OnInitDialog()
+{
+    Fill(edited_.empty() ? -1 : 0);
+    return true;
+}
+
+void CScheduleDlg::Fill(int select)
+{
+    auto* list = Control<QListWidget>(IDC_WINDOWS);
+    if (!list)
+        return;
+    list->clear();
+    for (const ScheduleWindow& window : edited_)
+        ListBoxAddString(
+            IDC_WINDOWS, WindowText(window, ProfileName(window.profileId)).toStdU16String());
+    ListBoxSetCurSel(IDC_WINDOWS, select);
+    const bool any = select >= 0;
+    EnableDlgItem(IDC_EDIT, any);
+    EnableDlgItem(IDC_DELETE, any);
+    EnableDlgItem(IDC_UP, select > 0);
+    EnableDlgItem(IDC_DOWN, any && select + 1 < static_cast<int>(edited_.size()));
+}
+
+void CScheduleDlg::Move(int by)
+{
+    const int at = ListBoxGetCurSel(IDC_WINDOWS);
+    const int to = at + by;
+    if (at < 0 || to < 0 || to >= static_cast<int>(edited_.size()))
+        return;
+    std::swap(edited_[static_cast<size_t>(at)], edited_[static_cast<size_t>(to)]);
+    Fill(to);
+}
+
+bool CScheduleDlg::OnCommand(int id)
+{
+    const int selected = ListBoxGetCurSel(IDC_WINDOWS);
+    switch (id) {
+    case IDC_ADD: {
+        // A first guess most people change only a little: weeknights.
+        ScheduleWindow window {
+            0x1f, 22 * 60, 7 * 60, true, Profiles().empty() ? 0 : Profiles().front()->id};
+        CScheduleWindowDlg editor(window, this);
+        if (editor.DoModal() == dlg::IDOK) {
+            edited_.push_back(window);
+            Fill(static_cast<int>(edited_.size()) - 1);
+        }
+        return true;
+    }
+    case IDC_EDIT:
+        if (selected >= 0) {
+            ScheduleWindow window = edited_[static_cast<size_t>(selected)];
+            CScheduleWindowDlg editor(window, this);
+            if (editor.DoModal() == dlg::IDOK) {
+                edited_[static_cast<size_t>(selected)] = window;
+                Fill(selected);
+            }
+        }
+        return true;
+    case IDC_DELETE:
+        if (selected >= 0
+            && dlg::MessageBox(this, u"Delete this window of the schedule?", u"Schedule",
+                   dlg::MessageButtons::YesNo)
+                == dlg::IDYES) {
+            edited_.erase(edited_.begin() + selected);
+            Fill(std::min(selected, static_cast<int>(edited_.size()) - 1));
+        }
+        return true;
+    case IDC_UP:
+        Move(-1);
+        return true;
+    case IDC_DOWN:
+        Move(1);
+        return true;
+    case dlg::IDOK:
+        // Done: an unchanged schedule is not written again.
+        if (mainWindow_.Schedule() && edited_ == mainWindow_.Schedule()->Schedule()) {
+            EndDialog(dlg::IDOK);
+            return true;
+        }
+        if (mainWindow_.ChangeSchedule(edited_))
+            EndDialog(dlg::IDOK);
+        return true;
+    default:
+        return COrientedDialog::OnCommand(id);
+    }
+}
+
+} // namespace pelmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "schedule/WeeklySchedule.h"
+#include "ui/OrientedPropertyPage.h"
+
+namespace pelmora {
+
+class CMonitorDlg;
+
+// One window of the schedule: its days, times and what holds inside it.
+class CScheduleWindowDlg final : public COrientedDialog {
+    Q_OBJECT
+public:
+    CScheduleWindowDlg(ScheduleWindow& window, QWidget* parent);
+
+    static constexpr int IDC_FIRST_DAY = 1090; // Monday; Sunday is 1096
+    static constexpr int IDC_START = 1097;
+    static constexpr int IDC_END = 1098;
+    static constexpr int IDC_ACTION = 1099; // 0 off, then the profiles in order
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+
+private:
+    ScheduleWindow& window_;
+};
+
+// Tools > Schedule: lists the windows and adds, edits, deletes and reorders
+// them; Done saves and applies the schedule.
+class CScheduleDlg final : public COrientedDialog {
+    Q_OBJECT
+public:
+    CScheduleDlg(CMonitorDlg& mainWindow, QWidget* parent);
+
+    const WeeklySchedule& Edited() const { return edited_; }
+
+    static constexpr int IDC_WINDOWS = 1080;
+    static constexpr int IDC_ADD = 1081;
+    static constexpr int IDC_EDIT = 1082;
+    static constexpr int IDC_DELETE = 1083;
+    static constexpr int IDC_UP = 1084;
+    static constexpr int IDC_DOWN = 1085;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id) override;
+
+private:
+    void Fill(int select);
+    void Move(int by);
+
+    CMonitorDlg& mainWindow_;
+    WeeklySchedule edited_;
+};
+
+} // namespace pelmora

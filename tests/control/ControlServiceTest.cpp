@@ -1,0 +1,285 @@
+#include "control/ControlService.h"
+#include "tests/TestSupport.h"
+#include "tests/app/MonitoringWindowFixture.h"
+#include "tests/platform/PrivateSessionBus.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+QString Name(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+// What the test's connection heard on the bus.
+class SignalRecorder : public QObject {
+    Q_OBJECT
+public:
+    QVariant Changed(const QString& property) const { return changes.value(property); }
+
+    std::vector<QStringList> calls;
+    QVariantMap changes; // the last value announced for each property
+
+public Q_SLOTS:
+    void Record(const QString& number, const QString& name, const QString& outcome)
+    {
+        calls.push_back({number, name, outcome});
+    }
+    void RecordChange(const QString&, const QVariantMap& changed, const QStringList&)
+    {
+        changes.insert(changed);
+    }
+};
+
+// The window's control object on a private bus, and a second connection of
+// the test's own that calls it as a script would.
+class ControlOnBus : public MonitoringWindow {
+protected:
+    void SetUp() override
+    {
+        MonitoringWindow::SetUp();
+        bus_ = std::make_unique<PrivateSessionBus>(PrivateSessionBus::Services::None);
+        ASSERT_EQ(bus_->Error(), "");
+        const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+        server_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("control-server")));
+        client_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(address, QStringLiteral("control-client")));
+        Open();
+        service_ = std::make_unique<ControlService>(*dialog);
+        QObject::connect(dialog.get(), &CMonitorDlg::ControlStateChanged, service_.get(),
+            &ControlService::StateMayHaveChanged);
+        QObject::connect(dialog.get(), &CMonitorDlg::MissedCallLogged, service_.get(),
+            &ControlService::ReportMissedCall);
+        ASSERT_TRUE(service_->Register(*server_));
+        client_->connect(Name(kControlService), Name(kControlPath), Name(kControlInterface),
+            QStringLiteral("MissedCall"), &signals_, SLOT(Record(QString, QString, QString)));
+        client_->connect(Name(kControlService), Name(kControlPath),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+            &signals_, SLOT(RecordChange(QString, QVariantMap, QStringList)));
+    }
+    void TearDown() override
+    {
+        service_.reset();
+        MonitoringWindow::TearDown();
+        client_.reset();
+        server_.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("control-client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("control-server"));
+        bus_.reset();
+    }
+    // Calls without blocking: the window answers from this same thread.
+    QDBusMessage Call(const QString& interface, const QString& method, QVariantList arguments)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            Name(kControlService), Name(kControlPath), interface, method);
+        message.setArguments(arguments);
+        QDBusPendingCall call = client_->asyncCall(message);
+        EXPECT_TRUE(WaitUntil([&] { return call.isFinished(); })) << method.toStdString();
+        return call.reply();
+    }
+    QDBusMessage Control(const char* method, QVariantList arguments = {})
+    {
+        return Call(Name(kControlInterface), Name(method), std::move(arguments));
+    }
+    QDBusMessage Set(const char* property, const QVariant& value)
+    {
+        return Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+            {Name(kControlInterface), Name(property), QVariant::fromValue(QDBusVariant(value))});
+    }
+    QVariant Get(const char* property)
+    {
+        const QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"), {Name(kControlInterface), Name(property)});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<PrivateSessionBus> bus_;
+    std::unique_ptr<QDBusConnection> server_;
+    std::unique_ptr<QDBusConnection> client_;
+    std::unique_ptr<ControlService> service_;
+    SignalRecorder signals_;
+};
+
+} // namespace
+
+TEST_F(ControlOnBus, RefusalsAreErrorsWithTheWindowsTextAndShowNoBox)
+{
+    main->SetDlgItemText(CMainPage::IDC_MAX_TOTAL, u"0");
+    struct Case {
+        QDBusMessage reply;
+        const char* error;
+        QString message;
+    };
+    const Case cases[] = {
+        {Control("Start"), kRefusedError,
+            QStringLiteral("Invalid \"Max allowed SMS to send\" please correct its value")},
+        {Control("AnswerQuestion", {true}), kNoQuestionError,
+            QStringLiteral("No question is open.")},
+        {Control("SetActiveProfile", {QStringLiteral("Nope")}), kUnknownProfileError,
+            QStringLiteral("There is no profile named \"Nope\".")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.reply.type(), QDBusMessage::ErrorMessage) << c.error;
+        EXPECT_EQ(c.reply.errorName(), Name(c.error));
+        EXPECT_EQ(c.reply.errorMessage(), c.message);
+    }
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_FALSE(dialog->IsMonitoring());
+    EXPECT_EQ(Set("ActiveProfile", QStringLiteral("Nope")).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(Get("ActiveProfile").toString(), QStringLiteral("Default"));
+}
+
+TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
+{
+    EXPECT_EQ(Control("Start").type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(dialog->IsMonitoring());
+    EXPECT_EQ(main->GetDlgItemText(CMainPage::IDC_START_STOP), u"&Stop Monitor");
+    ASSERT_TRUE(WaitUntil([&] { return signals_.Changed(QStringLiteral("Monitoring")) == true; }));
+
+    EXPECT_EQ(Set("Interactive", true).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(main->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE));
+    MissCall(u"07700900111");
+    const QVariantMap question = qdbus_cast<QVariantMap>(Get("PendingQuestion"));
+    EXPECT_EQ(question.value(QStringLiteral("number")), QStringLiteral("07700900111"));
+
+    EXPECT_EQ(Control("AnswerQuestion", {true}).type(), QDBusMessage::ReplyMessage);
+    ASSERT_EQ(outbox.Messages().size(), 1u);
+    EXPECT_EQ(question.value(QStringLiteral("text")).toString().toStdU16String(),
+        outbox.Messages()[0].text);
+    EXPECT_EQ(Get("SentCount").toUInt(), 1u);
+    EXPECT_TRUE(qdbus_cast<QVariantMap>(Get("PendingQuestion")).isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return signals_.calls.size() == 2; }));
+    EXPECT_EQ(signals_.calls[0],
+        (QStringList {QStringLiteral("07700900111"),
+            QString::fromStdU16String(Column(CLogListCtrl::Caller)[0]),
+            QStringLiteral("Interactive")}));
+    EXPECT_EQ(signals_.calls[1].last(), QStringLiteral("Yes"));
+    ASSERT_TRUE(WaitUntil([&] { return signals_.Changed(QStringLiteral("SentCount")) == 1u; }));
+
+    EXPECT_EQ(Control("Stop").type(), QDBusMessage::ReplyMessage);
+    EXPECT_FALSE(dialog->IsMonitoring());
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    // A new schedule is announced with the Main page's words.
+    ASSERT_TRUE(dialog->ChangeSchedule({{0x7f, 23 * 60, 7 * 60, true, activeProfile->id}}));
+    ASSERT_TRUE(WaitUntil([&] {
+        return signals_.Changed(QStringLiteral("NextChange"))
+            == QStringLiteral("Schedule: Default from 23:00");
+    }));
+    EXPECT_TRUE(Get("Schedule").toString().contains(QStringLiteral("\"start\":\"23:00\"")));
+}
+
+TEST_F(ControlOnBus, ProfileByNameAndQuitSavesAsExitDoes)
+{
+    AddProfile(u"Sleep", greeting->id);
+    dialog->ProfilePage()->FillProfileCombo(activeProfile->id);
+    EXPECT_EQ(Get("Profiles").toStringList(), (QStringList {"Default", "Sleep"}));
+    EXPECT_EQ(Set("ActiveProfile", QStringLiteral("Sleep")).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(dialog->ProfilePage()->ActiveProfile()->name.Text(), u"Sleep");
+    const int32_t sleepId = dialog->ProfilePage()->ActiveProfile()->id;
+    EXPECT_EQ(Control("Quit").type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(WaitUntil([&] { return dialog->isHidden() && dialog->result() == dlg::IDOK; }));
+    dialog.reset();
+    SettingsRecord saved;
+    LoadSettings(dir.Path(), saved);
+    EXPECT_EQ(saved.activeProfileId, sleepId);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The program's command line, on the private bus and a data folder of the
+// test's own.
+class ControlCommandLine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(bus_.Error(), ""); }
+    void TearDown() override
+    {
+        // A program left running by a failed test must not outlive the bus.
+        if (Pelmora({"--quit"}).exitCode == 0) {
+            EXPECT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+        }
+    }
+    ProgramRun Pelmora(std::initializer_list<const char*> arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(
+            QStringLiteral("PELMORA_HOME"), QString::fromStdString(data_.Path().string()));
+        process.setProcessEnvironment(environment);
+        QStringList list {QStringLiteral("--backend"), QStringLiteral("simulated")};
+        for (const char* argument : arguments)
+            list << QString::fromUtf8(argument);
+        process.start(QStringLiteral(PELMORA_PROGRAM), list);
+        ProgramRun run;
+        if (!process.waitForFinished(60000))
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    PrivateSessionBus bus_ {PrivateSessionBus::Services::None};
+    ScratchDir data_;
+};
+
+} // namespace
+
+TEST_F(ControlCommandLine, StartsPelmoraHiddenThenTalksToIt)
+{
+    const ProgramRun none = Pelmora({"--status"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, QStringLiteral("pelmora: Pelmora is not running\n"));
+
+    // A refused start is told with the window's text, and the program
+    // started for it does not stay.
+    const ProgramRun refused = Pelmora({"--start", "--profile", "Nope"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, QStringLiteral("pelmora: There is no profile named \"Nope\".\n"));
+    ASSERT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+
+    ResetTemplateStore();
+    ResetProfileStore();
+    const int32_t greeting = AppendTemplate(u"Greeting", u"Hi")->id;
+    AddProfile(u"Work", greeting);
+    AddProfile(u"Sleep", greeting);
+    ASSERT_TRUE(SaveTemplates(data_.Path()) && SaveProfiles(data_.Path()));
+    ResetTemplateStore();
+    ResetProfileStore();
+
+    const ProgramRun started = Pelmora({"--start", "--profile", "Sleep"});
+    EXPECT_EQ(started.exitCode, 0) << started.err.toStdString();
+    const ProgramRun status = Pelmora({"--status"});
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_EQ(
+        status.out, QStringLiteral("monitoring: on\nsent: 0\nprofile: Sleep\nquestion: none\n"));
+    const ProgramRun unknown = Pelmora({"--profile", "Nope"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, QStringLiteral("pelmora: There is no profile named \"Nope\".\n"));
+    EXPECT_EQ(Pelmora({"--answer", "yes"}).err, QStringLiteral("pelmora: No question is open.\n"));
+    EXPECT_EQ(Pelmora({"--stop"}).exitCode, 0);
+    EXPECT_TRUE(Pelmora({"--status"}).out.startsWith(QStringLiteral("monitoring: off\n")));
+    EXPECT_EQ(Pelmora({"--quit"}).exitCode, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+}
+
+#include "ControlServiceTest.moc"

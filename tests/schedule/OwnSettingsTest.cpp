@@ -1,0 +1,59 @@
+#include "options/OwnSettings.h"
+#include "tests/LogicTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+TEST(OwnSettings, RoundTripsAndAMissingFileIsTheDefaults)
+{
+    ScratchDir dir;
+    OwnSettings read;
+    QString error;
+    ASSERT_TRUE(LoadOwnSettings(dir.Path(), read, error));
+    EXPECT_EQ(read, OwnSettings {});
+    const OwnSettings settings {
+        {{0x41, 23 * 60, 7 * 60, true, 3}, {0x1f, 9 * 60, 9 * 60, false, 0}}};
+    ASSERT_TRUE(SaveOwnSettings(dir.Path(), settings));
+    ASSERT_TRUE(LoadOwnSettings(dir.Path(), read, error)) << error.toStdString();
+    EXPECT_EQ(read, settings);
+    EXPECT_EQ(OwnSettingsToJson(settings)[QStringLiteral("schedule")][0][QStringLiteral("days")],
+        (QJsonArray {QStringLiteral("mon"), QStringLiteral("sun")}));
+}
+
+TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
+{
+    struct Case {
+        const char* json;
+        const char* error;
+    };
+    const Case cases[] = {
+        {R"({"version":2})", "version: only version 1 is known"},
+        {R"({"version":1,"schedule":{}})", "schedule: a list of windows"},
+        {R"({"version":1,"schedule":[{"days":["mon","xyz"],"start":"01:00","end":"02:00","monitoring":false}]})",
+            "schedule[0]: \"xyz\" is not a day (mon ... sun)"},
+        {R"({"version":1,"schedule":[{"days":[],"start":"01:00","end":"02:00","monitoring":false}]})",
+            "schedule[0]: \"days\" is a list of one or more of mon, tue, wed, thu, fri, sat and "
+            "sun"},
+        {R"({"version":1,"schedule":[{"days":["sat"],"start":"24:00","end":"02:00","monitoring":false}]})",
+            "schedule[0]: \"start\" is a time from 00:00 to 23:59"},
+        {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"2:00","monitoring":false}]})",
+            "schedule[0]: \"end\" is a time from 00:00 to 23:59"},
+        {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":1.5}]})",
+            "schedule[0]: \"profile\" is a profile's id"},
+        {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":false},{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":9}]})",
+            "schedule[1]: there is no profile with id 9"},
+    };
+    const std::set<int32_t> profiles {1, 2};
+    for (const Case& c : cases) {
+        QString error;
+        EXPECT_FALSE(OwnSettingsFromJson(
+            QJsonDocument::fromJson(QByteArray(c.json)).object(), &profiles, error))
+            << c.json;
+        EXPECT_EQ(error, QString::fromUtf8(c.error));
+    }
+}

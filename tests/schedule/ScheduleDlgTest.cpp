@@ -1,0 +1,123 @@
+#include "schedule/ScheduleDlg.h"
+#include "platform/framework/ScreenModel.h"
+#include "platform/shell/WallClockAlarm.h"
+#include "tests/app/MonitoringWindowFixture.h"
+#include "tests/rules/GroupDialogsFixture.h"
+
+#include <QDir>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+class ScheduleDialogs : public MonitoringWindow {
+protected:
+    // Fills the window editor as a user would and presses OK.
+    static ModalScript::Step Editor(uint8_t days, const char16_t* start, const char16_t* end)
+    {
+        return [=](dlg::CDialog& editor) {
+            Shoot(editor, QStringLiteral("schedule-window"));
+            for (int day = 0; day < 7; ++day)
+                editor.CheckDlgButton(CScheduleWindowDlg::IDC_FIRST_DAY + day, (days >> day) & 1);
+            editor.SetDlgItemText(CScheduleWindowDlg::IDC_START, start);
+            editor.SetDlgItemText(CScheduleWindowDlg::IDC_END, end);
+            editor.ComboSetCurSel(CScheduleWindowDlg::IDC_ACTION, 1);
+            editor.RouteCommand(dlg::IDOK);
+            if (editor.result() == 0)
+                editor.EndDialog(dlg::IDCANCEL);
+        };
+    }
+    static void Shoot(dlg::CDialog& shown, const QString& name)
+    {
+        if (const QByteArray dir = qgetenv("PELMORA_SCREENSHOT_DIR"); !dir.isEmpty())
+            shown.grab().save(QDir(QString::fromUtf8(dir))
+                                  .filePath(name
+                                      + (dlg::IsLandscape() ? QStringLiteral("-landscape.png")
+                                                            : QStringLiteral("-portrait.png"))));
+    }
+
+    ScriptedMessageBoxes boxes;
+};
+
+} // namespace
+
+TEST_F(ScheduleDialogs, WrongWindowsAreRefusedAndKeptOpen)
+{
+    Open();
+    struct Case {
+        uint8_t days;
+        const char16_t* start;
+        const char16_t* end;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {0, u"23:00", u"07:00", u"Choose at least one day."},
+        {1, u"25:00", u"07:00", u"Write the times as HH:MM, from 00:00 to 23:59."},
+        {1, u"23:00", u"7", u"Write the times as HH:MM, from 00:00 to 23:59."},
+    };
+    for (const Case& c : cases) {
+        ModalScript script;
+        script.Then([](dlg::CDialog& shown) {
+            shown.RouteCommand(CScheduleDlg::IDC_ADD);
+            EXPECT_TRUE(static_cast<CScheduleDlg&>(shown).Edited().empty());
+            shown.RouteCommand(dlg::IDOK);
+        });
+        script.Then(Editor(c.days, c.start, c.end));
+        dialog->RouteCommand(CMonitorDlg::ID_TOOLS_SCHEDULE);
+        ASSERT_FALSE(boxes.Shown().empty());
+        EXPECT_EQ(boxes.Shown().back().text, c.message);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / kOwnSettingsFileName));
+}
+
+TEST_F(ScheduleDialogs, DoneSavesAppliesAndTheMainPageTellsTheNextChange)
+{
+    Open();
+    EXPECT_FALSE(main->IsDlgItemVisible(CMainPage::IDC_SCHEDULE_NOTE));
+    for (const bool landscape : {false, true}) {
+        if (landscape != dlg::IsLandscape())
+            dlg::ScreenModel::Instance().Rotate();
+        ModalScript script;
+        script.Then([](dlg::CDialog& shown) {
+            shown.RouteCommand(CScheduleDlg::IDC_ADD);
+            shown.RouteCommand(CScheduleDlg::IDC_ADD);
+            // The second window goes first, then the first is deleted.
+            shown.RouteCommand(CScheduleDlg::IDC_UP);
+            Shoot(shown, QStringLiteral("schedule"));
+            shown.RouteCommand(CScheduleDlg::IDC_DOWN);
+            shown.RouteCommand(CScheduleDlg::IDC_DELETE);
+            shown.RouteCommand(dlg::IDOK);
+        });
+        script.Then(Editor(0x7f, u"23:00", u"07:00"));
+        script.Then(Editor(0x60, u"10:00", u"12:00"));
+        boxes.Answer(dlg::IDYES);
+        dialog->RouteCommand(CMonitorDlg::ID_TOOLS_SCHEDULE);
+        EXPECT_EQ(script.Pending(), 0u);
+        EXPECT_EQ(
+            main->GetDlgItemText(CMainPage::IDC_SCHEDULE_NOTE), u"Schedule: Default from 23:00");
+        EXPECT_TRUE(main->IsDlgItemVisible(CMainPage::IDC_SCHEDULE_NOTE));
+    }
+    if (dlg::IsLandscape())
+        dlg::ScreenModel::Instance().Rotate();
+    OwnSettings saved;
+    QString error;
+    ASSERT_TRUE(LoadOwnSettings(dir.Path(), saved, error));
+    // Each round added the night and a weekend window and deleted the latter.
+    const ScheduleWindow night {0x7f, 23 * 60, 7 * 60, true, activeProfile->id};
+    EXPECT_EQ(saved.schedule, (WeeklySchedule {night, night}));
+    EXPECT_EQ(dialog->Schedule()->Schedule(), saved.schedule);
+}
+
+TEST(WallClockAlarm, WakesAtItsMomentAndRearmingReplacesIt)
+{
+    WallClockAlarm alarm;
+    int due = 0;
+    QObject::connect(&alarm, &WallClockAlarm::Due, [&] { ++due; });
+    alarm.ArmAt(QDateTime::currentDateTimeUtc().addSecs(3600));
+    alarm.ArmAt(QDateTime::currentDateTimeUtc().addMSecs(50));
+    ASSERT_TRUE(WaitUntil([&] { return due == 1; }, 3000));
+    alarm.ArmAt(std::nullopt);
+    QTest::qWait(100);
+    EXPECT_EQ(due, 1);
+}
