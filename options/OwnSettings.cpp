@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 
 #include <array>
+#include <climits>
+#include <cmath>
 
 namespace pelmora {
 
@@ -68,7 +70,8 @@ std::optional<ScheduleWindow> WindowFromJson(const QJsonValue& value, const QStr
     if (window.monitoring) {
         const QJsonValue profile = json.value(QStringLiteral("profile"));
         const double id = profile.toDouble(-1);
-        if (!profile.isDouble() || id != static_cast<int32_t>(id) || id <= 0)
+        // Checked as a double first: a huge number has no int32_t to compare with.
+        if (!profile.isDouble() || !(id >= 1 && id <= INT32_MAX) || id != std::floor(id))
             return fail(QStringLiteral("\"profile\" is a profile's id"));
         window.profileId = static_cast<int32_t>(id);
         if (profileIds && !profileIds->contains(window.profileId))

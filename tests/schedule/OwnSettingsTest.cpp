@@ -45,6 +45,8 @@ TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
             "schedule[0]: \"end\" is a time from 00:00 to 23:59"},
         {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":1.5}]})",
             "schedule[0]: \"profile\" is a profile's id"},
+        {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":1e300}]})",
+            "schedule[0]: \"profile\" is a profile's id"},
         {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":false},{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":9}]})",
             "schedule[1]: there is no profile with id 9"},
     };
