@@ -56,8 +56,14 @@ public:
     explicit CMonitorDlg(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
 
-    // Writes groups, templates, profiles and the settings record, in this order.
+    static constexpr uint32_t kSaveFailedNotification = 98;
+
+    // Writes groups, templates, profiles and the settings record, in this
+    // order; a file that could not be written is named, with the reason, in
+    // a message box.
     void SaveAll() override;
+    // SaveAll that tells whether every file was written.
+    bool SaveAndReport();
     void LoadSettings();
     // Copies the settings record into the pages' controls.
     void ApplySettings();
@@ -134,6 +140,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // SaveAll without a message: the files that were not written.
+    std::vector<SaveResult> WriteDataFiles();
     // False when the tab control cannot be had: the program must end.
     bool BuildPages();
     void BuildRulesTab();
