@@ -4,7 +4,7 @@
 
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
-#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 
@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <set>
@@ -96,10 +97,26 @@ QJsonArray ProfilesJson()
     return profiles;
 }
 
-void LoadSettingsWithWarnings(
-    const std::filesystem::path& dir, SettingsRecord& settings, QStringList& warnings)
+// A file the application could not read whole gives a line in `unread`.
+void NoteUnread(const char* name, const std::filesystem::path& dir, FileCondition condition,
+    int error, QStringList* unread)
+{
+    const QString path = QString::fromStdString((dir / name).string());
+    if (!unread)
+        return;
+    if (condition == FileCondition::Unreadable)
+        *unread << QStringLiteral("%1: cannot be read (%2); the document does not hold it")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    else if (condition == FileCondition::Damaged)
+        *unread
+            << QStringLiteral("%1: damaged; the document holds only what could be read").arg(path);
+}
+
+void LoadSettingsWithWarnings(const std::filesystem::path& dir, SettingsRecord& settings,
+    QStringList& warnings, QStringList* unread)
 {
     const SettingsLoadReport report = LoadSettings(dir, settings);
+    NoteUnread(kSettingsFileName, dir, report.condition, report.error, unread);
     if (!report.fileOpened || report.applied)
         return;
     if (!report.version)
@@ -114,9 +131,11 @@ void LoadSettingsWithWarnings(
                         .arg(SettingsRecord::kVersion);
 }
 
-void LoadGroupsWithWarnings(const std::filesystem::path& dir, QStringList& warnings)
+void LoadGroupsWithWarnings(
+    const std::filesystem::path& dir, QStringList& warnings, QStringList* unread)
 {
     const GroupLoadReport report = LoadGroups(dir);
+    NoteUnread(kGroupsFileName, dir, report.condition, report.error, unread);
     if (report.damaged)
         warnings << QStringLiteral("%1: %2 groups promised, %3 read whole; the rest was dropped")
                         .arg(FileName(kGroupsFileName))
@@ -124,20 +143,25 @@ void LoadGroupsWithWarnings(const std::filesystem::path& dir, QStringList& warni
                         .arg(report.loaded);
 }
 
-void LoadTemplatesWithWarnings(const std::filesystem::path& dir, QStringList& warnings)
+void LoadTemplatesWithWarnings(
+    const std::filesystem::path& dir, QStringList& warnings, QStringList* unread)
 {
     const TemplateLoadReport report = LoadTemplates(dir);
-    if (report.ignored)
-        warnings << QStringLiteral(
-            "%1: %2 bytes is not a whole number of %3-byte templates; all were dropped")
+    NoteUnread(kTemplatesFileName, dir, report.condition, report.error, unread);
+    if (report.cutShort)
+        warnings << QStringLiteral("%1: %2 bytes is not a whole number of %3-byte templates; "
+                                   "the %4 whole ones were read, the rest was dropped")
                         .arg(FileName(kTemplatesFileName))
                         .arg(report.fileBytes)
-                        .arg(TemplateRecord::kFileSize);
+                        .arg(TemplateRecord::kFileSize)
+                        .arg(report.loaded);
 }
 
-void LoadProfilesWithWarnings(const std::filesystem::path& dir, QStringList& warnings)
+void LoadProfilesWithWarnings(
+    const std::filesystem::path& dir, QStringList& warnings, QStringList* unread)
 {
     const ProfileLoadReport report = LoadProfiles(dir);
+    NoteUnread(kProfilesFileName, dir, report.condition, report.error, unread);
     if (report.damaged)
         warnings << QStringLiteral(
             "%1: %2 profiles read whole; a damaged profile at the end was dropped")
@@ -465,15 +489,16 @@ std::optional<QJsonObject> OptionsJson(const std::filesystem::path& dir, QString
 
 } // namespace
 
-QJsonObject DumpDataDirectory(const std::filesystem::path& dir, QStringList& warnings)
+QJsonObject DumpDataDirectory(
+    const std::filesystem::path& dir, QStringList& warnings, QStringList* unread)
 {
     ResetStores();
     SettingsRecord settings;
     // The application's order: groups, templates, profiles, then settings.
-    LoadGroupsWithWarnings(dir, warnings);
-    LoadTemplatesWithWarnings(dir, warnings);
-    LoadProfilesWithWarnings(dir, warnings);
-    LoadSettingsWithWarnings(dir, settings, warnings);
+    LoadGroupsWithWarnings(dir, warnings, unread);
+    LoadTemplatesWithWarnings(dir, warnings, unread);
+    LoadProfilesWithWarnings(dir, warnings, unread);
+    LoadSettingsWithWarnings(dir, settings, warnings, unread);
     WarnAboutDuplicateIds(Groups(), Templates(), Profiles(), warnings);
     QJsonObject document {{QStringLiteral("settings"), SettingsJson(settings)},
         {QStringLiteral("groups"), GroupsJson()}, {QStringLiteral("templates"), TemplatesJson()},
@@ -485,7 +510,7 @@ QJsonObject DumpDataDirectory(const std::filesystem::path& dir, QStringList& war
 }
 
 std::optional<QJsonObject> DumpDataFile(
-    const std::filesystem::path& file, QStringList& warnings, QString& error)
+    const std::filesystem::path& file, QStringList& warnings, QString& error, QStringList* unread)
 {
     const std::string name = file.filename().string();
     if (!std::filesystem::is_regular_file(file)) {
@@ -499,16 +524,16 @@ std::optional<QJsonObject> DumpDataFile(
     QJsonObject document;
     if (name == kSettingsFileName) {
         SettingsRecord settings;
-        LoadSettingsWithWarnings(dir, settings, warnings);
+        LoadSettingsWithWarnings(dir, settings, warnings, unread);
         document.insert(QStringLiteral("settings"), SettingsJson(settings));
     } else if (name == kGroupsFileName) {
-        LoadGroupsWithWarnings(dir, warnings);
+        LoadGroupsWithWarnings(dir, warnings, unread);
         document.insert(QStringLiteral("groups"), GroupsJson());
     } else if (name == kTemplatesFileName) {
-        LoadTemplatesWithWarnings(dir, warnings);
+        LoadTemplatesWithWarnings(dir, warnings, unread);
         document.insert(QStringLiteral("templates"), TemplatesJson());
     } else if (name == kProfilesFileName) {
-        LoadProfilesWithWarnings(dir, warnings);
+        LoadProfilesWithWarnings(dir, warnings, unread);
         document.insert(QStringLiteral("profiles"), ProfilesJson());
     } else if (name == kOwnSettingsFileName) {
         if (const auto options = OptionsJson(dir, warnings))
@@ -579,28 +604,30 @@ bool LoadDataDocument(
         }
     }
 
-    // The stores' own encoders write the files, as SaveAll does.
+    // The stores' own encoders write the files, as SaveAll does, all four
+    // together: a failure leaves the previous set as it was.
     std::error_code created;
     std::filesystem::create_directories(dir, created);
     const std::vector<uint8_t> groupBytes = EncodeGroups(groups);
-    std::vector<uint8_t> templateBytes = EncodeTemplates(templates);
+    const std::vector<uint8_t> templateBytes = EncodeTemplates(templates);
     const std::vector<uint8_t> profileBytes = EncodeProfiles(profiles);
     const std::vector<uint8_t> settingsBytes = settings.Encode();
-    const std::pair<const char*, const std::vector<uint8_t>*> files[] = {
-        {kGroupsFileName, &groupBytes},
-        {kTemplatesFileName, &templateBytes},
-        {kProfilesFileName, &profileBytes},
-        {kSettingsFileName, &settingsBytes},
+    std::vector<FileContent> files = {
+        {dir / kGroupsFileName, groupBytes},
+        {dir / kTemplatesFileName, templateBytes},
+        {dir / kProfilesFileName, profileBytes},
+        {dir / kSettingsFileName, settingsBytes},
     };
-    for (const auto& [name, bytes] : files)
-        if (!WriteFileSafely(dir / name, *bytes)) {
-            error = QStringLiteral("%1: cannot be written")
-                        .arg(QString::fromStdString((dir / name).string()));
-            return false;
-        }
-    if (options && !SaveOwnSettings(dir, *options)) {
-        error = QStringLiteral("%1: cannot be written")
-                    .arg(QString::fromStdString((dir / kOwnSettingsFileName).string()));
+    // The options, when the document has them, go with the four.
+    const QByteArray optionsBytes = options ? EncodeOwnSettings(*options) : QByteArray();
+    if (options)
+        files.push_back({dir / kOwnSettingsFileName,
+            std::span(reinterpret_cast<const uint8_t*>(optionsBytes.constData()),
+                static_cast<size_t>(optionsBytes.size()))});
+    if (const SaveResult written = WriteFilesTogether(files); !written) {
+        error = QStringLiteral("%1: cannot be written (%2)")
+                    .arg(QString::fromStdString(written.file.string()),
+                        QString::fromLocal8Bit(written.reason.c_str()));
         return false;
     }
     return true;

@@ -27,12 +27,13 @@ void Warn(const QStringList& warnings)
 int Dump(const std::optional<QString>& file)
 {
     QStringList warnings;
+    QStringList unread;
     QJsonObject document;
     if (!file) {
-        document = pelmora::DumpDataDirectory(pelmora::DataDirectory(), warnings);
+        document = pelmora::DumpDataDirectory(pelmora::DataDirectory(), warnings, &unread);
     } else {
         QString error;
-        const auto one = pelmora::DumpDataFile(file->toStdString(), warnings, error);
+        const auto one = pelmora::DumpDataFile(file->toStdString(), warnings, error, &unread);
         if (!one) {
             std::fprintf(stderr, "pelmora-data: %s\n", error.toUtf8().constData());
             return 1;
@@ -40,8 +41,12 @@ int Dump(const std::optional<QString>& file)
         document = *one;
     }
     Warn(warnings);
+    // A backup made of a file that could not be read would be silently
+    // partial: each such file is named, and the status says it.
+    for (const QString& line : unread)
+        std::fprintf(stderr, "pelmora-data: %s\n", line.toUtf8().constData());
     std::fputs(QJsonDocument(document).toJson(QJsonDocument::Indented).constData(), stdout);
-    return 0;
+    return unread.isEmpty() ? 0 : 1;
 }
 
 int Load(const QString& path)

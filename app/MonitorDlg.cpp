@@ -1,5 +1,6 @@
 #include "app/MonitorDlg.h"
 
+#include "app/DataFiles.h"
 #include "app/MainMenuBar.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
@@ -94,7 +95,13 @@ CMonitorDlg::~CMonitorDlg()
         logList_->ClearAll();
     if (trayIcon.IsShown())
         trayIcon.Hide(*this);
-    SaveAll();
+    // Nobody is left to read a message box: what could not be saved goes
+    // to stderr and into a notification.
+    if (const std::u16string failed = SaveFailureMessage(WriteDataFiles()); !failed.empty()) {
+        std::fprintf(
+            stderr, "pelmora: %s\n", QString::fromStdU16String(failed).toUtf8().constData());
+        Add(u"Pelmora could not save everything", EscapeHtml(failed), 0, kSaveFailedNotification);
+    }
     FreeGroups();
     FreeTemplates();
     FreeProfiles();
@@ -105,21 +112,36 @@ void CMonitorDlg::LoadSettings()
     pelmora::LoadSettings(dataDir_, settings);
 }
 
+std::vector<SaveResult> CMonitorDlg::WriteDataFiles()
+{
+    DataSaveSteps steps;
+    steps.beforeProfiles = [this] {
+        if (profilePage_)
+            profilePage_->StoreDefaultMessage();
+    };
+    steps.beforeSettings = [this] {
+        CollectSettings();
+        if (profilePage_)
+            profilePage_->StoreActiveProfileId();
+        // Inside a window the profile is the schedule's; the user's own comes
+        // back when it ends, also after a restart.
+        if (schedule_ && schedule_->ProfileBefore())
+            settings.activeProfileId = *schedule_->ProfileBefore();
+    };
+    return SaveDataFiles(dataDir_, settings, steps);
+}
+
+bool CMonitorDlg::SaveAndReport()
+{
+    const std::vector<SaveResult> failures = WriteDataFiles();
+    if (!failures.empty())
+        dlg::MessageBox(this, SaveFailureMessage(failures), u"Not saved");
+    return failures.empty();
+}
+
 void CMonitorDlg::SaveAll()
 {
-    SaveGroups(dataDir_);
-    SaveTemplates(dataDir_);
-    if (profilePage_)
-        profilePage_->StoreDefaultMessage();
-    SaveProfiles(dataDir_);
-    CollectSettings();
-    if (profilePage_)
-        profilePage_->StoreActiveProfileId();
-    // Inside a window the profile is the schedule's; the user's own comes
-    // back when it ends, also after a restart.
-    if (schedule_ && schedule_->ProfileBefore())
-        settings.activeProfileId = *schedule_->ProfileBefore();
-    SaveSettings(dataDir_, settings);
+    SaveAndReport();
 }
 
 void CMonitorDlg::SetClock(LogClock clock)
@@ -152,10 +174,12 @@ bool CMonitorDlg::OnInitDialog()
             u"Could not initialize sms engine, please reinstall application or contact vendor");
         return true;
     }
-    LoadGroups(dataDir_);
-    LoadTemplates(dataDir_);
-    LoadProfiles(dataDir_);
-    LoadSettings();
+    LoadDataFiles(dataDir_, settings);
+    // Damaged files are copied aside before anything can replace them, and
+    // the user hears of them once.
+    if (const std::u16string damaged = KeepDamagedDataFiles(dataDir_, std::time(nullptr));
+        !damaged.empty())
+        dlg::MessageBox(this, damaged, u"Damaged data files");
     FitToScreen();
     if (!BuildPages()) {
         // Without its tab control the window has nothing to show: the
@@ -329,8 +353,8 @@ bool CMonitorDlg::OnCommand(int id)
             OfferHomeCountry();
         return true;
     case ID_FILE_SAVE:
-        SaveAll();
-        dlg::MessageBox(this, u"Settings saved...");
+        if (SaveAndReport())
+            dlg::MessageBox(this, u"Settings saved...");
         return true;
     case ID_FILE_EXIT:
         OnExit();

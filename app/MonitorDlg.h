@@ -62,7 +62,7 @@ public:
     static constexpr int ID_TOOLS_SCHEDULE = 32797;
     static constexpr int kScheduleTimer = 3;
     // The notification that tells of what the schedule could not do.
-    static constexpr uint32_t kScheduleNoticeId = 98;
+    static constexpr uint32_t kScheduleNoticeId = 97;
     static constexpr int ID_ANSWER_YES = 13;
     static constexpr int ID_ANSWER_NO = 12;
 
@@ -70,8 +70,14 @@ public:
     explicit CMonitorDlg(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
 
-    // Writes groups, templates, profiles and the settings record, in this order.
+    static constexpr uint32_t kSaveFailedNotification = 98;
+
+    // Writes groups, templates, profiles and the settings record, in this
+    // order; a file that could not be written is named, with the reason, in
+    // a message box.
     void SaveAll() override;
+    // SaveAll that tells whether every file was written.
+    bool SaveAndReport();
     void LoadSettings();
     // Copies the settings record into the pages' controls.
     void ApplySettings();
@@ -191,6 +197,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // SaveAll without a message: the files that were not written.
+    std::vector<SaveResult> WriteDataFiles();
     // False when the tab control cannot be had: the program must end.
     bool BuildPages();
     void BuildRulesTab();

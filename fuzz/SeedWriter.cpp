@@ -221,6 +221,25 @@ void DataDocumentsSeeds()
     Write("data_document", "wrong-type", typed.toStdString());
 }
 
+// The damaged-files target: a byte choosing the file, then its content;
+// each file whole, and with the damage the test suite gives it.
+void DamagedFilesSeeds()
+{
+    const std::vector<uint8_t> files[]
+        = {EncodeGroups(SampleGroups()), EncodeTemplates(SampleTemplates()),
+            EncodeProfiles(SampleProfiles()), FullSettings().Encode()};
+    const char* const names[] = {"groups", "templates", "profiles", "settings"};
+    for (uint8_t i = 0; i < 4; ++i) {
+        std::vector<uint8_t> seed {i};
+        seed.insert(seed.end(), files[i].begin(), files[i].end());
+        Write("damaged_files", (names[i] + "-whole"s).c_str(), seed);
+        seed.push_back(0);
+        Write("damaged_files", (names[i] + "-stray-byte"s).c_str(), seed);
+        seed.resize(seed.size() / 2);
+        Write("damaged_files", (names[i] + "-cut-short"s).c_str(), seed);
+    }
+}
+
 constexpr std::string_view kVersion21 = "BEGIN:VCARD\r\nVERSION:2.1\r\n"
                                         "N:Trellowayne;Quilby;A.;Mrs.;III\r\n"
                                         "TEL;CELL:+447700900001\r\n"
@@ -353,6 +372,7 @@ int main(int argc, char** argv)
     TemplatesSeeds();
     ProfilesSeeds();
     DataDocumentsSeeds();
+    DamagedFilesSeeds();
     VCardsSeeds();
     TextsSeeds();
     return 0;

@@ -12,8 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t lastId = 0;
     const TemplateLoadReport report = DecodeTemplates(fuzz::Bytes(data, size), templates, lastId);
     FUZZ_CHECK(report.fileBytes == size);
-    FUZZ_CHECK(report.ignored == (size % TemplateRecord::kFileSize != 0));
-    FUZZ_CHECK(templates.size() == (report.ignored ? 0 : size / TemplateRecord::kFileSize));
+    FUZZ_CHECK(report.cutShort == (size % TemplateRecord::kFileSize != 0));
+    FUZZ_CHECK(templates.size() == size / TemplateRecord::kFileSize);
+    FUZZ_CHECK(report.loaded == templates.size());
     for (const auto& record : templates) {
         FUZZ_CHECK(record->id <= lastId);
         FUZZ_CHECK(record->name.units.back() == u'\0' && record->text.units.back() == u'\0');

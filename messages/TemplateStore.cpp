@@ -2,7 +2,7 @@
 
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
-#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
 
 #include <QChar>
 
@@ -84,9 +84,16 @@ TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir)
     state.doNotSend.id = 0;
     state.doNotSend.SetName(u"<do not send>");
 
-    const auto bytes = ReadFileBytes(dataDir / kTemplatesFileName);
-    if (bytes)
-        report = DecodeTemplates(*bytes, state.list, state.lastId);
+    const std::filesystem::path file = dataDir / kTemplatesFileName;
+    const FileRead read = ReadDataFile(file);
+    TemplateList loaded;
+    if (read.status == FileRead::Status::Read)
+        report = DecodeTemplates(read.bytes, loaded, state.lastId);
+    report.condition = NoteLoadedFile(file, read, EncodeTemplates(loaded),
+        Counted(static_cast<int64_t>(report.loaded), "whole template"));
+    report.error = read.error;
+    for (auto& record : loaded)
+        state.list.push_back(std::move(record));
     EnsureDefaultTemplate();
     return report;
 }
@@ -96,9 +103,9 @@ TemplateLoadReport DecodeTemplates(
 {
     TemplateLoadReport report;
     report.fileBytes = bytes.size();
-    report.ignored = !bytes.empty() && bytes.size() % TemplateRecord::kFileSize != 0;
-    if (bytes.empty() || report.ignored)
-        return report;
+    // A stray byte at the end (or a record cut short) costs only that
+    // record, not the whole list.
+    report.cutShort = bytes.size() % TemplateRecord::kFileSize != 0;
     ByteReader in(bytes);
     while (in.Remaining() >= TemplateRecord::kFileSize) {
         auto record = std::make_unique<TemplateRecord>();
@@ -111,6 +118,7 @@ TemplateLoadReport DecodeTemplates(
         if (record->id > lastId)
             lastId = record->id;
         templates.push_back(std::move(record));
+        ++report.loaded;
     }
     return report;
 }
@@ -126,9 +134,9 @@ std::vector<uint8_t> EncodeTemplates(const TemplateList& templates)
     return out.Take();
 }
 
-bool SaveTemplates(const std::filesystem::path& dataDir)
+SaveResult SaveTemplates(const std::filesystem::path& dataDir)
 {
-    return WriteFileSafely(dataDir / kTemplatesFileName, EncodeTemplates(State().list));
+    return SaveDataFile(dataDir / kTemplatesFileName, EncodeTemplates(State().list));
 }
 
 void FreeTemplates()

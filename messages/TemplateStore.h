@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/storage/DataFileCare.h"
 #include "platform/storage/FixedText.h"
 
 #include <cstdint>
@@ -42,13 +43,16 @@ int32_t LastTemplateId();
 // The "<do not send>" choice: id 0, never in the list or the file.
 TemplateRecord& DoNotSendTemplate();
 
-// What the load found, for those who report it (the application does not).
+// What the load found, for those who report it.
 struct TemplateLoadReport {
     size_t fileBytes = 0;
-    bool ignored = false; // a length that is not a whole number of records
+    size_t loaded = 0;
+    bool cutShort = false; // a length that is not a whole number of records
+    FileCondition condition = FileCondition::Missing; // set by LoadTemplates
+    int error = 0; // why an unreadable file could not be read
 };
 TemplateLoadReport LoadTemplates(const std::filesystem::path& dataDir);
-bool SaveTemplates(const std::filesystem::path& dataDir);
+SaveResult SaveTemplates(const std::filesystem::path& dataDir);
 void FreeTemplates();
 // Back to the state at program start: no records and the id counter at 0.
 void ResetTemplateStore();
@@ -70,8 +74,8 @@ bool DeleteTemplate(TemplateRecord* record);
 void SetTemplateForgetter(void (*forget)(int32_t id));
 
 // The file image of a list of templates, and its reading: records are
-// appended to `templates`, `lastId` rises to the largest id read. A length
-// that is not a whole number of records gives nothing.
+// appended to `templates`, `lastId` rises to the largest id read. Of a length
+// that is not a whole number of records, the whole records are read.
 std::vector<uint8_t> EncodeTemplates(const TemplateList& templates);
 TemplateLoadReport DecodeTemplates(
     std::span<const uint8_t> bytes, TemplateList& templates, int32_t& lastId);

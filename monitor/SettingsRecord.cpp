@@ -2,7 +2,8 @@
 
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
-#include "platform/storage/DataFile.h"
+
+#include <algorithm>
 
 namespace pelmora {
 
@@ -73,25 +74,28 @@ std::optional<SettingsRecord> SettingsRecord::Decode(std::span<const uint8_t> by
 SettingsLoadReport LoadSettings(const std::filesystem::path& dir, SettingsRecord& record)
 {
     SettingsLoadReport report;
-    const auto bytes = ReadFileBytes(dir / kSettingsFileName, SettingsRecord::kSize);
-    if (!bytes)
-        return report;
-    report.fileOpened = true;
-    report.bytesRead = bytes->size();
-    auto loaded = SettingsRecord::Decode(*bytes);
-    if (!loaded)
-        return report;
-    report.version = loaded->version;
-    if (loaded->version == record.version) {
-        record = *loaded;
-        report.applied = true;
+    const std::filesystem::path file = dir / kSettingsFileName;
+    const FileRead read = ReadDataFile(file);
+    report.error = read.error;
+    report.fileOpened = read.status == FileRead::Status::Read;
+    report.bytesRead = std::min(read.bytes.size(), SettingsRecord::kSize);
+    auto loaded = SettingsRecord::Decode(read.bytes);
+    if (loaded) {
+        report.version = loaded->version;
+        if (loaded->version == record.version) {
+            record = *loaded;
+            report.applied = true;
+        }
     }
+    report.condition
+        = NoteLoadedFile(file, read, report.applied ? record.Encode() : std::vector<uint8_t>(),
+            report.applied ? "its settings" : "none of its settings; the defaults apply");
     return report;
 }
 
-bool SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record)
+SaveResult SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record)
 {
-    return WriteFileSafely(dir / kSettingsFileName, record.Encode());
+    return SaveDataFile(dir / kSettingsFileName, record.Encode());
 }
 
 } // namespace pelmora

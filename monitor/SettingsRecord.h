@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/storage/DataFileCare.h"
 #include "platform/storage/FixedText.h"
 
 #include <array>
@@ -64,17 +65,18 @@ inline constexpr char kSettingsFileName[] = "pelmorasettings.data";
 
 // Reads the settings file of `dir` into `record`. A missing, short or
 // wrong-version file leaves `record` as it is; a longer file is read for its
-// first 1900 bytes. Never reports anything.
-// What the load found, for those who report it (the application does not).
+// first 1900 bytes. A file that is not exactly one record of this version is
+// damaged (NoteLoadedFile), so it is copied aside before a save replaces it.
 struct SettingsLoadReport {
     bool fileOpened = false;
     size_t bytesRead = 0;
     std::optional<int32_t> version; // when a whole record was read
     bool applied = false;
+    FileCondition condition = FileCondition::Missing;
+    int error = 0; // why an unreadable file could not be read
 };
 SettingsLoadReport LoadSettings(const std::filesystem::path& dir, SettingsRecord& record);
-// Writes the record to the settings file of `dir` with a safe save; a file
-// that cannot be written is not reported beyond the result.
-bool SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record);
+// Writes the record to the settings file of `dir` with SaveDataFile.
+SaveResult SaveSettings(const std::filesystem::path& dir, const SettingsRecord& record);
 
 } // namespace pelmora

@@ -141,12 +141,18 @@ bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QS
     return true;
 }
 
+QByteArray EncodeOwnSettings(const OwnSettings& settings)
+{
+    return QJsonDocument(OwnSettingsToJson(settings)).toJson();
+}
+
 bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings)
 {
-    const QByteArray bytes = QJsonDocument(OwnSettingsToJson(settings)).toJson();
+    const QByteArray bytes = EncodeOwnSettings(settings);
     return WriteFileSafely(dir / kOwnSettingsFileName,
         std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
-            static_cast<size_t>(bytes.size())));
+            static_cast<size_t>(bytes.size())))
+        .Ok();
 }
 
 } // namespace pelmora

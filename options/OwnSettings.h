@@ -33,5 +33,7 @@ std::optional<OwnSettings> OwnSettingsFromJson(
 // but cannot be read or is not valid; `settings` then holds the defaults.
 bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error);
 bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings);
+// The file's bytes, as SaveOwnSettings writes them.
+QByteArray EncodeOwnSettings(const OwnSettings& settings);
 
 } // namespace pelmora

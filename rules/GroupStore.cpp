@@ -2,7 +2,7 @@
 
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
-#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
 
 #include <algorithm>
 #include <limits>
@@ -94,15 +94,24 @@ std::vector<uint8_t> EncodeGroups(const GroupList& groups)
 
 GroupLoadReport LoadGroups(const std::filesystem::path& dataDir)
 {
-    const auto bytes = ReadFileBytes(dataDir / kGroupsFileName);
-    if (!bytes)
-        return {};
-    return DecodeGroups(*bytes, State().list, State().lastId);
+    const std::filesystem::path file = dataDir / kGroupsFileName;
+    const FileRead read = ReadDataFile(file);
+    GroupList loaded;
+    GroupLoadReport report;
+    if (read.status == FileRead::Status::Read)
+        report = DecodeGroups(read.bytes, loaded, State().lastId);
+    const std::string kept = std::to_string(report.loaded) + " of the "
+        + Counted(std::max(report.promised, report.loaded), "group") + " it lists";
+    report.condition = NoteLoadedFile(file, read, EncodeGroups(loaded), kept);
+    report.error = read.error;
+    for (auto& group : loaded)
+        State().list.push_back(std::move(group));
+    return report;
 }
 
-bool SaveGroups(const std::filesystem::path& dataDir)
+SaveResult SaveGroups(const std::filesystem::path& dataDir)
 {
-    return WriteFileSafely(dataDir / kGroupsFileName, EncodeGroups(State().list));
+    return SaveDataFile(dataDir / kGroupsFileName, EncodeGroups(State().list));
 }
 
 void FreeGroups()

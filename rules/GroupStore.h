@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/storage/DataFileCare.h"
 #include "platform/storage/FixedText.h"
 
 #include <cstdint>
@@ -46,10 +47,12 @@ struct GroupLoadReport {
     int32_t promised = 0;
     int32_t loaded = 0;
     bool damaged = false; // a record was cut short or claimed an impossible member count
+    FileCondition condition = FileCondition::Missing; // set by LoadGroups
+    int error = 0; // why an unreadable file could not be read
 };
 
 GroupLoadReport LoadGroups(const std::filesystem::path& dataDir);
-bool SaveGroups(const std::filesystem::path& dataDir);
+SaveResult SaveGroups(const std::filesystem::path& dataDir);
 void FreeGroups();
 // Back to the state at program start: no records and the id counter at 0.
 void ResetGroupStore();

@@ -4,7 +4,7 @@
 #include "messages/TemplateStore.h"
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"
-#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
 #include "platform/storage/FixedText.h"
 #include "rules/GroupStore.h"
 
@@ -136,18 +136,26 @@ ProfileLoadReport LoadProfiles(const std::filesystem::path& dataDir)
 {
     ProfileState& state = State();
     ProfileLoadReport report;
-    if (const auto bytes = ReadFileBytes(dataDir / kProfilesFileName))
-        report = DecodeProfiles(*bytes, state.list, state.lastId);
-    // Only a missing file gives the default profile; an existing file that
-    // yields nothing leaves the list empty.
+    const std::filesystem::path file = dataDir / kProfilesFileName;
+    const FileRead read = ReadDataFile(file);
+    ProfileList loaded;
+    if (read.status == FileRead::Status::Read)
+        report = DecodeProfiles(read.bytes, loaded, state.lastId);
+    report.condition = NoteLoadedFile(
+        file, read, EncodeProfiles(loaded), Counted(report.loaded, "whole profile"));
+    report.error = read.error;
+    for (auto& profile : loaded)
+        state.list.push_back(std::move(profile));
+    // Only a file that could not be read gives the default profile; an
+    // existing file that yields nothing leaves the list empty.
     if (!report.fileOpened && state.list.empty())
         AddProfile(u"Default", FirstTemplateId());
     return report;
 }
 
-bool SaveProfiles(const std::filesystem::path& dataDir)
+SaveResult SaveProfiles(const std::filesystem::path& dataDir)
 {
-    return WriteFileSafely(dataDir / kProfilesFileName, EncodeProfiles(State().list));
+    return SaveDataFile(dataDir / kProfilesFileName, EncodeProfiles(State().list));
 }
 
 void FreeProfiles()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/storage/DataFileCare.h"
 #include "platform/storage/FixedText.h"
 
 #include <cstdint>
@@ -56,10 +57,12 @@ struct ProfileLoadReport {
     bool fileOpened = false;
     int32_t loaded = 0;
     bool damaged = false; // bytes were left that did not make a whole profile
+    FileCondition condition = FileCondition::Missing; // set by LoadProfiles
+    int error = 0; // why an unreadable file could not be read
 };
 
 ProfileLoadReport LoadProfiles(const std::filesystem::path& dataDir);
-bool SaveProfiles(const std::filesystem::path& dataDir);
+SaveResult SaveProfiles(const std::filesystem::path& dataDir);
 void FreeProfiles();
 // Back to the state at program start: no profiles and the id counter at 0.
 void ResetProfileStore();

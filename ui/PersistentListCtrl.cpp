@@ -4,6 +4,7 @@
 
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ScreenModel.h"
+#include "platform/storage/DataFile.h"
 
 #include <QContextMenuEvent>
 #include <QGestureEvent>
@@ -175,6 +176,8 @@ void CPersistentListCtrl::SaveColumnWidths()
     profile.beginGroup(QString::fromStdU16String(section));
     profile.setValue(QStringLiteral("ColSizes"), text);
     profile.endGroup();
+    profile.sync();
+    MakePrivate(profile.fileName().toStdString());
 }
 
 void CPersistentListCtrl::FindAndSelect(std::u16string_view text)

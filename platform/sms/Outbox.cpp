@@ -1,8 +1,14 @@
 #include "platform/sms/Outbox.h"
 
-#include <QFile>
+#include "platform/storage/DataFile.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelmora {
 
@@ -36,11 +42,28 @@ bool OutboxSmsBackend::Send(std::u16string_view number, std::u16string_view text
     line.insert(QStringLiteral("text"), QString::fromStdU16String(std::u16string(text)));
     line.insert(QStringLiteral("path"), QString::fromLatin1(SmsPathName(path)));
 
-    QFile file(QString::fromStdString(file_.string()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
     const QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-    return file.write(bytes) == bytes.size() && file.flush();
+    return AppendLine(std::span(
+        reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
+}
+
+bool OutboxSmsBackend::AppendLine(std::span<const uint8_t> bytes) const
+{
+    // The outbox holds numbers, names and texts: private to its owner.
+    const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && (st.st_mode & 077) != 0)
+        ::fchmod(fd, PrivateMode(st.st_mode));
+    // A line is there whole or not at all: a write that stops half way is
+    // cut off again, so the next line does not start inside it.
+    if (ok && WriteBytes(fd, bytes) != 0) {
+        ok = false;
+        while (::ftruncate(fd, st.st_size) != 0 && errno == EINTR) { }
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 } // namespace pelmora

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 
 namespace pelmora {
 
@@ -26,6 +27,8 @@ public:
     void SetClock(Clock clock);
 
 private:
+    bool AppendLine(std::span<const uint8_t> bytes) const;
+
     std::filesystem::path file_;
     Clock clock_;
     SendListener listener_;

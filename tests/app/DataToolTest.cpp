@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace pelmora;
 
 namespace {
@@ -405,4 +407,53 @@ TEST_F(DataToolTest, LoadReportsDuplicatesAndRefusesAnotherVersion)
                        "nothing was written")))
         << run.err.toStdString();
     EXPECT_FALSE(std::filesystem::exists(restored / kSettingsFileName));
+}
+
+TEST_F(DataToolTest, DumpNamesEveryFileItCouldNotReadAndFails)
+{
+    WriteSampleWithTheApplication(source.Path());
+    // A folder in the groups file's place cannot be read, by root neither.
+    std::filesystem::remove(source.Path() / kGroupsFileName);
+    std::filesystem::create_directory(source.Path() / kGroupsFileName);
+    auto templates = test::ReadAll(source.Path() / kTemplatesFileName);
+    templates.push_back(0);
+    test::WriteAll(source.Path() / kTemplatesFileName, templates);
+    const ToolRun run = RunTool({QStringLiteral("dump")}, source.Path());
+    EXPECT_EQ(run.exitCode, 1);
+    const QString dir = QString::fromStdString(source.Path().string());
+    EXPECT_TRUE(run.err.endsWith(QStringLiteral(
+        "pelmora-data: %1/pelmoragroups.data: cannot be read (Is a directory); the document does "
+        "not hold it\npelmora-data: %1/pelmoramessages.data: damaged; the document holds only what "
+        "could be read\n")
+                                     .arg(dir)))
+        << run.err.toStdString();
+    EXPECT_EQ(
+        QJsonDocument::fromJson(run.out.toUtf8())[QStringLiteral("templates")].toArray().size(), 2);
+}
+
+TEST_F(DataToolTest, LoadWritesAllFourFilesOrNone)
+{
+    WriteSampleWithTheApplication(source.Path());
+    QStringList warnings;
+    const QJsonObject document = DumpDataDirectory(source.Path(), warnings);
+    // The old set, but a folder where the profiles file goes: the groups and
+    // templates files are put in place before that rename fails.
+    SettingsRecord settings;
+    ASSERT_TRUE(SaveGroups(target.Path()) && SaveTemplates(target.Path())
+        && SaveSettings(target.Path(), settings));
+    std::filesystem::create_directory(target.Path() / kProfilesFileName);
+    std::map<std::string, std::vector<uint8_t>> before;
+    for (const char* file : {kGroupsFileName, kTemplatesFileName, kSettingsFileName})
+        before[file] = test::ReadAll(target.Path() / file);
+    QString error;
+    EXPECT_FALSE(LoadDataDocument(Json(document), target.Path(), error, warnings));
+    EXPECT_EQ(error,
+        QStringLiteral("%1: cannot be written (Is a directory)")
+            .arg(QString::fromStdString((target.Path() / kProfilesFileName).string())));
+    for (const auto& [file, bytes] : before)
+        EXPECT_EQ(test::ReadAll(target.Path() / file), bytes) << file;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target.Path()),
+                  std::filesystem::directory_iterator()),
+        4)
+        << "no temporary is left";
 }

@@ -397,3 +397,94 @@ TEST(MonitorDlgSettings, IndexOutOfItsListLeavesNoSelectionAndIsSavedAsNone)
     ResetTemplateStore();
     ResetProfileStore();
 }
+
+namespace {
+
+class MonitorDlgFiles : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset()
+    {
+        ResetTemplateStore();
+        ResetProfileStore();
+        ResetGroupStore();
+    }
+    std::filesystem::path File(const char* name) const { return dir.Path() / name; }
+    QString Path(const char* name) const { return QString::fromStdString(File(name).string()); }
+
+    test::ScratchDir dir;
+    test::ScriptedMessageBoxes boxes;
+};
+
+} // namespace
+
+TEST_F(MonitorDlgFiles, ADamagedFileIsToldOfOnceAtStartAndKeptAside)
+{
+    AppendTemplate(u"Kept", u"a text");
+    ASSERT_TRUE(SaveTemplates(dir.Path()));
+    Reset();
+    std::vector<uint8_t> damaged = test::ReadAll(File(kTemplatesFileName));
+    damaged.push_back(0);
+    test::WriteAll(File(kTemplatesFileName), damaged);
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        ASSERT_EQ(Templates().size(), 1u);
+        EXPECT_EQ(Templates()[0]->name.Text(), u"Kept");
+    }
+    ASSERT_EQ(boxes.Shown().size(), 1u) << "told once, and nothing at the end";
+    const std::u16string& text = boxes.Shown()[0].text;
+    EXPECT_EQ(boxes.Shown()[0].title, u"Damaged data files");
+    const std::u16string keptIn = (Path(kTemplatesFileName)
+        + QStringLiteral(" is damaged. Pelmora uses what it could read: 1 whole template. The "
+                         "file as it was is kept in "))
+                                      .toStdU16String();
+    ASSERT_TRUE(text.starts_with(keptIn)) << QString::fromStdU16String(text).toStdString();
+    const QString copy
+        = QString::fromStdU16String(text.substr(keptIn.size(), text.size() - keptIn.size() - 1));
+    EXPECT_TRUE(copy.startsWith(Path(kTemplatesFileName) + QStringLiteral(".damaged-")));
+    EXPECT_EQ(test::ReadAll(copy.toStdString()), damaged);
+    EXPECT_EQ(test::ReadAll(File(kTemplatesFileName)).size(), 368u) << "saved whole at the end";
+}
+
+TEST_F(MonitorDlgFiles, FileSaveSaysSavedOnlyWhenEveryFileWasWritten)
+{
+    CMonitorDlg dialog(dir.Path());
+    ASSERT_TRUE(dialog.Create(nullptr));
+    // The disk fills while the profiles file is written.
+    FailNextWriteAfter(0, 2);
+    dialog.MenuBar()->CommandAction(CMonitorDlg::ID_FILE_SAVE)->trigger();
+    dialog.MenuBar()->CommandAction(CMonitorDlg::ID_FILE_SAVE)->trigger();
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[0].title, u"Not saved");
+    EXPECT_EQ(boxes.Shown()[0].text,
+        (QStringLiteral("Could not save ") + Path(kProfilesFileName)
+            + QStringLiteral(": No space left on device."))
+            .toStdU16String());
+    EXPECT_EQ(boxes.Shown()[1].text, u"Settings saved...");
+}
+
+TEST_F(MonitorDlgFiles, ASaveThatFailsAtTheEndIsReportedOnStderrAndInANotification)
+{
+    QStringList notified;
+    testing::internal::CaptureStderr();
+    {
+        CMonitorDlg dialog(dir.Path());
+        ASSERT_TRUE(dialog.Create(nullptr));
+        QObject::connect(&dialog, &CMonitorDlg::NotificationAdded,
+            [&](uint id, const QString& title, const QString& html) {
+                notified << QStringLiteral("%1 %2: %3").arg(id).arg(title, html);
+            });
+        FailNextWriteAfter(0);
+    }
+    const QString failure
+        = QStringLiteral("Could not save %1: No space left on device.").arg(Path(kGroupsFileName));
+    // The offscreen platform adds lines of its own.
+    const QString printed = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("pelmora: ") + failure + u'\n'))
+        << printed.toStdString();
+    EXPECT_EQ(
+        notified, QStringList {QStringLiteral("98 Pelmora could not save everything: ") + failure});
+    EXPECT_TRUE(boxes.Shown().empty());
+}

@@ -56,17 +56,19 @@ TEST_F(TemplateStoreTest, FirstStartCreatesTheDefaultTemplate)
     EXPECT_EQ(test::ReadAll(File()), Record(1, u"Default", kDefaultTemplateText));
 }
 
-TEST_F(TemplateStoreTest, FileOfWrongLengthIsIgnored)
+TEST_F(TemplateStoreTest, WholeRecordsOfAFileOfWrongLengthAreKept)
 {
-    for (size_t size : {size_t(0), size_t(369), size_t(367)}) {
+    // Size, and the id of the only template after the load: 9 is the file's
+    // record, 1 the default a file without a whole record gets.
+    for (const auto& [size, id] : {std::pair<size_t, int32_t> {0, 1}, {367, 1}, {369, 9}}) {
         ResetTemplateStore();
-        auto bytes = Record(9, u"Kept?", u"no");
+        auto bytes = Record(9, u"Kept", u"yes");
         bytes.resize(size, 0);
         test::WriteAll(File(), bytes);
-        LoadTemplates(dir.Path());
+        const TemplateLoadReport report = LoadTemplates(dir.Path());
+        EXPECT_EQ(report.cutShort, size % 368 != 0) << size;
         ASSERT_EQ(Templates().size(), 1u) << size;
-        EXPECT_EQ(Templates()[0]->id, 1) << size;
-        EXPECT_EQ(Templates()[0]->name.Text(), u"Default");
+        EXPECT_EQ(Templates()[0]->id, id) << size;
     }
 }
 

@@ -116,6 +116,9 @@ TEST_F(ListTest, FirstStartSharesTheWidthThenRemembersIt)
     const QString saved = Stored(QStringLiteral("TestListCtrl"));
     EXPECT_TRUE(saved.contains(QStringLiteral(",99,"))) << saved.toStdString();
     EXPECT_EQ(saved.count(u','), 4);
+    EXPECT_FALSE(QFile::permissions(Profile().fileName())
+        & (QFileDevice::ReadGroup | QFileDevice::ReadOther))
+        << "private to its owner";
     auto again = Make();
     EXPECT_EQ(again->columnWidth(1), 99);
 }
