@@ -687,8 +687,15 @@ void CMonitorDlg::PlaceTabs()
 
 void CMonitorDlg::FitToScreen()
 {
-    const QSize screen = dlg::ScreenModel::Instance().Size();
-    resize(screen.width(), screen.height() + (menuBar_ ? menuBar_->sizeHint().height() : 0));
+    const dlg::ScreenModel& model = dlg::ScreenModel::Instance();
+    RefreshScale();
+    const QSize screen = model.Size();
+    // The simulated screen is the page area, with the menu bar above it; a
+    // phone's screen holds both.
+    if (model.IsPhone())
+        resize(screen);
+    else
+        resize(screen.width(), screen.height() + (menuBar_ ? menuBar_->sizeHint().height() : 0));
     PlaceTabs();
 }
 

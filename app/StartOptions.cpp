@@ -28,7 +28,12 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     const QCommandLineOption backend(QStringLiteral("backend"),
         QStringLiteral("The phone line and SMS: simulated or modemmanager."),
         QStringLiteral("NAME"));
+    const QCommandLineOption screen(QStringLiteral("screen"),
+        QStringLiteral("The screen to lay out for: phone (the real screen), simulated (a 240 x 320 "
+                       "phone screen) or auto."),
+        QStringLiteral("KIND"));
     parser.addOption(screenshot);
+    parser.addOption(screen);
     parser.addOption(tab);
     parser.addOption(pane);
     parser.addOption(landscape);
@@ -75,6 +80,13 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     options.landscape = parser.isSet(landscape);
     options.rotate = parser.isSet(rotate);
     options.backend = parser.value(backend);
+    if (parser.isSet(screen)) {
+        const std::optional<ScreenChoice> choice = ParseScreenChoice(parser.value(screen));
+        if (!choice)
+            return usageError(QStringLiteral("--screen takes phone, simulated or auto, not \"%1\"")
+                                  .arg(parser.value(screen)));
+        options.screen = *choice;
+    }
     return options;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/shell/ScreenMetrics.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +31,10 @@ struct StartOptions {
     // --backend NAME: the phone line and SMS backend, chosen at start when
     // empty.
     QString backend;
+    // --screen phone|simulated|auto: the real screen or the simulated one;
+    // automatic (PELMORA_SCREEN, else the screen and the session decide)
+    // when not given.
+    ScreenChoice screen = ScreenChoice::Automatic;
 };
 
 // Reads the arguments (the program name first) as Qt left them. Arguments

@@ -6,6 +6,7 @@
 #include "platform/framework/DropListCombo.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
 #include "platform/framework/WholeRectButton.h"
 #include "platform/framework/WrappingCheckBox.h"
@@ -77,7 +78,7 @@ bool CDialog::Build()
     if (!tmpl)
         return false;
     setFont(DialogFont());
-    units_ = DialogBaseUnits::FromFont(font());
+    units_ = DialogBaseUnits::Scaled(ScreenModel::Instance().DesignScale());
     setWindowTitle(ToQ(tmpl->title));
     QButtonGroup* radioGroup = nullptr;
     for (const DialogItem& item : tmpl->items) {
@@ -225,6 +226,16 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
     return new QWidget(this);
 }
 
+bool CDialog::RefreshScale()
+{
+    const DialogBaseUnits units = DialogBaseUnits::Scaled(ScreenModel::Instance().DesignScale());
+    if (units == units_)
+        return false;
+    setFont(DialogFont());
+    units_ = units;
+    return true;
+}
+
 bool CDialog::Create(QWidget* parent)
 {
     setParent(parent, Qt::Widget);
@@ -240,6 +251,10 @@ int CDialog::DoModal()
         return -1;
     modal_ = true;
     result_ = IDCANCEL;
+    // On a phone a dialog takes the whole screen; its controls keep their
+    // places.
+    if (ScreenModel::Instance().IsPhone())
+        resize(ScreenModel::Instance().Size());
     OnInitDialog();
     if (CurrentModalHandler()) {
         const int answer = CurrentModalHandler()(*this);

@@ -90,6 +90,9 @@ public:
     bool IsDlgItemVisible(int id) const;
 
     const DialogBaseUnits& BaseUnits() const { return units_; }
+    // Takes the font and units of the screen's present scale (a phone turned
+    // scales the design anew); true when they changed.
+    bool RefreshScale();
     QRect MapDialogRect(const DialogRect& rect) const { return units_.Map(rect); }
 
     // Offers a command to the parent first when this window forwards (pages

@@ -1,6 +1,7 @@
 #include "platform/framework/TabCtrl.h"
 
 #include "platform/framework/DialogUnits.h"
+#include "platform/framework/ScreenModel.h"
 
 #include <QResizeEvent>
 #include <QString>
@@ -15,9 +16,7 @@ CTabCtrl::CTabCtrl(QWidget* parent)
     bar_->setExpanding(false);
     bar_->setDrawBase(true);
     bar_->setUsesScrollButtons(true);
-    // Phone-sized tabs: five of them fit the 240-pixel width.
-    bar_->setFont(DialogFont());
-    bar_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; min-width: 0px; }"));
+    ApplyScreenScale();
     connect(bar_, &QTabBar::currentChanged, this, [this](int) {
         if (!settingSelection_)
             OnSelChange();
@@ -77,8 +76,29 @@ void CTabCtrl::resizeEvent(QResizeEvent* event)
     PlaceBar();
 }
 
+void CTabCtrl::ApplyScreenScale()
+{
+    // Phone-sized tabs: five of them fit the width of the design's screen.
+    bar_->setFont(DialogFont());
+    QString sheet = QStringLiteral("QTabBar::tab { padding: %1px %2px; min-width: 0px; ")
+                        .arg(ScaledPixels(3))
+                        .arg(ScaledPixels(7));
+    const ScreenModel& screen = ScreenModel::Instance();
+    // The style sheet's height is the text's, inside the padding and the
+    // frame line.
+    if (screen.IsPhone())
+        sheet += QStringLiteral("min-height: %1px; ")
+                     .arg(screen.FingerPixels() - 2 * ScaledPixels(3) - 2);
+    sheet += u'}';
+    if (sheet != sheet_) {
+        sheet_ = sheet;
+        bar_->setStyleSheet(sheet);
+    }
+}
+
 void CTabCtrl::PlaceBar()
 {
+    ApplyScreenScale();
     const int height = bar_->sizeHint().height();
     bar_->setGeometry(0, this->height() - height, width(), height);
     bar_->raise();
