@@ -676,6 +676,20 @@ void CMonitorDlg::SelectPage(int index)
 
 void CMonitorDlg::PlaceTabs()
 {
+    const dlg::ScreenModel& screen = dlg::ScreenModel::Instance();
+    if (menuBar_ && tabs_ && screen.IsPhone() && dlg::IsLandscape()) {
+        // A turned phone has height to spare for neither bar: the menu bar
+        // sits at the end of the tab row, and the pages keep the rest.
+        tabs_->setGeometry(0, 0, width(), height());
+        const QTabBar* bar = tabs_->Bar();
+        const int used = bar->count() > 0 ? bar->tabRect(bar->count() - 1).right() + 1 : 0;
+        const int menuWidth = menuBar_->sizeHint().width();
+        const int rowHeight = bar->sizeHint().height();
+        menuBar_->setGeometry(std::max(used, width() - menuWidth), height() - rowHeight,
+            std::min(menuWidth, width() - used), rowHeight);
+        menuBar_->raise();
+        return;
+    }
     int top = 0;
     if (menuBar_) {
         top = menuBar_->sizeHint().height();

@@ -77,8 +77,9 @@ bool CDialog::Build()
     const DialogTemplate* tmpl = FindDialogTemplate(templateId_);
     if (!tmpl)
         return false;
-    setFont(DialogFont());
-    units_ = DialogBaseUnits::Scaled(ScreenModel::Instance().DesignScale());
+    const double scale = Scale();
+    setFont(DialogFontForScale(scale));
+    units_ = DialogBaseUnits::Scaled(scale);
     setWindowTitle(ToQ(tmpl->title));
     QButtonGroup* radioGroup = nullptr;
     for (const DialogItem& item : tmpl->items) {
@@ -226,12 +227,19 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
     return new QWidget(this);
 }
 
+double CDialog::Scale() const
+{
+    return ScreenModel::Instance().DesignScale(
+        wholeScreen_ ? ScreenModel::Surface::WholeScreen : ScreenModel::Surface::Page);
+}
+
 bool CDialog::RefreshScale()
 {
-    const DialogBaseUnits units = DialogBaseUnits::Scaled(ScreenModel::Instance().DesignScale());
+    const double scale = Scale();
+    const DialogBaseUnits units = DialogBaseUnits::Scaled(scale);
     if (units == units_)
         return false;
-    setFont(DialogFont());
+    setFont(DialogFontForScale(scale));
     units_ = units;
     return true;
 }
@@ -247,13 +255,14 @@ bool CDialog::Create(QWidget* parent)
 
 int CDialog::DoModal()
 {
+    // On a phone a dialog takes the whole screen, without the main window's
+    // bars, and its design is scaled for it.
+    wholeScreen_ = ScreenModel::Instance().IsPhone();
     if (!Build())
         return -1;
     modal_ = true;
     result_ = IDCANCEL;
-    // On a phone a dialog takes the whole screen; its controls keep their
-    // places.
-    if (ScreenModel::Instance().IsPhone())
+    if (wholeScreen_)
         resize(ScreenModel::Instance().Size());
     OnInitDialog();
     if (CurrentModalHandler()) {

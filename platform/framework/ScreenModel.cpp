@@ -83,15 +83,23 @@ QSize ScreenModel::Size() const
     return simulated_ * scale;
 }
 
-double ScreenModel::DesignScale() const
+double ScreenModel::DesignScale(Surface surface) const
 {
     if (kind_ == Kind::SimulatedPhone)
         return SimulatedScreenScale(AvailableSize().height());
-    // The menu bar and the tab bar are a fingertip high, and the tab control
-    // keeps four pixels around its pages.
-    const int chrome = 2 * FingerPixels() + 4;
     const DialogBaseUnits design = DialogBaseUnits::Scaled(1.0);
-    return PhoneDesignScale(Size(), chrome, {design.baseX / 4.0, design.baseY / 8.0});
+    const UnitSize unit {design.baseX / 4.0, design.baseY / 8.0};
+    if (surface == Surface::WholeScreen)
+        return PhoneDesignScale(Size(), 0, unit, kLandscapeDialogHeightDu);
+    return PhoneDesignScale(Size(), ChromeHeight(), unit);
+}
+
+int ScreenModel::ChromeHeight() const
+{
+    // The bars are a fingertip high, and the tab control keeps four pixels
+    // around its pages.
+    const int bars = IsLandscape() ? 1 : 2;
+    return bars * FingerPixels() + 4;
 }
 
 double ScreenModel::PixelsPerMillimetre() const

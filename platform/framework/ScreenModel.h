@@ -31,9 +31,14 @@ public:
     void Choose(ScreenChoice option);
 
     // How much larger than the design everything is drawn: on a phone the
-    // portrait width or the landscape height fills the screen, on a
-    // desktop a whole number.
-    double DesignScale() const;
+    // portrait width or the landscape height fills the screen (a page's
+    // area below the bars, or the whole screen for a dialog), on a desktop
+    // a whole number.
+    enum class Surface { Page, WholeScreen };
+    double DesignScale(Surface surface = Surface::Page) const;
+    // The height the window's bars take on a phone: the menu bar above the
+    // page in portrait, beside the tabs in landscape, and the tab row.
+    int ChromeHeight() const;
     double PixelsPerMillimetre() const;
     int MillimetresToPixels(double millimetres) const;
     // The height a fingertip needs (7 mm) and the least it may have (5 mm).

@@ -80,19 +80,31 @@ void CTabCtrl::ApplyScreenScale()
 {
     // Phone-sized tabs: five of them fit the width of the design's screen.
     bar_->setFont(DialogFont());
-    QString sheet = QStringLiteral("QTabBar::tab { padding: %1px %2px; min-width: 0px; ")
-                        .arg(ScaledPixels(3))
-                        .arg(ScaledPixels(7));
+    const auto sheet = [](int minHeight) {
+        QString text = QStringLiteral("QTabBar::tab { padding: %1px %2px; min-width: 0px; ")
+                           .arg(ScaledPixels(3))
+                           .arg(ScaledPixels(7));
+        if (minHeight > 0)
+            text += QStringLiteral("min-height: %1px; ").arg(minHeight);
+        return text + u'}';
+    };
     const ScreenModel& screen = ScreenModel::Instance();
-    // The style sheet's height is the text's, inside the padding and the
-    // frame line.
-    if (screen.IsPhone())
-        sheet += QStringLiteral("min-height: %1px; ")
-                     .arg(screen.FingerPixels() - 2 * ScaledPixels(3) - 2);
-    sheet += u'}';
-    if (sheet != sheet_) {
-        sheet_ = sheet;
-        bar_->setStyleSheet(sheet);
+    // On a phone the tabs are a fingertip high: the style sheet's height is
+    // the text's, so what the padding and frame add is measured.
+    const int finger = screen.IsPhone() ? screen.FingerPixels() : 0;
+    int minHeight = finger > 0 ? finger - 2 * ScaledPixels(3) : 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString text = sheet(minHeight);
+        if (text != sheet_) {
+            sheet_ = text;
+            bar_->setStyleSheet(text);
+        }
+        if (finger == 0 || bar_->count() == 0)
+            return;
+        const int shortBy = finger - bar_->tabRect(0).height();
+        if (shortBy <= 0)
+            return;
+        minHeight += shortBy;
     }
 }
 

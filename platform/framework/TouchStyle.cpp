@@ -150,7 +150,8 @@ int CTouchStyle::pixelMetric(
     case PM_ExclusiveIndicatorWidth:
     case PM_ExclusiveIndicatorHeight:
         // The box grows with the finger, as far as a line of text.
-        return std::max(base, finger_ / 2);
+        return std::max(
+            base, std::min(finger_ / 2, option ? option->fontMetrics.height() : finger_ / 2));
     default:
         return base;
     }
@@ -172,13 +173,18 @@ bool IsTappable(const QWidget* control)
         || qobject_cast<const QLineEdit*>(control) || qobject_cast<const QPlainTextEdit*>(control);
 }
 
-QRect TouchHitRect(const QWidget* control, int finger)
+namespace {
+
+// The control's rectangle grown towards `finger` pixels up and down. With
+// `shared`, a tappable neighbour keeps what its own hit rectangle takes of
+// the space between (that rectangle worked out with the space split
+// halfway); without, the space is split halfway.
+QRect Grown(const QWidget* control, int finger, bool shared)
 {
     const QRect box = control->geometry();
     const QWidget* dialog = control->parentWidget();
     if (!dialog || box.height() >= finger)
         return box;
-    // How far up and down the free space reaches.
     int top = 0;
     int bottom = dialog->height() - 1;
     for (const QObject* child : dialog->children()) {
@@ -189,17 +195,34 @@ QRect TouchHitRect(const QWidget* control, int finger)
         const QRect near = other->geometry();
         if (near.right() < box.left() || near.left() > box.right())
             continue;
-        const bool shares = IsTappable(other);
-        if (near.bottom() < box.top())
-            top = std::max(top, shares ? (near.bottom() + box.top()) / 2 + 1 : near.bottom() + 1);
-        else if (near.top() > box.bottom())
-            bottom = std::min(bottom, shares ? (near.top() + box.bottom()) / 2 : near.top() - 1);
+        const bool tappable = IsTappable(other);
+        const QRect claimed = tappable && shared ? Grown(other, finger, false) : near;
+        if (near.bottom() < box.top()) {
+            const int halfway = (near.bottom() + box.top()) / 2 + 1;
+            top = std::max(top,
+                !tappable    ? near.bottom() + 1
+                    : shared ? claimed.bottom() + 1
+                             : halfway);
+        } else if (near.top() > box.bottom()) {
+            const int halfway = (near.top() + box.bottom()) / 2;
+            bottom = std::min(bottom,
+                !tappable    ? near.top() - 1
+                    : shared ? claimed.top() - 1
+                             : halfway);
+        }
     }
     const int want = finger - box.height();
     int up = std::min(want / 2, box.top() - top);
     const int down = std::min(want - up, bottom - box.bottom());
     up = std::min(want - down, box.top() - top);
     return QRect(QPoint(box.left(), box.top() - up), QPoint(box.right(), box.bottom() + down));
+}
+
+} // namespace
+
+QRect TouchHitRect(const QWidget* control, int finger)
+{
+    return Grown(control, finger, true);
 }
 
 } // namespace pelmora::dlg

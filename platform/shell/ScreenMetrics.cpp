@@ -24,7 +24,6 @@ constexpr double kMostPixelsPerMm = 12.0;
 constexpr double kPortraitWidthDu = 160;
 constexpr double kPortraitHeightDu = 224;
 constexpr double kLandscapeWidthDu = 212;
-constexpr double kLandscapeHeightDu = 160;
 
 bool NamesMobileShell(QStringView name)
 {
@@ -114,13 +113,13 @@ int SimulatedScreenScale(int availableHeight)
     return std::max(1, availableHeight / kScreenAndBars);
 }
 
-double PhoneDesignScale(QSize available, int chrome, UnitSize design)
+double PhoneDesignScale(QSize available, int chrome, UnitSize design, int landscapeHeightDu)
 {
     const double width = available.width();
     const double height = std::max(available.height() - chrome, 1);
     const bool landscape = available.width() > available.height();
     const double across = landscape ? kLandscapeWidthDu : kPortraitWidthDu;
-    const double down = landscape ? kLandscapeHeightDu : kPortraitHeightDu;
+    const double down = landscape ? landscapeHeightDu : kPortraitHeightDu;
     const double scale = std::min(width / (across * design.x), height / (down * design.y));
     return scale > 0 ? scale : 1.0;
 }

@@ -64,7 +64,11 @@ struct UnitSize {
 // The scale of the design on a phone screen of `available` logical pixels,
 // `chrome` of whose height the window's own bars take: in portrait the
 // portrait templates (160 x 224 units) fill the width, in landscape the
-// landscape pages (212 x 160 units) fill the height left by the bars.
-double PhoneDesignScale(QSize available, int chrome, UnitSize design);
+// landscape templates (212 units wide, pages 160 high, dialogs 164) fill
+// the height left by the bars.
+constexpr int kLandscapePageHeightDu = 160;
+constexpr int kLandscapeDialogHeightDu = 164;
+double PhoneDesignScale(
+    QSize available, int chrome, UnitSize design, int landscapeHeightDu = kLandscapePageHeightDu);
 
 } // namespace pelmora

@@ -119,6 +119,9 @@ TEST(ScreenMetrics, ThePortraitWidthOrTheLandscapeHeightSetsThePhoneScale)
     EXPECT_DOUBLE_EQ(PhoneDesignScale({360, 720}, 82, design), 1.5);
     // Landscape: 160 units of 1.375 px fill what the bars leave of 360.
     EXPECT_DOUBLE_EQ(PhoneDesignScale({720, 360}, 82, design), (360.0 - 82) / 220);
+    // A dialog has the whole height for its 164 units.
+    EXPECT_DOUBLE_EQ(
+        PhoneDesignScale({720, 360}, 0, design, kLandscapeDialogHeightDu), 360.0 / 225.5);
     // A short, wide portrait screen is held by its height.
     EXPECT_DOUBLE_EQ(PhoneDesignScale({480, 500}, 60, design), 440.0 / 308);
     // A narrow landscape screen is held by its width.
