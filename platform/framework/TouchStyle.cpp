@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStyleOptionMenuItem>
 
 #include <algorithm>
@@ -35,6 +36,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
+        // The forwarded tap itself passes through here too.
+        if (forwarding_)
+            return false;
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
             && type != QEvent::MouseButtonDblClick)
             return false;
@@ -50,8 +54,9 @@ protected:
         if (type == QEvent::MouseButtonRelease) {
             if (!pressed_)
                 return false;
-            Forward(*mouse, pressed_);
+            QWidget* target = pressed_;
             pressed_ = nullptr;
+            Forward(*mouse, target);
             return true;
         }
         const QPoint at = widget->mapTo(dialog, mouse->position().toPoint());
@@ -85,8 +90,9 @@ private:
     }
 
     // The tap as if it had landed on the control's middle line.
-    static void Forward(const QMouseEvent& mouse, QWidget* control)
+    void Forward(const QMouseEvent& mouse, QWidget* control)
     {
+        const QScopedValueRollback<bool> busy(forwarding_, true);
         const QPoint onControl = control->mapFromGlobal(mouse.globalPosition().toPoint());
         QPoint local(std::clamp(onControl.x(), 0, control->width() - 1), control->height() / 2);
         QWidget* receiver = control;
@@ -100,6 +106,7 @@ private:
     }
 
     QPointer<QWidget> pressed_;
+    bool forwarding_ = false;
 };
 
 CTapForwarder* Forwarder()
