@@ -60,6 +60,10 @@ protected:
             return true;
         }
         const QPoint at = widget->mapTo(dialog, mouse->position().toPoint());
+        // Only taps on the free space: a tap on a control that it did not
+        // take (a picture) comes here on its way to the dialog.
+        if (QWidget* under = dialog->childAt(at); under && !qobject_cast<QGroupBox*>(under))
+            return false;
         QWidget* target = TargetAt(dialog, at);
         if (!target)
             return false;

@@ -1,3 +1,4 @@
+#include "platform/framework/PictureCtrl.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TouchStyle.h"
 #include "resources/Resources.h"
@@ -333,6 +334,24 @@ TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
         }
         Shoot(*box, QStringLiteral("message-box-%1").arg(index++));
     }
+}
+
+TEST_F(PhoneLayout, APictureIsTappedOnceOnItOrBesideIt)
+{
+    // A picture does not take the press itself: it passes on to the page.
+    CDialog page(IDD_MAIN);
+    ASSERT_TRUE(page.Create(nullptr));
+    page.show();
+    auto* help = page.Control<CPictureCtrl>(CMainPage::IDC_HELP);
+    ASSERT_NE(help, nullptr);
+    int taps = 0;
+    help->SetOnClick([&taps] { ++taps; });
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_EQ(taps, 1);
+    const QRect hit = TouchHitRect(help, Screen().FingerPixels());
+    ASSERT_GT(hit.bottom(), help->geometry().bottom());
+    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(help->x() + 1, hit.bottom()));
+    EXPECT_EQ(taps, 2);
 }
 
 TEST_F(PhoneLayout, ATapBesideAControlReachesIt)
