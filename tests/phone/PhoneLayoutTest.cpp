@@ -205,7 +205,8 @@ void CheckControls(CDialog& dialog, const std::string& where)
         }
         if (auto* view = qobject_cast<QAbstractItemView*>(control)) {
             if (auto* tree = qobject_cast<QTreeWidget*>(view); tree && !tree->topLevelItemCount()) {
-                tree->setColumnCount(std::max(tree->columnCount(), 1));
+                if (tree->columnCount() == 0)
+                    tree->setHeaderLabels({QString()});
                 tree->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("Row")}));
             }
             if (auto* list = qobject_cast<QListWidget*>(view); list && !list->count())
