@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <optional>
 
 namespace pelmora::dlg {
 
@@ -136,11 +137,21 @@ void ScreenModel::SetKind(Kind kind)
 void ScreenModel::ApplyToApplication()
 {
     // On a phone the platform's own parts (menus, pop-up lists, message
-    // boxes) take the scaled dialog font and a fingertip's height too.
-    if (kind_ != Kind::RealScreen || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    // boxes) take the scaled dialog font and a fingertip's height too; the
+    // simulated screen has the desktop's own.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    QApplication::setFont(DialogFont());
-    InstallTouchStyle(FingerPixels());
+    static std::optional<QFont> desktopFont;
+    if (kind_ == Kind::RealScreen) {
+        if (!desktopFont)
+            desktopFont = QApplication::font();
+        QApplication::setFont(DialogFont());
+        InstallTouchStyle(FingerPixels());
+    } else if (desktopFont) {
+        QApplication::setFont(*desktopFont);
+        desktopFont.reset();
+        RemoveTouchStyle();
+    }
 }
 
 bool IsLandscape()

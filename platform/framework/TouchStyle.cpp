@@ -176,6 +176,13 @@ void InstallTouchStyle(int finger)
     Forwarder()->finger = finger;
 }
 
+void RemoveTouchStyle()
+{
+    if (auto* current = qobject_cast<CTouchStyle*>(QApplication::style()))
+        QApplication::setStyle(current->baseStyle()->name());
+    Forwarder()->finger = 0;
+}
+
 bool IsTappable(const QWidget* control)
 {
     if (const auto* picture = qobject_cast<const CPictureCtrl*>(control))

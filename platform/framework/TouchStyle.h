@@ -29,6 +29,8 @@ private:
 // Installs the style and the tap forwarding for the whole application, or
 // follows a new finger size.
 void InstallTouchStyle(int finger);
+// Back to the style underneath, and no taps forwarded.
+void RemoveTouchStyle();
 
 // Whether a control of a dialog takes taps: buttons, check boxes, drop-down
 // lists, edit fields, pictures with click notification.
