@@ -802,6 +802,26 @@ int CMonitorDlg::BarsHeight() const
 
 void CMonitorDlg::PlaceTabs()
 {
+    const dlg::ScreenModel& screen = dlg::ScreenModel::Instance();
+    if (menuBar_ && tabs_ && screen.IsPhone() && dlg::IsLandscape()) {
+        // A turned phone has height to spare for neither bar: the menu bar
+        // sits at the end of the tab row, and the pages keep the rest
+        // below the question's bar when it shows.
+        int top = 0;
+        if (questionBar_ && !questionBar_->isHidden()) {
+            top = questionBar_->sizeHint().height();
+            questionBar_->setGeometry(0, 0, width(), top);
+        }
+        tabs_->setGeometry(0, top, width(), height() - top);
+        const QTabBar* bar = tabs_->Bar();
+        const int used = bar->count() > 0 ? bar->tabRect(bar->count() - 1).right() + 1 : 0;
+        const int menuWidth = menuBar_->sizeHint().width();
+        const int rowHeight = bar->sizeHint().height();
+        menuBar_->setGeometry(std::max(used, width() - menuWidth), height() - rowHeight,
+            std::min(menuWidth, width() - used), rowHeight);
+        menuBar_->raise();
+        return;
+    }
     int top = 0;
     if (menuBar_) {
         top = menuBar_->sizeHint().height();
@@ -818,8 +838,15 @@ void CMonitorDlg::PlaceTabs()
 
 void CMonitorDlg::FitToScreen()
 {
-    const QSize screen = dlg::ScreenModel::Instance().Size();
-    resize(screen.width(), screen.height() + BarsHeight());
+    const dlg::ScreenModel& model = dlg::ScreenModel::Instance();
+    RefreshScale();
+    const QSize screen = model.Size();
+    // The simulated screen is the page area, with the bars above it; a
+    // phone's screen holds them all.
+    if (model.IsPhone())
+        resize(screen);
+    else
+        resize(screen.width(), screen.height() + BarsHeight());
     PlaceTabs();
 }
 

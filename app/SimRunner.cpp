@@ -113,6 +113,10 @@ SimRunner::SimRunner(Setup setup, std::ostream& out, std::ostream& err)
             Print({u"sms", number, text});
         });
 
+    // A script plays on the simulated screen (its "rotate" turns it), even
+    // inside a phone's shell.
+    dlg::ScreenModel::Instance().Choose(ScreenChoice::Simulated);
+
     book_ = setup_.contacts ? std::make_unique<VCardAddressBook>(*setup_.contacts)
                             : ChooseAddressBook(setup_.dataDir);
     SetAddressBook(book_.get());

@@ -44,7 +44,12 @@ StartOptions ParseStartOptions(const QStringList& arguments)
         QStringLiteral("quit"), QStringLiteral("End the running Pelmora, everything saved."));
     const QCommandLineOption hidden(
         QStringLiteral("hidden"), QStringLiteral("Start in the tray, with the window hidden."));
+    const QCommandLineOption screen(QStringLiteral("screen"),
+        QStringLiteral("The screen to lay out for: phone (the real screen), simulated (a 240 x 320 "
+                       "phone screen) or auto."),
+        QStringLiteral("KIND"));
     parser.addOption(screenshot);
+    parser.addOption(screen);
     parser.addOption(tab);
     parser.addOption(pane);
     parser.addOption(landscape);
@@ -117,6 +122,13 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     if (control.Any() && !options.screenshot.isEmpty())
         return usageError(QStringLiteral("--screenshot cannot be given with a request to the "
                                          "running Pelmora"));
+    if (parser.isSet(screen)) {
+        const std::optional<ScreenChoice> choice = ParseScreenChoice(parser.value(screen));
+        if (!choice)
+            return usageError(QStringLiteral("--screen takes phone, simulated or auto, not \"%1\"")
+                                  .arg(parser.value(screen)));
+        options.screen = *choice;
+    }
     return options;
 }
 

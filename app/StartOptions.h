@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/ControlClient.h"
+#include "platform/shell/ScreenMetrics.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,10 @@ struct StartOptions {
     // --hidden: start in the tray with the window hidden, as --start does
     // when no Pelmora runs yet.
     bool hidden = false;
+    // --screen phone|simulated|auto: the real screen or the simulated one;
+    // automatic (PELMORA_SCREEN, else the screen and the session decide)
+    // when not given.
+    ScreenChoice screen = ScreenChoice::Automatic;
 };
 
 // Reads the arguments (the program name first) as Qt left them. Arguments

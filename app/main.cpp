@@ -161,6 +161,7 @@ int main(int argc, char** argv)
         && !instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); }))
         return 0;
 
+    pelmora::dlg::ScreenModel::Instance().Choose(options.screen);
     if (options.landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
     pelmora::CMonitorDlg dialog(dataDir);

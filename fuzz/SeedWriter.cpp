@@ -351,6 +351,10 @@ void TextsSeeds()
                      "[MIDDLENAME] [LASTNAME] [SUFFIX] [FULLNAME][[FULLNAME]]",
                 "", "", "", "", std::string(60, 'x'), "[LASTNAME"}));
 
+    Write("screen_choice", "phosh-phone", "\x2d\x5a\x44\x52phone\x1fPhosh:GNOME\x1fphosh\x1f\x1f");
+    Write("screen_choice", "plasma-desktop",
+        "\xf0\x80\x0a\x01 Simulated\x1fKDE\x1fplasma\x1f"
+        "desktop\x1f");
     Write("bubble_html", "question",
         Parts({"+447700900001", "Quilby Trellowayne", "Dear Quilby, back soon & \"bye\""}));
     Write("bubble_html", "hostile",

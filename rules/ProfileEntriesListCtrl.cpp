@@ -1,5 +1,7 @@
 #include "rules/ProfileEntriesListCtrl.h"
 
+#include "platform/framework/DialogUnits.h"
+
 #include "platform/framework/ResourceImages.h"
 #include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
@@ -13,7 +15,10 @@ namespace pelmora {
 
 namespace {
 
-constexpr QSize kIconSize(16, 16);
+QSize IconSize()
+{
+    return {dlg::ScaledPixels(16), dlg::ScaledPixels(16)};
+}
 
 } // namespace
 
@@ -21,11 +26,11 @@ CProfileEntriesListCtrl::CProfileEntriesListCtrl(QWidget* parent)
     : CPersistentListCtrl(parent)
     // Drawn once for the screen's density; transparency takes the place of a
     // mask colour.
-    , contactIcon_(dlg::LoadImageResource(IDB_CONTACT, kIconSize, devicePixelRatioF()))
-    , groupIcon_(dlg::LoadImageResource(IDB_GROUP, kIconSize, devicePixelRatioF()))
+    , contactIcon_(dlg::LoadImageResource(IDB_CONTACT, IconSize(), devicePixelRatioF()))
+    , groupIcon_(dlg::LoadImageResource(IDB_GROUP, IconSize(), devicePixelRatioF()))
 {
     setItemDelegate(new CTouchRowDelegate(this));
-    setIconSize(kIconSize);
+    setIconSize(IconSize());
     header()->setSectionsClickable(false);
     // A tap on a row (or moving to it with the keys) marks it, as the
     // platform's list does.

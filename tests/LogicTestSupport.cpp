@@ -22,7 +22,11 @@ TestSandbox::TestSandbox()
     const QByteArray runtime = root + "/runtime";
     mkdir(runtime.constData(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
+    // The simulated screen, even when the tests run inside a phone's shell.
     unsetenv("PELMORA_SCREEN");
+    for (const char* shell :
+        {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "PLASMA_PLATFORM", "SXMO_WM"})
+        unsetenv(shell);
 }
 
 ScratchDir::ScratchDir()

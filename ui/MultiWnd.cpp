@@ -1,6 +1,7 @@
 #include "ui/MultiWnd.h"
 
 #include "platform/framework/Dialog.h"
+#include "platform/framework/ScreenModel.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -21,8 +22,15 @@ QFont CaptionFont(const QString& face, int tenthsOfPoint)
 {
     QFont font(face);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(tenthsOfPoint / 10.0);
+    font.setPointSizeF(tenthsOfPoint / 10.0 * dlg::ScreenModel::Instance().DesignScale());
     return font;
+}
+
+int CMultiWnd::CaptionHeight()
+{
+    const dlg::ScreenModel& screen = dlg::ScreenModel::Instance();
+    const int scaled = dlg::ScaledPixels(kCaptionHeight);
+    return screen.IsPhone() ? std::max(scaled, screen.FingerPixels()) : scaled;
 }
 
 void PumpPendingMessages()
@@ -130,8 +138,8 @@ int CMultiWnd::IndexOf(const CMultiWndCaption* caption) const
 
 QRect CMultiWnd::ContentArea() const
 {
-    const int top = kCaptionHeight * topCount_;
-    const int bottom = height() - kCaptionHeight * (paneCount_ - topCount_);
+    const int top = CaptionHeight() * topCount_;
+    const int bottom = height() - CaptionHeight() * (paneCount_ - topCount_);
     return QRect(0, top, width(), std::max(0, bottom - top));
 }
 
@@ -141,7 +149,8 @@ bool CMultiWnd::AddPane(
     if (paneCount_ >= kMaxPanes || topCount_ != 0)
         return false;
     auto* caption = new CMultiWndCaption(this, text, CaptionFont(fontFace, tenthsOfPoint));
-    caption->setGeometry(0, height() - kCaptionHeight * (paneCount_ + 1), width(), kCaptionHeight);
+    caption->setGeometry(
+        0, height() - CaptionHeight() * (paneCount_ + 1), width(), CaptionHeight());
     caption->show();
     captions_[static_cast<size_t>(paneCount_)] = caption;
     next_ = caption;
@@ -195,7 +204,7 @@ void CMultiWnd::OpenNext(CMultiWndCaption* caption)
 {
     const int index = IndexOf(caption);
     CMultiWndCaption* previous = active_;
-    SlideCaption(caption, kCaptionHeight * topCount_);
+    SlideCaption(caption, CaptionHeight() * topCount_);
     ++topCount_;
     active_ = caption;
     next_ = Caption(index - 1);
@@ -208,7 +217,7 @@ void CMultiWnd::OpenNext(CMultiWndCaption* caption)
 void CMultiWnd::Close(CMultiWndCaption* caption)
 {
     const int index = IndexOf(caption);
-    SlideCaption(caption, height() - kCaptionHeight * (paneCount_ - topCount_) - kCaptionHeight);
+    SlideCaption(caption, height() - CaptionHeight() * (paneCount_ - topCount_) - CaptionHeight());
     --topCount_;
     next_ = caption;
     CMultiWndCaption* after = Caption(index + 1);
@@ -231,7 +240,7 @@ void CMultiWnd::ShowContent(CMultiWndCaption* caption)
 
 void CMultiWnd::Place(CMultiWndCaption* caption, int top)
 {
-    caption->setGeometry(0, top, width(), kCaptionHeight);
+    caption->setGeometry(0, top, width(), CaptionHeight());
     if (observer_)
         observer_(caption, top);
     if (caption->isVisible())
@@ -265,10 +274,10 @@ void CMultiWnd::LayoutBars()
     const int closed = paneCount_ - topCount_;
     for (int j = 0; j < closed; ++j)
         if (CMultiWndCaption* caption = Caption(j))
-            caption->setGeometry(0, height() - kCaptionHeight * (j + 1), width(), kCaptionHeight);
+            caption->setGeometry(0, height() - CaptionHeight() * (j + 1), width(), CaptionHeight());
     for (int j = closed; j < paneCount_; ++j)
         if (CMultiWndCaption* caption = Caption(j))
-            caption->setGeometry(0, caption->y(), width(), kCaptionHeight);
+            caption->setGeometry(0, caption->y(), width(), CaptionHeight());
     if (active_ && active_->content)
         active_->content->setGeometry(ContentArea());
 }

@@ -48,6 +48,9 @@ class CMultiWnd final : public QWidget, public dlg::CommandTarget {
 public:
     static constexpr int kMaxPanes = 10;
     static constexpr int kCaptionHeight = 20;
+    // The caption's height on the screen shown: the design's 20 pixels
+    // scaled, and on a phone at least a fingertip.
+    static int CaptionHeight();
     static constexpr int kSlideStep = 4;
 
     explicit CMultiWnd(QWidget* parent = nullptr);

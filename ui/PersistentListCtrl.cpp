@@ -2,6 +2,7 @@
 
 #include "ui/ColumnWidths.h"
 
+#include "platform/framework/DialogUnits.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/storage/DataFile.h"
@@ -87,7 +88,8 @@ int CPersistentListCtrl::InsertColumn(int index, std::u16string_view title, int 
     for (int i = count; i > index; --i)
         headerRow->setText(i, headerRow->text(i - 1));
     headerRow->setText(index, QString::fromStdU16String(std::u16string(title)));
-    setColumnWidth(index, width);
+    // Widths are the design's pixels.
+    setColumnWidth(index, dlg::ScaledPixels(width));
     return index;
 }
 

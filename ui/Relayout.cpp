@@ -60,6 +60,7 @@ bool RelayoutFromTemplate(CDialog& window, int templateId, bool resizeWindow)
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
     if (!tmpl)
         return false;
+    window.RefreshScale();
     // Repaint once, after every control has moved.
     const bool updates = window.updatesEnabled();
     window.setUpdatesEnabled(false);

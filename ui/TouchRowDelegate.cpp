@@ -1,9 +1,9 @@
 #include "ui/TouchRowDelegate.h"
 
+#include "platform/framework/ScreenModel.h"
+
 #include <QMouseEvent>
 #include <QWidget>
-
-#include <cmath>
 
 namespace pelmora {
 
@@ -13,11 +13,11 @@ CTouchRowDelegate::CTouchRowDelegate(QWidget* view)
 {
 }
 
-int CTouchRowDelegate::TouchHeight(const QWidget* widget)
+int CTouchRowDelegate::TouchHeight(const QWidget* /*widget*/)
 {
-    constexpr double kMillimetresPerInch = 25.4;
-    return static_cast<int>(
-        std::lround(kTouchMillimetres / kMillimetresPerInch * widget->logicalDpiY()));
+    // Millimetres of the screen the program lays itself out for: a phone's
+    // own, or the simulated screen's 96 dpi at its scale.
+    return dlg::ScreenModel::Instance().MillimetresToPixels(kTouchMillimetres);
 }
 
 QSize CTouchRowDelegate::sizeHint(

@@ -6,6 +6,7 @@
 #include "platform/framework/DropListCombo.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PictureCtrl.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/framework/TabCtrl.h"
 #include "platform/framework/WholeRectButton.h"
 #include "platform/framework/WrappingCheckBox.h"
@@ -77,8 +78,9 @@ bool CDialog::Build()
     const DialogTemplate* tmpl = FindDialogTemplate(templateId_);
     if (!tmpl)
         return false;
-    setFont(DialogFont());
-    units_ = DialogBaseUnits::FromFont(font());
+    const double scale = Scale();
+    setFont(DialogFontForScale(scale));
+    units_ = DialogBaseUnits::Scaled(scale);
     setWindowTitle(ToQ(tmpl->title));
     QButtonGroup* radioGroup = nullptr;
     for (const DialogItem& item : tmpl->items) {
@@ -228,6 +230,23 @@ QWidget* CDialog::BuildControl(const DialogItem& item, QButtonGroup*& radioGroup
     return new QWidget(this);
 }
 
+double CDialog::Scale() const
+{
+    return ScreenModel::Instance().DesignScale(
+        wholeScreen_ ? ScreenModel::Surface::WholeScreen : ScreenModel::Surface::Page);
+}
+
+bool CDialog::RefreshScale()
+{
+    const double scale = Scale();
+    const DialogBaseUnits units = DialogBaseUnits::Scaled(scale);
+    if (units == units_)
+        return false;
+    setFont(DialogFontForScale(scale));
+    units_ = units;
+    return true;
+}
+
 bool CDialog::Create(QWidget* parent)
 {
     setParent(parent, Qt::Widget);
@@ -239,10 +258,15 @@ bool CDialog::Create(QWidget* parent)
 
 int CDialog::DoModal()
 {
+    // On a phone a dialog takes the whole screen, without the main window's
+    // bars, and its design is scaled for it.
+    wholeScreen_ = ScreenModel::Instance().IsPhone();
     if (!Build())
         return -1;
     modal_ = true;
     result_ = IDCANCEL;
+    if (wholeScreen_)
+        resize(ScreenModel::Instance().Size());
     OnInitDialog();
     if (CurrentModalHandler()) {
         const int answer = CurrentModalHandler()(*this);

@@ -90,6 +90,11 @@ public:
     bool IsDlgItemVisible(int id) const;
 
     const DialogBaseUnits& BaseUnits() const { return units_; }
+    // Takes the font and units of the screen's present scale (a phone turned
+    // scales the design anew); true when they changed.
+    bool RefreshScale();
+    // The design's scale this window is drawn at.
+    double Scale() const;
     QRect MapDialogRect(const DialogRect& rect) const { return units_.Map(rect); }
 
     // Offers a command to the parent first when this window forwards (pages
@@ -139,6 +144,7 @@ private:
     bool built_ = false;
     bool modal_ = false;
     bool offersToParentFirst_ = false;
+    bool wholeScreen_ = false;
     int result_ = 0;
     DialogBaseUnits units_;
     std::vector<std::pair<int, QWidget*>> controls_;

@@ -1,6 +1,11 @@
 #include "platform/framework/DialogUnits.h"
 
+#include "platform/framework/ScreenModel.h"
+
 #include <QFontMetrics>
+
+#include <cmath>
+#include <map>
 
 namespace pelmora::dlg {
 
@@ -30,13 +35,23 @@ DialogBaseUnits DialogBaseUnits::FromFont(const QFont& font)
     return units;
 }
 
+DialogBaseUnits DialogBaseUnits::Scaled(double scale)
+{
+    const DialogBaseUnits design = FromFont(DialogFontForScale(1.0));
+    if (scale == 1.0)
+        return design;
+    constexpr int kFraction = 64;
+    return {static_cast<int>(std::lround(design.baseX * scale * kFraction)),
+        static_cast<int>(std::lround(design.baseY * scale * kFraction)), kFraction};
+}
+
 int DialogBaseUnits::X(int du) const
 {
-    return ScaleRounded(du, baseX, 4);
+    return ScaleRounded(du, baseX, 4 * denominator);
 }
 int DialogBaseUnits::Y(int du) const
 {
-    return ScaleRounded(du, baseY, 8);
+    return ScaleRounded(du, baseY, 8 * denominator);
 }
 
 QRect DialogBaseUnits::Map(const DialogRect& rect) const
@@ -48,14 +63,48 @@ QRect DialogBaseUnits::Map(const DialogRect& rect) const
     return QRect(left, top, right - left, bottom - top);
 }
 
-QFont DialogFont()
+namespace {
+QFont DialogFontOfSize(int pixels)
 {
     // A narrow face keeps the texts within rectangles that were laid out for
     // the phone's own small dialog font.
     QFont font(QStringLiteral("DejaVu Sans Condensed"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(10);
+    font.setPixelSize(pixels);
     return font;
+}
+} // namespace
+
+QFont DialogFontForScale(double scale)
+{
+    constexpr int kDesignPixels = 10;
+    if (scale == 1.0)
+        return DialogFontOfSize(kDesignPixels);
+    static std::map<double, int> sizes;
+    auto found = sizes.find(scale);
+    if (found == sizes.end()) {
+        const DialogBaseUnits room = DialogBaseUnits::Scaled(scale);
+        int pixels = 4;
+        for (int next = 5; next < 400; ++next) {
+            const DialogBaseUnits own = DialogBaseUnits::FromFont(DialogFontOfSize(next));
+            if (own.baseX * room.denominator > room.baseX
+                || own.baseY * room.denominator > room.baseY)
+                break;
+            pixels = next;
+        }
+        found = sizes.emplace(scale, pixels).first;
+    }
+    return DialogFontOfSize(found->second);
+}
+
+QFont DialogFont()
+{
+    return DialogFontForScale(ScreenModel::Instance().DesignScale());
+}
+
+int ScaledPixels(int designPixels)
+{
+    return static_cast<int>(std::lround(designPixels * ScreenModel::Instance().DesignScale()));
 }
 
 } // namespace pelmora::dlg

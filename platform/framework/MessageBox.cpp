@@ -1,7 +1,14 @@
 #include "platform/framework/MessageBox.h"
 
-#include <QMessageBox>
+#include "platform/framework/DialogUnits.h"
+#include "platform/framework/ScreenModel.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QString>
+#include <QVBoxLayout>
 
 #include <utility>
 
@@ -38,6 +45,39 @@ std::u16string AppTitle()
     return u"Pelmora";
 }
 
+std::unique_ptr<QDialog> BuildMessageBox(QWidget* owner, const MessageBoxCall& call)
+{
+    auto box = std::make_unique<QDialog>(owner);
+    QDialog* dialog = box.get();
+    dialog->setWindowTitle(QString::fromStdU16String(call.title));
+    dialog->setFont(DialogFont());
+    auto* layout = new QVBoxLayout(dialog);
+    auto* text = new QLabel(QString::fromStdU16String(call.text), dialog);
+    text->setObjectName(QStringLiteral("text"));
+    text->setWordWrap(true);
+    text->setTextFormat(Qt::PlainText);
+    layout->addWidget(text, 1);
+    const bool question = call.buttons == MessageButtons::YesNo;
+    auto* buttons = new QDialogButtonBox(
+        question ? QDialogButtonBox::Yes | QDialogButtonBox::No : QDialogButtonBox::Ok, dialog);
+    layout->addWidget(buttons);
+    // Enter answers No to a question, as the platform's default button did.
+    QPushButton* preferred
+        = buttons->button(question ? QDialogButtonBox::No : QDialogButtonBox::Ok);
+    preferred->setDefault(true);
+    preferred->setFocus();
+    const int closed = question ? IDNO : IDOK;
+    QObject::connect(buttons, &QDialogButtonBox::clicked, dialog,
+        [dialog, buttons, closed](QAbstractButton* button) {
+            dialog->done(buttons->standardButton(button) == QDialogButtonBox::Yes ? IDYES : closed);
+        });
+    // The screen's width, and as high as the wrapped text needs.
+    const QSize screen = ScreenModel::Instance().Size();
+    dialog->setFixedWidth(screen.width());
+    dialog->setFixedHeight(std::min(screen.height(), layout->totalHeightForWidth(screen.width())));
+    return box;
+}
+
 int MessageBox(
     QWidget* owner, std::u16string_view text, std::u16string_view title, MessageButtons buttons)
 {
@@ -45,19 +85,11 @@ int MessageBox(
         std::u16string(text), title.empty() ? AppTitle() : std::u16string(title), buttons};
     if (Handler())
         return Handler()(call);
-
-    QMessageBox box(owner);
-    box.setWindowTitle(QString::fromStdU16String(call.title));
-    box.setText(QString::fromStdU16String(call.text));
-    if (buttons == MessageButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::No);
-        box.setIcon(QMessageBox::Question);
-        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return IDOK;
+    const std::unique_ptr<QDialog> box = BuildMessageBox(owner, call);
+    const int answer = box->exec();
+    return answer == IDYES || answer == IDNO || answer == IDOK ? answer
+        : buttons == MessageButtons::YesNo                     ? IDNO
+                                                               : IDOK;
 }
 
 } // namespace pelmora::dlg

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace pelmora::dlg {
@@ -26,6 +28,11 @@ struct MessageBoxCall {
 // empty title stands for the application title.
 int MessageBox(QWidget* owner, std::u16string_view text, std::u16string_view title = {},
     MessageButtons buttons = MessageButtons::Ok);
+
+// The box as the user sees it, built but not shown: the dialog font, as wide
+// as the screen the program lays itself out for, the text wrapped; its
+// result is the button's value.
+std::unique_ptr<QDialog> BuildMessageBox(QWidget* owner, const MessageBoxCall& call);
 
 // Tests answer message boxes without a display and without a nested event
 // loop: while a handler is installed it receives every call instead.

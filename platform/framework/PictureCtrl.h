@@ -18,6 +18,7 @@ public:
     void SetImage(int resource);
     int Image() const { return resource_; }
     void SetOnClick(std::function<void()> onClick);
+    bool Clickable() const { return static_cast<bool>(onClick_); }
     QSize sizeHint() const override;
 
 protected:

@@ -1,6 +1,7 @@
 #include "platform/framework/TabCtrl.h"
 
 #include "platform/framework/DialogUnits.h"
+#include "platform/framework/ScreenModel.h"
 
 #include <QResizeEvent>
 #include <QString>
@@ -15,9 +16,7 @@ CTabCtrl::CTabCtrl(QWidget* parent)
     bar_->setExpanding(false);
     bar_->setDrawBase(true);
     bar_->setUsesScrollButtons(true);
-    // Phone-sized tabs: five of them fit the 240-pixel width.
-    bar_->setFont(DialogFont());
-    bar_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 7px; min-width: 0px; }"));
+    ApplyScreenScale();
     connect(bar_, &QTabBar::currentChanged, this, [this](int) {
         if (!settingSelection_)
             OnSelChange();
@@ -77,8 +76,41 @@ void CTabCtrl::resizeEvent(QResizeEvent* event)
     PlaceBar();
 }
 
+void CTabCtrl::ApplyScreenScale()
+{
+    // Phone-sized tabs: five of them fit the width of the design's screen.
+    bar_->setFont(DialogFont());
+    const auto sheet = [](int minHeight) {
+        QString text = QStringLiteral("QTabBar::tab { padding: %1px %2px; min-width: 0px; ")
+                           .arg(ScaledPixels(3))
+                           .arg(ScaledPixels(7));
+        if (minHeight > 0)
+            text += QStringLiteral("min-height: %1px; ").arg(minHeight);
+        return text + u'}';
+    };
+    const ScreenModel& screen = ScreenModel::Instance();
+    // On a phone the tabs are a fingertip high: the style sheet's height is
+    // the text's, so what the padding and frame add is measured.
+    const int finger = screen.IsPhone() ? screen.FingerPixels() : 0;
+    int minHeight = finger > 0 ? finger - 2 * ScaledPixels(3) : 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString text = sheet(minHeight);
+        if (text != sheet_) {
+            sheet_ = text;
+            bar_->setStyleSheet(text);
+        }
+        if (finger == 0 || bar_->count() == 0)
+            return;
+        const int shortBy = finger - bar_->tabRect(0).height();
+        if (shortBy <= 0)
+            return;
+        minHeight += shortBy;
+    }
+}
+
 void CTabCtrl::PlaceBar()
 {
+    ApplyScreenScale();
     const int height = bar_->sizeHint().height();
     bar_->setGeometry(0, this->height() - height, width(), height);
     bar_->raise();

@@ -33,6 +33,9 @@ protected:
 
 private:
     void PlaceBar();
+    // The tabs in the present scale's font; on a phone a fingertip high.
+    void ApplyScreenScale();
+    QString sheet_;
     QTabBar* bar_;
     bool settingSelection_ = false;
 };

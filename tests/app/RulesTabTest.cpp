@@ -329,7 +329,7 @@ TEST_F(RulesTab, PagesFillTheirAreasInBothOrientations)
         const int tabRow = dialog->Tabs()->GetItemRect(0).height();
         const QSize pageArea(tabs.width() - 3, tabs.height() - tabRow - 4);
         ExpectNear(TemplateSize(holder, turn ? IDD_RULES_L : IDD_RULES), pageArea, 1, "holder");
-        const QSize content = pageArea - QSize(2, 2 + 2 * CMultiWnd::kCaptionHeight);
+        const QSize content = pageArea - QSize(2, 2 + 2 * CMultiWnd::CaptionHeight());
         ExpectNear(TemplateSize(include, turn ? IDD_INCLUDE_RULES_L : IDD_INCLUDE_RULES), content,
             1, "include page");
         ExpectNear(TemplateSize(exclude, turn ? IDD_EXCLUDE_RULES_L : IDD_EXCLUDE_RULES), content,

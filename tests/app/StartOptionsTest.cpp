@@ -84,3 +84,23 @@ TEST(StartOptions, TheProgramAnswersHelpAndUsageErrors)
     EXPECT_TRUE(wrong.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(wrong.readAllStandardError().contains("Unknown option 'frobnicate'"));
 }
+
+TEST(StartOptions, TheScreenIsChosenByNameOrLeftToTheProgram)
+{
+    const std::tuple<QStringList, int, ScreenChoice> cases[] = {
+        {Args({}), -1, ScreenChoice::Automatic},
+        {Args({"--screen", "phone"}), -1, ScreenChoice::Phone},
+        {Args({"--screen=Simulated"}), -1, ScreenChoice::Simulated},
+        {Args({"--screen", "auto", "/h"}), -1, ScreenChoice::Automatic},
+        {Args({"--screen", "tablet"}), 2, ScreenChoice::Automatic},
+        {Args({"--screen"}), 2, ScreenChoice::Automatic},
+    };
+    for (const auto& [arguments, exitCode, screen] : cases) {
+        const StartOptions options = ParseStartOptions(arguments);
+        EXPECT_EQ(options.exitCode, exitCode) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(options.screen, screen) << arguments.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(ParseStartOptions(Args({"--screen", "tablet"}))
+                    .message.startsWith(QStringLiteral(
+                        "pelmora: --screen takes phone, simulated or auto, not \"tablet\"\n")));
+}

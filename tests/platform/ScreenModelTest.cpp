@@ -1,6 +1,11 @@
 #include "platform/framework/ScreenModel.h"
 
+#include "platform/framework/DialogUnits.h"
+#include "platform/framework/TouchStyle.h"
+
+#include <QApplication>
 #include <QSignalSpy>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -20,4 +25,18 @@ TEST(ScreenModelTest, SimulatedPhoneTurnsBetweenPortraitAndLandscape)
     EXPECT_TRUE(IsLandscape());
     screen.Rotate();
     EXPECT_FALSE(IsLandscape());
+}
+
+TEST(ScreenModelTest, ThePhonesFontAndTouchStyleLeaveWithThePhoneScreen)
+{
+    ScreenModel& screen = ScreenModel::Instance();
+    const QFont desktopFont = QApplication::font();
+    const QString desktopStyle = QApplication::style()->name();
+    screen.SetKind(ScreenModel::Kind::RealScreen);
+    EXPECT_NE(qobject_cast<CTouchStyle*>(QApplication::style()), nullptr);
+    EXPECT_EQ(QApplication::font().pixelSize(), DialogFont().pixelSize());
+    screen.SetKind(ScreenModel::Kind::SimulatedPhone);
+    EXPECT_EQ(qobject_cast<CTouchStyle*>(QApplication::style()), nullptr);
+    EXPECT_EQ(QApplication::style()->name(), desktopStyle);
+    EXPECT_EQ(QApplication::font(), desktopFont);
 }

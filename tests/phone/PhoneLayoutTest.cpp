@@ -1,0 +1,398 @@
+#include "platform/framework/PictureCtrl.h"
+#include "platform/framework/ScreenModel.h"
+#include "platform/framework/TouchStyle.h"
+#include "resources/Resources.h"
+#include "tests/app/MonitoringWindowFixture.h"
+#include "ui/MultiWnd.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cmath>
+#include <map>
+
+// Every page and dialog as a phone shows it, on the screen the offscreen
+// platform was given (see CMakeLists.txt): the design fills the screen's
+// width (portrait) or height (landscape), nothing lies outside the screen,
+// no text is cut, no controls overlap, and what a finger taps is at least
+// 5 mm high, the platform's own parts 7 mm. With PELMORA_SCREENSHOT_DIR set
+// each layout is left there as a PNG. The smallest hit height of each kind
+// of control is printed at the end.
+
+using namespace pelmora;
+using namespace pelmora::dlg;
+
+namespace {
+
+const ScreenModel& Screen()
+{
+    return ScreenModel::Instance();
+}
+
+double Mm(int pixels)
+{
+    return pixels / Screen().PixelsPerMillimetre();
+}
+
+// The smallest hit height seen of each kind of control.
+std::map<std::string, int>& Smallest()
+{
+    static std::map<std::string, int> smallest;
+    return smallest;
+}
+
+void Record(const std::string& kind, int height)
+{
+    auto [at, added] = Smallest().emplace(kind, height);
+    if (!added)
+        at->second = std::min(at->second, height);
+}
+
+QString ScreenName()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize device = screen->geometry().size() * screen->devicePixelRatio();
+    return QStringLiteral("%1x%2-%3")
+        .arg(std::min(device.width(), device.height()))
+        .arg(std::max(device.width(), device.height()))
+        .arg(IsLandscape() ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+}
+
+void Shoot(QWidget& widget, const QString& name)
+{
+    const QByteArray dir = qgetenv("PELMORA_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    const QString file = ScreenName() + u'-' + name + QStringLiteral(".png");
+    EXPECT_TRUE(widget.grab().save(QDir(QString::fromUtf8(dir)).filePath(file)));
+}
+
+QString Plain(QString text)
+{
+    return text.remove(u'&');
+}
+
+// What a control's text needs beyond what it has, or nothing.
+std::optional<QSize> CutText(QWidget* control)
+{
+    const QFontMetrics metrics(control->font());
+    const int line = static_cast<int>(std::ceil(QFontMetricsF(control->font()).height()));
+    auto check = [&](const QString& text, QRect room, bool wrap) -> std::optional<QSize> {
+        const QSize need = wrap
+            ? metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, text).size()
+            : QSize(metrics.horizontalAdvance(text), line);
+        if (need.width() <= room.width() && need.height() <= room.height())
+            return std::nullopt;
+        return need;
+    };
+    QStyleOptionButton option;
+    option.initFrom(control);
+    QStyle* style = control->style();
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        option.text = button->text();
+        return check(Plain(button->text()),
+            style->subElementRect(QStyle::SE_PushButtonContents, &option, control), false);
+    }
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        option.text = box->text();
+        const QRect indicator = style->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        const int left = indicator.right() + 1
+            + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, box);
+        return check(Plain(box->text()), QRect(left, 0, box->width() - left, box->height()),
+            box->inherits("pelmora::dlg::CWrappingCheckBox"));
+    }
+    if (auto* radio = qobject_cast<QRadioButton*>(control)) {
+        option.text = radio->text();
+        return check(Plain(radio->text()),
+            style->subElementRect(QStyle::SE_RadioButtonContents, &option, radio), false);
+    }
+    if (auto* label = qobject_cast<QLabel*>(control); label && !label->text().isEmpty())
+        return check(label->text(), label->contentsRect(), label->wordWrap());
+    return std::nullopt;
+}
+
+std::string KindOf(const QWidget* control)
+{
+    if (qobject_cast<const QRadioButton*>(control))
+        return "radio button";
+    if (qobject_cast<const QCheckBox*>(control))
+        return "check box";
+    if (qobject_cast<const QPushButton*>(control))
+        return "push button";
+    if (qobject_cast<const QComboBox*>(control))
+        return "drop-down";
+    if (qobject_cast<const QLineEdit*>(control) || qobject_cast<const QPlainTextEdit*>(control))
+        return "edit";
+    return "picture button";
+}
+
+// Whether the row `y` of a control's dialog, across the control's width, is
+// taken: beyond the dialog, by another control or by its hit rectangle.
+bool Taken(const QWidget* control, int y, int finger)
+{
+    const QWidget* dialog = control->parentWidget();
+    if (y < 0 || y >= dialog->height())
+        return true;
+    const QRect row(control->x(), y, control->width(), 1);
+    for (const QObject* child : dialog->children()) {
+        const auto* other = qobject_cast<const QWidget*>(child);
+        if (!other || other == control || other->isHidden()
+            || qobject_cast<const QGroupBox*>(other))
+            continue;
+        if (other->geometry().intersects(row)
+            || (IsTappable(other) && TouchHitRect(other, finger).intersects(row)))
+            return true;
+    }
+    return false;
+}
+
+// The template controls of one page or dialog.
+void CheckControls(CDialog& dialog, const std::string& where)
+{
+    SCOPED_TRACE(where);
+    QWidget* window = dialog.window();
+    const int finger = Screen().FingerPixels();
+    const int least = Screen().LeastTouchPixels();
+    std::vector<std::pair<int, QWidget*>> shown;
+    for (const auto& [id, control] : dialog.Controls()) {
+        if (control->isHidden() || control->parentWidget() != &dialog)
+            continue;
+        const QRect onScreen(control->mapTo(window, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window->rect().contains(onScreen)) << id << " lies outside the screen";
+        if (const auto need = CutText(control))
+            ADD_FAILURE() << id << " cuts its text: needs " << need->width() << "x"
+                          << need->height() << ", has " << control->width() << "x"
+                          << control->height();
+        for (const auto& [otherId, other] : shown) {
+            const QRect a = control->geometry();
+            const QRect b = other->geometry();
+            const bool framed = (qobject_cast<QGroupBox*>(control) && a.contains(b))
+                || (qobject_cast<QGroupBox*>(other) && b.contains(a));
+            EXPECT_TRUE(framed || !a.intersects(b)) << id << " overlaps " << otherId;
+        }
+        shown.emplace_back(id, control);
+        if (IsTappable(control) && control->isEnabled()) {
+            const int hit = TouchHitRect(control, finger).height();
+            const QRect grown = TouchHitRect(control, finger);
+            EXPECT_GE(hit, least) << id << " (" << KindOf(control) << ") is " << Mm(hit)
+                                  << " mm high to a finger";
+            // Below a fingertip only where the layout leaves no more room.
+            EXPECT_TRUE(hit >= finger
+                || (Taken(control, grown.top() - 1, finger)
+                    && Taken(control, grown.bottom() + 1, finger)))
+                << id << " (" << KindOf(control) << ") could grow beyond " << hit << " px";
+            Record(KindOf(control), hit);
+        }
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            if (combo->count() == 0)
+                combo->addItem(QStringLiteral("Row"));
+            const int row = combo->view()->sizeHintForRow(0);
+            EXPECT_GE(row, finger) << id << ": pop-up row";
+            Record("pop-up row", row);
+        }
+        if (auto* view = qobject_cast<QAbstractItemView*>(control)) {
+            if (auto* tree = qobject_cast<QTreeWidget*>(view); tree && !tree->topLevelItemCount()) {
+                if (tree->columnCount() == 0)
+                    tree->setHeaderLabels({QString()});
+                tree->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("Row")}));
+            }
+            if (auto* list = qobject_cast<QListWidget*>(view); list && !list->count())
+                list->addItem(QStringLiteral("Row"));
+            const int row = view->sizeHintForRow(0);
+            EXPECT_GE(row, finger) << id << ": list row";
+            Record("list row", row);
+        }
+    }
+}
+
+class PhoneLayout : public test::MonitoringWindow {
+protected:
+    void SetUp() override
+    {
+        MonitoringWindow::SetUp();
+        ASSERT_TRUE(Screen().IsPhone()) << "the offscreen platform has no phone screen";
+    }
+};
+
+} // namespace
+
+TEST_F(PhoneLayout, TheMainWindowFillsTheScreenWithEveryPage)
+{
+    Open();
+    Start();
+    MissCall(u"+447700900123", 2);
+    dialog->show();
+    QApplication::processEvents();
+    const QSize screen = Screen().Size();
+    EXPECT_EQ(dialog->size(), screen);
+    const int finger = Screen().FingerPixels();
+    QTabBar* bar = dialog->Tabs()->Bar();
+    for (int tab = 0; tab < bar->count(); ++tab) {
+        EXPECT_GE(bar->tabRect(tab).height(), finger) << "tab " << tab;
+        Record("tab", bar->tabRect(tab).height());
+    }
+    CMainMenuBar* menus = dialog->MenuBar();
+    for (QAction* top : menus->actions()) {
+        EXPECT_GE(menus->actionGeometry(top).height(), finger);
+        Record("menu-bar item", menus->actionGeometry(top).height());
+        for (QAction* item : top->menu()->actions())
+            if (!item->isSeparator()) {
+                EXPECT_GE(top->menu()->actionGeometry(item).height(), finger);
+                Record("menu item", top->menu()->actionGeometry(item).height());
+            }
+    }
+    const std::pair<int, const char*> pages[] = {{0, "main"}, {1, "profile"}, {2, "log"},
+        {3, "rules-include"}, {3, "rules-exclude"}, {4, "about"}};
+    for (const auto& [tab, name] : pages) {
+        dialog->SelectPage(tab);
+        QApplication::processEvents();
+        if (CMultiWnd* panes = dialog->RulesPanes(); tab == 3 && panes) {
+            panes->Tap(panes->Caption(name == std::string("rules-include") ? 1 : 0));
+            QApplication::processEvents();
+            for (auto* caption : panes->findChildren<CMultiWndCaption*>()) {
+                EXPECT_GE(caption->height(), finger);
+                Record("pane caption", caption->height());
+            }
+        }
+        auto* page = qobject_cast<CDialog*>(dialog->Tabs()->PageAt(tab));
+        ASSERT_NE(page, nullptr) << name;
+        const QRect placed(page->mapTo(dialog.get(), QPoint(0, 0)), page->size());
+        if (IsLandscape())
+            EXPECT_NEAR(placed.bottom() + 1, bar->mapTo(dialog.get(), QPoint(0, 0)).y(), 4)
+                << name << " leaves the screen's height";
+        else
+            EXPECT_NEAR(placed.right() + 1, screen.width(), 4) << name << " leaves the width";
+        std::vector<CDialog*> dialogs {page};
+        for (CDialog* inner : page->findChildren<CDialog*>())
+            if (inner->isVisibleTo(page))
+                dialogs.push_back(inner);
+        for (CDialog* shown : dialogs)
+            CheckControls(
+                *shown, std::string(name) + " template " + std::to_string(shown->TemplateId()));
+        Shoot(*dialog, QString::fromLatin1(name));
+    }
+}
+
+TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
+{
+    const std::pair<int, int> templates[]
+        = {{IDD_ADDEDIT_MESSAGES, IDD_ADDEDIT_MESSAGES_L}, {IDD_NEW_PRESET, IDD_NEW_PRESET},
+            {IDD_INSERT_VARIABLE, IDD_INSERT_VARIABLE}, {IDD_VARIABLES, IDD_VARIABLES_L},
+            {IDD_ADVANCED_SETTINGS, IDD_ADVANCED_SETTINGS}, {IDD_GROUPS, IDD_GROUPS_L},
+            {IDD_GROUP, IDD_GROUP_L}, {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L},
+            {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG},
+            {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L}};
+    for (const auto& [portrait, landscape] : templates) {
+        const int id = IsLandscape() ? landscape : portrait;
+        CDialog shown(id);
+        SetModalHandler([](CDialog& modal) {
+            modal.show();
+            QApplication::processEvents();
+            EXPECT_EQ(modal.size(), Screen().Size());
+            CheckControls(modal, "dialog " + std::to_string(modal.TemplateId()));
+            Shoot(modal, QStringLiteral("dialog-%1").arg(modal.TemplateId()));
+            return IDOK;
+        });
+        EXPECT_EQ(shown.DoModal(), IDOK);
+        SetModalHandler(nullptr);
+    }
+}
+
+TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
+{
+    const MessageBoxCall calls[]
+        = {{u"Are you sure you want to delete this profile and every custom message it holds?",
+               u"Pelmora", MessageButtons::YesNo},
+            {u"Could not initialize sms engine, please reinstall application or contact vendor",
+                u"Pelmora", MessageButtons::Ok}};
+    int index = 0;
+    for (const MessageBoxCall& call : calls) {
+        const auto box = BuildMessageBox(nullptr, call);
+        box->show();
+        QApplication::processEvents();
+        EXPECT_EQ(box->width(), Screen().Size().width());
+        EXPECT_LE(box->height(), Screen().Size().height());
+        auto* text = box->findChild<QLabel*>(QStringLiteral("text"));
+        ASSERT_NE(text, nullptr);
+        EXPECT_FALSE(CutText(text).has_value());
+        for (QAbstractButton* button : box->findChild<QDialogButtonBox*>()->buttons()) {
+            EXPECT_GE(button->height(), Screen().FingerPixels());
+            EXPECT_TRUE(box->rect().contains(button->geometry()));
+            Record("message-box button", button->height());
+        }
+        Shoot(*box, QStringLiteral("message-box-%1").arg(index++));
+    }
+}
+
+TEST_F(PhoneLayout, APictureIsTappedOnceOnItOrBesideIt)
+{
+    // A picture does not take the press itself: it passes on to the page.
+    CDialog page(IDD_MAIN);
+    ASSERT_TRUE(page.Create(nullptr));
+    page.show();
+    auto* help = page.Control<CPictureCtrl>(CMainPage::IDC_HELP);
+    ASSERT_NE(help, nullptr);
+    int taps = 0;
+    help->SetOnClick([&taps] { ++taps; });
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_EQ(taps, 1);
+    const QRect hit = TouchHitRect(help, Screen().FingerPixels());
+    ASSERT_GT(hit.bottom(), help->geometry().bottom());
+    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(help->x() + 1, hit.bottom()));
+    EXPECT_EQ(taps, 2);
+}
+
+TEST_F(PhoneLayout, ATapBesideAControlReachesIt)
+{
+    Open();
+    dialog->show();
+    QApplication::processEvents();
+    auto* box = main->Control<QCheckBox>(CMainPage::IDC_INTERACTIVE);
+    ASSERT_NE(box, nullptr);
+    const QRect hit = TouchHitRect(box, Screen().FingerPixels());
+    ASSERT_GT(hit.height(), box->height()) << "no room to grow into";
+    const bool before = box->isChecked();
+    // Just above the box and just below it, on the page's own background.
+    QTest::mouseClick(main, Qt::LeftButton, {}, QPoint(hit.center().x(), hit.top()));
+    EXPECT_NE(box->isChecked(), before);
+    QTest::mouseClick(main, Qt::LeftButton, {}, QPoint(hit.center().x(), hit.bottom()));
+    EXPECT_EQ(box->isChecked(), before);
+    // Outside the grown rectangle the page keeps the tap.
+    if (hit.bottom() + 2 < main->height())
+        QTest::mouseClick(main, Qt::LeftButton, {}, QPoint(hit.center().x(), hit.bottom() + 2));
+    EXPECT_EQ(box->isChecked(), before);
+}
+
+namespace {
+
+// After all tests: the table of what they measured.
+class HitHeightReport final : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        if (Smallest().empty())
+            return;
+        std::printf("%-20s %6s %6s   (%s, 7 mm = %d px)\n", "control", "px", "mm",
+            ScreenName().toLatin1().constData(), Screen().FingerPixels());
+        for (const auto& [kind, height] : Smallest())
+            std::printf("%-20s %6d %6.1f\n", kind.c_str(), height, Mm(height));
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const kReport
+    = ::testing::AddGlobalTestEnvironment(new HitHeightReport);
+
+} // namespace
