@@ -331,7 +331,7 @@ bool CMonitorDlg::OnCommand(int id)
         OnCallNumber();
         return true;
     case ID_ANSWER_YES:
-        OnAnswerYes();
+        pipeline.OnAnswerYes();
         return true;
     case ID_ANSWER_NO:
         pipeline.OnAnswerNo();
@@ -522,11 +522,16 @@ void CMonitorDlg::OnExit()
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
+    EndSession();
+}
+
+void CMonitorDlg::EndSession()
+{
     if (logList_)
         logList_->ClearAll();
     // The line closes and everything is saved when the window is destroyed.
     ending_ = true;
-    done(dlg::IDOK);
+    done(loaded_ ? dlg::IDOK : dlg::IDCANCEL);
 }
 
 void CMonitorDlg::OnTimer(int id)
@@ -542,10 +547,9 @@ void CMonitorDlg::OnTimer(int id)
     }
 }
 
-void CMonitorDlg::OnAnswerYes()
+void CMonitorDlg::ReplyRefused(std::u16string_view number)
 {
-    if (pipeline.OnAnswerYes() == PendingSendResult::Failed)
-        dlg::MessageBox(this, FailedReplyMessage(pipeline.pendingReply.number));
+    dlg::MessageBox(this, FailedReplyMessage(number));
 }
 
 MissedCallOptions CMonitorDlg::ReadOptions() const

@@ -70,6 +70,9 @@ public:
     void OnOK();
     void RestoreFromTray();
     void OnExit();
+    // Ends as File > Exit does, without its question: the session ends or
+    // the program is interrupted. Everything is saved as the window goes.
+    void EndSession();
     // Brings the window back on screen, from the tray or from behind others:
     // what a second start of the program asks for.
     void BringToFront();
@@ -89,6 +92,7 @@ public:
     MissedCallOptions ReadOptions() const override;
     void StartTimer(uint32_t timerId, uint32_t milliseconds) override;
     void ShowSentCount(int32_t sentCount) override;
+    void ReplyRefused(std::u16string_view number) override;
     bool Add(std::u16string_view title, std::u16string_view html, uint32_t durationSeconds,
         uint32_t id) override;
     bool Remove(uint32_t id) override;
@@ -148,7 +152,6 @@ private:
     // The Profile page's check before a start.
     bool ValidateProfileBeforeStart();
     void ShowRunningImage(bool running);
-    void OnAnswerYes();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();

@@ -7,6 +7,7 @@
 #include "platform/modem/HomeCountryProbe.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/shell/SingleInstance.h"
+#include "platform/shell/TerminationSignals.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
@@ -80,12 +81,24 @@ int main(int argc, char** argv)
     const auto contacts = pelmora::ChooseAddressBook(dataDir);
     pelmora::SetAddressBook(contacts.get());
 
-    // One program per user and data directory: a second start brings the
-    // first back on screen and ends.
+    // One program per data directory: a second start brings the first back
+    // on screen and ends.
     pelmora::CSingleInstance instance(dataDir);
-    if (screenshot.empty()
-        && !instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); }))
-        return 0;
+    if (screenshot.empty()) {
+        switch (instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); })) {
+        case pelmora::CSingleInstance::ClaimResult::First:
+            break;
+        case pelmora::CSingleInstance::ClaimResult::Forwarded:
+            return 0;
+        case pelmora::CSingleInstance::ClaimResult::NoAnswer:
+            std::fprintf(stderr,
+                "pelmora: Pelmora is already running on %s but does not answer; not started\n",
+                dataDir.c_str());
+            return 1;
+        }
+        if (!instance.Warning().isEmpty())
+            std::fprintf(stderr, "pelmora: %s\n", instance.Warning().toLocal8Bit().constData());
+    }
 
     if (options.landscape)
         pelmora::dlg::ScreenModel::Instance().Rotate();
@@ -125,6 +138,11 @@ int main(int argc, char** argv)
         return 1;
     if (dialog.EndedAtStart())
         return 0;
+    // From here on there is something to save: logout, shutdown and an
+    // interrupt end the program as File > Exit does.
+    pelmora::TerminationSignals endSignals;
+    QObject::connect(&endSignals, &pelmora::TerminationSignals::Received, &dialog,
+        &pelmora::CMonitorDlg::EndSession);
     dialog.show();
     // On the simulated line a desktop user needs a phone to call from.
     std::unique_ptr<pelmora::CPhoneSimulator> phone;
