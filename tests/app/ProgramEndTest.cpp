@@ -1,5 +1,6 @@
-// The pelmora program itself ended by the session: logout and shutdown send
-// SIGTERM or SIGHUP, a terminal SIGINT.
+// The pelmora program itself: ended by the session (logout and shutdown send
+// SIGTERM or SIGHUP, a terminal SIGINT), and started on a data directory
+// another program holds.
 
 #include "monitor/SettingsRecord.h"
 #include "tests/LogicTestSupport.h"
@@ -9,7 +10,10 @@
 #include <QProcess>
 
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace pelmora::test;
 
@@ -66,3 +70,21 @@ TEST_P(ProgramEnd, EndsAsFileExitDoesWithEverythingSavedWithinASecond)
 }
 
 INSTANTIATE_TEST_SUITE_P(SessionSignals, ProgramEnd, ::testing::Values(SIGTERM, SIGHUP, SIGINT));
+
+TEST(ProgramStart, LockHeldByASilentProgramIsSaidAndEndsWithStatusOne)
+{
+    ScratchDir dir;
+    const int held = open((dir.Path() / "pelmora.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    QProcess pelmora;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PELMORA_HOME"), QString::fromStdString(dir.Path().string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    pelmora.setProcessEnvironment(environment);
+    pelmora.start(QStringLiteral(PELMORA_PROGRAM),
+        {QStringLiteral("--backend"), QStringLiteral("simulated")});
+    ASSERT_TRUE(pelmora.waitForFinished(30000));
+    close(held);
+    EXPECT_EQ(pelmora.exitCode(), 1);
+    EXPECT_TRUE(pelmora.readAllStandardError().contains("already running"));
+}
