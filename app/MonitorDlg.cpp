@@ -390,7 +390,7 @@ bool CMonitorDlg::OnCommand(int id)
         OnCallNumber();
         return true;
     case ID_ANSWER_YES:
-        OnAnswerYes();
+        pipeline.OnAnswerYes();
         return true;
     case ID_ANSWER_NO:
         pipeline.OnAnswerNo();
@@ -589,16 +589,16 @@ void CMonitorDlg::OnExit()
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;
-    EndNow();
+    EndSession();
 }
 
-void CMonitorDlg::EndNow()
+void CMonitorDlg::EndSession()
 {
     if (logList_)
         logList_->ClearAll();
     // The line closes and everything is saved when the window is destroyed.
     ending_ = true;
-    done(dlg::IDOK);
+    done(loaded_ ? dlg::IDOK : dlg::IDCANCEL);
 }
 
 void CMonitorDlg::OnTimer(int id)
@@ -616,10 +616,9 @@ void CMonitorDlg::OnTimer(int id)
     }
 }
 
-void CMonitorDlg::OnAnswerYes()
+void CMonitorDlg::ReplyRefused(std::u16string_view number)
 {
-    if (pipeline.OnAnswerYes() == PendingSendResult::Failed)
-        dlg::MessageBox(this, FailedReplyMessage(pipeline.pendingReply.number));
+    dlg::MessageBox(this, FailedReplyMessage(number));
 }
 
 MissedCallOptions CMonitorDlg::ReadOptions() const
@@ -960,7 +959,7 @@ QString CMonitorDlg::ControlAnswer(bool yes)
 void CMonitorDlg::ControlQuit()
 {
     if (loaded_)
-        EndNow();
+        EndSession();
     else
         done(dlg::IDCANCEL);
 }

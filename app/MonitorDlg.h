@@ -93,6 +93,10 @@ public:
     // Hides the window to the tray without the question of OnOK: a start
     // asked for by a script, with nobody looking.
     void HideToTray();
+    // Ends as File > Exit does, without its question: the session ends, the
+    // program is interrupted or a script asks. Everything is saved as the
+    // window goes.
+    void EndSession();
     // Brings the window back on screen, from the tray or from behind others:
     // what a second start of the program asks for.
     void BringToFront();
@@ -112,6 +116,7 @@ public:
     MissedCallOptions ReadOptions() const override;
     void StartTimer(uint32_t timerId, uint32_t milliseconds) override;
     void ShowSentCount(int32_t sentCount) override;
+    void ReplyRefused(std::u16string_view number) override;
     bool Add(std::u16string_view title, std::u16string_view html, uint32_t durationSeconds,
         uint32_t id) override;
     bool Remove(uint32_t id) override;
@@ -213,9 +218,6 @@ private:
     // The Profile page's check before a start.
     bool ValidateProfileBeforeStart();
     void ShowRunningImage(bool running);
-    void OnAnswerYes();
-    // Ends as File > Exit does once its question is answered Yes.
-    void EndNow();
     void ConnectControlChanges();
     void OnClearLog();
     void OnDeleteLogEntry();

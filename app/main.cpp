@@ -9,6 +9,7 @@
 #include "platform/modem/HomeCountryProbe.h"
 #include "platform/shell/ShellServices.h"
 #include "platform/shell/SingleInstance.h"
+#include "platform/shell/TerminationSignals.h"
 #include "platform/storage/DataDirectory.h"
 #include "resources/Resources.h"
 #include "ui/MultiWnd.h"
@@ -154,12 +155,24 @@ int main(int argc, char** argv)
     const auto contacts = pelmora::ChooseAddressBook(dataDir);
     pelmora::SetAddressBook(contacts.get());
 
-    // One program per user and data directory: a second start brings the
-    // first back on screen and ends.
+    // One program per data directory: a second start brings the first back
+    // on screen and ends.
     pelmora::CSingleInstance instance(dataDir);
-    if (screenshot.empty()
-        && !instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); }))
-        return 0;
+    if (screenshot.empty()) {
+        switch (instance.Claim([](int milliseconds) { QThread::msleep(milliseconds); })) {
+        case pelmora::CSingleInstance::ClaimResult::First:
+            break;
+        case pelmora::CSingleInstance::ClaimResult::Forwarded:
+            return 0;
+        case pelmora::CSingleInstance::ClaimResult::NoAnswer:
+            std::fprintf(stderr,
+                "pelmora: Pelmora is already running on %s but does not answer; not started\n",
+                dataDir.c_str());
+            return 1;
+        }
+        if (!instance.Warning().isEmpty())
+            std::fprintf(stderr, "pelmora: %s\n", instance.Warning().toLocal8Bit().constData());
+    }
 
     pelmora::dlg::ScreenModel::Instance().Choose(options.screen);
     if (options.landscape)
@@ -200,6 +213,11 @@ int main(int argc, char** argv)
         return 1;
     if (dialog.EndedAtStart())
         return 0;
+    // From here on there is something to save: logout, shutdown and an
+    // interrupt end the program as File > Exit does.
+    pelmora::TerminationSignals endSignals;
+    QObject::connect(&endSignals, &pelmora::TerminationSignals::Received, &dialog,
+        &pelmora::CMonitorDlg::EndSession);
     // Scripts reach the window through the session bus.
     pelmora::ControlService control(dialog);
     QObject::connect(&dialog, &pelmora::CMonitorDlg::ControlStateChanged, &control,

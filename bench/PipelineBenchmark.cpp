@@ -54,7 +54,7 @@ void WriteBook(const std::filesystem::path& file)
 }
 
 // Takes what the transport hands to the platform and keeps it in memory.
-class MemorySmsBackend final : public SmsBackend {
+class MemorySmsBackend final : public ImmediateSmsBackend {
 public:
     bool Send(std::u16string_view number, std::u16string_view text, SmsPath) override
     {
@@ -94,6 +94,7 @@ public:
     }
     void StartTimer(uint32_t, uint32_t) override { }
     void ShowSentCount(int32_t) override { }
+    void ReplyRefused(std::u16string_view) override { }
 };
 
 class FixedActiveProfile final : public ActiveProfileSource {
@@ -230,8 +231,9 @@ int main()
     OutboxSmsBackend outbox(dir);
     SetSmsBackend(&outbox);
     const std::u16string text = memory.lastText;
-    Print("outbox write (not ours above)",
-        Time(200, [&] { right = right && transport.Send(text, lastContact); }));
+    Print("outbox write (not ours above)", Time(200, [&] {
+        transport.Send(text, lastContact, [&](bool sent) { right = right && sent; });
+    }));
 
     SetSmsBackend(nullptr);
     SetActiveProfileSource(nullptr);

@@ -27,6 +27,11 @@ CMissedCallPipeline::CMissedCallPipeline(const SettingsRecord& settings, CContac
 {
 }
 
+CMissedCallPipeline::~CMissedCallPipeline()
+{
+    *alive_ = false;
+}
+
 MissedCallResult CMissedCallPipeline::OnMissedCall(std::u16string_view number, int32_t ringCount)
 {
     const std::u16string copy(number);
@@ -50,7 +55,8 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
     inputs.number = number;
     inputs.identified = IsIdentified(caller);
     inputs.ringCount = ringCount;
-    inputs.sentCount = sentCount;
+    // Replies on their way count, so a slow modem never lets the limits slip.
+    inputs.sentCount = sentCount + sendsInFlight;
     inputs.maxTotalAtStart = maxTotalAtStart;
     inputs.ringsBeforeSendIndex = options.ringsBeforeSendIndex;
     inputs.maxPerCallerIndex = options.maxPerCallerIndex;
@@ -67,7 +73,7 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
         break;
     case MissedCallAction::ReplyNow:
         result.reply = Reply(number, caller, false);
-        if (result.reply == ReplyOutcome::Sent)
+        if (result.reply == ReplyOutcome::Sent || result.reply == ReplyOutcome::Sending)
             result.status = ReplyStatus::Yes;
         else if (result.reply == ReplyOutcome::SendFailed)
             result.status = ReplyStatus::Failed;
@@ -80,6 +86,9 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
     log_.AppendRow(row);
     if (result.reply == ReplyOutcome::Asked)
         questionRow_ = std::move(row);
+    else if (result.reply == ReplyOutcome::Sending && unloggedSend_)
+        unloggedSend_->row = std::move(row);
+    unloggedSend_.reset();
     return result;
 }
 
@@ -93,10 +102,18 @@ ReplyOutcome CMissedCallPipeline::Reply(
     text = ExpandVariables(text, caller, settings_);
 
     if (!askFirst) {
-        if (!transport_.Send(text, number))
-            return ReplyOutcome::SendFailed;
-        CountSent();
-        return ReplyOutcome::Sent;
+        auto send = std::make_shared<Send>();
+        send->number = number;
+        ++sendsInFlight;
+        transport_.Send(text, number, Answer(send));
+        send->handedOver = true;
+        if (!send->outcome) {
+            // Its row, logged next, learns the answer.
+            unloggedSend_ = send;
+            return ReplyOutcome::Sending;
+        }
+        Finish(*send);
+        return *send->outcome ? ReplyOutcome::Sent : ReplyOutcome::SendFailed;
     }
 
     const std::u16string html = QuestionHtml(number, ShownCallerName(caller), text);
@@ -116,19 +133,57 @@ void CMissedCallPipeline::CountSent()
     window_.ShowSentCount(sentCount);
 }
 
-PendingSendResult CMissedCallPipeline::OnAnswerYes()
+std::function<void(bool)> CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
 {
-    const PendingSendResult result = pendingReply.SendPending(transport_);
-    if (result == PendingSendResult::Sent)
+    return [this, alive = alive_, send](bool accepted) {
+        if (!*alive)
+            return;
+        send->outcome = accepted;
+        if (send->handedOver)
+            Finish(*send);
+    };
+}
+
+void CMissedCallPipeline::Finish(Send& send)
+{
+    --sendsInFlight;
+    const bool accepted = send.outcome.value_or(false);
+    if (accepted)
         CountSent();
     // The row shows what became of the reply, so the per-caller limit counts
     // a reply sent after a Yes.
-    if (result != PendingSendResult::NothingPending && questionRow_)
-        log_.SetRowStatus(*questionRow_,
-            SmsSentText(
-                result == PendingSendResult::Sent ? ReplyStatus::Yes : ReplyStatus::Failed));
+    const std::u16string status(SmsSentText(accepted ? ReplyStatus::Yes : ReplyStatus::Failed));
+    if (send.row && send.row->smsSent != status) {
+        log_.SetRowStatus(*send.row, status);
+        send.row->smsSent = status;
+    }
+    if (!accepted && send.afterYes)
+        window_.ReplyRefused(send.number);
+}
+
+PendingSendResult CMissedCallPipeline::OnAnswerYes()
+{
+    if (!pendingReply.IsPending())
+        return PendingSendResult::NothingPending;
+    auto send = std::make_shared<Send>();
+    send->number = pendingReply.number;
+    send->afterYes = true;
+    send->row = std::move(questionRow_);
     questionRow_.reset();
-    return result;
+    ++sendsInFlight;
+    pendingReply.SendPending(transport_, Answer(send));
+    send->handedOver = true;
+    if (send->outcome) {
+        Finish(*send);
+        return *send->outcome ? PendingSendResult::Sent : PendingSendResult::Failed;
+    }
+    // Until the transport answers the reply counts as sent.
+    const std::u16string yes(SmsSentText(ReplyStatus::Yes));
+    if (send->row) {
+        log_.SetRowStatus(*send->row, yes);
+        send->row->smsSent = yes;
+    }
+    return PendingSendResult::Sending;
 }
 
 void CMissedCallPipeline::OnAnswerNo()

@@ -7,6 +7,8 @@
 #include "ui/CallLog.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -36,6 +38,8 @@ public:
     virtual void StartTimer(uint32_t timerId, uint32_t milliseconds) = 0;
     // The replies handed over in this monitoring run, as the Main page shows them.
     virtual void ShowSentCount(int32_t sentCount) = 0;
+    // The transport refused the reply the user said Yes to.
+    virtual void ReplyRefused(std::u16string_view number) = 0;
 };
 
 enum class ReplyOutcome {
@@ -43,6 +47,7 @@ enum class ReplyOutcome {
     Sent,
     SendFailed,
     Asked,
+    Sending, // the transport answers later; the row says "Yes" until then
 };
 
 struct MissedCallResult {
@@ -56,7 +61,10 @@ struct MissedCallResult {
 // called, whether the call gets a reply, which text, sent at once or after
 // the user's Yes, and the log row. The main window owns one for the whole
 // run and gives it its pages, log and bubble through narrow interfaces;
-// everything runs on the window's thread.
+// everything runs on the window's thread. A transport that must wait for a
+// modem answers later: meanwhile the reply's row says "Yes" and counts
+// against the limits, and its answer turns a refused reply's row to
+// "Failed" (and, after a Yes, tells the window).
 class CMissedCallPipeline final {
 public:
     static constexpr uint32_t kQuestionTimerId = 2;
@@ -67,6 +75,7 @@ public:
     CMissedCallPipeline(const SettingsRecord& settings, CContactsSession& contacts,
         CSmsSender& transport, MissedCallWindow& window, BubbleNotifier& bubble, CallLogRows& log,
         LogClock clock);
+    ~CMissedCallPipeline();
     CMissedCallPipeline(const CMissedCallPipeline&) = delete;
     CMissedCallPipeline& operator=(const CMissedCallPipeline&) = delete;
 
@@ -78,7 +87,7 @@ public:
     void CountSent();
 
     // The bubble's Yes: sends the open reply without testing the limits
-    // again. A refused send is not counted; the window tells the user.
+    // again. A refused send is not counted, and the window is told.
     PendingSendResult OnAnswerYes();
     void OnAnswerNo();
     void OnQuestionTimeout();
@@ -87,12 +96,27 @@ public:
     void ResetSentCount();
 
     int32_t sentCount = 0; // replies accepted by the transport in this run
+    int32_t sendsInFlight = 0; // replies the transport has not answered yet
     int32_t maxTotalAtStart = 0; // "Max allowed SMS to send" when monitoring started
     CPendingReply pendingReply;
     // The log row of the open question, if one is open.
     const std::optional<CallLogRow>& QuestionRow() const { return questionRow_; }
 
 private:
+    // A reply handed to the transport: its outcome if it came at once,
+    // else the row its later outcome updates.
+    struct Send {
+        std::u16string number;
+        bool afterYes = false;
+        bool handedOver = false; // the transport's call has returned
+        std::optional<bool> outcome;
+        std::optional<CallLogRow> row;
+    };
+    // The transport's answer to `send`: told at once when it came during
+    // the call, else kept for the caller to finish.
+    std::function<void(bool)> Answer(const std::shared_ptr<Send>& send);
+    void Finish(Send& send);
+
     const SettingsRecord& settings_;
     CContactsSession& contacts_;
     CSmsSender& transport_;
@@ -102,6 +126,10 @@ private:
     LogClock clock_;
     // The log row of the open question, which its answer updates.
     std::optional<CallLogRow> questionRow_;
+    // The send started by the call being handled, until its row is logged.
+    std::shared_ptr<Send> unloggedSend_;
+    // Answers that come after the pipeline has gone are dropped.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace pelmora

@@ -3,6 +3,9 @@
 #include "monitor/BubbleNotifier.h"
 #include "monitor/SmsSender.h"
 
+#include <memory>
+#include <optional>
+
 namespace pelmora {
 
 CPendingReply::CPendingReply(BubbleNotifier& notifier)
@@ -25,13 +28,26 @@ void CPendingReply::Close()
     isPending = 0;
 }
 
-PendingSendResult CPendingReply::SendPending(CSmsSender& transport)
+PendingSendResult CPendingReply::SendPending(CSmsSender& transport, std::function<void(bool)> done)
 {
     if (isPending == 0)
         return PendingSendResult::NothingPending;
-    const bool accepted = transport.Send(text, number);
+    struct Answer {
+        bool returned = false;
+        std::optional<bool> atOnce;
+    };
+    auto answer = std::make_shared<Answer>();
+    transport.Send(text, number, [answer, done = std::move(done)](bool accepted) {
+        if (!answer->returned)
+            answer->atOnce = accepted;
+        if (done)
+            done(accepted);
+    });
+    answer->returned = true;
     Close();
-    return accepted ? PendingSendResult::Sent : PendingSendResult::Failed;
+    if (!answer->atOnce)
+        return PendingSendResult::Sending;
+    return *answer->atOnce ? PendingSendResult::Sent : PendingSendResult::Failed;
 }
 
 } // namespace pelmora

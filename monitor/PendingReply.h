@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@ enum class PendingSendResult {
     NothingPending,
     Sent, // the transport accepted the reply
     Failed, // the transport refused it; the question is closed all the same
+    Sending, // the transport answers later; the question is closed
 };
 
 // The reply waiting for the user's answer in interactive mode, while its
@@ -33,8 +35,11 @@ public:
     void Ask(std::u16string_view replyText, std::u16string_view replyNumber);
     // Removes the bubble of an open question; safe at any time.
     void Close();
-    // Hands the open reply to `transport` and closes the question.
-    PendingSendResult SendPending(CSmsSender& transport);
+    // Hands the open reply to `transport` and closes the question; `done`
+    // learns whether the transport accepted it, which the result tells too
+    // unless the transport answers later.
+    PendingSendResult SendPending(
+        CSmsSender& transport, std::function<void(bool accepted)> done = nullptr);
 
     bool IsPending() const { return isPending != 0; }
 

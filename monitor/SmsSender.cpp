@@ -2,10 +2,14 @@
 
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsApi.h"
+#include "platform/sms/SmsBackend.h"
 #include "platform/storage/ByteWriter.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace pelmora {
@@ -24,11 +28,45 @@ bool CSmsSender::Init()
     return storeLink.Open();
 }
 
-bool CSmsSender::Send(std::u16string_view text, std::u16string_view number)
+void CSmsSender::Send(std::u16string_view text, std::u16string_view number, SendDone done)
 {
-    if (useMessageStore)
-        return storeLink.Send(number, text, nullptr, 0);
-    return SendThroughSmsApi(text, number);
+    if (useMessageStore && storeLink.directSend) {
+        // The direct entry point reports nothing: taken is sent.
+        storeLink.Send(number, text, nullptr, 0);
+        done(true);
+        return;
+    }
+    // The platform's call says whether it took the message; the backend,
+    // maybe later, whether it went.
+    struct Outcome {
+        bool returned = false;
+        std::optional<bool> backend;
+        SendDone done;
+        void Tell(bool accepted)
+        {
+            if (SendDone once = std::exchange(done, nullptr))
+                once(accepted);
+        }
+    };
+    auto outcome = std::make_shared<Outcome>();
+    outcome->done = std::move(done);
+    bool taken = false;
+    bool handed = false;
+    {
+        SmsOutcomeScope scope([outcome](bool accepted) {
+            outcome->backend = accepted;
+            if (outcome->returned)
+                outcome->Tell(accepted);
+        });
+        taken = useMessageStore ? storeLink.Send(number, text, nullptr, 0)
+                                : SendThroughSmsApi(text, number);
+        handed = scope.Handed();
+    }
+    outcome->returned = true;
+    if (!taken || !handed)
+        outcome->Tell(taken);
+    else if (outcome->backend)
+        outcome->Tell(*outcome->backend);
 }
 
 bool CSmsSender::SendThroughSmsApi(std::u16string_view text, std::u16string_view number)

@@ -3,6 +3,7 @@
 #include "monitor/MessageStoreLink.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace pelmora {
@@ -16,9 +17,13 @@ public:
     CSmsSender(const CSmsSender&) = delete;
     CSmsSender& operator=(const CSmsSender&) = delete;
 
+    using SendDone = std::function<void(bool accepted)>;
+
     bool Init();
-    // True when the platform accepted the message.
-    bool Send(std::u16string_view text, std::u16string_view number);
+    // Hands the text over; `done` learns once whether the platform accepted
+    // it: before this returns when the platform knows at once, later on this
+    // thread when a modem has to answer first.
+    void Send(std::u16string_view text, std::u16string_view number, SendDone done);
 
     uint8_t useMessageStore = 0;
     CMessageStoreLink storeLink;

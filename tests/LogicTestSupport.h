@@ -1,10 +1,14 @@
 #pragma once
 
+#include "monitor/SmsSender.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -51,6 +55,22 @@ void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& byt
 template <class Condition> [[nodiscard]] bool WaitUntil(Condition condition, int timeoutMs = 5000)
 {
     return QTest::qWaitFor(condition, timeoutMs);
+}
+
+// The transport's answer to one send, filled in when it comes: at once for
+// the outbox, later for a modem.
+using SendAnswer = std::shared_ptr<std::optional<bool>>;
+inline SendAnswer StartSend(
+    CSmsSender& sender, std::u16string_view text, std::u16string_view number)
+{
+    auto answer = std::make_shared<std::optional<bool>>();
+    sender.Send(text, number, [answer](bool accepted) { *answer = accepted; });
+    return answer;
+}
+inline std::optional<bool> SendNow(
+    CSmsSender& sender, std::u16string_view text, std::u16string_view number)
+{
+    return *StartSend(sender, text, number);
 }
 
 } // namespace pelmora::test

@@ -110,11 +110,12 @@ QDBusMessage ModemManagerClient::CallNow(const QString& path, const QString& int
 
 void ModemManagerClient::CallLater(QObject* context, const QString& path, const QString& interface,
     const QString& method, const QVariantList& arguments,
-    std::function<void(const QDBusMessage&)> done)
+    std::function<void(const QDBusMessage&)> done, int timeoutMs)
 {
-    auto* watcher = new QDBusPendingCallWatcher(
-        bus_.asyncCall(MethodCall(path, interface, method, arguments), timeouts_.replyMs),
-        context ? context : this);
+    auto* watcher
+        = new QDBusPendingCallWatcher(bus_.asyncCall(MethodCall(path, interface, method, arguments),
+                                          timeoutMs > 0 ? timeoutMs : timeouts_.replyMs),
+            context ? context : this);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
         [done = std::move(done)](QDBusPendingCallWatcher* self) {
             self->deleteLater();
@@ -136,6 +137,17 @@ bool ModemManagerClient::RefreshNow()
         kPath, kObjectManager, QStringLiteral("GetManagedObjects"), {}, timeouts_.replyMs);
     TakeSnapshot(reply, serial);
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void ModemManagerClient::RefreshLater(QObject* context, std::function<void()> done)
+{
+    const uint64_t serial = nextSerial_++;
+    CallLater(context, kPath, kObjectManager, QStringLiteral("GetManagedObjects"), {},
+        [this, serial, done = std::move(done)](const QDBusMessage& reply) {
+            TakeSnapshot(reply, serial);
+            if (done)
+                done();
+        });
 }
 
 void ModemManagerClient::RequestModems()

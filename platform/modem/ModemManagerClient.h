@@ -67,11 +67,15 @@ public:
     // for the reply (an error message when it failed or timed out).
     QDBusMessage CallNow(const QString& path, const QString& interface, const QString& method,
         const QVariantList& arguments, int timeoutMs);
+    // Reads the modem list again; `done` follows on this thread once it is
+    // known or the read has failed, unless `context` has been destroyed.
+    void RefreshLater(QObject* context, std::function<void()> done);
     // A method call whose reply reaches `done` later on this thread, unless
-    // `context` has been destroyed by then.
+    // `context` has been destroyed by then. The reply is waited for
+    // `timeoutMs`, or replyMs when it is 0.
     void CallLater(QObject* context, const QString& path, const QString& interface,
         const QString& method, const QVariantList& arguments,
-        std::function<void(const QDBusMessage&)> done);
+        std::function<void(const QDBusMessage&)> done, int timeoutMs = 0);
     // A method call whose reply nobody waits for.
     void CallAndForget(const QString& path, const QString& interface, const QString& method,
         const QVariantList& arguments);

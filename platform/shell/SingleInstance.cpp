@@ -2,9 +2,19 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace pelmora {
 
@@ -14,64 +24,136 @@ constexpr int kAttempts = 3;
 constexpr int kAttemptPauseMs = 1000;
 constexpr int kAnswerWaitMs = 500;
 constexpr char kComeForward[] = "show\n";
+// The longest path a UNIX socket takes, without its terminator.
+constexpr qsizetype kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
 
-QString InstanceName(const std::filesystem::path& dataDir, QString runtimeDir)
+std::filesystem::path RealPath(const std::filesystem::path& dir)
 {
-    if (runtimeDir.isEmpty())
-        runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtimeDir.isEmpty())
-        runtimeDir = QDir::tempPath();
-    // The runtime directory is the user's own; the data directory's hash
-    // keeps programs on different data apart.
-    const QByteArray dir = QFile::encodeName(
-        QDir::cleanPath(QString::fromStdString(std::filesystem::absolute(dataDir).string())));
-    const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(dir, QCryptographicHash::Sha1).toHex().left(16));
-    return QDir(runtimeDir).filePath(QStringLiteral("com.vantrel.Pelmora-") + hash);
+    std::error_code error;
+    std::filesystem::path real = std::filesystem::canonical(dir, error);
+    return error ? std::filesystem::absolute(dir, error) : real;
+}
+
+QString LockPath(const std::filesystem::path& dataDir)
+{
+    return QString::fromStdString((RealPath(dataDir) / CSingleInstance::kLockFileName).string());
+}
+
+// A folder of this user's alone under /tmp, for when the runtime directory
+// is too long for a socket path; false when someone else has put something
+// there.
+QString PrivateTempFolder()
+{
+    const QString folder = QStringLiteral("/tmp/pelmora-%1").arg(getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat info { };
+    if (lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()
+        || (info.st_mode & 077) != 0)
+        return {};
+    return folder;
+}
+
+bool Fits(const QString& name)
+{
+    return !name.isEmpty() && QFile::encodeName(name).size() <= kMaxSocketPath;
 }
 
 } // namespace
 
 CSingleInstance::CSingleInstance(const std::filesystem::path& dataDir, const QString& runtimeDir)
-    : name_(InstanceName(dataDir, runtimeDir))
-    , lock_(name_ + QStringLiteral(".lock"))
+    : lockName_(LockPath(dataDir))
 {
+    QString runtime = runtimeDir;
+    if (runtime.isEmpty())
+        runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The data directory's hash keeps programs on different data apart.
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(QFile::encodeName(lockName_), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+    if (!runtime.isEmpty())
+        candidates_ << QDir(runtime).filePath(QStringLiteral("com.vantrel.Pelmora-") + hash);
+    candidates_ << QStringLiteral("/tmp/pelmora-%1/").arg(getuid()) + hash;
 }
 
-CSingleInstance::~CSingleInstance() = default;
-
-bool CSingleInstance::Claim(const std::function<void(int)>& sleep)
+CSingleInstance::~CSingleInstance()
 {
-    if (lock_.tryLock(0))
-        return Listen();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (lockFd_ >= 0)
+        close(lockFd_);
+}
+
+QString CSingleInstance::ServerName() const
+{
+    return server_ ? server_->fullServerName() : QString();
+}
+
+CSingleInstance::ClaimResult CSingleInstance::Claim(const std::function<void(int)>& sleep)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (TakeLock()) {
+            Listen();
+            return ClaimResult::First;
+        }
         if (AskRunningToComeForward())
-            return false;
+            return ClaimResult::Forwarded;
+        if (attempt + 1 == kAttempts)
+            return ClaimResult::NoAnswer;
         if (sleep)
             sleep(kAttemptPauseMs);
     }
-    // Nobody answers: this start goes on as the one to find.
-    Listen();
+}
+
+bool CSingleInstance::TakeLock()
+{
+    const QByteArray path = QFile::encodeName(lockName_);
+    const int fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        // Nothing can be saved there either; the start goes on unguarded.
+        warning_ = QStringLiteral("%1 cannot be made (%2); another start on this data directory "
+                                  "will not be stopped")
+                       .arg(lockName_, QString::fromLocal8Bit(strerror(errno)));
+        return true;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    // Only this user's programs need to read it, whatever the umask was.
+    fchmod(fd, 0600);
+    lockFd_ = fd;
     return true;
 }
 
-bool CSingleInstance::IsRunning(const std::filesystem::path& dataDir, const QString& runtimeDir)
+void CSingleInstance::Listen()
 {
-    QLocalSocket socket;
-    socket.connectToServer(InstanceName(dataDir, runtimeDir));
-    return socket.waitForConnected(kAnswerWaitMs);
-}
-
-bool CSingleInstance::Listen()
-{
-    QLocalServer::removeServer(name_);
-    auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(name_)) {
+    for (const QString& name : std::as_const(candidates_)) {
+        if (!Fits(name))
+            continue;
+        if (name.startsWith(QLatin1String("/tmp/pelmora-")) && PrivateTempFolder().isEmpty())
+            continue;
+        // The lock is ours: a socket file left there is stale.
+        QLocalServer::removeServer(name);
+        auto* server = new QLocalServer(this);
+        server->setSocketOptions(QLocalServer::UserAccessOption);
+        if (server->listen(name)) {
+            server_ = server;
+            break;
+        }
         delete server;
-        return false;
     }
-    server_ = server;
+    if (!server_) {
+        warning_ = QStringLiteral("no socket could be made; a second start cannot bring this "
+                                  "one forward");
+        return;
+    }
+    if (lockFd_ >= 0) {
+        // A start with another runtime directory finds the socket here.
+        const QByteArray name = QFile::encodeName(server_->fullServerName());
+        if (ftruncate(lockFd_, 0) != 0 || pwrite(lockFd_, name.constData(), name.size(), 0) < 0)
+            warning_ = QStringLiteral("%1 cannot be written").arg(lockName_);
+    }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -81,19 +163,41 @@ bool CSingleInstance::Listen()
             });
         }
     });
-    return true;
 }
 
 bool CSingleInstance::AskRunningToComeForward() const
 {
-    QLocalSocket socket;
-    socket.connectToServer(name_);
-    if (!socket.waitForConnected(kAnswerWaitMs))
+    QStringList names;
+    QFile lock(lockName_);
+    if (lock.open(QIODevice::ReadOnly))
+        names << QFile::decodeName(lock.read(kMaxSocketPath + 1));
+    names << candidates_;
+    names.removeDuplicates();
+    for (const QString& name : std::as_const(names)) {
+        if (!Fits(name))
+            continue;
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        if (!socket.waitForConnected(kAnswerWaitMs))
+            continue;
+        socket.write(kComeForward);
+        const bool written = socket.waitForBytesWritten(kAnswerWaitMs);
+        socket.disconnectFromServer();
+        if (written)
+            return true;
+    }
+    return false;
+}
+
+bool CSingleInstance::IsRunning(const std::filesystem::path& dataDir)
+{
+    const QByteArray path = QFile::encodeName(LockPath(dataDir));
+    const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
         return false;
-    socket.write(kComeForward);
-    const bool written = socket.waitForBytesWritten(kAnswerWaitMs);
-    socket.disconnectFromServer();
-    return written;
+    const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return held;
 }
 
 } // namespace pelmora

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <functional>
@@ -11,46 +11,60 @@ class QLocalServer;
 
 namespace pelmora {
 
-// One running program per user and data directory: the first start listens
-// on a local socket in the user's runtime directory; a later start asks it
-// to come back on screen and ends.
+// One running program per data directory. The first start holds a lock on
+// "pelmora.lock" in the data directory itself (its real path, so a symbolic
+// link or another runtime directory leads to the same lock) for its whole
+// run, listens on a user-only local socket and writes that socket's path
+// into the lock file. A later start finds the lock held and asks the socket
+// it names to bring the first program back on screen.
 class CSingleInstance final : public QObject {
     Q_OBJECT
 public:
+    static constexpr char kLockFileName[] = "pelmora.lock";
+
+    enum class ClaimResult {
+        First, // this start holds the lock and goes on
+        Forwarded, // a running program was asked to come forward
+        NoAnswer, // a running program holds the lock but does not answer
+    };
+
     // `runtimeDir` empty: the user's runtime directory.
     explicit CSingleInstance(
         const std::filesystem::path& dataDir, const QString& runtimeDir = QString());
     ~CSingleInstance() override;
+    CSingleInstance(const CSingleInstance&) = delete;
+    CSingleInstance& operator=(const CSingleInstance&) = delete;
 
-    // The socket's full path for this user and data directory.
-    const QString& ServerName() const { return name_; }
+    // The socket the first instance listens on (empty before it does).
+    QString ServerName() const;
+    const QString& LockName() const { return lockName_; }
 
-    // True when this is the first instance, which now listens. False when a
-    // running one was reached and asked to come forward. When it does not
-    // answer, three attempts are made one second apart (through `sleep`),
-    // then the start goes on as the first instance.
-    bool Claim(const std::function<void(int milliseconds)>& sleep);
+    // When the lock is held and its holder does not answer, three attempts
+    // are made one second apart (through `sleep`): it may be starting.
+    // A lock file that cannot be made (a read-only data directory) does not
+    // stop the start; `warning` then says why.
+    ClaimResult Claim(const std::function<void(int milliseconds)>& sleep);
+    const QString& Warning() const { return warning_; }
 
-    // The lock file that marks the first instance.
-    QString LockName() const { return name_ + QStringLiteral(".lock"); }
-
-    // Whether a program listens for this data directory now.
-    static bool IsRunning(
-        const std::filesystem::path& dataDir, const QString& runtimeDir = QString());
+    // Whether a program holds the lock of this data directory now.
+    static bool IsRunning(const std::filesystem::path& dataDir);
 
 Q_SIGNALS:
     // A second start asked this instance to come back on screen.
     void Activated();
 
 private:
-    bool Listen();
+    bool TakeLock();
+    void Listen();
     bool AskRunningToComeForward() const;
 
-    QString name_;
-    // Held by the first instance for its whole run; the socket alone cannot
-    // tell, since listening replaces a socket file left behind.
-    QLockFile lock_;
+    QString lockName_;
+    // Where this start would listen, in order: the runtime directory, then a
+    // private folder under /tmp for runtime directories too long for a socket.
+    QStringList candidates_;
+    int lockFd_ = -1;
     QLocalServer* server_ = nullptr;
+    QString warning_;
 };
 
 } // namespace pelmora

@@ -329,8 +329,7 @@ HRESULT IMessage::SubmitMessage(uint32_t)
             break;
         text.push_back(unit);
     }
-    SmsBackend* backend = CurrentSmsBackend();
-    if (!backend || !backend->Send(address->text, text, SmsPath::MessageStore))
+    if (!HandToBackend(address->text, text, SmsPath::MessageStore))
         return E_FAIL;
     return S_OK;
 }

@@ -17,8 +17,7 @@ int32_t DirectSend(const char16_t* number, const char16_t* text, uint32_t)
         return -1;
     if (int32_t failure = SmsCallFailure(SmsCall::DirectSend))
         return failure;
-    SmsBackend* backend = CurrentSmsBackend();
-    return backend && backend->Send(number, text, SmsPath::Direct) ? 0 : -1;
+    return HandToBackend(number, text, SmsPath::Direct) ? 0 : -1;
 }
 } // namespace
 

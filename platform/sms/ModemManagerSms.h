@@ -2,6 +2,8 @@
 
 #include "platform/sms/SmsBackend.h"
 
+#include <QVariantMap>
+
 namespace pelmora {
 
 class ModemManagerClient;
@@ -13,16 +15,22 @@ class ModemManagerClient;
 // it is deleted, so an answering machine that left them would grow that list
 // for as long as the phone runs, and Pelmora's call log already records each
 // reply. A failed message deleted is also one nobody sends later by mistake.
+// Every step is an asynchronous call: sending waits for the network, and the
+// window goes on following calls meanwhile.
 class ModemManagerSms final : public SmsBackend {
 public:
     explicit ModemManagerSms(ModemManagerClient& client);
     ModemManagerSms(const ModemManagerSms&) = delete;
     ModemManagerSms& operator=(const ModemManagerSms&) = delete;
 
-    // Blocks until ModemManager has sent the message or the send timed out.
-    bool Send(std::u16string_view number, std::u16string_view text, SmsPath path) override;
+    // `done` follows once ModemManager has sent the message, refused it or
+    // not answered in time.
+    void StartSend(std::u16string_view number, std::u16string_view text, SmsPath path,
+        SmsSendDone done) override;
 
 private:
+    static void Create(ModemManagerClient& client, const QVariantMap& properties, SmsSendDone done);
+
     ModemManagerClient& client_;
 };
 

@@ -13,7 +13,7 @@ namespace pelmora {
 // The SMS backend of machines without a modem: every accepted message is
 // appended to "outbox.jsonl" as one JSON object per line, which tests, demos
 // and the simulator read.
-class OutboxSmsBackend final : public SmsBackend {
+class OutboxSmsBackend final : public ImmediateSmsBackend {
 public:
     using Clock = std::function<QDateTime()>;
     explicit OutboxSmsBackend(std::filesystem::path dataDir, Clock clock = nullptr);

@@ -75,8 +75,7 @@ HRESULT SmsSendMessage(SMS_HANDLE handle, const uint8_t*, const uint8_t* destAdd
     if (providerData)
         record.providerData.assign(providerData, providerData + providerDataSize);
     g_log.push_back(std::move(record));
-    SmsBackend* backend = CurrentSmsBackend();
-    if (!backend || !backend->Send(number, text, SmsPath::SmsApi))
+    if (!HandToBackend(number, text, SmsPath::SmsApi))
         return SMS_E_MISC;
     if (messageId)
         *messageId = g_nextMessageId++;

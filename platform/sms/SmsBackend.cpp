@@ -1,11 +1,14 @@
 #include "platform/sms/SmsBackend.h"
 
 #include <map>
+#include <memory>
+#include <optional>
 
 namespace pelmora {
 
 namespace {
 SmsBackend* g_backend = nullptr;
+SmsOutcomeScope* g_scope = nullptr;
 std::map<SmsCall, int32_t>& Failures()
 {
     static std::map<SmsCall, int32_t> failures;
@@ -33,6 +36,57 @@ void SetSmsBackend(SmsBackend* backend)
 SmsBackend* CurrentSmsBackend()
 {
     return g_backend;
+}
+
+void ImmediateSmsBackend::StartSend(
+    std::u16string_view number, std::u16string_view text, SmsPath path, SmsSendDone done)
+{
+    const bool accepted = Send(number, text, path);
+    if (done)
+        done(accepted);
+}
+
+SmsOutcomeScope::SmsOutcomeScope(SmsSendDone done)
+    : done_(std::move(done))
+    , previous_(g_scope)
+{
+    g_scope = this;
+}
+
+SmsOutcomeScope::~SmsOutcomeScope()
+{
+    g_scope = previous_;
+}
+
+SmsSendDone SmsOutcomeScope::Take()
+{
+    if (handed_)
+        return nullptr;
+    handed_ = true;
+    return std::move(done_);
+}
+
+bool HandToBackend(std::u16string_view number, std::u16string_view text, SmsPath path)
+{
+    SmsSendDone outcome = g_scope ? g_scope->Take() : nullptr;
+    if (!g_backend) {
+        if (outcome)
+            outcome(false);
+        return false;
+    }
+    struct Answer {
+        bool returned = false;
+        std::optional<bool> atOnce;
+    };
+    auto answer = std::make_shared<Answer>();
+    g_backend->StartSend(number, text, path, [answer, outcome = std::move(outcome)](bool accepted) {
+        if (!answer->returned)
+            answer->atOnce = accepted;
+        if (outcome)
+            outcome(accepted);
+    });
+    answer->returned = true;
+    return answer->atOnce.value_or(true);
 }
 
 void FailSmsCall(SmsCall call, int32_t code)

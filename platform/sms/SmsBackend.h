@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,17 +11,55 @@ namespace pelmora {
 enum class SmsPath { SmsApi, MessageStore, Direct };
 std::string_view SmsPathName(SmsPath path); // "sms-api", "message-store", "direct"
 
-// Where messages that the platform accepted go: the outbox file for now, the
-// modem later. Send returns whether the message was accepted.
+// Told once whether a message was accepted.
+using SmsSendDone = std::function<void(bool accepted)>;
+
+// Where messages that the platform accepted go: the outbox file or the
+// modem. Nothing waits for a modem on the window's thread, so the outcome
+// may come after StartSend has returned, on the same thread.
 class SmsBackend {
 public:
     virtual ~SmsBackend() = default;
+    virtual void StartSend(
+        std::u16string_view number, std::u16string_view text, SmsPath path, SmsSendDone done)
+        = 0;
+};
+
+// A backend that knows at once whether it took a message.
+class ImmediateSmsBackend : public SmsBackend {
+public:
     virtual bool Send(std::u16string_view number, std::u16string_view text, SmsPath path) = 0;
+    void StartSend(
+        std::u16string_view number, std::u16string_view text, SmsPath path, SmsSendDone done) final;
 };
 
 // The backend behind the SMS interface and the message store (not owned).
 void SetSmsBackend(SmsBackend* backend);
 SmsBackend* CurrentSmsBackend();
+
+// The platform's send calls return before a modem has answered: they hand
+// the message over here and return false only when it was refused at once.
+// The final outcome goes to the SmsOutcomeScope open at the time, if any.
+bool HandToBackend(std::u16string_view number, std::u16string_view text, SmsPath path);
+
+// While one lives, the outcome of the first message handed to the backend
+// reaches `done`, now or after the scope has ended.
+class SmsOutcomeScope final {
+public:
+    explicit SmsOutcomeScope(SmsSendDone done);
+    ~SmsOutcomeScope();
+    SmsOutcomeScope(const SmsOutcomeScope&) = delete;
+    SmsOutcomeScope& operator=(const SmsOutcomeScope&) = delete;
+
+    // Whether a message reached the backend while the scope was open.
+    bool Handed() const { return handed_; }
+    SmsSendDone Take();
+
+private:
+    SmsSendDone done_;
+    SmsOutcomeScope* previous_;
+    bool handed_ = false;
+};
 
 // Every SMS platform call, by name, so any of them can be made to fail.
 enum class SmsCall {

@@ -159,9 +159,12 @@ void ModemManagerLine::OnCallRead(const QString& path, CallId id, const QDBusMes
     if (it == calls_.end() || it->second.id != id || it->second.stage != Stage::Reading)
         return;
     // A call that vanished before it could be read, or whose reading timed
-    // out, is not followed.
+    // out, is followed only when it was heard ringing in.
     if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("a{sv}")) {
-        Forget(it);
+        if (it->second.heardRinging)
+            OfferEnded(path, it->second.heardNumber, it->second.heardState);
+        else
+            Forget(it);
         return;
     }
     const auto properties = qdbus_cast<QVariantMap>(reply.arguments().at(0));
@@ -170,22 +173,41 @@ void ModemManagerLine::OnCallRead(const QString& path, CallId id, const QDBusMes
     const int direction
         = properties.value(QStringLiteral(MM_CALL_PROPERTY_DIRECTION)).toInt(&directionValid);
     const int state = properties.value(QStringLiteral(MM_CALL_PROPERTY_STATE)).toInt(&stateValid);
+    const QString number = properties.value(QStringLiteral(MM_CALL_PROPERTY_NUMBER)).toString();
     // Outgoing calls, and calls already past ringing when first seen, are
-    // left to the phone.
-    if (!directionValid || !stateValid || direction != MM_CALL_DIRECTION_INCOMING
-        || state != MM_CALL_STATE_RINGING_IN) {
+    // left to the phone, unless they were heard ringing in meanwhile.
+    if (!directionValid || !stateValid || direction != MM_CALL_DIRECTION_INCOMING) {
         Forget(it);
+        return;
+    }
+    if (state != MM_CALL_STATE_RINGING_IN) {
+        if (it->second.heardRinging)
+            OfferEnded(path, number.isEmpty() ? it->second.heardNumber : number, state);
+        else
+            Forget(it);
         return;
     }
     Call& call = it->second;
     call.state = state;
-    call.number = properties.value(QStringLiteral(MM_CALL_PROPERTY_NUMBER)).toString();
+    call.number = number;
     if (!call.number.isEmpty() || options_.numberWaitMs <= 0) {
         Offer(path);
         return;
     }
     call.stage = Stage::WaitingForNumber;
     StartTimer(call, path, options_.numberWaitMs, false, &ModemManagerLine::Offer);
+}
+
+void ModemManagerLine::OfferEnded(const QString& path, const QString& number, int state)
+{
+    auto it = calls_.find(path);
+    if (it == calls_.end())
+        return;
+    it->second.number = number;
+    it->second.state = MM_CALL_STATE_RINGING_IN;
+    Offer(path);
+    // What it did after ringing; a call gone without a word has ended.
+    Follow(path, state == MM_CALL_STATE_RINGING_IN ? MM_CALL_STATE_TERMINATED : state);
 }
 
 void ModemManagerLine::Offer(const QString& path)
@@ -228,10 +250,18 @@ void ModemManagerLine::OnCallStateChanged(const QDBusMessage& message)
         return;
     const QString path = message.path();
     auto it = calls_.find(path);
-    // While a call is being read its signals are older than the answer.
-    if (it == calls_.end() || it->second.stage == Stage::Reading)
+    if (it == calls_.end())
         return;
     const int state = message.arguments().at(1).toInt();
+    if (it->second.stage == Stage::Reading) {
+        // Older than the reading's answer, but all there is of a call that
+        // ends before the answer comes.
+        const int old = message.arguments().at(0).toInt();
+        it->second.heardRinging = it->second.heardRinging || old == MM_CALL_STATE_RINGING_IN
+            || state == MM_CALL_STATE_RINGING_IN;
+        it->second.heardState = state;
+        return;
+    }
     if (it->second.stage == Stage::WaitingForNumber) {
         // It stops waiting: what happens to the call must be told in order.
         it->second.state = state;
@@ -267,7 +297,10 @@ void ModemManagerLine::OnCallDeleted(const QDBusMessage& message)
     if (it == calls_.end())
         return;
     if (it->second.stage == Stage::Reading) {
-        Forget(it);
+        if (it->second.heardRinging)
+            OfferEnded(path, it->second.heardNumber, MM_CALL_STATE_TERMINATED);
+        else
+            Forget(it);
         return;
     }
     // A call deleted before it was seen to terminate has ended all the same.
@@ -280,12 +313,16 @@ void ModemManagerLine::OnCallPropertiesChanged(const QDBusMessage& message)
     if (message.signature() != QLatin1String("sa{sv}as"))
         return;
     auto it = calls_.find(message.path());
-    if (it == calls_.end() || it->second.stage != Stage::WaitingForNumber)
+    if (it == calls_.end() || it->second.stage == Stage::Offered)
         return;
     const auto changed = qdbus_cast<QVariantMap>(message.arguments().at(1));
     const QString number = changed.value(QStringLiteral(MM_CALL_PROPERTY_NUMBER)).toString();
     if (number.isEmpty())
         return;
+    if (it->second.stage == Stage::Reading) {
+        it->second.heardNumber = number;
+        return;
+    }
     it->second.number = number;
     Offer(message.path());
 }
@@ -335,17 +372,26 @@ void ModemManagerLine::Drop(CallId id)
 
 void ModemManagerLine::PlaceCall(std::u16string_view number)
 {
-    QString modem = modem_;
-    if (modem.isEmpty()) {
-        std::optional<ModemInfo> voice = client_.VoiceModem();
-        if (!voice && client_.RefreshNow())
-            voice = client_.VoiceModem();
-        if (!voice)
-            return;
-        modem = voice->path;
+    const QString text = QString::fromStdU16String(std::u16string(number));
+    if (!modem_.isEmpty()) {
+        CreateCall(modem_, text);
+        return;
     }
+    if (std::optional<ModemInfo> voice = client_.VoiceModem()) {
+        CreateCall(voice->path, text);
+        return;
+    }
+    // What is known may be a moment old: a modem that has just come is asked.
+    client_.RefreshLater(this, [this, text] {
+        if (std::optional<ModemInfo> voice = client_.VoiceModem())
+            CreateCall(voice->path, text);
+    });
+}
+
+void ModemManagerLine::CreateCall(const QString& modem, const QString& number)
+{
     QVariantMap properties;
-    properties.insert(QStringLiteral("number"), QString::fromStdU16String(std::u16string(number)));
+    properties.insert(QStringLiteral("number"), number);
     client_.CallLater(this, modem, kVoice, QStringLiteral(MM_MODEM_VOICE_METHOD_CREATECALL),
         {properties}, [this](const QDBusMessage& reply) {
             if (reply.type() != QDBusMessage::ReplyMessage

@@ -29,6 +29,10 @@ struct ModemManagerLineOptions {
 // and the terminated one as disconnected. Only incoming calls are reported;
 // the phone's own dialer shows and answers them, Pelmora follows.
 //
+// Every request to ModemManager is asynchronous. A call that rang in and
+// ended before its reading came is still offered, from what was heard of it
+// meanwhile, so a busy ModemManager loses no missed call.
+//
 // When the modem or ModemManager goes away the calls being followed end, as
 // they have for the phone; the line then waits for a voice modem to come
 // back and follows its calls without a new start.
@@ -74,6 +78,11 @@ private:
         bool connected = false;
         uint32_t rings = 0;
         QTimer* timer = nullptr; // the wait for the number, then the rings
+        // Heard while it was being read: whether it rang in, its last state
+        // and its number, for a call that ends before the reading comes.
+        bool heardRinging = false;
+        int heardState = 0;
+        QString heardNumber;
     };
     using CallMap = std::map<QString, Call>;
 
@@ -83,7 +92,11 @@ private:
     void Subscribe(bool on);
     void OnModemsChanged();
     void OnCallRead(const QString& path, CallId id, const QDBusMessage& reply);
+    // Offers a call that rang in and had left the ringing state before it
+    // was read, then follows it to `state`.
+    void OfferEnded(const QString& path, const QString& number, int state);
     void Offer(const QString& path);
+    void CreateCall(const QString& modem, const QString& number);
     void Ring(const QString& path);
     void Follow(const QString& path, int state);
     void End(const QString& path);

@@ -1,11 +1,16 @@
 #include "platform/shell/SingleInstance.h"
 #include "tests/app/MonitoringWindowFixture.h"
 
-#include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace pelmora;
+using Claim = CSingleInstance::ClaimResult;
 
 namespace {
 
@@ -21,35 +26,95 @@ protected:
     }
 };
 
+// A runtime directory whose socket paths no UNIX socket can take.
+QString LongFolder(const QTemporaryDir& base)
+{
+    const QString path = base.filePath(QString(120, u'r'));
+    QDir().mkpath(path);
+    return path;
+}
+
 } // namespace
 
 TEST_F(SingleInstance, SecondStartAsksTheFirstToComeForwardAndEnds)
 {
     CSingleInstance first(data.Path(), runtime.path());
-    ASSERT_TRUE(first.Claim(Sleeper()));
+    ASSERT_EQ(first.Claim(Sleeper()), Claim::First);
     EXPECT_TRUE(first.ServerName().startsWith(runtime.path() + "/com.vantrel.Pelmora-"));
-    EXPECT_TRUE(CSingleInstance::IsRunning(data.Path(), runtime.path()));
-    EXPECT_FALSE(CSingleInstance::IsRunning(otherData.Path(), runtime.path()));
+    EXPECT_TRUE(CSingleInstance::IsRunning(data.Path()));
+    EXPECT_FALSE(CSingleInstance::IsRunning(otherData.Path()));
+    struct stat lock { };
+    ASSERT_EQ(stat((data.Path() / "pelmora.lock").c_str(), &lock), 0);
+    EXPECT_EQ(lock.st_mode & 0777, 0600u);
 
     QSignalSpy activated(&first, &CSingleInstance::Activated);
     CSingleInstance second(data.Path(), runtime.path());
-    EXPECT_FALSE(second.Claim(Sleeper()));
+    EXPECT_EQ(second.Claim(Sleeper()), Claim::Forwarded);
     ASSERT_TRUE(activated.wait(2000));
     EXPECT_TRUE(sleeps.empty());
 
     CSingleInstance elsewhere(otherData.Path(), runtime.path());
-    EXPECT_TRUE(elsewhere.Claim(Sleeper()));
+    EXPECT_EQ(elsewhere.Claim(Sleeper()), Claim::First);
 }
 
-TEST_F(SingleInstance, SilentFirstInstanceIsTriedThreeTimesThenTheStartGoesOn)
+TEST_F(SingleInstance, NoWayAroundTheLockOfTheDataDirectory)
 {
-    // A first instance that holds its lock but does not answer.
-    QLockFile held(CSingleInstance(data.Path(), runtime.path()).LockName());
-    ASSERT_TRUE(held.tryLock(0));
-    CSingleInstance instance(data.Path(), runtime.path());
-    EXPECT_TRUE(instance.Claim(Sleeper()));
-    EXPECT_EQ(sleeps, (std::vector<int> {1000, 1000, 1000}));
-    EXPECT_TRUE(CSingleInstance::IsRunning(data.Path(), runtime.path()));
+    QTemporaryDir links;
+    const std::filesystem::path link = links.filePath(QStringLiteral("data")).toStdString();
+    std::filesystem::create_directory_symlink(data.Path(), link);
+    QTemporaryDir otherRuntime;
+    const QString longRuntime = LongFolder(otherRuntime);
+    struct Second {
+        const char* name;
+        std::filesystem::path dataDir;
+        QString runtimeDir;
+    };
+    const Second seconds[] = {
+        {"through a symbolic link", link, runtime.path()},
+        {"with another runtime directory", data.Path(), otherRuntime.path()},
+        {"with a runtime directory too long for a socket", data.Path(), longRuntime},
+    };
+    CSingleInstance first(data.Path(), runtime.path());
+    ASSERT_EQ(first.Claim(Sleeper()), Claim::First);
+    QSignalSpy activated(&first, &CSingleInstance::Activated);
+    for (const Second& s : seconds) {
+        SCOPED_TRACE(s.name);
+        CSingleInstance second(s.dataDir, s.runtimeDir);
+        EXPECT_EQ(second.Claim(Sleeper()), Claim::Forwarded);
+        ASSERT_TRUE(activated.wait(2000));
+    }
+}
+
+TEST_F(SingleInstance, RuntimeDirectoryTooLongForASocketFallsBackToOneThatFits)
+{
+    const QString longRuntime = LongFolder(runtime);
+    CSingleInstance first(data.Path(), longRuntime);
+    ASSERT_EQ(first.Claim(Sleeper()), Claim::First);
+    EXPECT_TRUE(first.Warning().isEmpty()) << first.Warning().toStdString();
+    EXPECT_TRUE(first.ServerName().startsWith(QStringLiteral("/tmp/pelmora-%1/").arg(getuid())));
+    QSignalSpy activated(&first, &CSingleInstance::Activated);
+    CSingleInstance second(data.Path(), longRuntime);
+    EXPECT_EQ(second.Claim(Sleeper()), Claim::Forwarded);
+    ASSERT_TRUE(activated.wait(2000));
+}
+
+TEST_F(SingleInstance, HeldLockWithoutAnAnswerIsTriedThreeTimesAndNeverGivesASecondInstance)
+{
+    // A first instance whose socket was deleted, and one that never listened.
+    CSingleInstance first(data.Path(), runtime.path());
+    ASSERT_EQ(first.Claim(Sleeper()), Claim::First);
+    ASSERT_TRUE(QFile::remove(first.ServerName()));
+    CSingleInstance second(data.Path(), runtime.path());
+    EXPECT_EQ(second.Claim(Sleeper()), Claim::NoAnswer);
+    EXPECT_EQ(sleeps, (std::vector<int> {1000, 1000}));
+
+    const int held = open((otherData.Path() / "pelmora.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    CSingleInstance third(otherData.Path(), runtime.path());
+    EXPECT_EQ(third.Claim(Sleeper()), Claim::NoAnswer);
+    close(held);
+    // Once its holder has gone, the lock is free again.
+    EXPECT_EQ(third.Claim(Sleeper()), Claim::First);
 }
 
 class SecondStart : public test::MonitoringWindow { };
@@ -59,7 +124,7 @@ TEST_F(SecondStart, BringsTheWindowBackFromTheTray)
     QTemporaryDir runtime;
     Open();
     CSingleInstance first(dir.Path(), runtime.path());
-    ASSERT_TRUE(first.Claim({}));
+    ASSERT_EQ(first.Claim({}), Claim::First);
     QObject::connect(&first, &CSingleInstance::Activated, dialog.get(), &CMonitorDlg::BringToFront);
     dialog->show();
     test::ScriptedMessageBoxes boxes;
@@ -70,7 +135,7 @@ TEST_F(SecondStart, BringsTheWindowBackFromTheTray)
 
     QSignalSpy activated(&first, &CSingleInstance::Activated);
     CSingleInstance second(dir.Path(), runtime.path());
-    EXPECT_FALSE(second.Claim({}));
+    EXPECT_EQ(second.Claim({}), Claim::Forwarded);
     ASSERT_TRUE(activated.wait(2000));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->IsInTray());

@@ -61,6 +61,9 @@ protected:
                         : u"none"))
                        : "none");
         }
+        // A reply still going out would keep the modem from the next test.
+        if (dialog)
+            (void)WaitUntil([&] { return dialog->pipeline.sendsInFlight == 0; }, 30000);
         dialog.reset();
         backends.reset();
         SetAddressBook(nullptr);
@@ -110,6 +113,13 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return dialog->lineMonitor.ringCount >= 1; }, 10000));
         Rig().HangUp();
         ASSERT_TRUE(WaitUntil([&] { return dialog->lineMonitor.ringCount == -1; }, 10000));
+        ASSERT_NO_FATAL_FAILURE(WaitForReplies());
+    }
+    // The window hands replies over without waiting: this waits until the
+    // modem has answered for each.
+    void WaitForReplies()
+    {
+        ASSERT_TRUE(WaitUntil([&] { return dialog->pipeline.sendsInFlight == 0; }, 30000));
     }
     std::vector<std::u16string> Column(int column) const
     {

@@ -84,6 +84,7 @@ TEST_F(RealModem, InteractiveReplyIsSentOnlyAfterTheYes)
     EXPECT_EQ(TrafficIndex(before, '>', QStringLiteral("AT+CMGS=")), -1);
 
     dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
+    ASSERT_NO_FATAL_FAILURE(WaitForReplies());
     ASSERT_EQ(Rig().Sms().size(), 1u);
     EXPECT_EQ(Rig().Sms()[0].number, kAnn);
     EXPECT_EQ(Rig().Sms()[0].text, QStringLiteral("Hi Ann, call you later"));
@@ -163,6 +164,7 @@ TEST_F(RealModem, DaemonStoppedDuringARingingCallThenStartedAgain)
     ASSERT_TRUE(Rig().StopDaemon());
     ASSERT_TRUE(WaitUntil([&] { return dialog->lineMonitor.ringCount == -1; }, 10000));
     EXPECT_TRUE(dialog->lineMonitor.callerNumber.empty());
+    ASSERT_NO_FATAL_FAILURE(WaitForReplies());
     // The call ended unanswered; its reply found no modem to take it.
     EXPECT_EQ(Column(CLogListCtrl::SmsSent), Texts {u"Failed"});
     EXPECT_TRUE(Rig().Sms().empty());

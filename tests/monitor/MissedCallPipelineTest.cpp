@@ -402,3 +402,47 @@ TEST_F(MissedCallPipelineTest, CallerIdCarryingAButtonCannotAddOne)
     EXPECT_TRUE(
         parsed.plain.contains(QStringLiteral("<input type=button name='cmd:13' value='x'> &")));
 }
+
+// A transport that answers when the test says, as a modem does.
+class LaterSmsBackend final : public SmsBackend {
+public:
+    void StartSend(
+        std::u16string_view number, std::u16string_view, SmsPath, SmsSendDone done) override
+    {
+        waiting.emplace_back(number, std::move(done));
+    }
+    void Answer(size_t index, bool accepted)
+    {
+        std::exchange(waiting.at(index).second, {})(accepted);
+    }
+    std::vector<std::pair<std::u16string, SmsSendDone>> waiting;
+};
+
+TEST_F(MissedCallPipelineTest, SlowTransportHoldsNoCallUpAndItsAnswersSetTheRows)
+{
+    LaterSmsBackend later;
+    SetSmsBackend(&later);
+    pipeline.maxTotalAtStart = 2;
+    MissCall(u"0101");
+    MissCall(u"0202"); // rings and ends while the first reply is on its way
+    ASSERT_EQ(later.waiting.size(), 2u);
+    EXPECT_EQ(later.waiting[1].first, u"0202");
+    EXPECT_EQ(Sent(), (Texts {u"Yes", u"Yes"}));
+    EXPECT_EQ(window.sentLabel, "0");
+    later.Answer(0, false);
+    later.Answer(1, true);
+    EXPECT_EQ(Sent(), (Texts {u"Failed", u"Yes"}));
+    EXPECT_EQ(window.sentLabel, "1");
+
+    // A reply on its way counts against the run's limit; a refused Yes is told.
+    window.options.interactive = true;
+    MissCall(u"0303");
+    EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::Sending);
+    EXPECT_EQ(Sent().back(), u"Yes");
+    MissCall(u"0404");
+    EXPECT_EQ(Sent().back(), u"No");
+    later.Answer(2, false);
+    EXPECT_EQ(Sent(), (Texts {u"Failed", u"Yes", u"Failed", u"No"}));
+    EXPECT_EQ(window.refused, (Texts {u"0303"}));
+    EXPECT_EQ(window.sentLabel, "1");
+}

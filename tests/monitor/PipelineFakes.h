@@ -64,8 +64,10 @@ public:
         timers.emplace_back(timerId, milliseconds);
     }
     void ShowSentCount(int32_t count) override { sentLabel = std::to_string(count); }
+    void ReplyRefused(std::u16string_view number) override { refused.emplace_back(number); }
 
     MissedCallOptions options;
+    std::vector<std::u16string> refused;
     mutable int reads = 0;
     std::vector<std::pair<uint32_t, uint32_t>> timers;
     std::string sentLabel = "0";

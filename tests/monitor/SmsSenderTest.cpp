@@ -83,12 +83,12 @@ TEST_F(SmsTransportTest, VersionChoosesThePath)
     EXPECT_EQ(storeSender.useMessageStore, 1);
     EXPECT_TRUE(storeSender.storeLink.isInitialised);
     EXPECT_EQ(storeSender.storeLink.directSend, nullptr);
-    EXPECT_TRUE(storeSender.Send(u"via store", u"0700"));
+    EXPECT_EQ(test::SendNow(storeSender, u"via store", u"0700"), true);
 
     SetPlatformMajorVersion(4);
     CSmsSender apiSender;
     ASSERT_TRUE(apiSender.Init());
-    EXPECT_TRUE(apiSender.Send(u"via api", u"0701"));
+    EXPECT_EQ(test::SendNow(apiSender, u"via api", u"0701"), true);
 
     const auto lines = OutboxLines();
     ASSERT_EQ(lines.size(), 2u);
@@ -104,8 +104,8 @@ TEST_F(SmsTransportTest, PlusNumberIsInternationalWithThePlusKept)
     SetPlatformMajorVersion(4);
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
-    ASSERT_TRUE(sender.Send(u"Hi", u"+447700900123"));
-    ASSERT_TRUE(sender.Send(u"Hi", u"00447700900123"));
+    ASSERT_EQ(test::SendNow(sender, u"Hi", u"+447700900123"), true);
+    ASSERT_EQ(test::SendNow(sender, u"Hi", u"00447700900123"), true);
     const auto& log = sms::SmsSendLog();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].addressType, sms::SMSAT_INTERNATIONAL);
@@ -127,7 +127,7 @@ TEST_F(SmsTransportTest, EmptyTextIsSentAsItsTerminator)
     SetPlatformMajorVersion(4);
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
-    ASSERT_TRUE(sender.Send(u"", u"123"));
+    ASSERT_EQ(test::SendNow(sender, u"", u"123"), true);
     ASSERT_EQ(sms::SmsSendLog().size(), 1u);
     EXPECT_EQ(sms::SmsSendLog()[0].data, (std::vector<uint8_t> {0, 0}));
     ASSERT_EQ(OutboxLines().size(), 1u);
@@ -140,10 +140,10 @@ TEST_F(SmsTransportTest, SmsApiFailuresReturnFalseAndCloseTheHandle)
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
     FailSmsCall(SmsCall::SmsOpen, sms::SMS_E_MISC);
-    EXPECT_FALSE(sender.Send(u"x", u"1"));
+    EXPECT_EQ(test::SendNow(sender, u"x", u"1"), false);
     ClearSmsFailures();
     FailSmsCall(SmsCall::SmsSendMessage, sms::SMS_E_MISC);
-    EXPECT_FALSE(sender.Send(u"x", u"1"));
+    EXPECT_EQ(test::SendNow(sender, u"x", u"1"), false);
     EXPECT_EQ(sms::OpenSmsHandles(), 0);
     EXPECT_TRUE(OutboxLines().empty());
 }
@@ -152,7 +152,7 @@ TEST_F(SmsTransportTest, StoreMessageCarriesTheDataModelProperties)
 {
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
-    ASSERT_TRUE(sender.Send(u"Ring me", u"+4915100"));
+    ASSERT_EQ(test::SendNow(sender, u"Ring me", u"+4915100"), true);
     const mapi::SubmittedMessage& message = mapi::LastSubmittedMessage();
     EXPECT_EQ(message.storeName, u"SMS");
     ASSERT_EQ(message.recipients.size(), 1u);
@@ -258,9 +258,9 @@ TEST_F(SmsTransportTest, DirectEntryPointReportsSuccessWhateverItDoes)
     ASSERT_NE(sender.storeLink.directSend, nullptr);
     EXPECT_EQ(LoadedLibraries(), 1);
     EXPECT_EQ(mapi::InitializeCount(), 0) << "the messaging subsystem is not needed";
-    EXPECT_TRUE(sender.Send(u"direct", u"+1"));
+    EXPECT_EQ(test::SendNow(sender, u"direct", u"+1"), true);
     FailSmsCall(SmsCall::DirectSend, -5);
-    EXPECT_TRUE(sender.Send(u"lost", u"+2"));
+    EXPECT_EQ(test::SendNow(sender, u"lost", u"+2"), true);
     const auto lines = OutboxLines();
     ASSERT_EQ(lines.size(), 1u) << "only the accepted message reached the outbox";
     EXPECT_EQ(Str(lines[0], "path"), QStringLiteral("direct"));
@@ -279,7 +279,7 @@ TEST_F(SmsTransportTest, InitFailsWhenNeitherWayIsAvailable)
     FailSmsCall(SmsCall::MAPILogonEx, mapi::E_FAIL);
     CSmsSender other;
     ASSERT_TRUE(other.Init());
-    EXPECT_FALSE(other.Send(u"t", u"1"));
+    EXPECT_EQ(test::SendNow(other, u"t", u"1"), false);
 }
 
 TEST_F(SmsTransportTest, OutboxEscapesAndKeepsUnicode)
@@ -288,7 +288,7 @@ TEST_F(SmsTransportTest, OutboxEscapesAndKeepsUnicode)
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
     const std::u16string text = u"Line \"one\"\r\nZoë \\ 😀";
-    ASSERT_TRUE(sender.Send(text, u"+1"));
+    ASSERT_EQ(test::SendNow(sender, text, u"+1"), true);
     const auto lines = OutboxLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(Str(lines[0], "text").toStdU16String(), text);

@@ -113,7 +113,7 @@ TEST_F(ActiveBackendsTest, WithoutModemManagerTheSimulatedLineAndOutboxAreUsed)
     SetPlatformMajorVersion(5);
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
-    EXPECT_TRUE(sender.Send(u"Back soon", u"+441632960301"));
+    EXPECT_EQ(SendNow(sender, u"Back soon", u"+441632960301"), true);
     EXPECT_TRUE(Outbox().contains("\"number\":\"+441632960301\",\"path\":\"message-store\","
                                   "\"text\":\"Back soon\""));
 
@@ -171,7 +171,9 @@ TEST_F(ActiveBackendsTest, ForcedModemManagerWithoutItCannotOpenTheLineUntilItCo
     SetPlatformMajorVersion(5);
     CSmsSender sender;
     ASSERT_TRUE(sender.Init());
-    EXPECT_FALSE(sender.Send(u"Back soon", u"+441632960302"));
+    const SendAnswer answer = StartSend(sender, u"Back soon", u"+441632960302");
+    ASSERT_TRUE(WaitUntil([&] { return answer->has_value(); }));
+    EXPECT_EQ(*answer, false);
     EXPECT_TRUE(Outbox().isEmpty());
 
     ASSERT_TRUE(fake.Start({QStringLiteral("voice")}));

@@ -312,3 +312,33 @@ TEST(ModemManagerLineStartTest, StartNeedsAModemWithVoice)
     line.Stop();
     EXPECT_TRUE(line.Modem().isEmpty());
 }
+
+TEST_F(ModemManagerLineTest, CallThatEndedBeforeItWasReadIsStillOffered)
+{
+    struct EndedCase {
+        const char* name;
+        bool numberLate;
+        bool deleted;
+    };
+    const EndedCase cases[] = {
+        {"read after it ended", false, false},
+        {"deleted before it could be read", true, true},
+    };
+    StartLine();
+    for (const EndedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.log.clear();
+        // Everything happens before this program hears of the call.
+        const QString number = QStringLiteral("+441632960020");
+        const QString call = fake.IncomingCall(c.numberLate ? QString() : number);
+        if (c.numberLate)
+            fake.SetCallNumber(call, number);
+        fake.SetCallState(call, MM_CALL_STATE_TERMINATED);
+        if (c.deleted)
+            fake.DeleteCall(call);
+        ASSERT_TRUE(WaitForEvents(3));
+        EXPECT_EQ(events.log,
+            (std::vector<std::string> {"offer +441632960020", "ring 1", "disconnected"}));
+        EXPECT_EQ(line->OfferedCalls(), 0u);
+    }
+}

@@ -6,6 +6,8 @@
 #include "tests/TestSupport.h"
 #include "tests/platform/modem/ModemTestBus.h"
 
+#include <ModemManager.h>
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -34,14 +36,14 @@ public:
     {
         if (message == WM_MISSEDCALL) {
             const std::u16string number = *reinterpret_cast<const std::u16string*>(wParam);
-            reports.push_back({number, lParam, sender_.Send(kReply, number)});
+            reports.push_back({number, lParam, StartSend(sender_, kReply, number)});
         }
         return 0;
     }
     struct Report {
         std::u16string number;
         intptr_t rings;
-        bool sent;
+        SendAnswer sent;
     };
     std::vector<Report> reports;
 
@@ -105,7 +107,8 @@ TEST_F(ModemManagerMonitorTest, ModemVanishingMidCallResetsTheMonitorAndMonitori
     // want of a modem instead of being counted as sent.
     ASSERT_EQ(window.reports.size(), 1u);
     EXPECT_EQ(window.reports[0].number, u"+441632960105");
-    EXPECT_FALSE(window.reports[0].sent);
+    ASSERT_TRUE(WaitUntil([&] { return window.reports[0].sent->has_value(); }));
+    EXPECT_EQ(*window.reports[0].sent, false);
     EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
     EXPECT_TRUE(monitor.IsOpen());
 
@@ -122,4 +125,25 @@ TEST_F(ModemManagerMonitorTest, ModemVanishingMidCallResetsTheMonitorAndMonitori
     EXPECT_FALSE(monitor.Open(&window, -1));
     fake.AddModem(true);
     EXPECT_TRUE(monitor.Open(&window, -1));
+}
+
+TEST_F(ModemManagerMonitorTest, SecondCallWhileAReplyHangsIsReportedAndAnswered)
+{
+    fake.SetFault(QStringLiteral("Send"), QStringLiteral("hang"));
+    Choose();
+    ASSERT_TRUE(monitor.Open(&window, -1));
+    const QString first = fake.IncomingCall(QStringLiteral("+441632960107"));
+    ASSERT_TRUE(WaitUntil([&] { return monitor.ringCount == 1; }));
+    // The first call ends; the second rings and ends while its reply waits.
+    fake.SetCallState(first, MM_CALL_STATE_TERMINATED);
+    const QString second = fake.IncomingCall(QStringLiteral("+441632960108"));
+    fake.SetCallState(second, MM_CALL_STATE_TERMINATED);
+
+    // Well before the first reply's 5 seconds are up.
+    ASSERT_TRUE(WaitUntil([&] { return window.reports.size() == 2; }, 2500));
+    EXPECT_EQ(window.reports[1].number, u"+441632960108");
+    ASSERT_TRUE(fake.WaitForLog(
+        QStringLiteral("Create\t+441632960108\t") + QString::fromStdU16String(kReply)));
+    ASSERT_TRUE(WaitUntil([&] { return fake.Starting(QStringLiteral("Send\t")).size() == 2; }));
+    EXPECT_FALSE(window.reports[0].sent->has_value()) << "the first reply is still on its way";
 }

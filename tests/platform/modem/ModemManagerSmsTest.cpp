@@ -2,6 +2,7 @@
 #include "monitor/SmsSender.h"
 #include "platform/modem/ModemManagerClient.h"
 #include "platform/sms/PlatformVersion.h"
+#include "tests/LogicTestSupport.h"
 #include "tests/platform/modem/ModemTestBus.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,20 @@ protected:
         SetSmsBackend(nullptr);
         SetPlatformMajorVersion(5);
     }
+    // What the backend answered, once it has.
+    static std::optional<bool> Sent(ModemManagerSms& backend, std::u16string_view number,
+        std::u16string_view text, SmsPath path)
+    {
+        auto answer = std::make_shared<std::optional<bool>>();
+        backend.StartSend(number, text, path, [answer](bool accepted) { *answer = accepted; });
+        (void)WaitUntil([&] { return answer->has_value(); }, 20000);
+        return *answer;
+    }
+    static std::optional<bool> WaitForAnswer(const SendAnswer& answer)
+    {
+        (void)WaitUntil([&] { return answer->has_value(); }, 20000);
+        return *answer;
+    }
     // The message paths named by the log's Send entries.
     QStringList SentMessages()
     {
@@ -49,7 +64,8 @@ protected:
 
 TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenDeleted)
 {
-    EXPECT_TRUE(sms.Send(u"+441632960201", u"Back at 5 – Grüße 😊\nLine two\tend", SmsPath::Direct));
+    EXPECT_EQ(
+        Sent(sms, u"+441632960201", u"Back at 5 – Grüße 😊\nLine two\tend", SmsPath::Direct), true);
     EXPECT_EQ(fake.Starting(QStringLiteral("Create\t")),
         QStringList {
             QString::fromUtf16(u"Create\t+441632960201\tBack at 5 – Grüße 😊\\nLine two\\tend")});
@@ -63,7 +79,7 @@ TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenDeleted
 
 TEST_F(ModemManagerSmsTest, EmptyTextIsStillAMessage)
 {
-    EXPECT_TRUE(sms.Send(u"01632 960202", u"", SmsPath::Direct));
+    EXPECT_EQ(Sent(sms, u"01632 960202", u"", SmsPath::Direct), true);
     EXPECT_EQ(fake.Starting(QStringLiteral("Create\t")),
         QStringList {QStringLiteral("Create\t01632 960202\t")});
     EXPECT_EQ(SentMessages().size(), 1);
@@ -83,7 +99,7 @@ TEST_F(ModemManagerSmsTest, FailureOrSilenceOfEitherStepIsAFailedSend)
         SCOPED_TRACE(c.name);
         fake.SetFault(QString::fromLatin1(c.method), QString::fromLatin1(c.fault));
         const int sendsBefore = static_cast<int>(SentMessages().size());
-        EXPECT_FALSE(quick.Send(u"+441632960203", u"Back soon", SmsPath::MessageStore));
+        EXPECT_EQ(Sent(quick, u"+441632960203", u"Back soon", SmsPath::MessageStore), false);
         const QStringList sent = SentMessages();
         EXPECT_EQ(sent.size() > sendsBefore, c.sendTried);
         if (c.deleted) {
@@ -94,15 +110,15 @@ TEST_F(ModemManagerSmsTest, FailureOrSilenceOfEitherStepIsAFailedSend)
         fake.SetFault(QString::fromLatin1(c.method), QString());
     }
     // Once the modem works again, so does sending.
-    EXPECT_TRUE(quick.Send(u"+441632960203", u"Back soon", SmsPath::MessageStore));
+    EXPECT_EQ(Sent(quick, u"+441632960203", u"Back soon", SmsPath::MessageStore), true);
 }
 
 TEST_F(ModemManagerSmsTest, WithoutAModemNothingIsSent)
 {
     ASSERT_TRUE(fake.Stop());
-    EXPECT_FALSE(sms.Send(u"+441632960204", u"Back soon", SmsPath::SmsApi));
+    EXPECT_EQ(Sent(sms, u"+441632960204", u"Back soon", SmsPath::SmsApi), false);
     ASSERT_TRUE(fake.Start({}));
-    EXPECT_FALSE(sms.Send(u"+441632960204", u"Back soon", SmsPath::SmsApi));
+    EXPECT_EQ(Sent(sms, u"+441632960204", u"Back soon", SmsPath::SmsApi), false);
     EXPECT_TRUE(fake.Starting(QStringLiteral("Create\t")).isEmpty());
 }
 
@@ -115,11 +131,11 @@ TEST_F(ModemManagerSmsTest, TransportReportsTheModemsAnswerOnBothPaths)
         CSmsSender sender;
         ASSERT_TRUE(sender.Init());
         const QString number = QStringLiteral("+44163296020%1").arg(major);
-        EXPECT_TRUE(sender.Send(u"On my way", number.toStdU16String()));
+        EXPECT_EQ(WaitForAnswer(StartSend(sender, u"On my way", number.toStdU16String())), true);
         EXPECT_EQ(fake.Count(QStringLiteral("Create\t%1\tOn my way").arg(number)), 1);
 
         fake.SetFault(QStringLiteral("Send"), QStringLiteral("fail"));
-        EXPECT_FALSE(sender.Send(u"On my way", number.toStdU16String()));
+        EXPECT_EQ(WaitForAnswer(StartSend(sender, u"On my way", number.toStdU16String())), false);
         fake.SetFault(QStringLiteral("Send"), QString());
     }
 }
