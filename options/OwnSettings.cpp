@@ -150,8 +150,8 @@ bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settin
 {
     const QByteArray bytes = EncodeOwnSettings(settings);
     return WriteFileSafely(dir / kOwnSettingsFileName,
-        std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
-            static_cast<size_t>(bytes.size())))
+        std::span(
+            reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())))
         .Ok();
 }
 
