@@ -5,6 +5,7 @@
 #include "control/ControlService.h"
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/AddressBookChoice.h"
+#include "platform/framework/MessageBox.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/modem/HomeCountryProbe.h"
 #include "platform/shell/ShellServices.h"
@@ -185,6 +186,16 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &pelmora::CSingleInstance::Activated, &dialog,
         &pelmora::CMonitorDlg::BringToFront);
     if (!screenshot.empty()) {
+        // Nobody can answer a message box while a picture is made (there
+        // may be no display at all): what it says goes to standard error,
+        // answered OK, or No to a question.
+        pelmora::dlg::SetMessageBoxHandler([](const pelmora::dlg::MessageBoxCall& call) {
+            std::fprintf(stderr, "pelmora: %s: %s\n",
+                QString::fromStdU16String(call.title).toLocal8Bit().constData(),
+                QString::fromStdU16String(call.text).toLocal8Bit().constData());
+            return call.buttons == pelmora::dlg::MessageButtons::YesNo ? pelmora::dlg::IDNO
+                                                                       : pelmora::dlg::IDOK;
+        });
         dialog.Create(nullptr);
         dialog.SelectPage(options.tab);
         dialog.show();

@@ -1,6 +1,9 @@
 #include "app/StartOptions.h"
+#include "tests/LogicTestSupport.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +86,28 @@ TEST(StartOptions, TheProgramAnswersHelpAndUsageErrors)
     EXPECT_EQ(wrong.exitCode(), 2);
     EXPECT_TRUE(wrong.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(wrong.readAllStandardError().contains("Unknown option 'frobnicate'"));
+}
+
+TEST(StartOptions, AScreenshotIsTakenWhateverMessageTheStartHasToShow)
+{
+    // A damaged templates file brings a message box at start; without a
+    // display nobody could answer it, and the program used to wait for ever.
+    test::ScratchDir home;
+    test::WriteAll(home.Path() / "pelmoramessages.data", {0x01, 0x02, 0x03});
+    QProcess shot;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(
+        QStringLiteral("PELMORA_HOME"), QString::fromStdString(home.Path().string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    shot.setProcessEnvironment(environment);
+    const QString png = QString::fromStdString((home.Path() / "main.png").string());
+    shot.start(QStringLiteral(PELMORA_PROGRAM),
+        {QStringLiteral("--backend"), QStringLiteral("simulated"), QStringLiteral("--screenshot"),
+            png});
+    ASSERT_TRUE(shot.waitForFinished(60000));
+    EXPECT_EQ(shot.exitCode(), 0);
+    EXPECT_TRUE(QFile::exists(png));
+    EXPECT_TRUE(shot.readAllStandardError().contains("pelmora: Damaged data files: "));
 }
 
 TEST(StartOptions, TheScreenIsChosenByNameOrLeftToTheProgram)
