@@ -99,6 +99,8 @@ const char* CheckKey(MissedCallCheck check)
         return "rings";
     case MissedCallCheck::PerCallerLimit:
         return "perCallerLimit";
+    case MissedCallCheck::QuietPeriod:
+        return "quietPeriod";
     case MissedCallCheck::None:
         break;
     }
@@ -175,6 +177,8 @@ QString OutcomeWords(const CallPreview& p)
         return QStringLiteral("no reply: the rules stop this number");
     case MissedCallCheck::Rings:
         return QStringLiteral("no reply: too few rings");
+    case MissedCallCheck::QuietPeriod:
+        return QStringLiteral("no reply: this number had a reply within the quiet period");
     case MissedCallCheck::PerCallerLimit:
     case MissedCallCheck::None:
         break;

@@ -87,6 +87,7 @@ CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
 
 CMonitorDlg::~CMonitorDlg()
 {
+    pipeline.SetRecorder(nullptr);
     // Only what was loaded is written back: a window whose initialisation
     // stopped early must not replace the user's files with empty ones.
     if (!loaded_)
@@ -190,6 +191,7 @@ bool CMonitorDlg::OnInitDialog()
     loaded_ = true;
     ApplySettings();
     StartSchedule();
+    OpenHistory();
     sipSuppressed = 0;
     if (!autostartSuppressed)
         SetTimer(kAutoStartTimer, kAutoStartDelayMs);
@@ -637,6 +639,7 @@ MissedCallOptions CMonitorDlg::ReadOptions() const
     if (excludePage_)
         excludePage_->ReadRules(rules);
     rules.homePrefix = settings.internationalPrefix.Text();
+    options.quietMinutes = ownSettings_.quietMinutes;
     options.passesRules = [rules](std::u16string_view number, bool identified) {
         return PassesRules(number, identified, rules);
     };
@@ -986,6 +989,18 @@ void CMonitorDlg::StartSchedule()
     }
     // A window that began while Pelmora was not running applies now.
     schedule_->SetSchedule(ownSettings_.schedule);
+}
+
+void CMonitorDlg::OpenHistory()
+{
+    // A history that cannot be kept is told once, without a modal box: it
+    // may come in the middle of a reply.
+    history_ = std::make_unique<CallHistory>(dataDir_, clock_(),
+        HistoryKeepSeconds(ownSettings_.historyKeep), [this](const QString& problem) {
+            Add(u"Pelmora's history", EscapeHtml(problem.toStdU16String()), 0,
+                kHistoryProblemNotification);
+        });
+    pipeline.SetRecorder(history_.get());
 }
 
 bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)

@@ -53,14 +53,17 @@ Enum FromName(const std::array<std::string_view, N>& names, const QString& name)
     return static_cast<Enum>(0);
 }
 
+// Never a null string: the driver binds that as NULL.
 QString Text(std::string_view name)
 {
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return name.empty() ? QStringLiteral("")
+                        : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QString Text(std::u16string_view text)
 {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    return text.empty() ? QStringLiteral("")
+                        : QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::u16string Utf16(const QVariant& value)
@@ -217,11 +220,12 @@ bool CallHistory::OpenFile(bool create)
 
 void CallHistory::Fail(const QSqlError& error, const QString& what)
 {
-    Close();
+    // A full disk or a lock may pass; the file stays open for the next call.
     if (!IsDamage(error)) {
         Report(QStringLiteral("%1: %2").arg(what, Describe(error)));
         return;
     }
+    Close();
     // Damage is not mended in the middle of a run; the next start keeps the
     // file aside.
     unusable_ = true;
