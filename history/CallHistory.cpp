@@ -121,18 +121,19 @@ int HistorySchemaVersion()
     return static_cast<int>(kMigrations.size());
 }
 
-CallHistory::CallHistory(
-    std::filesystem::path dir, int64_t now, int64_t keepSeconds, ProblemHandler onProblem)
+CallHistory::CallHistory(std::filesystem::path dir, int64_t now, int64_t keepSeconds,
+    ProblemHandler onProblem, Access access)
     : dir_(std::move(dir))
     , now_(now)
     , keepSeconds_(keepSeconds)
     , onProblem_(std::move(onProblem))
     , connection_(QStringLiteral("pelmora-history-%1").arg(reinterpret_cast<quintptr>(this)))
+    , readOnly_(access == Access::ReadOnly)
 {
     std::error_code ec;
     if (!std::filesystem::exists(File(), ec))
         return;
-    starting_ = true;
+    starting_ = !readOnly_;
     if (!OpenFile(false) && !keptAside_.empty()) {
         // The damaged file is aside: a new history takes its place.
         unusable_ = false;
@@ -161,7 +162,8 @@ void CallHistory::Report(const QString& problem)
     if (reported_)
         return;
     reported_ = true;
-    std::fprintf(stderr, "pelmora: history: %s\n", problem.toUtf8().constData());
+    if (!readOnly_)
+        std::fprintf(stderr, "pelmora: history: %s\n", problem.toUtf8().constData());
     if (onProblem_)
         onProblem_(problem);
 }
@@ -186,7 +188,7 @@ bool CallHistory::OpenFile(bool create)
         Report(QStringLiteral("Qt's SQLite driver is not installed; calls are not recorded"));
         return false;
     }
-    if (create) {
+    if (create && !readOnly_) {
         // SQLite would make the file as the umask allows; it is made private
         // first, and SQLite's journals take the file's mode.
         std::error_code ec;
@@ -199,10 +201,13 @@ bool CallHistory::OpenFile(bool create)
             }
         }
     }
-    MakePrivate(File());
+    if (!readOnly_)
+        MakePrivate(File());
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db_.setDatabaseName(path);
-    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
+    db_.setConnectOptions(readOnly_
+            ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=200;QSQLITE_OPEN_READONLY")
+            : QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
     if (!db_.open()) {
         Report(QStringLiteral("%1 cannot be opened: %2").arg(path, Describe(db_.lastError())));
         Close();
@@ -280,6 +285,11 @@ bool CallHistory::Prepare()
     if (version < 0)
         return failed(QSqlError({}, QStringLiteral("negative schema version"),
             QSqlError::StatementError, QStringLiteral("11")));
+    if (readOnly_) {
+        // Every version so far has the calls table as the first made it.
+        noTable_ = version == 0;
+        return true;
+    }
     if (version < HistorySchemaVersion()) {
         if (!db_.transaction())
             return failed(db_.lastError());
@@ -309,7 +319,7 @@ bool CallHistory::Prepare()
 
 int64_t CallHistory::Record(const CallRecord& record)
 {
-    if (!Use(true))
+    if (readOnly_ || !Use(true))
         return 0;
     QSqlQuery query(db_);
     query.prepare(QStringLiteral(
@@ -336,7 +346,7 @@ int64_t CallHistory::Record(const CallRecord& record)
 
 void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
 {
-    if (id == 0 || !Use(false))
+    if (id == 0 || readOnly_ || !Use(false))
         return;
     QSqlQuery query(db_);
     query.prepare(QStringLiteral("UPDATE calls SET fate = ?, error = ? WHERE id = ?"));
@@ -352,7 +362,7 @@ void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
 
 std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
 {
-    if (!Use(false))
+    if (!Use(false) || noTable_)
         return std::nullopt;
     QSqlQuery query(db_);
     query.prepare(QStringLiteral("SELECT MAX(time_utc) FROM calls WHERE number = ? AND fate IN "
@@ -370,7 +380,7 @@ std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
 std::vector<CallRecord> CallHistory::Read(const HistoryFilter& filter)
 {
     std::vector<CallRecord> records;
-    if (!Use(false))
+    if (!Use(false) || noTable_)
         return records;
     QString sql = QStringLiteral(
         "SELECT id, time_utc, utc_offset, number, caller_name, contact_id, lookup_stage, rings,"

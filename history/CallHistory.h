@@ -38,11 +38,14 @@ struct HistoryFilter {
 class CallHistory final : public CallRecorder {
 public:
     using ProblemHandler = std::function<void(const QString& problem)>;
+    // ReadOnly, for tools beside the program: nothing is created, migrated,
+    // pruned or moved aside, and problems go to the handler alone.
+    enum class Access { ReadWrite, ReadOnly };
 
     // Opens an existing history at once (checking, migrating and pruning
     // rows older than `keepSeconds` before `now`; 0 keeps them all).
     CallHistory(std::filesystem::path dir, int64_t now, int64_t keepSeconds,
-        ProblemHandler onProblem = nullptr);
+        ProblemHandler onProblem = nullptr, Access access = Access::ReadWrite);
     ~CallHistory() override;
     CallHistory(const CallHistory&) = delete;
     CallHistory& operator=(const CallHistory&) = delete;
@@ -82,6 +85,8 @@ private:
     bool unusable_ = false; // a newer schema, a missing driver, damage in this run
     bool reported_ = false;
     bool starting_ = false;
+    bool readOnly_ = false;
+    bool noTable_ = false; // a read-only look at a file never given a schema
     QSqlError problem_; // why Prepare failed
     std::filesystem::path keptAside_;
 };
