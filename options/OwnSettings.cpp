@@ -99,6 +99,17 @@ int64_t HistoryKeepSeconds(HistoryKeep keep)
     return 0;
 }
 
+QString QuietPeriodText(int32_t minutes)
+{
+    if (minutes <= 0)
+        return QStringLiteral("never");
+    if (minutes < 60)
+        return QStringLiteral("%1 min").arg(minutes);
+    if (minutes < 7 * 24 * 60)
+        return QStringLiteral("%1 h").arg(minutes / 60);
+    return QStringLiteral("%1 days").arg(minutes / (24 * 60));
+}
+
 QJsonObject OwnSettingsToJson(const OwnSettings& settings)
 {
     QJsonArray schedule;

@@ -29,6 +29,10 @@ int64_t HistoryKeepSeconds(HistoryKeep keep);
 // 0 is "never".
 inline constexpr std::array<int32_t, 6> kQuietPeriodMinutes = {0, 15, 60, 360, 1440, 10080};
 
+// A choice of the quiet period in words: "never", "15 min", "1 h", "6 h",
+// "24 h", "7 days".
+QString QuietPeriodText(int32_t minutes);
+
 struct OwnSettings {
     WeeklySchedule schedule;
     HistoryKeep historyKeep = HistoryKeep::Year;
