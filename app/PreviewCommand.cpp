@@ -199,9 +199,9 @@ int RunPreview(
     quiet.minutes = own.quietMinutes;
     if (quiet.minutes > 0) {
         CallHistory history(dataDir, 0, 0, nullptr, CallHistory::Access::ReadOnly);
-        if (const auto last = history.LastReplyTime(parsed->number.toStdU16String()))
-            quiet.sinceLastReply
-                = parsed->at.value_or(QDateTime::currentDateTime()).toSecsSinceEpoch() - *last;
+        const int64_t at = parsed->at.value_or(QDateTime::currentDateTime()).toSecsSinceEpoch();
+        if (const auto last = history.LastReplyBefore(parsed->number.toStdU16String(), at))
+            quiet.sinceLastReply = at - *last;
     }
     const CallPreview preview
         = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts, quiet);

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <system_error>
 
@@ -362,12 +363,18 @@ void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
 
 std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
 {
+    return LastReplyBefore(number, INT64_MAX);
+}
+
+std::optional<int64_t> CallHistory::LastReplyBefore(std::u16string_view number, int64_t time)
+{
     if (!Use(false) || noTable_)
         return std::nullopt;
     QSqlQuery query(db_);
-    query.prepare(QStringLiteral("SELECT MAX(time_utc) FROM calls WHERE number = ? AND fate IN "
-                                 "('sending', 'sent', 'answered yes')"));
+    query.prepare(QStringLiteral("SELECT MAX(time_utc) FROM calls WHERE number = ? AND "
+                                 "time_utc <= ? AND fate IN ('sending', 'sent', 'answered yes')"));
     query.addBindValue(Text(number));
+    query.addBindValue(QVariant::fromValue<qint64>(time));
     if (!query.exec() || !query.next()) {
         Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
         return std::nullopt;

@@ -465,6 +465,9 @@ TEST_F(DataPreviewTextTest, TheQuietPeriodReadsTheHistory)
             "Quiet period: 1 h; the last reply to this number went 60 min ago: passes"},
         {"07700900001", "2026-01-05 10:30", 0,
             "Quiet period: 1 h; no reply to this number in the history: passes"},
+        // A time before the reply knows nothing of it.
+        {"07700900002", "2026-01-05 09:59", 0,
+            "Quiet period: 1 h; no reply to this number in the history: passes"},
     };
     for (const Case& c : cases) {
         int code = -1;
