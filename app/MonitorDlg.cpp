@@ -363,6 +363,9 @@ bool CMonitorDlg::OnCommand(int id)
         return true;
     case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
         CAdvancedSettingsDlg advanced(settings, this, Page(0));
+        advanced.SetOwnSettings(ownSettings_, [this](const OwnSettings& changed) {
+            return SaveOwnOptions(changed, QStringLiteral("The history options"));
+        });
         advanced.DoModal();
         return true;
     }
@@ -1005,6 +1008,17 @@ void CMonitorDlg::OpenHistory()
 
 bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
 {
+    OwnSettings changed = ownSettings_;
+    changed.schedule = std::move(schedule);
+    if (!SaveOwnOptions(std::move(changed), QStringLiteral("The schedule")))
+        return false;
+    if (schedule_)
+        schedule_->SetSchedule(ownSettings_.schedule);
+    return true;
+}
+
+bool CMonitorDlg::SaveOwnOptions(OwnSettings changed, const QString& what)
+{
     const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
     if (ownSettingsDamaged_) {
         // The unreadable file is kept beside the new one.
@@ -1015,19 +1029,15 @@ bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
                   .toStdString();
         std::filesystem::rename(file, aside, ignored);
     }
-    OwnSettings changed = ownSettings_;
-    changed.schedule = std::move(schedule);
     if (!SaveOwnSettings(dataDir_, changed)) {
         dlg::MessageBox(this,
-            QStringLiteral("The schedule could not be saved to %1.")
-                .arg(QString::fromStdString(file.string()))
+            QStringLiteral("%1 could not be saved to %2.")
+                .arg(what, QString::fromStdString(file.string()))
                 .toStdU16String());
         return false;
     }
     ownSettingsDamaged_ = false;
     ownSettings_ = std::move(changed);
-    if (schedule_)
-        schedule_->SetSchedule(ownSettings_.schedule);
     return true;
 }
 

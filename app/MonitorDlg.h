@@ -250,6 +250,9 @@ private:
     std::array<QWidget*, 5> pages_ {};
     void StartSchedule();
     void OpenHistory();
+    // Saves Pelmora's own options file with `changed`; `what` names the
+    // option in the message when it cannot be saved.
+    bool SaveOwnOptions(OwnSettings changed, const QString& what);
     void ShowScheduleNote();
     QString ScheduleNote() const;
     OwnSettings ownSettings_;
