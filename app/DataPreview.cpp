@@ -1,5 +1,7 @@
 #include "app/DataPreview.h"
 
+#include "options/OwnSettings.h"
+
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
 #include "rules/GroupStore.h"
@@ -99,6 +101,8 @@ const char* CheckKey(MissedCallCheck check)
         return "rings";
     case MissedCallCheck::PerCallerLimit:
         return "perCallerLimit";
+    case MissedCallCheck::QuietPeriod:
+        return "quietPeriod";
     case MissedCallCheck::None:
         break;
     }
@@ -175,6 +179,8 @@ QString OutcomeWords(const CallPreview& p)
         return QStringLiteral("no reply: the rules stop this number");
     case MissedCallCheck::Rings:
         return QStringLiteral("no reply: too few rings");
+    case MissedCallCheck::QuietPeriod:
+        return QStringLiteral("no reply: this number had a reply within the quiet period");
     case MissedCallCheck::PerCallerLimit:
     case MissedCallCheck::None:
         break;
@@ -189,7 +195,7 @@ QString OutcomeWords(const CallPreview& p)
 } // namespace
 
 CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings,
-    const SettingsRecord& settings, CContactsSession& contacts)
+    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet)
 {
     CallPreview p;
     p.number = number;
@@ -203,6 +209,7 @@ CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings
     p.maxTotal = settings.maxTotal;
     p.maxPerCaller = settings.maxPerCallerIndex + 1;
     p.interactive = settings.interactive != 0;
+    p.quiet = quiet;
 
     // A fresh monitoring run: nothing sent yet and no "Yes" rows in the log.
     MissedCallInputs inputs;
@@ -216,6 +223,8 @@ CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings
     inputs.interactive = p.interactive;
     inputs.passesRules
         = [&rules](std::u16string_view n, bool known) { return PassesRules(n, known, rules); };
+    inputs.quietSeconds = int64_t {quiet.minutes} * 60;
+    inputs.secondsSinceLastReply = quiet.sinceLastReply;
     p.decision = DecideMissedCall(inputs);
 
     p.reply = ReplyChoiceFor(p.caller.parts.contactId);
@@ -269,6 +278,21 @@ QStringList PreviewLines(const CallPreview& p)
                      .arg(p.ringCount)
                      .arg(p.ringCount >= p.ringsNeeded ? QStringLiteral("passes")
                                                        : QStringLiteral("too few"));
+    if (p.quiet.minutes > 0) {
+        const QString period = QuietPeriodText(p.quiet.minutes);
+        if (!p.quiet.sinceLastReply)
+            lines << QStringLiteral("Quiet period: %1; no reply to this number in the history: "
+                                    "passes")
+                         .arg(period);
+        else
+            lines << QStringLiteral("Quiet period: %1; the last reply to this number went %2 "
+                                    "min ago: %3")
+                         .arg(period)
+                         .arg(*p.quiet.sinceLastReply / 60)
+                         .arg(*p.quiet.sinceLastReply < int64_t {p.quiet.minutes} * 60
+                                 ? QStringLiteral("STOPS the call")
+                                 : QStringLiteral("passes"));
+    }
     if (!p.reply.profile) {
         lines << QStringLiteral("Profile: none");
     } else {
@@ -324,7 +348,7 @@ QJsonObject PreviewJson(const CallPreview& p)
         message[QStringLiteral("groupId")] = id;
         message[QStringLiteral("groupName")] = GroupNameOf(id);
     }
-    return QJsonObject {{QStringLiteral("number"), Q(p.number)}, {QStringLiteral("caller"), caller},
+    QJsonObject object {{QStringLiteral("number"), Q(p.number)}, {QStringLiteral("caller"), caller},
         {QStringLiteral("rules"), rules},
         {QStringLiteral("rings"),
             QJsonObject {
@@ -334,6 +358,13 @@ QJsonObject PreviewJson(const CallPreview& p)
         {QStringLiteral("profile"), profile}, {QStringLiteral("message"), message},
         {QStringLiteral("wouldSend"), p.wouldSend},
         {QStringLiteral("notKnown"), PreviewLimitsNote(p)}};
+    if (p.quiet.minutes > 0)
+        object[QStringLiteral("quietPeriod")] = QJsonObject {
+            {QStringLiteral("minutes"), p.quiet.minutes},
+            {QStringLiteral("sinceLastReply"),
+                p.quiet.sinceLastReply ? QJsonValue(static_cast<qint64>(*p.quiet.sinceLastReply))
+                                       : QJsonValue()}};
+    return object;
 }
 
 } // namespace pelmora

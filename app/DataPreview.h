@@ -19,6 +19,13 @@ namespace pelmora {
 
 struct SettingsRecord;
 
+// The quiet period as a preview sees it: the option, and how long ago the
+// history's last reply to the number went (none: no reply recorded).
+struct QuietLook {
+    int32_t minutes = 0; // 0: never
+    std::optional<int64_t> sinceLastReply;
+};
+
 // What a missed call from one number would get now, worked out by the same
 // lookup, rule test, decision, message choice and expansion the reply
 // pipeline uses. A preview starts every monitoring run afresh: nothing has
@@ -34,6 +41,7 @@ struct CallPreview {
     int32_t maxTotal = 0;
     int32_t maxPerCaller = 1;
     bool interactive = false;
+    QuietLook quiet;
     MissedCallDecision decision;
     ReplyChoice reply; // what the active profile chooses, even when stopped before
     std::u16string message; // the expanded text; empty when the profile gives none
@@ -44,7 +52,7 @@ struct CallPreview {
 // `rings` unset: the count the rings-before-send choice asks for. The stores
 // must be loaded and the active profile source set, as for the pipeline.
 CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings,
-    const SettingsRecord& settings, CContactsSession& contacts);
+    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet = {});
 
 // The preview in plain words, one item a line.
 QStringList PreviewLines(const CallPreview& preview);

@@ -2,6 +2,7 @@
 // through the application's own load and save code.
 
 #include "app/DataDocument.h"
+#include "app/HistoryCommand.h"
 #include "app/PreviewCommand.h"
 #include "platform/shell/SingleInstance.h"
 #include "platform/storage/DataDirectory.h"
@@ -79,11 +80,15 @@ int Load(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // preview has options of its own, which the parser below does not know.
     const QStringList words = QCoreApplication::arguments().mid(1);
-    if (words.value(0) == QStringLiteral("preview")) {
+    // preview and history have options of their own, which the parser
+    // below does not know.
+    for (const auto& [name, run] : {std::pair {"preview", &pelmora::RunPreview},
+             std::pair {"history", &pelmora::RunHistory}}) {
+        if (words.value(0) != QLatin1String(name))
+            continue;
         QString out, err;
-        const int code = pelmora::RunPreview(words.mid(1), pelmora::DataDirectory(), out, err);
+        const int code = run(words.mid(1), pelmora::DataDirectory(), out, err);
         std::fputs(err.toUtf8().constData(), stderr);
         std::fputs(out.toUtf8().constData(), stdout);
         return code;
@@ -97,8 +102,12 @@ int main(int argc, char** argv)
         "                      document has them) from a JSON document\n"
         "  preview NUMBER      what a missed call from NUMBER would get now\n"
         "                      [--rings N] [--at \"YYYY-MM-DD HH:MM\"] [--contacts FILE_OR_DIR]\n"
-        "                      [--json]\n\n"
-        "The document holds Pelmora's own options (the weekly schedule) under \"options\".\n"
+        "                      [--json]\n"
+        "  history             the calls Pelmora handled and what became of each reply\n"
+        "                      [--since DATE] [--number N] [--json|--csv]\n\n"
+        "The document holds Pelmora's own options (the weekly schedule, how long the\n"
+        "history is kept, the quiet period) under \"options\". dump and load leave the\n"
+        "history (history.sqlite) alone.\n"
         "The data directory is PELMORA_HOME, or Vantrel/Pelmora under the XDG data home."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption file(QStringLiteral("file"),

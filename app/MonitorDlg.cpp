@@ -87,6 +87,7 @@ CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
 
 CMonitorDlg::~CMonitorDlg()
 {
+    pipeline.SetRecorder(nullptr);
     // Only what was loaded is written back: a window whose initialisation
     // stopped early must not replace the user's files with empty ones.
     if (!loaded_)
@@ -190,6 +191,7 @@ bool CMonitorDlg::OnInitDialog()
     loaded_ = true;
     ApplySettings();
     StartSchedule();
+    OpenHistory();
     sipSuppressed = 0;
     if (!autostartSuppressed)
         SetTimer(kAutoStartTimer, kAutoStartDelayMs);
@@ -361,6 +363,9 @@ bool CMonitorDlg::OnCommand(int id)
         return true;
     case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
         CAdvancedSettingsDlg advanced(settings, this, Page(0));
+        advanced.SetOwnSettings(ownSettings_, [this](const OwnSettings& changed) {
+            return SaveOwnOptions(changed, QStringLiteral("The history options"));
+        });
         advanced.DoModal();
         return true;
     }
@@ -637,6 +642,7 @@ MissedCallOptions CMonitorDlg::ReadOptions() const
     if (excludePage_)
         excludePage_->ReadRules(rules);
     rules.homePrefix = settings.internationalPrefix.Text();
+    options.quietMinutes = ownSettings_.quietMinutes;
     options.passesRules = [rules](std::u16string_view number, bool identified) {
         return PassesRules(number, identified, rules);
     };
@@ -988,7 +994,30 @@ void CMonitorDlg::StartSchedule()
     schedule_->SetSchedule(ownSettings_.schedule);
 }
 
+void CMonitorDlg::OpenHistory()
+{
+    // A history that cannot be kept is told once, without a modal box: it
+    // may come in the middle of a reply.
+    history_ = std::make_unique<CallHistory>(dataDir_, clock_(),
+        HistoryKeepSeconds(ownSettings_.historyKeep), [this](const QString& problem) {
+            Add(u"Pelmora's history", EscapeHtml(problem.toStdU16String()), 0,
+                kHistoryProblemNotification);
+        });
+    pipeline.SetRecorder(history_.get());
+}
+
 bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
+{
+    OwnSettings changed = ownSettings_;
+    changed.schedule = std::move(schedule);
+    if (!SaveOwnOptions(std::move(changed), QStringLiteral("The schedule")))
+        return false;
+    if (schedule_)
+        schedule_->SetSchedule(ownSettings_.schedule);
+    return true;
+}
+
+bool CMonitorDlg::SaveOwnOptions(OwnSettings changed, const QString& what)
 {
     const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
     if (ownSettingsDamaged_) {
@@ -1000,19 +1029,15 @@ bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
                   .toStdString();
         std::filesystem::rename(file, aside, ignored);
     }
-    OwnSettings changed = ownSettings_;
-    changed.schedule = std::move(schedule);
     if (!SaveOwnSettings(dataDir_, changed)) {
         dlg::MessageBox(this,
-            QStringLiteral("The schedule could not be saved to %1.")
-                .arg(QString::fromStdString(file.string()))
+            QStringLiteral("%1 could not be saved to %2.")
+                .arg(what, QString::fromStdString(file.string()))
                 .toStdU16String());
         return false;
     }
     ownSettingsDamaged_ = false;
     ownSettings_ = std::move(changed);
-    if (schedule_)
-        schedule_->SetSchedule(ownSettings_.schedule);
     return true;
 }
 

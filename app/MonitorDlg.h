@@ -2,6 +2,7 @@
 
 #include "app/TrayIcon.h"
 #include "control/ControlTarget.h"
+#include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "monitor/BubbleNotifier.h"
 #include "monitor/CallLogRows.h"
@@ -71,6 +72,7 @@ public:
     ~CMonitorDlg() override;
 
     static constexpr uint32_t kSaveFailedNotification = 98;
+    static constexpr uint32_t kHistoryProblemNotification = 97;
 
     // Writes groups, templates, profiles and the settings record, in this
     // order; a file that could not be written is named, with the reason, in
@@ -247,6 +249,10 @@ private:
     CExcludeRulesPage* excludePage_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
     void StartSchedule();
+    void OpenHistory();
+    // Saves Pelmora's own options file with `changed`; `what` names the
+    // option in the message when it cannot be saved.
+    bool SaveOwnOptions(OwnSettings changed, const QString& what);
     void ShowScheduleNote();
     QString ScheduleNote() const;
     OwnSettings ownSettings_;
@@ -256,6 +262,9 @@ private:
     QTimeZone zone_ = QTimeZone::systemTimeZone();
     std::unique_ptr<ScheduleRunner> schedule_;
     class WallClockAlarm* scheduleAlarm_ = nullptr;
+    // The lasting record of the calls; opened with the own options, since
+    // they say how long it keeps them.
+    std::unique_ptr<CallHistory> history_;
 };
 
 } // namespace pelmora

@@ -1,6 +1,7 @@
 #include "app/PreviewCommand.h"
 
 #include "app/DataPreview.h"
+#include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
@@ -190,8 +191,20 @@ int RunPreview(
     CContactsSession contacts;
     contacts.Logon();
 
+    // The quiet period looks at the history, which a preview only reads.
+    QuietLook quiet;
+    OwnSettings own;
+    QString ownError;
+    LoadOwnSettings(dataDir, own, ownError);
+    quiet.minutes = own.quietMinutes;
+    if (quiet.minutes > 0) {
+        CallHistory history(dataDir, 0, 0, nullptr, CallHistory::Access::ReadOnly);
+        const int64_t at = parsed->at.value_or(QDateTime::currentDateTime()).toSecsSinceEpoch();
+        if (const auto last = history.LastReplyBefore(parsed->number.toStdU16String(), at))
+            quiet.sinceLastReply = at - *last;
+    }
     const CallPreview preview
-        = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts);
+        = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts, quiet);
     const bool wouldSend = preview.wouldSend && !schedule.monitoringOff;
     if (parsed->json) {
         QJsonObject object = PreviewJson(preview);

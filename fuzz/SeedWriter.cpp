@@ -355,6 +355,9 @@ void TextsSeeds()
     Write("screen_choice", "plasma-desktop",
         "\xf0\x80\x0a\x01 Simulated\x1fKDE\x1fplasma\x1f"
         "desktop\x1f");
+    Write("history_date", "utc", "2026-01-05T08:00:00Z");
+    Write("history_date", "offset", "2026-01-05 10:00+02:00");
+    Write("history_date", "day", "2026-02-29");
     Write("bubble_html", "question",
         Parts({"+447700900001", "Quilby Trellowayne", "Dear Quilby, back soon & \"bye\""}));
     Write("bubble_html", "hostile",

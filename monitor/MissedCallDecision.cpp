@@ -28,6 +28,9 @@ MissedCallCheck FirstFailingCheck(const MissedCallInputs& inputs)
         return MissedCallCheck::Rings;
     if (PerCallerLimitReached(inputs))
         return MissedCallCheck::PerCallerLimit;
+    if (inputs.quietSeconds > 0 && inputs.secondsSinceLastReply
+        && *inputs.secondsSinceLastReply < inputs.quietSeconds)
+        return MissedCallCheck::QuietPeriod;
     return MissedCallCheck::None;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,10 +39,14 @@ struct MissedCallInputs {
     bool interactive = false;
     RuleTest passesRules; // unset: every number passes
     std::span<const CallLogKey> logRows; // oldest first
+    // The quiet period: no reply within `quietSeconds` of the number's last
+    // one, which the history knows (0: no quiet period).
+    int64_t quietSeconds = 0;
+    std::optional<int64_t> secondsSinceLastReply;
 };
 
 // The check that stopped a reply, in the order the checks are made.
-enum class MissedCallCheck { None, OverallLimit, Rules, Rings, PerCallerLimit };
+enum class MissedCallCheck { None, OverallLimit, Rules, Rings, PerCallerLimit, QuietPeriod };
 
 enum class MissedCallAction {
     Nothing, // log "No"
@@ -57,9 +62,9 @@ struct MissedCallDecision {
 };
 
 // Whether a missed call gets a reply: the overall limit, the rules, the
-// minimum rings and the per-caller limit, tested in this order; the first
-// that fails stops the others from being looked at. Only "Yes" rows count
-// for the per-caller limit, compared exactly.
+// minimum rings, the per-caller limit and the quiet period, tested in this
+// order; the first that fails stops the others from being looked at. Only
+// "Yes" rows count for the per-caller limit, compared exactly.
 MissedCallDecision DecideMissedCall(const MissedCallInputs& inputs);
 
 } // namespace pelmora

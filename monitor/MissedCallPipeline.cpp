@@ -1,6 +1,7 @@
 #include "monitor/MissedCallPipeline.h"
 
 #include "messages/ContactsSession.h"
+#include "messages/TemplateStore.h"
 #include "messages/VariableExpansion.h"
 #include "monitor/BubbleNotifier.h"
 #include "monitor/CallLogRows.h"
@@ -9,9 +10,78 @@
 #include "monitor/SmsSender.h"
 #include "rules/ProfileStore.h"
 
+#include <QDateTime>
+
 #include <string>
+#include <utility>
 
 namespace pelmora {
+
+namespace {
+
+constexpr std::u16string_view kRefusedError = u"the transport refused the reply";
+
+std::string StageName(std::optional<LookupStage> stage)
+{
+    if (!stage)
+        return "given";
+    switch (*stage) {
+    case LookupStage::AsDelivered:
+        return "as delivered";
+    case LookupStage::WithPrefix:
+        return "with prefix";
+    case LookupStage::Scan:
+        return "scan";
+    case LookupStage::National:
+        return "national";
+    case LookupStage::NotFound:
+        break;
+    }
+    return "not found";
+}
+
+HistoryReason ReasonOf(const MissedCallResult& result)
+{
+    switch (result.decision.stoppedBy) {
+    case MissedCallCheck::OverallLimit:
+        return HistoryReason::OverallLimit;
+    case MissedCallCheck::Rules:
+        return HistoryReason::Rule;
+    case MissedCallCheck::Rings:
+        return HistoryReason::Rings;
+    case MissedCallCheck::PerCallerLimit:
+        return HistoryReason::PerCallerLimit;
+    case MissedCallCheck::QuietPeriod:
+        return HistoryReason::QuietPeriod;
+    case MissedCallCheck::None:
+        break;
+    }
+    if (result.reply == ReplyOutcome::NoText)
+        return HistoryReason::NoText;
+    return result.decision.action == MissedCallAction::Ask ? HistoryReason::Asked
+                                                           : HistoryReason::Replied;
+}
+
+ReplyFate FateOf(ReplyOutcome outcome, MissedCallAction action)
+{
+    if (action == MissedCallAction::Nothing)
+        return ReplyFate::None;
+    switch (outcome) {
+    case ReplyOutcome::Sent:
+        return ReplyFate::Sent;
+    case ReplyOutcome::SendFailed:
+        return ReplyFate::Failed;
+    case ReplyOutcome::Asked:
+        return ReplyFate::Asked;
+    case ReplyOutcome::Sending:
+        return ReplyFate::Sending;
+    case ReplyOutcome::NoText:
+        break;
+    }
+    return ReplyFate::None;
+}
+
+} // namespace
 
 CMissedCallPipeline::CMissedCallPipeline(const SettingsRecord& settings, CContactsSession& contacts,
     CSmsSender& transport, MissedCallWindow& window, BubbleNotifier& bubble, CallLogRows& log,
@@ -35,14 +105,14 @@ CMissedCallPipeline::~CMissedCallPipeline()
 MissedCallResult CMissedCallPipeline::OnMissedCall(std::u16string_view number, int32_t ringCount)
 {
     const std::u16string copy(number);
-    const ContactNameParts caller
-        = IdentifyCaller(contacts_, copy, settings_.internationalPrefix.Text());
+    const IdentifiedCaller found
+        = IdentifyCallerStage(contacts_, copy, settings_.internationalPrefix.Text());
     // The reply and the log use the number as delivered, never the prefixed form.
-    return ProcessMissedCall(copy, caller, ringCount);
+    return ProcessMissedCall(copy, found.parts, ringCount, found.stage);
 }
 
-MissedCallResult CMissedCallPipeline::ProcessMissedCall(
-    std::u16string_view number, const ContactNameParts& caller, int32_t ringCount)
+MissedCallResult CMissedCallPipeline::ProcessMissedCall(std::u16string_view number,
+    const ContactNameParts& caller, int32_t ringCount, std::optional<LookupStage> stage)
 {
     const MissedCallOptions options = window_.ReadOptions();
     if (options.logAgeIndex != 0)
@@ -63,6 +133,12 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
     inputs.interactive = options.interactive;
     inputs.passesRules = options.passesRules;
     inputs.logRows = rows;
+    if (options.quietMinutes > 0 && recorder_) {
+        inputs.quietSeconds = int64_t {options.quietMinutes} * 60;
+        if (const std::optional<int64_t> last = recorder_->LastReplyTime(number))
+            inputs.secondsSinceLastReply = clock_() - *last;
+    }
+    chosen_ = {};
     result.decision = DecideMissedCall(inputs);
 
     switch (result.decision.action) {
@@ -82,24 +158,65 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(
         break;
     }
 
-    CallLogRow row = MakeCallLogRow(number, caller, ringCount, result.status, clock_());
+    const int64_t now = clock_();
+    CallLogRow row = MakeCallLogRow(number, caller, ringCount, result.status, now);
     log_.AppendRow(row);
-    if (result.reply == ReplyOutcome::Asked)
+    // The reply is with the transport by now: the history's write never delays it.
+    result.historyId = RecordCall(number, caller, stage, ringCount, result, now);
+    if (result.reply == ReplyOutcome::Asked) {
         questionRow_ = std::move(row);
-    else if (result.reply == ReplyOutcome::Sending && unloggedSend_)
+        questionHistoryId_ = result.historyId;
+    } else if (result.reply == ReplyOutcome::Sending && unloggedSend_) {
         unloggedSend_->row = std::move(row);
+        unloggedSend_->historyId = result.historyId;
+    }
     unloggedSend_.reset();
     return result;
+}
+
+int64_t CMissedCallPipeline::RecordCall(std::u16string_view number, const ContactNameParts& caller,
+    std::optional<LookupStage> stage, int32_t ringCount, const MissedCallResult& result,
+    int64_t time)
+{
+    if (!recorder_)
+        return 0;
+    CallRecord record;
+    record.timeUtc = time;
+    record.utcOffset = QDateTime::fromSecsSinceEpoch(time).offsetFromUtc();
+    record.number = number;
+    if (IsIdentified(caller))
+        record.callerName = ComposeFullName(caller);
+    record.contactId = caller.contactId;
+    record.lookupStage = StageName(stage);
+    record.rings = ringCount;
+    record.reason = ReasonOf(result);
+    record.profileId = chosen_.profileId;
+    record.templateId = chosen_.templateId;
+    record.text = chosen_.text;
+    record.fate = FateOf(result.reply, result.decision.action);
+    if (record.fate == ReplyFate::Failed)
+        record.error = kRefusedError;
+    return recorder_->Record(record);
+}
+
+void CMissedCallPipeline::SetFate(int64_t historyId, ReplyFate fate, std::u16string_view error)
+{
+    if (recorder_ && historyId != 0)
+        recorder_->SetFate(historyId, fate, error);
 }
 
 ReplyOutcome CMissedCallPipeline::Reply(
     std::u16string_view number, const ContactNameParts& caller, bool askFirst)
 {
-    std::u16string text = ReplyTextFor(caller.contactId);
+    const ReplyChoice choice = ReplyChoiceFor(caller.contactId);
+    chosen_.profileId = choice.profile ? choice.profile->id : 0;
+    chosen_.templateId = choice.choice.chosen ? choice.choice.chosen->id : 0;
+    std::u16string text = choice.text;
     // Tested before the expansion: a text that expands to nothing is still sent.
     if (text.empty())
         return ReplyOutcome::NoText;
     text = ExpandVariables(text, caller, settings_);
+    chosen_.text = text;
 
     if (!askFirst) {
         auto send = std::make_shared<Send>();
@@ -119,6 +236,9 @@ ReplyOutcome CMissedCallPipeline::Reply(
     const std::u16string html = QuestionHtml(number, ShownCallerName(caller), text);
     // The older question goes first: the new bubble has the same id. Its row
     // stays "Interactive".
+    if (pendingReply.IsPending())
+        SetFate(questionHistoryId_, ReplyFate::Replaced);
+    questionHistoryId_ = 0;
     pendingReply.Close();
     questionRow_.reset();
     bubble_.Add(kQuestionTitle, html, kQuestionSeconds, kQuestionNotificationId);
@@ -157,6 +277,10 @@ void CMissedCallPipeline::Finish(Send& send)
         log_.SetRowStatus(*send.row, status);
         send.row->smsSent = status;
     }
+    if (accepted)
+        SetFate(send.historyId, send.afterYes ? ReplyFate::AnsweredYes : ReplyFate::Sent);
+    else
+        SetFate(send.historyId, ReplyFate::Failed, kRefusedError);
     if (!accepted && send.afterYes)
         window_.ReplyRefused(send.number);
 }
@@ -170,6 +294,7 @@ PendingSendResult CMissedCallPipeline::OnAnswerYes()
     send->afterYes = true;
     send->row = std::move(questionRow_);
     questionRow_.reset();
+    send->historyId = std::exchange(questionHistoryId_, 0);
     ++sendsInFlight;
     pendingReply.SendPending(transport_, Answer(send));
     send->handedOver = true;
@@ -183,17 +308,24 @@ PendingSendResult CMissedCallPipeline::OnAnswerYes()
         log_.SetRowStatus(*send->row, yes);
         send->row->smsSent = yes;
     }
+    SetFate(send->historyId, ReplyFate::AnsweredYes);
     return PendingSendResult::Sending;
 }
 
 void CMissedCallPipeline::OnAnswerNo()
 {
+    if (pendingReply.IsPending())
+        SetFate(questionHistoryId_, ReplyFate::AnsweredNo);
+    questionHistoryId_ = 0;
     pendingReply.Close();
     questionRow_.reset();
 }
 
 void CMissedCallPipeline::OnQuestionTimeout()
 {
+    if (pendingReply.IsPending())
+        SetFate(questionHistoryId_, ReplyFate::Expired);
+    questionHistoryId_ = 0;
     pendingReply.Close();
     questionRow_.reset();
 }

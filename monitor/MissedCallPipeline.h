@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/CallRecorder.h"
 #include "messages/ContactNameParts.h"
 #include "monitor/CallLogRows.h"
 #include "monitor/MissedCallDecision.h"
@@ -19,6 +20,7 @@ class CContactsSession;
 class CSmsSender;
 class CallLogRows;
 struct SettingsRecord;
+enum class LookupStage;
 
 // The options of the pages at the moment a call is handled, saved or not.
 struct MissedCallOptions {
@@ -27,6 +29,7 @@ struct MissedCallOptions {
     bool interactive = false; // "Interactive mode"
     int32_t logAgeIndex = 0; // "Auto clear older than:" selection; 0 never
     RuleTest passesRules; // the exclude and include rule pages
+    int32_t quietMinutes = 0; // "Don't reply again to the same number within:"; 0 never
 };
 
 // What the pipeline needs of the main window besides the log and the bubble.
@@ -55,6 +58,7 @@ struct MissedCallResult {
     MissedCallDecision decision;
     ReplyOutcome reply = ReplyOutcome::NoText; // meaningful when a reply was tried
     ReplyStatus status = ReplyStatus::No;
+    int64_t historyId = 0; // the call's history row; 0 when none was written
 };
 
 // The road of one missed call from the monitor's report to the reply: who
@@ -81,8 +85,9 @@ public:
 
     // The monitor's report: `number` is only valid during this call.
     MissedCallResult OnMissedCall(std::u16string_view number, int32_t ringCount);
-    MissedCallResult ProcessMissedCall(
-        std::u16string_view number, const ContactNameParts& caller, int32_t ringCount);
+    // `stage` is how the caller was found; none when the caller was given.
+    MissedCallResult ProcessMissedCall(std::u16string_view number, const ContactNameParts& caller,
+        int32_t ringCount, std::optional<LookupStage> stage = std::nullopt);
     ReplyOutcome Reply(std::u16string_view number, const ContactNameParts& caller, bool askFirst);
     void CountSent();
 
@@ -94,6 +99,10 @@ public:
 
     // Stop Monitor.
     void ResetSentCount();
+
+    // Where handled calls and their replies' fates are recorded, and where
+    // the quiet period looks; none records nothing and has no quiet period.
+    void SetRecorder(CallRecorder* recorder) { recorder_ = recorder; }
 
     int32_t sentCount = 0; // replies accepted by the transport in this run
     int32_t sendsInFlight = 0; // replies the transport has not answered yet
@@ -111,7 +120,18 @@ private:
         bool handedOver = false; // the transport's call has returned
         std::optional<bool> outcome;
         std::optional<CallLogRow> row;
+        int64_t historyId = 0;
     };
+    // The reply Reply chose for the call being handled.
+    struct ChosenReply {
+        int32_t profileId = 0;
+        int32_t templateId = 0;
+        std::u16string text;
+    };
+    int64_t RecordCall(std::u16string_view number, const ContactNameParts& caller,
+        std::optional<LookupStage> stage, int32_t ringCount, const MissedCallResult& result,
+        int64_t time);
+    void SetFate(int64_t historyId, ReplyFate fate, std::u16string_view error = {});
     // The transport's answer to `send`: told at once when it came during
     // the call, else kept for the caller to finish.
     std::function<void(bool)> Answer(const std::shared_ptr<Send>& send);
@@ -126,6 +146,9 @@ private:
     LogClock clock_;
     // The log row of the open question, which its answer updates.
     std::optional<CallLogRow> questionRow_;
+    int64_t questionHistoryId_ = 0;
+    ChosenReply chosen_;
+    CallRecorder* recorder_ = nullptr;
     // The send started by the call being handled, until its row is logged.
     std::shared_ptr<Send> unloggedSend_;
     // Answers that come after the pipeline has gone are dropped.

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -80,25 +81,78 @@ std::optional<ScheduleWindow> WindowFromJson(const QJsonValue& value, const QStr
     return window;
 }
 
+constexpr std::array<const char*, 3> kKeepNames = {"month", "year", "forever"};
+
 } // namespace
+
+int64_t HistoryKeepSeconds(HistoryKeep keep)
+{
+    constexpr int64_t kDay = 24 * 60 * 60;
+    switch (keep) {
+    case HistoryKeep::Month:
+        return 31 * kDay;
+    case HistoryKeep::Year:
+        return 366 * kDay;
+    case HistoryKeep::Forever:
+        break;
+    }
+    return 0;
+}
+
+QString QuietPeriodText(int32_t minutes)
+{
+    if (minutes <= 0)
+        return QStringLiteral("never");
+    if (minutes < 60)
+        return QStringLiteral("%1 min").arg(minutes);
+    if (minutes < 7 * 24 * 60)
+        return QStringLiteral("%1 h").arg(minutes / 60);
+    return QStringLiteral("%1 days").arg(minutes / (24 * 60));
+}
 
 QJsonObject OwnSettingsToJson(const OwnSettings& settings)
 {
     QJsonArray schedule;
     for (const ScheduleWindow& window : settings.schedule)
         schedule.append(WindowToJson(window));
-    return {
-        {QStringLiteral("version"), kOwnSettingsVersion}, {QStringLiteral("schedule"), schedule}};
+    return {{QStringLiteral("version"), kOwnSettingsVersion},
+        {QStringLiteral("schedule"), schedule},
+        {QStringLiteral("historyKeep"),
+            QString::fromLatin1(kKeepNames.at(static_cast<size_t>(settings.historyKeep)))},
+        {QStringLiteral("quietMinutes"), settings.quietMinutes}};
 }
 
 std::optional<OwnSettings> OwnSettingsFromJson(
     const QJsonObject& json, const std::set<int32_t>* profileIds, QString& error)
 {
-    if (json.value(QStringLiteral("version")).toInt(-1) != kOwnSettingsVersion) {
-        error = QStringLiteral("version: only version %1 is known").arg(kOwnSettingsVersion);
+    const int version = json.value(QStringLiteral("version")).toInt(-1);
+    if (version < 1 || version > kOwnSettingsVersion) {
+        error = QStringLiteral("version: only versions 1 to %1 are known").arg(kOwnSettingsVersion);
         return std::nullopt;
     }
     OwnSettings settings;
+    const QJsonValue keep = json.value(QStringLiteral("historyKeep"));
+    if (!keep.isUndefined()) {
+        const auto found
+            = std::find(kKeepNames.begin(), kKeepNames.end(), keep.toString().toStdString());
+        if (version < 2 || !keep.isString() || found == kKeepNames.end()) {
+            error = QStringLiteral("historyKeep: month, year or forever (version 2)");
+            return std::nullopt;
+        }
+        settings.historyKeep = static_cast<HistoryKeep>(found - kKeepNames.begin());
+    }
+    const QJsonValue quiet = json.value(QStringLiteral("quietMinutes"));
+    if (!quiet.isUndefined()) {
+        const double minutes = quiet.toDouble(-1);
+        const auto found = std::find(
+            kQuietPeriodMinutes.begin(), kQuietPeriodMinutes.end(), static_cast<int32_t>(minutes));
+        if (version < 2 || !quiet.isDouble() || !(minutes >= 0 && minutes <= 10080)
+            || minutes != std::floor(minutes) || found == kQuietPeriodMinutes.end()) {
+            error = QStringLiteral("quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)");
+            return std::nullopt;
+        }
+        settings.quietMinutes = *found;
+    }
     const QJsonValue schedule = json.value(QStringLiteral("schedule"));
     if (!schedule.isUndefined() && !schedule.isArray()) {
         error = QStringLiteral("schedule: a list of windows");

@@ -25,6 +25,7 @@ enum ResourceId : int {
     IDD_ABOUT_L = 147,
     IDB_LOGO = 139,
     IDD_ADVANCED_SETTINGS = 145,
+    IDD_ADVANCED_SETTINGS_L = 174,
     IDD_RULES = 141,
     IDD_RULES_L = 156,
     IDD_INCLUDE_RULES = 155,

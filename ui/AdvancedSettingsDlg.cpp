@@ -6,14 +6,23 @@
 #include "resources/Resources.h"
 #include "ui/ShellHelpers.h"
 
+#include <algorithm>
+
 namespace pelmora {
 
 CAdvancedSettingsDlg::CAdvancedSettingsDlg(
     SettingsRecord& settings, CMonitorDlg* mainWindow, QWidget* parent)
-    : CDialog(IDD_ADVANCED_SETTINGS, parent)
+    : COrientedDialog(IDD_ADVANCED_SETTINGS, IDD_ADVANCED_SETTINGS_L, parent)
     , settings_(settings)
     , mainWindow_(mainWindow)
 {
+}
+
+void CAdvancedSettingsDlg::SetOwnSettings(
+    OwnSettings current, std::function<bool(const OwnSettings&)> save)
+{
+    own_ = std::move(current);
+    saveOwn_ = std::move(save);
 }
 
 bool CAdvancedSettingsDlg::OnInitDialog()
@@ -26,6 +35,14 @@ bool CAdvancedSettingsDlg::OnInitDialog()
     // The field takes no more than is kept, so what is seen is what is stored.
     SetLimitText(IDC_INTERNATIONAL_PREFIX, kMaxPrefixChars);
     SetDlgItemText(IDC_INTERNATIONAL_PREFIX, settings_.internationalPrefix.Text());
+    for (const char16_t* keep : {u"a month", u"a year", u"forever"})
+        ComboAddString(IDC_HISTORY_KEEP, keep);
+    ComboSetCurSel(IDC_HISTORY_KEEP, static_cast<int>(own_.historyKeep));
+    for (size_t i = 0; i < kQuietPeriodMinutes.size(); ++i) {
+        ComboAddString(IDC_QUIET_PERIOD, QuietPeriodText(kQuietPeriodMinutes[i]).toStdU16String());
+        if (kQuietPeriodMinutes[i] == own_.quietMinutes)
+            ComboSetCurSel(IDC_QUIET_PERIOD, static_cast<int>(i));
+    }
     return true;
 }
 
@@ -33,6 +50,15 @@ bool CAdvancedSettingsDlg::OnCommand(int id)
 {
     switch (id) {
     case dlg::IDOK: {
+        OwnSettings changed = own_;
+        changed.historyKeep = static_cast<HistoryKeep>(std::clamp(
+            ComboGetCurSel(IDC_HISTORY_KEEP), 0, static_cast<int>(HistoryKeep::Forever)));
+        const int quiet = ComboGetCurSel(IDC_QUIET_PERIOD);
+        if (quiet >= 0 && quiet < static_cast<int>(kQuietPeriodMinutes.size()))
+            changed.quietMinutes = kQuietPeriodMinutes[static_cast<size_t>(quiet)];
+        if (saveOwn_ && changed != own_ && !saveOwn_(changed))
+            return true;
+        own_ = changed;
         if (IsDlgButtonChecked(IDC_AUTORUN))
             CreateAutorunShortcut(kAutorunName, kAutorunArguments);
         else
@@ -48,7 +74,7 @@ bool CAdvancedSettingsDlg::OnCommand(int id)
         LaunchHelp(u"pelmora.htm", u"advancedsettings");
         return true;
     default:
-        return CDialog::OnCommand(id);
+        return COrientedDialog::OnCommand(id);
     }
 }
 

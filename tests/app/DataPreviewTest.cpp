@@ -1,4 +1,5 @@
 #include "app/PreviewCommand.h"
+#include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/MemoryCallLog.h"
@@ -433,6 +434,58 @@ TEST_F(DataPreviewTextTest, TheScheduleAtTheTimeAskedChoosesOrTurnsOff)
         EXPECT_EQ(LineStarting(lines, QStringLiteral("Schedule:")), QString::fromUtf8(c.schedule));
         EXPECT_EQ(LineStarting(lines, QStringLiteral("Profile:")), QString::fromUtf8(c.profile));
     }
+}
+
+TEST_F(DataPreviewTextTest, TheQuietPeriodReadsTheHistory)
+{
+    const int64_t reply = QDateTime::fromString(
+        QStringLiteral("2026-01-05 10:00"), QStringLiteral("yyyy-MM-dd HH:mm"))
+                              .toSecsSinceEpoch();
+    {
+        CallHistory history(data.Path(), reply, 0);
+        CallRecord sent;
+        sent.timeUtc = reply;
+        sent.number = u"07700900002";
+        sent.fate = ReplyFate::Sent;
+        ASSERT_GT(history.Record(sent), 0);
+    }
+    OwnSettings own;
+    own.quietMinutes = 60;
+    ASSERT_TRUE(SaveOwnSettings(data.Path(), own));
+    struct Case {
+        const char* number;
+        const char* at;
+        int code;
+        const char* quiet;
+    };
+    const Case cases[] = {
+        {"07700900002", "2026-01-05 10:59", 1,
+            "Quiet period: 1 h; the last reply to this number went 59 min ago: STOPS the call"},
+        {"07700900002", "2026-01-05 11:00", 0,
+            "Quiet period: 1 h; the last reply to this number went 60 min ago: passes"},
+        {"07700900001", "2026-01-05 10:30", 0,
+            "Quiet period: 1 h; no reply to this number in the history: passes"},
+        // A time before the reply knows nothing of it.
+        {"07700900002", "2026-01-05 09:59", 0,
+            "Quiet period: 1 h; no reply to this number in the history: passes"},
+    };
+    for (const Case& c : cases) {
+        int code = -1;
+        const QStringList lines = Lines(QString::fromLatin1(c.number), &code,
+            {QStringLiteral("--at"), QString::fromLatin1(c.at)});
+        EXPECT_EQ(code, c.code) << c.at;
+        EXPECT_EQ(LineStarting(lines, QStringLiteral("Quiet period:")), QString::fromUtf8(c.quiet));
+        if (c.code == 1) {
+            EXPECT_EQ(LineStarting(lines, QStringLiteral("Outcome:")),
+                QStringLiteral("Outcome: no reply: this number had a reply within the quiet "
+                               "period"));
+        }
+    }
+    // Never: no line, and the preview as before.
+    own.quietMinutes = 0;
+    ASSERT_TRUE(SaveOwnSettings(data.Path(), own));
+    EXPECT_EQ(
+        LineStarting(Lines(QStringLiteral("07700900002")), QStringLiteral("Quiet")), QString());
 }
 
 TEST_F(DataPreviewTextTest, UsageErrorsExitWithTwo)

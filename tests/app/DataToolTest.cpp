@@ -1,4 +1,6 @@
 #include "app/DataDocument.h"
+#include "app/HistoryCommand.h"
+#include "history/CallHistory.h"
 #include "messages/TemplateStore.h"
 #include "monitor/SettingsRecord.h"
 #include "options/OwnSettings.h"
@@ -7,6 +9,7 @@
 #include "rules/ProfileStore.h"
 #include "tests/LogicTestSupport.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -456,4 +459,108 @@ TEST_F(DataToolTest, LoadWritesAllFourFilesOrNone)
                   std::filesystem::directory_iterator()),
         4)
         << "no temporary is left";
+}
+
+namespace {
+
+constexpr int64_t kMorning = 1'767'600'000; // 2026-01-05 08:00 UTC
+
+void WriteTwoCalls(const std::filesystem::path& dir)
+{
+    CallHistory history(dir, kMorning, 0);
+    CallRecord ann {0, kMorning, 3600, u"0101", u"Ann Smith", 3, "as delivered", 2,
+        HistoryReason::Replied, 1, 2, u"Hi Ann, \"soon\"", ReplyFate::Sent, u"",
+        DeliveryState::Unknown};
+    CallRecord unknown {0, kMorning + 3600, 3600, u"0202", u"", 0, "not found", 1,
+        HistoryReason::Rings, 0, 0, u"", ReplyFate::None, u"", DeliveryState::Unknown};
+    ASSERT_GT(history.Record(ann), 0);
+    ASSERT_GT(history.Record(unknown), 0);
+}
+
+} // namespace
+
+TEST(HistoryDate, ReadsItsFormsAndRefusesTheRest)
+{
+    const int64_t localMidnight = QDateTime(QDate(2026, 1, 5), QTime(0, 0)).toSecsSinceEpoch();
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {
+        {"2026-01-05T08:00:00Z", kMorning},
+        {"2026-01-05 10:00+02:00", kMorning},
+        {"2026-01-05T03:00:00-05:00", kMorning},
+        {" 2026-01-05 ", localMidnight},
+        {"2026-01-05T01:30", localMidnight + 5400},
+        {"2026-02-30", std::nullopt},
+        {"2026-01-05T24:00", std::nullopt},
+        {"2026-01-05T08:60", std::nullopt},
+        {"2026-01-05T08:00+15:00", std::nullopt},
+        {"2026-1-5", std::nullopt},
+        {"2026-01-05T08", std::nullopt},
+        {"yesterday", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ParseHistoryDate(QString::fromUtf8(text)), expected) << text;
+}
+
+TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
+{
+    WriteTwoCalls(source.Path());
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QString out;
+    };
+    const Case cases[] = {
+        {{"history"}, 0,
+            "2026-01-05T09:00:00+01:00\t0101\tAnn Smith\treplied\tsent\tHi Ann, \"soon\"\n"
+            "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
+        {{"history", "--csv", "--number", "0101"}, 0,
+            "id,time,localTime,utcOffset,number,name,contactId,foundBy,rings,reason,profileId,"
+            "templateId,text,fate,error,delivery\r\n"
+            "1,2026-01-05T08:00:00Z,2026-01-05T09:00:00+01:00,3600,0101,Ann Smith,3,as "
+            "delivered,2,replied,1,2,\"Hi Ann, \"\"soon\"\"\",sent,,unknown\r\n"},
+        {{"history", "--since", "2026-01-05T08:00:01Z", "--number", "0101"}, 0, ""},
+        {{"history", "--since", "2026-01-05T08:00:01Z"}, 0,
+            "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
+        {{"history", "--since", "soon"}, 2, ""},
+        {{"history", "--json", "--csv"}, 2, ""},
+        {{"history", "--number"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = RunTool(c.arguments, source.Path());
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.out, c.out) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err.isEmpty(), c.exitCode == 0) << run.err.toStdString();
+    }
+
+    const ToolRun json = RunTool({"history", "--json", "--number", "0202"}, source.Path());
+    const QJsonArray calls = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(calls.size(), 1);
+    const QJsonObject call = calls[0].toObject();
+    EXPECT_EQ(call["time"].toString(), "2026-01-05T09:00:00Z");
+    EXPECT_EQ(call["name"].toString(), "");
+    EXPECT_EQ(call["foundBy"].toString(), "not found");
+    EXPECT_EQ(call["reason"].toString(), "rings");
+    EXPECT_EQ(call["delivery"].toString(), "unknown");
+    EXPECT_EQ(call.size(), 16);
+}
+
+TEST_F(DataToolTest, HistoryOnlyReadsNeitherMakingNorMovingTheFile)
+{
+    const auto file = target.Path() / kHistoryFileName;
+    ToolRun run = RunTool({"history"}, target.Path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    const std::vector<uint8_t> junk(4096, 'x');
+    test::WriteAll(file, junk);
+    run = RunTool({"history", "--json"}, target.Path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("file is not a database")) << run.err.toStdString();
+    EXPECT_EQ(test::ReadAll(file), junk);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target.Path()), {}), 1);
+
+    run = RunTool({"--help"}, target.Path());
+    EXPECT_TRUE(run.out.contains("dump and load leave the\nhistory (history.sqlite) alone"))
+        << run.out.toStdString();
 }

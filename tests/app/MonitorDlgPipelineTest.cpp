@@ -279,3 +279,40 @@ TEST_F(WindowPipeline, TheBubbleLeavesTheMenuAndTheStartButtonFree)
         EXPECT_GT(bubble->height(), global(dialog.get()).height() / 3);
     }
 }
+
+namespace {
+
+class WindowHistory : public test::MonitoringWindow { };
+
+} // namespace
+
+TEST_F(WindowHistory, ADamagedHistoryIsShownOnceKeptAsideAndRepliesGoOn)
+{
+    const std::vector<uint8_t> junk(4096, 'x');
+    test::WriteAll(dir.Path() / kHistoryFileName, junk);
+    Open();
+    // Among the bubbles on screen (an earlier test's may not be gone yet).
+    QApplication::processEvents();
+    QStringList told;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("NotificationBubble") && w->isVisible()
+            && BubbleText(w).contains(QStringLiteral("it is kept as history.sqlite.damaged-")))
+            told << BubbleText(w);
+    EXPECT_EQ(told.size(), 1) << told.join(QLatin1Char('|')).toStdString();
+
+    Start();
+    MissCall(u"0111");
+    EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Yes"}));
+    EXPECT_EQ(outbox.Messages().size(), 1u);
+    std::vector<std::filesystem::path> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().starts_with("history.sqlite.damaged-"))
+            aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(test::ReadAll(aside[0]), junk);
+    CallHistory history(dir.Path(), now, 0, nullptr, CallHistory::Access::ReadOnly);
+    const std::vector<CallRecord> rows = history.Read();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fate, ReplyFate::Sent);
+    EXPECT_EQ(rows[0].text, u"Hi Friend, call you later");
+}

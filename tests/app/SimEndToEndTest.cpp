@@ -1,5 +1,6 @@
 // pelmora-sim run as a program on whole scripts, its whole output compared.
 
+#include "history/CallHistory.h"
 #include "messages/TemplateStore.h"
 #include "options/OwnSettings.h"
 #include "rules/ProfileStore.h"
@@ -398,6 +399,37 @@ TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
             "sent\t1",
         }));
     EXPECT_NE(run.err.find("line 16: Pelmora ended here"), std::string::npos) << run.err;
+}
+
+TEST_F(SimEndToEnd, TheQuietPeriodHoldsAcrossARestartThroughTheHistory)
+{
+    const std::filesystem::path data = dir.Path() / "data";
+    std::filesystem::create_directories(data);
+    pelmora::OwnSettings options;
+    options.quietMinutes = 60;
+    ASSERT_TRUE(pelmora::SaveOwnSettings(data, options));
+    const SimRun run = Run("set main.1013 4\n"
+                           "start\n"
+                           "call 02079460999 rings 1\n"
+                           "advance 30m\n"
+                           "restart\n"
+                           "start\n"
+                           "call 02079460999 rings 1\n"
+                           "advance 31m\n"
+                           "call 02079460999 rings 1\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+        Lines({"sms\t02079460999\t" + Dear(""), "sms\t02079460999\t" + Dear(""),
+            // The restart cleared the log; the history kept the first reply.
+            "log\t02079460999\tUnknown\t9:30:0 5/1/2026\t1\tNo",
+            "log\t02079460999\tUnknown\t10:1:0 5/1/2026\t1\tYes", "sent\t1"}));
+    pelmora::CallHistory history(data, 0, 0);
+    std::vector<pelmora::HistoryReason> reasons;
+    for (const pelmora::CallRecord& row : history.Read())
+        reasons.push_back(row.reason);
+    EXPECT_EQ(reasons,
+        (std::vector {pelmora::HistoryReason::Replied, pelmora::HistoryReason::QuietPeriod,
+            pelmora::HistoryReason::Replied}));
 }
 
 TEST_F(SimEndToEnd, AWrongScriptIsReportedByLineAndNothingRuns)

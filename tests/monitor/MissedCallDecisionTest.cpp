@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct DecisionCase {
     bool interactive;
     std::vector<CallLogKey> rows;
     MissedCallDecision expected;
+    int64_t quietSeconds = 0;
+    std::optional<int64_t> sinceLastReply = std::nullopt;
 };
 
 void PrintTo(const DecisionCase& c, std::ostream* out)
@@ -46,6 +49,8 @@ TEST_P(DecisionTable, DecidesAsExpected)
     inputs.maxPerCallerIndex = c.perCallerIndex;
     inputs.interactive = c.interactive;
     inputs.logRows = c.rows;
+    inputs.quietSeconds = c.quietSeconds;
+    inputs.secondsSinceLastReply = c.sinceLastReply;
     EXPECT_EQ(DecideMissedCall(inputs), c.expected);
 }
 
@@ -92,7 +97,19 @@ INSTANTIATE_TEST_SUITE_P(MissedCall, DecisionTable,
         DecisionCase {"RulesBeforeRings", 0, 3, false, 0, 4, 0, false, kOneYes,
             {Nothing, MissedCallCheck::Rules}},
         DecisionCase {"RingsBeforePerCaller", 0, 3, true, 0, 4, 0, false, kOneYes,
-            {Nothing, MissedCallCheck::Rings}}),
+            {Nothing, MissedCallCheck::Rings}},
+        DecisionCase {"QuietPeriodStopsAReplyWithinIt", 0, 3, true, 0, 0, 9, false, {},
+            {Nothing, MissedCallCheck::QuietPeriod}, 3600, 3599},
+        DecisionCase {"QuietPeriodAlsoStopsTheQuestion", 0, 3, true, 0, 0, 9, true, {},
+            {Nothing, MissedCallCheck::QuietPeriod}, 3600, 0},
+        DecisionCase {"QuietPeriodEndsAtItsLength", 0, 3, true, 0, 0, 9, false, {}, {ReplyNow, {}},
+            3600, 3600},
+        DecisionCase {"QuietPeriodWithoutEarlierReply", 0, 3, true, 0, 0, 9, false, {},
+            {ReplyNow, {}}, 3600, std::nullopt},
+        DecisionCase {
+            "NeverIgnoresAnEarlierReply", 0, 3, true, 0, 0, 9, false, {}, {ReplyNow, {}}, 0, 1},
+        DecisionCase {"PerCallerBeforeQuietPeriod", 0, 3, true, 0, 0, 0, false, kOneYes,
+            {Nothing, MissedCallCheck::PerCallerLimit}, 3600, 1}),
     [](const ::testing::TestParamInfo<DecisionCase>& info) {
         return std::string(info.param.name);
     });

@@ -1,4 +1,5 @@
 #include "monitor/MissedCallPipeline.h"
+#include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/LineMonitor.h"
@@ -11,7 +12,10 @@
 #include "platform/telephony/SimulatedLine.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "tests/LogicTestSupport.h"
 #include "tests/monitor/PipelineFakes.h"
+
+#include <QDateTime>
 
 #include <gtest/gtest.h>
 
@@ -445,4 +449,197 @@ TEST_F(MissedCallPipelineTest, SlowTransportHoldsNoCallUpAndItsAnswersSetTheRows
     EXPECT_EQ(Sent(), (Texts {u"Failed", u"Yes", u"Failed", u"No"}));
     EXPECT_EQ(window.refused, (Texts {u"0303"}));
     EXPECT_EQ(window.sentLabel, "1");
+}
+
+namespace {
+
+// The pipeline with a real history file beside it.
+class PipelineHistoryTest : public MissedCallPipelineTest {
+protected:
+    void SetUp() override
+    {
+        MissedCallPipelineTest::SetUp();
+        pipeline.SetRecorder(history.get());
+    }
+    void TearDown() override
+    {
+        pipeline.SetRecorder(nullptr);
+        MissedCallPipelineTest::TearDown();
+    }
+    // Ends this history and opens the file again, as a new run does.
+    void Reopen()
+    {
+        history.reset();
+        history = std::make_unique<CallHistory>(
+            dir.Path(), now, 0, [this](const QString& p) { problems.push_back(p); });
+        pipeline.SetRecorder(history.get());
+    }
+    std::vector<CallRecord> Rows(std::u16string number)
+    {
+        return history->Read({std::nullopt, std::move(number)});
+    }
+
+    test::ScratchDir dir;
+    std::vector<QString> problems;
+    std::unique_ptr<CallHistory> history = std::make_unique<CallHistory>(
+        dir.Path(), now, 0, [this](const QString& p) { problems.push_back(p); });
+};
+
+} // namespace
+
+TEST_F(PipelineHistoryTest, ARepliedCallIsRecordedWholeAfterItsSend)
+{
+    AddContact(Card(7, u"Ann", u"Lee", u"0202"));
+    MissCall(u"0202", 3);
+    MissCall(u"0999");
+    const std::vector<CallRecord> rows = history->Read();
+    ASSERT_EQ(rows.size(), 2u);
+    CallRecord expected;
+    expected.id = rows[0].id;
+    expected.timeUtc = now;
+    expected.utcOffset = QDateTime::fromSecsSinceEpoch(now).offsetFromUtc();
+    expected.number = u"0202";
+    expected.callerName = u"Ann Lee";
+    expected.contactId = 7;
+    expected.lookupStage = "as delivered";
+    expected.rings = 3;
+    expected.profileId = active.profile->id;
+    expected.templateId = greeting->id;
+    expected.text = u"Hi Ann, call you later";
+    expected.fate = ReplyFate::Sent;
+    EXPECT_EQ(rows[0], expected);
+    EXPECT_EQ(rows[1].callerName, u"");
+    EXPECT_EQ(rows[1].lookupStage, "not found");
+    EXPECT_EQ(rows[1].text, u"Hi Friend, call you later");
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(PipelineHistoryTest, EveryReasonAndFateReachesTheRow)
+{
+    struct Case {
+        std::u16string number;
+        std::function<void()> act; // with the options reset before
+        HistoryReason reason;
+        ReplyFate fate;
+        std::u16string text;
+    };
+    const std::u16string hi = u"Hi Friend, call you later";
+    const auto ask = [this] { window.options.interactive = true; };
+    const Case cases[] = {
+        {u"01", [] {}, HistoryReason::Replied, ReplyFate::Sent, hi},
+        {u"02", [] { FailSmsCall(SmsCall::SmsSendMessage, 5); }, HistoryReason::Replied,
+            ReplyFate::Failed, hi},
+        {u"03", [&] { ask(); }, HistoryReason::Asked, ReplyFate::AnsweredYes, hi},
+        {u"04", [&] { ask(); }, HistoryReason::Asked, ReplyFate::AnsweredNo, hi},
+        {u"05", [&] { ask(); }, HistoryReason::Asked, ReplyFate::Expired, hi},
+        {u"06", [&] { ask(); }, HistoryReason::Asked, ReplyFate::Replaced, hi},
+        {u"07", [&] { ask(); }, HistoryReason::Asked, ReplyFate::Failed, hi},
+        {u"08", [&] { window.options.ringsBeforeSendIndex = 3; }, HistoryReason::Rings,
+            ReplyFate::None, u""},
+        {u"09", [&] { window.options.passesRules = [](auto, bool) { return false; }; },
+            HistoryReason::Rule, ReplyFate::None, u""},
+        {u"10", [&] { active.profile = nullptr; }, HistoryReason::NoText, ReplyFate::None, u""},
+        {u"11", [&] { pipeline.maxTotalAtStart = 0; }, HistoryReason::OverallLimit, ReplyFate::None,
+            u""},
+    };
+    ProfileRecord* profile = active.profile;
+    for (const Case& c : cases) {
+        window.options = {};
+        window.options.maxPerCallerIndex = 9;
+        c.act();
+        MissCall(c.number);
+        ClearSmsFailures();
+        if (c.fate == ReplyFate::AnsweredYes)
+            pipeline.OnAnswerYes();
+        if (c.fate == ReplyFate::AnsweredNo)
+            pipeline.OnAnswerNo();
+        if (c.fate == ReplyFate::Expired)
+            pipeline.OnQuestionTimeout();
+        if (c.fate == ReplyFate::Replaced)
+            MissCall(u"0999");
+        if (c.reason == HistoryReason::Asked && c.fate == ReplyFate::Failed) {
+            FailSmsCall(SmsCall::SmsOpen, 5);
+            pipeline.OnAnswerYes();
+            ClearSmsFailures();
+        }
+        pipeline.OnAnswerNo();
+        active.profile = profile;
+        pipeline.maxTotalAtStart = 20;
+        const auto rows = Rows(c.number);
+        ASSERT_EQ(rows.size(), 1u) << ReasonName(c.reason);
+        EXPECT_EQ(rows[0].reason, c.reason) << FateName(c.fate);
+        EXPECT_EQ(rows[0].fate, c.fate) << ReasonName(c.reason);
+        EXPECT_EQ(rows[0].text, c.text) << FateName(c.fate);
+        EXPECT_EQ(rows[0].error.empty(), c.fate != ReplyFate::Failed) << ReasonName(c.reason);
+    }
+    EXPECT_EQ(Rows(u"0999")[0].fate, ReplyFate::AnsweredNo);
+}
+
+TEST_F(PipelineHistoryTest, LateAnswersMoveTheRowOn)
+{
+    LaterSmsBackend later;
+    SetSmsBackend(&later);
+    MissCall(u"0101");
+    MissCall(u"0202");
+    window.options.interactive = true;
+    MissCall(u"0303");
+    EXPECT_EQ(pipeline.OnAnswerYes(), PendingSendResult::Sending);
+    const auto fates = [this] {
+        std::vector<ReplyFate> fates;
+        for (const CallRecord& row : history->Read())
+            fates.push_back(row.fate);
+        return fates;
+    };
+    EXPECT_EQ(
+        fates(), (std::vector {ReplyFate::Sending, ReplyFate::Sending, ReplyFate::AnsweredYes}));
+    later.Answer(0, true);
+    later.Answer(1, false);
+    later.Answer(2, false);
+    EXPECT_EQ(fates(), (std::vector {ReplyFate::Sent, ReplyFate::Failed, ReplyFate::Failed}));
+}
+
+TEST_F(PipelineHistoryTest, TheQuietPeriodHoldsAcrossARestartAndIsLoggedNo)
+{
+    window.options.maxPerCallerIndex = 9;
+    window.options.quietMinutes = 60;
+    MissCall(u"0101");
+    now += 59 * 60;
+    Reopen();
+    MissCall(u"0101");
+    MissCall(u"0202");
+    now += 2 * 60;
+    MissCall(u"0101");
+    EXPECT_EQ(Sent(), (Texts {u"Yes", u"No", u"Yes", u"Yes"}));
+    EXPECT_EQ(transport.Messages().size(), 3u);
+    const auto rows = Rows(u"0101");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].reason, HistoryReason::QuietPeriod);
+    EXPECT_EQ(rows[1].fate, ReplyFate::None);
+
+    // Never: the Parts' checks alone.
+    window.options.quietMinutes = 0;
+    MissCall(u"0101");
+    EXPECT_EQ(Sent().back(), u"Yes");
+}
+
+TEST_F(PipelineHistoryTest, ADamagedHistoryNeverStopsAReplyAndIsKeptAsideAtTheNextStart)
+{
+    MissCall(u"0101");
+    const std::vector<uint8_t> junk(8192, 'x');
+    test::WriteAll(dir.Path() / kHistoryFileName, junk);
+    MissCall(u"0202");
+    MissCall(u"0303");
+    EXPECT_EQ(Sent(), (Texts {u"Yes", u"Yes", u"Yes"}));
+    EXPECT_EQ(transport.Messages().size(), 3u);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("the call from 0202 cannot be recorded")))
+        << problems[0].toStdString();
+
+    problems.clear();
+    Reopen();
+    ASSERT_FALSE(history->KeptAside().empty());
+    EXPECT_EQ(test::ReadAll(history->KeptAside()), junk);
+    MissCall(u"0404");
+    EXPECT_EQ(Rows(u"0404").size(), 1u);
+    EXPECT_EQ(problems.size(), 1u);
 }

@@ -17,7 +17,8 @@ TEST(OwnSettings, RoundTripsAndAMissingFileIsTheDefaults)
     ASSERT_TRUE(LoadOwnSettings(dir.Path(), read, error));
     EXPECT_EQ(read, OwnSettings {});
     const OwnSettings settings {
-        {{0x41, 23 * 60, 7 * 60, true, 3}, {0x1f, 9 * 60, 9 * 60, false, 0}}};
+        {{0x41, 23 * 60, 7 * 60, true, 3}, {0x1f, 9 * 60, 9 * 60, false, 0}}, HistoryKeep::Forever,
+        360};
     ASSERT_TRUE(SaveOwnSettings(dir.Path(), settings));
     ASSERT_TRUE(LoadOwnSettings(dir.Path(), read, error)) << error.toStdString();
     EXPECT_EQ(read, settings);
@@ -32,7 +33,17 @@ TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
         const char* error;
     };
     const Case cases[] = {
-        {R"({"version":2})", "version: only version 1 is known"},
+        {R"({"version":3})", "version: only versions 1 to 2 are known"},
+        {R"({"version":1,"quietMinutes":15})",
+            "quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)"},
+        {R"({"version":2,"quietMinutes":16})",
+            "quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)"},
+        {R"({"version":2,"quietMinutes":15.5})",
+            "quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)"},
+        {R"({"version":2,"quietMinutes":"15"})",
+            "quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)"},
+        {R"({"version":2,"historyKeep":"week"})",
+            "historyKeep: month, year or forever (version 2)"},
         {R"({"version":1,"schedule":{}})", "schedule: a list of windows"},
         {R"({"version":1,"schedule":[{"days":["mon","xyz"],"start":"01:00","end":"02:00","monitoring":false}]})",
             "schedule[0]: \"xyz\" is not a day (mon ... sun)"},
@@ -58,4 +69,15 @@ TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
             << c.json;
         EXPECT_EQ(error, QString::fromUtf8(c.error));
     }
+}
+
+TEST(OwnSettings, AVersionOneFileReadsWithTheNewDefaults)
+{
+    QString error;
+    const auto read = OwnSettingsFromJson(
+        QJsonDocument::fromJson(R"({"version":1,"schedule":[]})").object(), nullptr, error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->historyKeep, HistoryKeep::Year);
+    EXPECT_EQ(read->quietMinutes, 0);
+    EXPECT_EQ(HistoryKeepSeconds(HistoryKeep::Forever), 0);
 }

@@ -252,3 +252,49 @@ TEST(AutorunWithoutStartupFolder, NothingIsWrittenAndTheOptionShowsOff)
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::is_empty(cwd.Path())) << "nothing lands in the current folder";
 }
+
+TEST_F(AdvancedSettingsTest, TheHistoryChoicesOpenAsSavedAndOkHandsOverOnlyAChange)
+{
+    struct Case {
+        int keep; // the items picked
+        int quiet;
+        bool saves; // the save's answer
+        std::optional<OwnSettings> handed;
+        int result;
+    };
+    OwnSettings saved;
+    saved.historyKeep = HistoryKeep::Month;
+    saved.quietMinutes = 360;
+    OwnSettings changed = saved;
+    changed.historyKeep = HistoryKeep::Forever;
+    changed.quietMinutes = 10080;
+    const Case cases[] = {
+        {0, 3, true, std::nullopt, dlg::IDOK}, {2, 5, true, changed, dlg::IDOK},
+        {2, 5, false, changed, dlg::IDCANCEL}, // not saved: the dialog stays
+    };
+    for (const Case& c : cases) {
+        CAdvancedSettingsDlg dialog(settings, nullptr, nullptr);
+        std::optional<OwnSettings> handed;
+        dialog.SetOwnSettings(saved, [&](const OwnSettings& own) {
+            handed = own;
+            return c.saves;
+        });
+        std::vector<std::u16string> items;
+        dlg::SetModalHandler([&](dlg::CDialog& shown) {
+            EXPECT_EQ(shown.ComboGetCurSel(CAdvancedSettingsDlg::IDC_HISTORY_KEEP), 0);
+            EXPECT_EQ(shown.ComboGetCurSel(CAdvancedSettingsDlg::IDC_QUIET_PERIOD), 3);
+            for (int i = 0; i < shown.ComboGetCount(CAdvancedSettingsDlg::IDC_QUIET_PERIOD); ++i)
+                items.push_back(shown.ComboGetItemText(CAdvancedSettingsDlg::IDC_QUIET_PERIOD, i));
+            shown.ComboSetCurSel(CAdvancedSettingsDlg::IDC_HISTORY_KEEP, c.keep);
+            shown.ComboSetCurSel(CAdvancedSettingsDlg::IDC_QUIET_PERIOD, c.quiet);
+            shown.RouteCommand(dlg::IDOK);
+            return shown.result() != 0 ? shown.result() : dlg::IDCANCEL;
+        });
+        EXPECT_EQ(dialog.DoModal(), c.result);
+        dlg::SetModalHandler(nullptr);
+        EXPECT_EQ(handed, c.handed);
+        EXPECT_EQ(items,
+            (std::vector<std::u16string> {
+                u"never", u"15 min", u"1 h", u"6 h", u"24 h", u"7 days"}));
+    }
+}

@@ -1,0 +1,433 @@
+#include "history/CallHistory.h"
+
+#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <system_error>
+
+namespace pelmora {
+
+namespace {
+
+constexpr std::array<std::string_view, 2> kMigrations = {
+    // 0 -> 1: the calls.
+    "CREATE TABLE calls ("
+    " id INTEGER PRIMARY KEY,"
+    " time_utc INTEGER NOT NULL,"
+    " utc_offset INTEGER NOT NULL,"
+    " number TEXT NOT NULL,"
+    " caller_name TEXT NOT NULL DEFAULT '',"
+    " contact_id INTEGER NOT NULL DEFAULT 0,"
+    " lookup_stage TEXT NOT NULL DEFAULT '',"
+    " rings INTEGER NOT NULL DEFAULT 0,"
+    " reason TEXT NOT NULL,"
+    " profile_id INTEGER NOT NULL DEFAULT 0,"
+    " template_id INTEGER NOT NULL DEFAULT 0,"
+    " text TEXT NOT NULL DEFAULT '',"
+    " fate TEXT NOT NULL,"
+    " error TEXT NOT NULL DEFAULT '',"
+    " delivery TEXT NOT NULL DEFAULT 'unknown')",
+    // 1 -> 2: the quiet period looks up a number's newest reply at every call.
+    "CREATE INDEX calls_by_number ON calls (number, time_utc)",
+};
+
+constexpr std::array<std::string_view, 8> kReasonNames = {"replied", "rule", "overall limit",
+    "per-caller limit", "rings", "quiet period", "no text", "asked"};
+constexpr std::array<std::string_view, 9> kFateNames = {"none", "sending", "sent", "failed",
+    "asked", "answered yes", "answered no", "expired", "replaced"};
+constexpr std::array<std::string_view, 3> kDeliveryNames = {"unknown", "delivered", "failed"};
+
+template <typename Enum, size_t N>
+Enum FromName(const std::array<std::string_view, N>& names, const QString& name)
+{
+    const std::string text = name.toStdString();
+    for (size_t i = 0; i < N; ++i)
+        if (names[i] == text)
+            return static_cast<Enum>(i);
+    return static_cast<Enum>(0);
+}
+
+// Never a null string: the driver binds that as NULL.
+QString Text(std::string_view name)
+{
+    return name.empty() ? QStringLiteral("")
+                        : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString Text(std::u16string_view text)
+{
+    return text.empty() ? QStringLiteral("")
+                        : QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string Utf16(const QVariant& value)
+{
+    return value.toString().toStdU16String();
+}
+
+// SQLite's primary result codes, as the driver gives them.
+bool IsDamage(const QSqlError& error)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == 11 /* SQLITE_CORRUPT */ || code == 26 /* SQLITE_NOTADB */;
+}
+
+QString Describe(const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+}
+
+// Moves `from` to `to` when it is there; false when it is there and stays.
+bool MoveIfThere(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(from, ec))
+        return true;
+    std::filesystem::rename(from, to, ec);
+    return !ec;
+}
+
+} // namespace
+
+std::string_view ReasonName(HistoryReason reason)
+{
+    return kReasonNames.at(static_cast<size_t>(reason));
+}
+
+std::string_view FateName(ReplyFate fate)
+{
+    return kFateNames.at(static_cast<size_t>(fate));
+}
+
+std::string_view DeliveryName(DeliveryState state)
+{
+    return kDeliveryNames.at(static_cast<size_t>(state));
+}
+
+std::span<const std::string_view> HistoryMigrations()
+{
+    return kMigrations;
+}
+
+int HistorySchemaVersion()
+{
+    return static_cast<int>(kMigrations.size());
+}
+
+CallHistory::CallHistory(std::filesystem::path dir, int64_t now, int64_t keepSeconds,
+    ProblemHandler onProblem, Access access)
+    : dir_(std::move(dir))
+    , now_(now)
+    , keepSeconds_(keepSeconds)
+    , onProblem_(std::move(onProblem))
+    , connection_(QStringLiteral("pelmora-history-%1").arg(reinterpret_cast<quintptr>(this)))
+    , readOnly_(access == Access::ReadOnly)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(File(), ec))
+        return;
+    starting_ = !readOnly_;
+    if (!OpenFile(false) && !keptAside_.empty()) {
+        // The damaged file is aside: a new history takes its place.
+        unusable_ = false;
+        OpenFile(true);
+    }
+    starting_ = false;
+}
+
+CallHistory::~CallHistory()
+{
+    Close();
+}
+
+void CallHistory::Close()
+{
+    if (db_.isValid()) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection_);
+    }
+    open_ = false;
+}
+
+void CallHistory::Report(const QString& problem)
+{
+    if (reported_)
+        return;
+    reported_ = true;
+    if (!readOnly_)
+        std::fprintf(stderr, "pelmora: history: %s\n", problem.toUtf8().constData());
+    if (onProblem_)
+        onProblem_(problem);
+}
+
+bool CallHistory::Use(bool create)
+{
+    if (open_)
+        return true;
+    if (unusable_)
+        return false;
+    std::error_code ec;
+    if (!create && !std::filesystem::exists(File(), ec))
+        return false;
+    return OpenFile(create);
+}
+
+bool CallHistory::OpenFile(bool create)
+{
+    const QString path = QString::fromStdString(File().string());
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        unusable_ = true;
+        Report(QStringLiteral("Qt's SQLite driver is not installed; calls are not recorded"));
+        return false;
+    }
+    if (create && !readOnly_) {
+        // SQLite would make the file as the umask allows; it is made private
+        // first, and SQLite's journals take the file's mode.
+        std::error_code ec;
+        if (!std::filesystem::exists(File(), ec)) {
+            const SaveResult made = WriteNewFileSafely(File(), {});
+            if (!made && !std::filesystem::exists(File(), ec)) {
+                Report(QStringLiteral("%1 cannot be created: %2")
+                           .arg(path, QString::fromStdString(made.reason)));
+                return false;
+            }
+        }
+    }
+    if (!readOnly_)
+        MakePrivate(File());
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db_.setDatabaseName(path);
+    db_.setConnectOptions(readOnly_
+            ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=200;QSQLITE_OPEN_READONLY")
+            : QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
+    if (!db_.open()) {
+        Report(QStringLiteral("%1 cannot be opened: %2").arg(path, Describe(db_.lastError())));
+        Close();
+        return false;
+    }
+    open_ = true;
+    problem_ = QSqlError();
+    if (Prepare())
+        return true;
+    Close();
+    if (problem_.isValid())
+        Fail(problem_, QStringLiteral("%1 cannot be read").arg(path));
+    return false;
+}
+
+void CallHistory::Fail(const QSqlError& error, const QString& what)
+{
+    // A full disk or a lock may pass; the file stays open for the next call.
+    if (!IsDamage(error)) {
+        Report(QStringLiteral("%1: %2").arg(what, Describe(error)));
+        return;
+    }
+    Close();
+    // Damage is not mended in the middle of a run; the next start keeps the
+    // file aside.
+    unusable_ = true;
+    if (!starting_) {
+        Report(QStringLiteral("%1: %2; the history is left as it is until the next start")
+                   .arg(what, Describe(error)));
+        return;
+    }
+    const QString path = QString::fromStdString(File().string());
+    const std::filesystem::path aside = DamagedCopyName(File(), now_);
+    const std::string base = File().string();
+    bool moved = MoveIfThere(File(), aside);
+    for (const char* journal : {"-journal", "-wal"})
+        moved = moved && MoveIfThere(base + journal, aside.string() + journal);
+    std::error_code ec;
+    std::filesystem::remove(base + "-shm", ec);
+    if (!moved) {
+        Report(QStringLiteral("%1 is damaged (%2) and cannot be moved aside; calls are not "
+                              "recorded")
+                   .arg(path, Describe(error)));
+        return;
+    }
+    keptAside_ = aside;
+    Report(QStringLiteral("%1 was damaged (%2); it is kept as %3 and a new history is begun")
+               .arg(path, Describe(error), QString::fromStdString(aside.filename().string())));
+}
+
+bool CallHistory::Prepare()
+{
+    const QString path = QString::fromStdString(File().string());
+    QSqlQuery query(db_);
+    const auto failed = [&](const QSqlError& error) {
+        problem_ = error;
+        return false;
+    };
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next())
+        return failed(query.lastError());
+    if (query.value(0).toString() != QStringLiteral("ok"))
+        return failed(QSqlError(QStringLiteral("the check failed"), query.value(0).toString(),
+            QSqlError::StatementError, QStringLiteral("11")));
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed(query.lastError());
+    const int version = query.value(0).toInt();
+    if (version > HistorySchemaVersion()) {
+        unusable_ = true;
+        Report(QStringLiteral("%1 was written by a newer Pelmora (schema %2); calls are not "
+                              "recorded")
+                   .arg(path)
+                   .arg(version));
+        return false;
+    }
+    if (version < 0)
+        return failed(QSqlError({}, QStringLiteral("negative schema version"),
+            QSqlError::StatementError, QStringLiteral("11")));
+    if (readOnly_) {
+        // Every version so far has the calls table as the first made it.
+        noTable_ = version == 0;
+        return true;
+    }
+    if (version < HistorySchemaVersion()) {
+        if (!db_.transaction())
+            return failed(db_.lastError());
+        for (int step = version; step < HistorySchemaVersion(); ++step) {
+            if (!query.exec(Text(kMigrations[static_cast<size_t>(step)]))) {
+                const QSqlError error = query.lastError();
+                db_.rollback();
+                return failed(error);
+            }
+        }
+        if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(HistorySchemaVersion()))
+            || !db_.commit()) {
+            const QSqlError error
+                = query.lastError().isValid() ? query.lastError() : db_.lastError();
+            db_.rollback();
+            return failed(error);
+        }
+    }
+    if (keepSeconds_ > 0) {
+        query.prepare(QStringLiteral("DELETE FROM calls WHERE time_utc < ?"));
+        query.addBindValue(QVariant::fromValue<qint64>(now_ - keepSeconds_));
+        if (!query.exec())
+            return failed(query.lastError());
+    }
+    return true;
+}
+
+int64_t CallHistory::Record(const CallRecord& record)
+{
+    if (readOnly_ || !Use(true))
+        return 0;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral(
+        "INSERT INTO calls (time_utc, utc_offset, number, caller_name, contact_id, lookup_stage,"
+        " rings, reason, profile_id, template_id, text, fate, error, delivery)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& value :
+        {QVariant::fromValue<qint64>(record.timeUtc), QVariant(record.utcOffset),
+            QVariant(Text(record.number)), QVariant(Text(record.callerName)),
+            QVariant::fromValue<qint64>(record.contactId), QVariant(Text(record.lookupStage)),
+            QVariant(record.rings), QVariant(Text(ReasonName(record.reason))),
+            QVariant(record.profileId), QVariant(record.templateId), QVariant(Text(record.text)),
+            QVariant(Text(FateName(record.fate))), QVariant(Text(record.error)),
+            QVariant(Text(DeliveryName(record.delivery)))})
+        query.addBindValue(value);
+    // One statement is one short transaction of its own.
+    if (query.exec())
+        return query.lastInsertId().toLongLong();
+    const QSqlError error = query.lastError();
+    query = QSqlQuery();
+    Fail(error, QStringLiteral("the call from %1 cannot be recorded").arg(Text(record.number)));
+    return 0;
+}
+
+void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
+{
+    if (id == 0 || readOnly_ || !Use(false))
+        return;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("UPDATE calls SET fate = ?, error = ? WHERE id = ?"));
+    query.addBindValue(Text(FateName(fate)));
+    query.addBindValue(Text(error));
+    query.addBindValue(QVariant::fromValue<qint64>(id));
+    if (query.exec())
+        return;
+    const QSqlError failure = query.lastError();
+    query = QSqlQuery();
+    Fail(failure, QStringLiteral("a reply's outcome cannot be recorded"));
+}
+
+std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
+{
+    return LastReplyBefore(number, INT64_MAX);
+}
+
+std::optional<int64_t> CallHistory::LastReplyBefore(std::u16string_view number, int64_t time)
+{
+    if (!Use(false) || noTable_)
+        return std::nullopt;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("SELECT MAX(time_utc) FROM calls WHERE number = ? AND "
+                                 "time_utc <= ? AND fate IN ('sending', 'sent', 'answered yes')"));
+    query.addBindValue(Text(number));
+    query.addBindValue(QVariant::fromValue<qint64>(time));
+    if (!query.exec() || !query.next()) {
+        Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
+        return std::nullopt;
+    }
+    if (query.value(0).isNull())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+std::vector<CallRecord> CallHistory::Read(const HistoryFilter& filter)
+{
+    std::vector<CallRecord> records;
+    if (!Use(false) || noTable_)
+        return records;
+    QString sql = QStringLiteral(
+        "SELECT id, time_utc, utc_offset, number, caller_name, contact_id, lookup_stage, rings,"
+        " reason, profile_id, template_id, text, fate, error, delivery FROM calls WHERE 1");
+    if (filter.since)
+        sql += QStringLiteral(" AND time_utc >= :since");
+    if (filter.number)
+        sql += QStringLiteral(" AND number = :number");
+    sql += QStringLiteral(" ORDER BY time_utc, id");
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    if (filter.since)
+        query.bindValue(QStringLiteral(":since"), QVariant::fromValue<qint64>(*filter.since));
+    if (filter.number)
+        query.bindValue(QStringLiteral(":number"), Text(*filter.number));
+    if (!query.exec()) {
+        Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
+        return records;
+    }
+    while (query.next()) {
+        CallRecord r;
+        r.id = query.value(0).toLongLong();
+        r.timeUtc = query.value(1).toLongLong();
+        r.utcOffset = query.value(2).toInt();
+        r.number = Utf16(query.value(3));
+        r.callerName = Utf16(query.value(4));
+        r.contactId = static_cast<uint32_t>(query.value(5).toLongLong());
+        r.lookupStage = query.value(6).toString().toStdString();
+        r.rings = query.value(7).toInt();
+        r.reason = FromName<HistoryReason>(kReasonNames, query.value(8).toString());
+        r.profileId = query.value(9).toInt();
+        r.templateId = query.value(10).toInt();
+        r.text = Utf16(query.value(11));
+        r.fate = FromName<ReplyFate>(kFateNames, query.value(12).toString());
+        r.error = Utf16(query.value(13));
+        r.delivery = FromName<DeliveryState>(kDeliveryNames, query.value(14).toString());
+        records.push_back(std::move(r));
+    }
+    return records;
+}
+
+} // namespace pelmora

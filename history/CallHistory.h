@@ -1,0 +1,96 @@
+#pragma once
+
+#include "history/CallRecorder.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace pelmora {
+
+inline constexpr char kHistoryFileName[] = "history.sqlite";
+
+// The schema, one step per version: step k takes a file of version k to
+// version k + 1 (PRAGMA user_version). A new version only ever adds a step.
+std::span<const std::string_view> HistoryMigrations();
+int HistorySchemaVersion();
+
+// What a history query selects; every row when empty.
+struct HistoryFilter {
+    std::optional<int64_t> since; // seconds since 1970, inclusive
+    std::optional<std::u16string> number; // exactly as delivered
+};
+
+// The lasting record of handled missed calls: a SQLite file in the data
+// directory, private to the user, created when the first call is recorded.
+// It never stops a reply: a history that cannot be opened or written is
+// reported once (stderr and `onProblem`) and the calls go on unrecorded. A
+// damaged file found at the start is kept aside, renamed after the time, and
+// a new history is begun.
+class CallHistory final : public CallRecorder {
+public:
+    using ProblemHandler = std::function<void(const QString& problem)>;
+    // ReadOnly, for tools beside the program: nothing is created, migrated,
+    // pruned or moved aside, and problems go to the handler alone.
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing history at once (checking, migrating and pruning
+    // rows older than `keepSeconds` before `now`; 0 keeps them all).
+    CallHistory(std::filesystem::path dir, int64_t now, int64_t keepSeconds,
+        ProblemHandler onProblem = nullptr, Access access = Access::ReadWrite);
+    ~CallHistory() override;
+    CallHistory(const CallHistory&) = delete;
+    CallHistory& operator=(const CallHistory&) = delete;
+
+    int64_t Record(const CallRecord& record) override;
+    void SetFate(int64_t id, ReplyFate fate, std::u16string_view error = {}) override;
+    std::optional<int64_t> LastReplyTime(std::u16string_view number) override;
+    // The same, among the calls at or before `time` only.
+    std::optional<int64_t> LastReplyBefore(std::u16string_view number, int64_t time);
+
+    // The rows the filter selects, oldest first; none when there is no
+    // history to read.
+    std::vector<CallRecord> Read(const HistoryFilter& filter = {});
+
+    std::filesystem::path File() const { return dir_ / kHistoryFileName; }
+    // Where the start put a damaged file; empty when it found none.
+    const std::filesystem::path& KeptAside() const { return keptAside_; }
+    // Whether a problem has been reported in this run.
+    bool ProblemReported() const { return reported_; }
+
+private:
+    // Opens the file, creating it when `create`; false when there is none
+    // to use (not there and not created, or unusable).
+    bool Use(bool create);
+    bool OpenFile(bool create);
+    bool Prepare();
+    void Close();
+    void Report(const QString& problem);
+    // Closes the file after `error`; damage found at the start moves it aside.
+    void Fail(const QSqlError& error, const QString& what);
+
+    std::filesystem::path dir_;
+    int64_t now_ = 0;
+    int64_t keepSeconds_ = 0;
+    ProblemHandler onProblem_;
+    QString connection_;
+    QSqlDatabase db_;
+    bool open_ = false;
+    bool unusable_ = false; // a newer schema, a missing driver, damage in this run
+    bool reported_ = false;
+    bool starting_ = false;
+    bool readOnly_ = false;
+    bool noTable_ = false; // a read-only look at a file never given a schema
+    QSqlError problem_; // why Prepare failed
+    std::filesystem::path keptAside_;
+};
+
+} // namespace pelmora

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelmora {
+
+// Why a handled call got the reply it got, or none.
+enum class HistoryReason {
+    Replied, // every check passed and the reply went without asking
+    Rule,
+    OverallLimit,
+    PerCallerLimit,
+    Rings,
+    QuietPeriod,
+    NoText, // the active profile gives this caller no text
+    Asked, // interactive mode: the user decides
+};
+
+// What became of the reply. Later events move a row on: Sending to Sent or
+// Failed; Asked to AnsweredYes (then Failed if refused), AnsweredNo,
+// Expired or Replaced by a newer question.
+enum class ReplyFate {
+    None, // no reply was tried
+    Sending, // handed to the transport, which has not answered yet
+    Sent,
+    Failed,
+    Asked,
+    AnsweredYes,
+    AnsweredNo,
+    Expired,
+    Replaced,
+};
+
+// Whether a sent reply reached the phone; only Unknown is recorded so far.
+enum class DeliveryState { Unknown, Delivered, Failed };
+
+std::string_view ReasonName(HistoryReason reason);
+std::string_view FateName(ReplyFate fate);
+std::string_view DeliveryName(DeliveryState state);
+
+// One handled missed call as the history keeps it.
+struct CallRecord {
+    int64_t id = 0; // the row's id once recorded
+    int64_t timeUtc = 0; // seconds since 1970
+    int32_t utcOffset = 0; // seconds east of UTC at that time
+    std::u16string number; // as the line delivered it
+    std::u16string callerName; // empty when not identified
+    uint32_t contactId = 0;
+    std::string lookupStage; // how the caller was found ("not found", ...)
+    int32_t rings = 0;
+    HistoryReason reason = HistoryReason::Replied;
+    int32_t profileId = 0; // 0: no active profile
+    int32_t templateId = 0; // 0: no template chosen
+    std::u16string text; // the reply as sent, or as asked about
+    ReplyFate fate = ReplyFate::None;
+    std::u16string error; // why a failed reply failed
+    DeliveryState delivery = DeliveryState::Unknown;
+
+    bool operator==(const CallRecord&) const = default;
+};
+
+// The history as the reply pipeline writes it. Nothing here may stop a
+// reply: a history that cannot be written reports it and goes on.
+class CallRecorder {
+public:
+    virtual ~CallRecorder() = default;
+    // Adds the call's row; its id, or 0 when it could not be written.
+    virtual int64_t Record(const CallRecord& record) = 0;
+    // Moves a recorded row on to `fate`; nothing for id 0.
+    virtual void SetFate(int64_t id, ReplyFate fate, std::u16string_view error = {}) = 0;
+    // When the newest reply to `number` (exactly as delivered) was handed to
+    // the transport and not refused; none when there was none.
+    virtual std::optional<int64_t> LastReplyTime(std::u16string_view number) = 0;
+};
+
+} // namespace pelmora

@@ -1,0 +1,189 @@
+#include "history/CallHistory.h"
+#include "tests/LogicTestSupport.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+constexpr int64_t kNow = 1'800'000'000;
+constexpr int64_t kDay = 24 * 60 * 60;
+
+CallRecord Call(std::u16string number, int64_t time, ReplyFate fate = ReplyFate::Sent)
+{
+    CallRecord r;
+    r.timeUtc = time;
+    r.utcOffset = 3600;
+    r.number = std::move(number);
+    r.callerName = u"Ann Brown";
+    r.contactId = 7;
+    r.lookupStage = "as delivered";
+    r.rings = 3;
+    r.profileId = 2;
+    r.templateId = 5;
+    r.text = u"Busy, back soon \u00e9";
+    r.fate = fate;
+    return r;
+}
+
+unsigned Mode(const std::filesystem::path& path)
+{
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Runs statements on a file without the history's own code.
+QVariant Sql(const std::filesystem::path& file, const QStringList& statements)
+{
+    QVariant last;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "raw");
+        db.setDatabaseName(QString::fromStdString(file.string()));
+        EXPECT_TRUE(db.open());
+        QSqlQuery query(db);
+        for (const QString& statement : statements) {
+            EXPECT_TRUE(query.exec(statement)) << statement.toStdString();
+            if (query.next())
+                last = query.value(0);
+        }
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return last;
+}
+
+} // namespace
+
+TEST(CallHistory, IsCreatedPrivateOnFirstUseAndReadsBackEveryField)
+{
+    ScratchDir dir;
+    ::chmod(dir.Path().c_str(), 0755);
+    CallHistory history(dir.Path(), kNow, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / kHistoryFileName));
+    EXPECT_FALSE(history.LastReplyTime(u"+1555"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / kHistoryFileName))
+        << "a look creates nothing";
+
+    CallRecord record = Call(u"+1555", kNow);
+    record.error = u"x";
+    record.id = history.Record(record);
+    ASSERT_GT(record.id, 0);
+    EXPECT_EQ(Mode(dir.Path() / kHistoryFileName), 0600u);
+    EXPECT_EQ(Mode(dir.Path()), 0755u) << "the folder is left as it was";
+    EXPECT_EQ(history.Read(), std::vector {record});
+    EXPECT_EQ(Sql(dir.Path() / kHistoryFileName, {"PRAGMA user_version"}).toInt(),
+        HistorySchemaVersion());
+    EXPECT_FALSE(history.ProblemReported());
+}
+
+TEST(CallHistory, MigratesAFirstVersionFileKeepingItsRows)
+{
+    ScratchDir dir;
+    const auto file = dir.Path() / kHistoryFileName;
+    Sql(file,
+        {QString::fromUtf8(HistoryMigrations()[0].data(), HistoryMigrations()[0].size()),
+            "PRAGMA user_version = 1",
+            "INSERT INTO calls (time_utc, utc_offset, number, reason, fate) VALUES (5, 0, "
+            "'+1', 'rings', 'none')"});
+    {
+        CallHistory history(dir.Path(), kNow, 0);
+        const auto rows = history.Read();
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].reason, HistoryReason::Rings);
+        EXPECT_EQ(rows[0].delivery, DeliveryState::Unknown);
+    }
+    EXPECT_EQ(Sql(file, {"PRAGMA user_version"}).toInt(), 2);
+    EXPECT_EQ(Sql(file, {"SELECT name FROM sqlite_master WHERE type = 'index'"}).toString(),
+        "calls_by_number");
+}
+
+TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPeriod)
+{
+    struct Case {
+        ReplyFate fate;
+        std::u16string error;
+        bool counts;
+    };
+    const Case cases[] = {
+        {ReplyFate::None, u"", false},
+        {ReplyFate::Sending, u"", true},
+        {ReplyFate::Sent, u"", true},
+        {ReplyFate::Failed, u"refused by the transport", false},
+        {ReplyFate::Asked, u"", false},
+        {ReplyFate::AnsweredYes, u"", true},
+        {ReplyFate::AnsweredNo, u"", false},
+        {ReplyFate::Expired, u"", false},
+        {ReplyFate::Replaced, u"", false},
+    };
+    ScratchDir dir;
+    CallHistory history(dir.Path(), kNow, 0);
+    for (const Case& c : cases) {
+        const std::u16string number
+            = u"+44" + std::u16string(FateName(c.fate).begin(), FateName(c.fate).end());
+        const int64_t id = history.Record(Call(number, kNow, ReplyFate::Asked));
+        history.Record(Call(number, kNow - 100, ReplyFate::Failed));
+        history.SetFate(id, c.fate, c.error);
+        const auto rows = history.Read({std::nullopt, number});
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1].fate, c.fate) << FateName(c.fate);
+        EXPECT_EQ(rows[1].error, c.error);
+        EXPECT_EQ(history.LastReplyTime(number), c.counts ? std::optional(kNow) : std::nullopt)
+            << FateName(c.fate);
+    }
+    EXPECT_EQ(history.Read({kNow, std::nullopt}).size(), std::size(cases));
+}
+
+TEST(CallHistory, RowsPastTheKeepingPeriodGoAtTheStart)
+{
+    ScratchDir dir;
+    {
+        CallHistory history(dir.Path(), kNow, 0);
+        for (int64_t age : {400 * kDay, 40 * kDay, kDay})
+            history.Record(Call(u"+1", kNow - age));
+    }
+    for (const auto& [keep, left] :
+        {std::pair {int64_t {0}, 3u}, std::pair {366 * kDay, 2u}, std::pair {31 * kDay, 1u}}) {
+        CallHistory history(dir.Path(), kNow, keep);
+        EXPECT_EQ(history.Read().size(), left) << keep;
+    }
+}
+
+TEST(CallHistory, ADamagedFileIsKeptAsideOnceAndANewHistoryBegun)
+{
+    ScratchDir dir;
+    const auto file = dir.Path() / kHistoryFileName;
+    const std::vector<uint8_t> junk(3000, 'x');
+    WriteAll(file, junk);
+    std::vector<QString> problems;
+    CallHistory history(dir.Path(), kNow, 0, [&](const QString& p) { problems.push_back(p); });
+    ASSERT_FALSE(history.KeptAside().empty());
+    EXPECT_EQ(history.KeptAside().parent_path(), dir.Path());
+    EXPECT_TRUE(history.KeptAside().filename().string().starts_with("history.sqlite.damaged-"));
+    EXPECT_EQ(ReadAll(history.KeptAside()), junk);
+    EXPECT_GT(history.Record(Call(u"+1", kNow)), 0);
+    EXPECT_EQ(history.Read().size(), 1u);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_TRUE(problems[0].contains("is kept as history.sqlite.damaged-"))
+        << problems[0].toStdString();
+}
+
+TEST(CallHistory, ANewerSchemaIsLeftAloneAndReportedOnce)
+{
+    ScratchDir dir;
+    const auto file = dir.Path() / kHistoryFileName;
+    Sql(file, {"CREATE TABLE future (x)", "PRAGMA user_version = 99"});
+    const std::vector<uint8_t> before = ReadAll(file);
+    int reports = 0;
+    CallHistory history(dir.Path(), kNow, kDay, [&](const QString&) { ++reports; });
+    EXPECT_EQ(history.Record(Call(u"+1", kNow)), 0);
+    EXPECT_EQ(history.Record(Call(u"+1", kNow)), 0);
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(history.KeptAside().empty());
+    EXPECT_EQ(ReadAll(file), before);
+}
