@@ -295,7 +295,7 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
             {IDD_GROUP, IDD_GROUP_L}, {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L},
             {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG},
             {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L}, {IDD_SCHEDULE, IDD_SCHEDULE_L},
-            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}};
+            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}, {IDD_HISTORY, IDD_HISTORY_L}};
     for (const auto& [portrait, landscape] : templates) {
         const int id = IsLandscape() ? landscape : portrait;
         CDialog shown(id);
