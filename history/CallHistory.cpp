@@ -16,7 +16,7 @@ namespace pelmora {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kMigrations = {
+constexpr std::array<std::string_view, 3> kMigrations = {
     // 0 -> 1: the calls.
     "CREATE TABLE calls ("
     " id INTEGER PRIMARY KEY,"
@@ -36,6 +36,8 @@ constexpr std::array<std::string_view, 2> kMigrations = {
     " delivery TEXT NOT NULL DEFAULT 'unknown')",
     // 1 -> 2: the quiet period looks up a number's newest reply at every call.
     "CREATE INDEX calls_by_number ON calls (number, time_utc)",
+    // 2 -> 3: the history window reads the newest calls first, a page at a time.
+    "CREATE INDEX calls_by_time ON calls (time_utc, id)",
 };
 
 constexpr std::array<std::string_view, 8> kReasonNames = {"replied", "rule", "overall limit",

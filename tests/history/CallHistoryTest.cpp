@@ -98,9 +98,10 @@ TEST(CallHistory, MigratesAFirstVersionFileKeepingItsRows)
         EXPECT_EQ(rows[0].reason, HistoryReason::Rings);
         EXPECT_EQ(rows[0].delivery, DeliveryState::Unknown);
     }
-    EXPECT_EQ(Sql(file, {"PRAGMA user_version"}).toInt(), 2);
-    EXPECT_EQ(Sql(file, {"SELECT name FROM sqlite_master WHERE type = 'index'"}).toString(),
-        "calls_by_number");
+    EXPECT_EQ(Sql(file, {"PRAGMA user_version"}).toInt(), HistorySchemaVersion());
+    EXPECT_EQ(
+        Sql(file, {"SELECT group_concat(name) FROM sqlite_master WHERE type = 'index'"}).toString(),
+        "calls_by_number,calls_by_time");
 }
 
 TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPeriod)
