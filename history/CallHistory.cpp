@@ -420,14 +420,21 @@ const QString kSearchWhere = QStringLiteral(
 
 } // namespace
 
-std::vector<CallRecord> CallHistory::ReadNewest(std::u16string_view search, int limit, int offset)
+std::vector<CallRecord> CallHistory::ReadNewest(
+    std::u16string_view search, int limit, const CallRecord* after)
 {
-    std::vector<std::pair<QString, QVariant>> values {
-        {QStringLiteral(":limit"), limit}, {QStringLiteral(":offset"), offset}};
-    if (!search.empty())
+    QString where;
+    std::vector<std::pair<QString, QVariant>> values {{QStringLiteral(":limit"), limit}};
+    if (!search.empty()) {
+        where += kSearchWhere;
         values.emplace_back(QStringLiteral(":search"), SearchPattern(search));
-    return Select(search.empty() ? QString() : kSearchWhere,
-        QStringLiteral(" ORDER BY time_utc DESC, id DESC LIMIT :limit OFFSET :offset"), values);
+    }
+    if (after) {
+        where += QStringLiteral(" AND (time_utc, id) < (:time, :id)");
+        values.emplace_back(QStringLiteral(":time"), QVariant::fromValue<qint64>(after->timeUtc));
+        values.emplace_back(QStringLiteral(":id"), QVariant::fromValue<qint64>(after->id));
+    }
+    return Select(where, QStringLiteral(" ORDER BY time_utc DESC, id DESC LIMIT :limit"), values);
 }
 
 int64_t CallHistory::Count(std::u16string_view search)

@@ -63,9 +63,11 @@ public:
     std::vector<CallRecord> Read(const HistoryFilter& filter = {});
 
     // A page of the rows whose number or caller's name holds `search`
-    // (ASCII letters in any case), newest first; every row when the search is
-    // empty. Pages keep a large history quick to open.
-    std::vector<CallRecord> ReadNewest(std::u16string_view search, int limit, int offset = 0);
+    // (ASCII letters in any case), newest first (by time, then id); every row
+    // when the search is empty. The page begins after `after`, the last row
+    // of the page before, so that calls recorded meanwhile do not shift it.
+    std::vector<CallRecord> ReadNewest(
+        std::u16string_view search, int limit, const CallRecord* after = nullptr);
     // How many rows that search selects.
     int64_t Count(std::u16string_view search = {});
     // Removes one row, or every row; false when the history could not be

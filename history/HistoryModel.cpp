@@ -95,7 +95,8 @@ void HistoryModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
-    std::vector<CallRecord> page = history_.ReadNewest(search_, kPageRows, rowCount());
+    std::vector<CallRecord> page
+        = history_.ReadNewest(search_, kPageRows, rows_.empty() ? nullptr : &rows_.back());
     atEnd_ = page.size() < static_cast<size_t>(kPageRows);
     if (page.empty())
         return;

@@ -201,15 +201,19 @@ TEST(CallHistory, ReadsNewestFirstInPagesAndSearchesNumberAndName)
         r.callerName = calls[i].second;
         history.Record(r);
     }
-    const auto Ids = [&](std::u16string_view search, int limit, int offset) {
+    const auto Ids = [&](std::u16string_view search, int limit, const CallRecord* after) {
         std::vector<int64_t> ids;
-        for (const CallRecord& r : history.ReadNewest(search, limit, offset))
+        for (const CallRecord& r : history.ReadNewest(search, limit, after))
             ids.push_back(r.id);
         return ids;
     };
     // Row 5 has row 1's time: the later row comes first among equal times.
-    EXPECT_EQ(Ids(u"", 10, 0), (std::vector<int64_t> {4, 3, 2, 5, 1}));
-    EXPECT_EQ(Ids(u"", 2, 2), (std::vector<int64_t> {2, 5}));
+    EXPECT_EQ(Ids(u"", 10, nullptr), (std::vector<int64_t> {4, 3, 2, 5, 1}));
+    const CallRecord second = history.ReadNewest(u"", 2)[1];
+    CallRecord newer = Call(u"+9", kNow + 999);
+    newer.callerName.clear();
+    history.Record(newer); // a call recorded meanwhile does not shift the next page
+    EXPECT_EQ(Ids(u"", 2, &second), (std::vector<int64_t> {2, 5}));
     const struct {
         std::u16string search;
         std::vector<int64_t> ids;
@@ -223,10 +227,11 @@ TEST(CallHistory, ReadsNewestFirstInPagesAndSearchesNumberAndName)
         {u"nobody", {}},
     };
     for (const auto& s : searches) {
-        EXPECT_EQ(Ids(s.search, 10, 0), s.ids) << QString::fromStdU16String(s.search).toStdString();
+        EXPECT_EQ(Ids(s.search, 10, nullptr), s.ids)
+            << QString::fromStdU16String(s.search).toStdString();
         EXPECT_EQ(history.Count(s.search), static_cast<int64_t>(s.ids.size()));
     }
-    EXPECT_EQ(history.Count(), 5);
+    EXPECT_EQ(history.Count(), 6);
 }
 
 TEST(CallHistory, DeletesOneRowAndClearsAll)
