@@ -11,6 +11,7 @@ namespace pelmora {
 namespace {
 
 constexpr int kSeparator = 0;
+constexpr int kUnused = -1; // columns shorter than the longest
 
 struct MenuItem {
     int id;
@@ -19,13 +20,15 @@ struct MenuItem {
 
 struct MenuColumn {
     const char* text;
-    std::array<MenuItem, 3> items;
+    std::array<MenuItem, 4> items;
 };
 
 constexpr std::array<MenuColumn, 3> kMenu128 = {{
-    {"File", {{{32792, "Save settings now"}, {kSeparator, ""}, {32778, "Exit"}}}},
-    {"Tools", {{{32791, "Advanced settings"}, {32793, "Groups"}, {32797, "Schedule"}}}},
-    {"Help", {{{32795, "Help file"}, {kSeparator, ""}, {32782, "About..."}}}},
+    {"File", {{{32792, "Save settings now"}, {kSeparator, ""}, {32778, "Exit"}, {kUnused, ""}}}},
+    {"Tools",
+        {{{32791, "Advanced settings"}, {32793, "Groups"}, {32797, "Schedule"},
+            {32798, "History"}}}},
+    {"Help", {{{32795, "Help file"}, {kSeparator, ""}, {32782, "About..."}, {kUnused, ""}}}},
 }};
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/DataFiles.h"
 #include "app/MainMenuBar.h"
+#include "history/HistoryDlg.h"
 #include "messages/MainPage.h"
 #include "messages/TemplateStore.h"
 #include "monitor/MissedCallTexts.h"
@@ -379,6 +380,9 @@ bool CMonitorDlg::OnCommand(int id)
         dialog.DoModal();
         return true;
     }
+    case ID_TOOLS_HISTORY:
+        OnHistory();
+        return true;
     case ID_HELP_FILE:
         LaunchHelp(kHelpFile);
         return true;
@@ -782,6 +786,17 @@ void CMonitorDlg::OnDeleteLogEntry()
         return;
     logList_->DeleteEntry(mark);
     logList_->RemoveRow(mark);
+}
+
+void CMonitorDlg::OnHistory()
+{
+    if (!history_) {
+        dlg::MessageBox(this, u"The history opens once the settings are loaded.", u"History");
+        return;
+    }
+    CHistoryDlg dialog(
+        *history_, [this](const std::u16string& number) { lineMonitor.DialNumber(number); }, this);
+    dialog.DoModal();
 }
 
 void CMonitorDlg::OnCallNumber()

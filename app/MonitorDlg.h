@@ -61,6 +61,7 @@ public:
     static constexpr int ID_HELP_FILE = 32795;
     static constexpr int ID_HELP_ABOUT = 32782;
     static constexpr int ID_TOOLS_SCHEDULE = 32797;
+    static constexpr int ID_TOOLS_HISTORY = 32798;
     static constexpr int kScheduleTimer = 3;
     // The notification that tells of what the schedule could not do.
     static constexpr uint32_t kScheduleNoticeId = 97;
@@ -224,6 +225,7 @@ private:
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
+    void OnHistory();
     void UpdateQuestionIndicator();
     void ReopenQuestion();
     int BarsHeight() const;

@@ -13,10 +13,10 @@ namespace pelmora::sim {
 namespace {
 
 // The main window's menu commands (save, exit, advanced settings, groups,
-// schedule, help file, About) and those of the log's pop-up menu that it handles
+// schedule, history, help file, About) and those of the log's pop-up menu that it handles
 // (delete entry, call number).
-constexpr std::array<int, 9> kMenuCommands
-    = {32792, 32778, 32791, 32793, 32795, 32782, 32786, 32794, 32797};
+constexpr std::array<int, 10> kMenuCommands
+    = {32792, 32778, 32791, 32793, 32795, 32782, 32786, 32794, 32797, 32798};
 constexpr int kTabCount = 5;
 constexpr uint32_t kMostRings = 99;
 // Longer moves would only overflow; a year is more than any story needs.

@@ -16,7 +16,7 @@ namespace pelmora {
 
 namespace {
 
-constexpr std::array<std::string_view, 2> kMigrations = {
+constexpr std::array<std::string_view, 3> kMigrations = {
     // 0 -> 1: the calls.
     "CREATE TABLE calls ("
     " id INTEGER PRIMARY KEY,"
@@ -36,6 +36,8 @@ constexpr std::array<std::string_view, 2> kMigrations = {
     " delivery TEXT NOT NULL DEFAULT 'unknown')",
     // 1 -> 2: the quiet period looks up a number's newest reply at every call.
     "CREATE INDEX calls_by_number ON calls (number, time_utc)",
+    // 2 -> 3: the history window reads the newest calls first, a page at a time.
+    "CREATE INDEX calls_by_time ON calls (time_utc, id)",
 };
 
 constexpr std::array<std::string_view, 8> kReasonNames = {"replied", "rule", "overall limit",
@@ -386,24 +388,116 @@ std::optional<int64_t> CallHistory::LastReplyBefore(std::u16string_view number, 
 
 std::vector<CallRecord> CallHistory::Read(const HistoryFilter& filter)
 {
+    QString where;
+    std::vector<std::pair<QString, QVariant>> values;
+    if (filter.since) {
+        where += QStringLiteral(" AND time_utc >= :since");
+        values.emplace_back(QStringLiteral(":since"), QVariant::fromValue<qint64>(*filter.since));
+    }
+    if (filter.number) {
+        where += QStringLiteral(" AND number = :number");
+        values.emplace_back(QStringLiteral(":number"), Text(*filter.number));
+    }
+    return Select(where, QStringLiteral(" ORDER BY time_utc, id"), values);
+}
+
+namespace {
+
+// The search as a LIKE pattern, its own wildcards taken literally.
+QString SearchPattern(std::u16string_view search)
+{
+    QString pattern = QStringLiteral("%");
+    for (const QChar c : Text(search)) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            pattern += u'\\';
+        pattern += c;
+    }
+    return pattern + u'%';
+}
+
+const QString kSearchWhere = QStringLiteral(
+    " AND (number LIKE :search ESCAPE '\\' OR caller_name LIKE :search ESCAPE '\\')");
+
+} // namespace
+
+std::vector<CallRecord> CallHistory::ReadNewest(
+    std::u16string_view search, int limit, const CallRecord* after)
+{
+    QString where;
+    std::vector<std::pair<QString, QVariant>> values {{QStringLiteral(":limit"), limit}};
+    if (!search.empty()) {
+        where += kSearchWhere;
+        values.emplace_back(QStringLiteral(":search"), SearchPattern(search));
+    }
+    if (after) {
+        where += QStringLiteral(" AND (time_utc, id) < (:time, :id)");
+        values.emplace_back(QStringLiteral(":time"), QVariant::fromValue<qint64>(after->timeUtc));
+        values.emplace_back(QStringLiteral(":id"), QVariant::fromValue<qint64>(after->id));
+    }
+    return Select(where, QStringLiteral(" ORDER BY time_utc DESC, id DESC LIMIT :limit"), values);
+}
+
+int64_t CallHistory::Count(std::u16string_view search)
+{
+    if (!Use(false) || noTable_)
+        return 0;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM calls WHERE 1")
+        + (search.empty() ? QString() : kSearchWhere));
+    if (!search.empty())
+        query.bindValue(QStringLiteral(":search"), SearchPattern(search));
+    if (!query.exec() || !query.next()) {
+        Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
+bool CallHistory::Delete(int64_t id)
+{
+    return Change(QStringLiteral("DELETE FROM calls WHERE id = ?"), QVariant::fromValue<qint64>(id),
+        QStringLiteral("a call cannot be deleted"));
+}
+
+bool CallHistory::Clear()
+{
+    return Change(QStringLiteral("DELETE FROM calls"), QVariant(),
+        QStringLiteral("the history cannot be cleared"));
+}
+
+bool CallHistory::Change(const QString& sql, const QVariant& value, const QString& what)
+{
+    if (readOnly_)
+        return false;
+    if (!Use(false))
+        return !unusable_; // no file yet: nothing to remove
+    QSqlQuery query(db_);
+    query.prepare(sql);
+    if (value.isValid())
+        query.addBindValue(value);
+    if (query.exec())
+        return true;
+    const QSqlError error = query.lastError();
+    query = QSqlQuery();
+    Fail(error, what);
+    return false;
+}
+
+std::vector<CallRecord> CallHistory::Select(const QString& where, const QString& tail,
+    const std::vector<std::pair<QString, QVariant>>& values)
+{
     std::vector<CallRecord> records;
     if (!Use(false) || noTable_)
         return records;
-    QString sql = QStringLiteral(
-        "SELECT id, time_utc, utc_offset, number, caller_name, contact_id, lookup_stage, rings,"
-        " reason, profile_id, template_id, text, fate, error, delivery FROM calls WHERE 1");
-    if (filter.since)
-        sql += QStringLiteral(" AND time_utc >= :since");
-    if (filter.number)
-        sql += QStringLiteral(" AND number = :number");
-    sql += QStringLiteral(" ORDER BY time_utc, id");
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    query.prepare(sql);
-    if (filter.since)
-        query.bindValue(QStringLiteral(":since"), QVariant::fromValue<qint64>(*filter.since));
-    if (filter.number)
-        query.bindValue(QStringLiteral(":number"), Text(*filter.number));
+    query.prepare(
+        QStringLiteral(
+            "SELECT id, time_utc, utc_offset, number, caller_name, contact_id, lookup_stage, rings,"
+            " reason, profile_id, template_id, text, fate, error, delivery FROM calls WHERE 1")
+        + where + tail);
+    for (const auto& [name, value] : values)
+        query.bindValue(name, value);
     if (!query.exec()) {
         Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
         return records;

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pelmora {
@@ -60,6 +62,19 @@ public:
     // history to read.
     std::vector<CallRecord> Read(const HistoryFilter& filter = {});
 
+    // A page of the rows whose number or caller's name holds `search`
+    // (ASCII letters in any case), newest first (by time, then id); every row
+    // when the search is empty. The page begins after `after`, the last row
+    // of the page before, so that calls recorded meanwhile do not shift it.
+    std::vector<CallRecord> ReadNewest(
+        std::u16string_view search, int limit, const CallRecord* after = nullptr);
+    // How many rows that search selects.
+    int64_t Count(std::u16string_view search = {});
+    // Removes one row, or every row; false when the history could not be
+    // changed.
+    bool Delete(int64_t id);
+    bool Clear();
+
     std::filesystem::path File() const { return dir_ / kHistoryFileName; }
     // Where the start put a damaged file; empty when it found none.
     const std::filesystem::path& KeptAside() const { return keptAside_; }
@@ -73,6 +88,9 @@ private:
     bool OpenFile(bool create);
     bool Prepare();
     void Close();
+    std::vector<CallRecord> Select(const QString& where, const QString& tail,
+        const std::vector<std::pair<QString, QVariant>>& values);
+    bool Change(const QString& sql, const QVariant& value, const QString& what);
     void Report(const QString& problem);
     // Closes the file after `error`; damage found at the start moves it aside.
     void Fail(const QSqlError& error, const QString& what);

@@ -23,6 +23,7 @@ void RegisterResources()
     RegisterMessageEditor();
     RegisterProfileDialogs();
     RegisterScheduleDialogs();
+    RegisterHistoryDialogs();
 }
 
 } // namespace pelmora

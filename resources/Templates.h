@@ -16,6 +16,7 @@ void RegisterGroupsDialogs();
 void RegisterMainPage();
 void RegisterMessageEditor();
 void RegisterScheduleDialogs();
+void RegisterHistoryDialogs();
 void RegisterProfileDialogs();
 
 } // namespace pelmora

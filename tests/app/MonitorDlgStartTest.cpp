@@ -1,9 +1,13 @@
+#include "history/HistoryDlg.h"
 #include "platform/contacts/PocketOutlook.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/sms/PlatformVersion.h"
 #include "platform/sms/SmsBackend.h"
 #include "tests/app/MonitoringWindowFixture.h"
 #include "ui/LogPage.h"
+
+#include <QMenu>
+#include <QTreeView>
 
 using namespace pelmora;
 
@@ -292,6 +296,34 @@ TEST_F(WindowStart, MenuBarSendsItsCommands)
     menu->CommandAction(CMonitorDlg::ID_FILE_SAVE)->trigger();
     EXPECT_EQ(Shown(), (Texts {u"Settings saved... | Pelmora"}));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / kSettingsFileName));
+}
+
+TEST_F(WindowStart, ToolsHistoryShowsTheRecordedCallsAndDialsThroughTheLine)
+{
+    QStringList tools;
+    for (QAction* action : dialog->MenuBar()->actions()[1]->menu()->actions())
+        tools << action->text();
+    EXPECT_EQ(tools, (QStringList {"Advanced settings", "Groups", "Schedule", "History"}));
+    {
+        CallHistory writer(dir.Path(), 0, 0);
+        CallRecord call;
+        call.number = u"0333";
+        call.timeUtc = now;
+        ASSERT_GT(writer.Record(call), 0);
+    }
+    int shown = 0;
+    dlg::SetModalHandler([&](dlg::CDialog& modal) {
+        auto& history = dynamic_cast<CHistoryDlg&>(modal);
+        ++shown;
+        EXPECT_EQ(history.Model().rowCount(), 1);
+        history.View()->setCurrentIndex(history.Model().index(0, 0));
+        history.RouteCommand(CHistoryDlg::ID_CALL_NUMBER);
+        return dlg::IDOK;
+    });
+    dialog->MenuBar()->CommandAction(CMonitorDlg::ID_TOOLS_HISTORY)->trigger();
+    dlg::SetModalHandler(nullptr);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(line.DialRequests(), std::vector<std::u16string> {u"0333"});
 }
 
 class AutomaticStart : public test::MonitoringWindow {

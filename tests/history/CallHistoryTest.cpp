@@ -98,9 +98,10 @@ TEST(CallHistory, MigratesAFirstVersionFileKeepingItsRows)
         EXPECT_EQ(rows[0].reason, HistoryReason::Rings);
         EXPECT_EQ(rows[0].delivery, DeliveryState::Unknown);
     }
-    EXPECT_EQ(Sql(file, {"PRAGMA user_version"}).toInt(), 2);
-    EXPECT_EQ(Sql(file, {"SELECT name FROM sqlite_master WHERE type = 'index'"}).toString(),
-        "calls_by_number");
+    EXPECT_EQ(Sql(file, {"PRAGMA user_version"}).toInt(), HistorySchemaVersion());
+    EXPECT_EQ(
+        Sql(file, {"SELECT group_concat(name) FROM sqlite_master WHERE type = 'index'"}).toString(),
+        "calls_by_number,calls_by_time");
 }
 
 TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPeriod)
@@ -186,4 +187,67 @@ TEST(CallHistory, ANewerSchemaIsLeftAloneAndReportedOnce)
     EXPECT_EQ(reports, 1);
     EXPECT_TRUE(history.KeptAside().empty());
     EXPECT_EQ(ReadAll(file), before);
+}
+
+TEST(CallHistory, ReadsNewestFirstInPagesAndSearchesNumberAndName)
+{
+    ScratchDir dir;
+    CallHistory history(dir.Path(), kNow, 0);
+    EXPECT_TRUE(history.ReadNewest(u"", 10).empty()) << "no file yet";
+    const std::pair<std::u16string, std::u16string> calls[] = {{u"+4420", u"Ann Brown"},
+        {u"+4421", u""}, {u"0790%", u"Bob Smith"}, {u"+1555", u"Carl"}, {u"+4420", u""}};
+    for (size_t i = 0; i < std::size(calls); ++i) {
+        CallRecord r = Call(calls[i].first, kNow + static_cast<int64_t>(i % 4) * 60);
+        r.callerName = calls[i].second;
+        history.Record(r);
+    }
+    const auto Ids = [&](std::u16string_view search, int limit, const CallRecord* after) {
+        std::vector<int64_t> ids;
+        for (const CallRecord& r : history.ReadNewest(search, limit, after))
+            ids.push_back(r.id);
+        return ids;
+    };
+    // Row 5 has row 1's time: the later row comes first among equal times.
+    EXPECT_EQ(Ids(u"", 10, nullptr), (std::vector<int64_t> {4, 3, 2, 5, 1}));
+    const CallRecord second = history.ReadNewest(u"", 2)[1];
+    CallRecord newer = Call(u"+9", kNow + 999);
+    newer.callerName.clear();
+    history.Record(newer); // a call recorded meanwhile does not shift the next page
+    EXPECT_EQ(Ids(u"", 2, &second), (std::vector<int64_t> {2, 5}));
+    const struct {
+        std::u16string search;
+        std::vector<int64_t> ids;
+    } searches[] = {
+        {u"+442", {2, 5, 1}},
+        {u"brown", {1}}, // any case
+        {u"%", {3}}, // wildcards taken literally
+        {u"b_s", {}},
+        {u"_", {}},
+        {u"carl", {4}},
+        {u"nobody", {}},
+    };
+    for (const auto& s : searches) {
+        EXPECT_EQ(Ids(s.search, 10, nullptr), s.ids)
+            << QString::fromStdU16String(s.search).toStdString();
+        EXPECT_EQ(history.Count(s.search), static_cast<int64_t>(s.ids.size()));
+    }
+    EXPECT_EQ(history.Count(), 6);
+}
+
+TEST(CallHistory, DeletesOneRowAndClearsAll)
+{
+    ScratchDir dir;
+    CallHistory history(dir.Path(), kNow, 0);
+    EXPECT_TRUE(history.Clear()) << "nothing to clear is no failure";
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / kHistoryFileName));
+    const int64_t first = history.Record(Call(u"+1", kNow));
+    const int64_t second = history.Record(Call(u"+2", kNow));
+    ASSERT_TRUE(history.Delete(first));
+    ASSERT_EQ(history.Read().size(), 1u);
+    EXPECT_EQ(history.Read()[0].id, second);
+    EXPECT_EQ(history.LastReplyTime(u"+1"), std::nullopt);
+    ASSERT_TRUE(history.Clear());
+    EXPECT_EQ(history.Count(), 0);
+    CallHistory reader(dir.Path(), kNow, 0, nullptr, CallHistory::Access::ReadOnly);
+    EXPECT_FALSE(reader.Clear());
 }

@@ -1,7 +1,10 @@
+#include "history/HistoryDlg.h"
+#include "history/HistoryText.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TouchStyle.h"
 #include "resources/Resources.h"
+#include "tests/LogicTestSupport.h"
 #include "tests/app/MonitoringWindowFixture.h"
 #include "ui/MultiWnd.h"
 
@@ -11,14 +14,17 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <cmath>
@@ -295,7 +301,7 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
             {IDD_GROUP, IDD_GROUP_L}, {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L},
             {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG},
             {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L}, {IDD_SCHEDULE, IDD_SCHEDULE_L},
-            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}};
+            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}, {IDD_HISTORY, IDD_HISTORY_L}};
     for (const auto& [portrait, landscape] : templates) {
         const int id = IsLandscape() ? landscape : portrait;
         CDialog shown(id);
@@ -312,13 +318,66 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
     }
 }
 
+// The history window as it is used: its own list with rows, the three
+// columns side by side without a sideways scroll.
+TEST_F(PhoneLayout, HistoryListFitsItsColumns)
+{
+    test::ScratchDir dir;
+    CallHistory history(dir.Path(), 0, 0);
+    for (const auto& [number, name, fate] :
+        {std::tuple {u"+447700900123", u"Annabelle Brown-Whitfield", ReplyFate::AnsweredYes},
+            std::tuple {u"+447700900999", u"", ReplyFate::None},
+            std::tuple {u"01632960001", u"Bob", ReplyFate::Sent}}) {
+        CallRecord r;
+        r.timeUtc = 1'800'000'000 + static_cast<int64_t>(history.Count()) * 3600;
+        r.number = number;
+        r.callerName = name;
+        r.fate = fate;
+        r.reason = fate == ReplyFate::None ? HistoryReason::Rings : HistoryReason::Replied;
+        history.Record(r);
+    }
+    CHistoryDlg dialog(history, nullptr, nullptr);
+    SetModalHandler([](CDialog& modal) {
+        modal.show();
+        QApplication::processEvents();
+        CheckControls(modal, "history");
+        QTreeView* view = static_cast<CHistoryDlg&>(modal).View();
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+        EXPECT_LE(view->header()->length(), view->viewport()->width());
+        for (int column = 0; column < HistoryModel::ColumnCount; ++column)
+            EXPECT_GE(
+                view->header()->sectionSize(column), view->header()->sectionSizeHint(column) - 1)
+                << column;
+        Shoot(modal, QStringLiteral("history"));
+        return IDOK;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    SetModalHandler(nullptr);
+}
+
 TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
 {
+    // A history record with a text as long as one SMS.
+    CallRecord record;
+    record.timeUtc = 1'800'000'000;
+    record.number = u"+447700900123";
+    record.callerName = u"Annabelle Brown-Whitfield";
+    record.contactId = 4711;
+    record.lookupStage = "international form";
+    record.rings = 4;
+    record.profileId = 3;
+    record.templateId = 12;
+    record.fate = ReplyFate::Failed;
+    record.error = u"the modem refused the message";
+    record.text = std::u16string(u"Sorry I missed your call, I am driving and will call you "
+                                 u"back as soon as I can. ")
+        + u"Please send a text if it is urgent; I read them at every stop I make.";
     const MessageBoxCall calls[]
         = {{u"Are you sure you want to delete this profile and every custom message it holds?",
                u"Pelmora", MessageButtons::YesNo},
             {u"Could not initialize sms engine, please reinstall application or contact vendor",
-                u"Pelmora", MessageButtons::Ok}};
+                u"Pelmora", MessageButtons::Ok},
+            {HistoryDetails(record), u"Call", MessageButtons::Ok}};
     int index = 0;
     for (const MessageBoxCall& call : calls) {
         const auto box = BuildMessageBox(nullptr, call);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "history/CallHistory.h"
+
+#include <QAbstractTableModel>
+
+#include <string>
+#include <vector>
+
+namespace pelmora {
+
+// The history as a list of rows, newest first, read a page at a time as the
+// view scrolls, so that a history of many thousand calls opens at once.
+class HistoryModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { Time, Caller, Outcome, ColumnCount };
+    static constexpr int kPageRows = 100;
+
+    explicit HistoryModel(CallHistory& history, QObject* parent = nullptr);
+
+    // Shows only the calls whose number or name holds `text`; from the top.
+    void Search(std::u16string_view text);
+    const std::u16string& SearchText() const { return search_; }
+    const CallRecord& Record(int row) const { return rows_.at(static_cast<size_t>(row)); }
+    // Removes one call, or all, from the history and the list; false when
+    // the history could not be changed.
+    bool DeleteRow(int row);
+    bool ClearAll();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    CallHistory& history_;
+    std::u16string search_;
+    std::vector<CallRecord> rows_;
+    bool atEnd_ = false;
+};
+
+} // namespace pelmora

@@ -1,0 +1,70 @@
+#include "history/HistoryText.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QTimeZone>
+
+#include <cstdlib>
+
+namespace pelmora {
+
+namespace {
+
+std::u16string Wide(std::string_view text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::u16string Number(int64_t value)
+{
+    return QString::number(value).toStdU16String();
+}
+
+} // namespace
+
+std::u16string HistoryTime(const CallRecord& record)
+{
+    const QDateTime time
+        = QDateTime::fromSecsSinceEpoch(record.timeUtc, QTimeZone(record.utcOffset));
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdU16String();
+}
+
+std::u16string HistoryCaller(const CallRecord& record)
+{
+    return record.callerName.empty() ? record.number : record.callerName;
+}
+
+std::u16string HistoryOutcome(const CallRecord& record)
+{
+    if (record.fate == ReplyFate::None)
+        return u"not sent: " + Wide(ReasonName(record.reason));
+    std::u16string outcome = Wide(FateName(record.fate));
+    if (record.fate == ReplyFate::Sent && record.delivery != DeliveryState::Unknown)
+        outcome += u", " + Wide(DeliveryName(record.delivery));
+    return outcome;
+}
+
+std::u16string HistoryDetails(const CallRecord& record)
+{
+    const int offsetMinutes = record.utcOffset / 60;
+    const QString offset = QStringLiteral("%1%2:%3")
+                               .arg(QChar(offsetMinutes < 0 ? u'-' : u'+'))
+                               .arg(std::abs(offsetMinutes) / 60, 2, 10, QLatin1Char('0'))
+                               .arg(std::abs(offsetMinutes) % 60, 2, 10, QLatin1Char('0'));
+    std::u16string text = u"Time: " + HistoryTime(record) + u" (UTC" + offset.toStdU16String()
+        + u")\nNumber: " + record.number + u"\nName: "
+        + (record.callerName.empty() ? u"(not identified)" : record.callerName);
+    if (record.contactId != 0)
+        text += u" (contact " + Number(record.contactId) + u")";
+    text += u"\nFound: " + Wide(record.lookupStage) + u"\nRings: " + Number(record.rings)
+        + u"\nReason: " + Wide(ReasonName(record.reason)) + u"\nProfile: "
+        + Number(record.profileId) + u", template: " + Number(record.templateId) + u"\nFate: "
+        + Wide(FateName(record.fate));
+    if (!record.error.empty())
+        text += u" (" + record.error + u")";
+    text += u"\nDelivery: " + Wide(DeliveryName(record.delivery)) + u"\nText sent:\n"
+        + (record.text.empty() ? u"(none)" : record.text);
+    return text;
+}
+
+} // namespace pelmora

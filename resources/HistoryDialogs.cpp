@@ -1,0 +1,34 @@
+#include "resources/Templates.h"
+
+#include "platform/framework/DialogTemplate.h"
+#include "resources/Resources.h"
+
+namespace pelmora {
+
+using namespace dlg;
+
+// Tools > History: the search field, the calls newest first, Clear history.
+// The list's control is made by the dialog, which reads it a page at a time.
+void RegisterHistoryDialogs()
+{
+    constexpr uint32_t kListStyle = kDefaultStyle | SingleSelection | ShowSelAlways | Border;
+    constexpr uint32_t kEditStyle = kDefaultStyle | AutoHScroll | Border;
+    RegisterTemplate({IDD_HISTORY, u"History", {0, 0, 160, 224},
+        {
+            {-1, ControlClass::Static, u"Search number or name:", {4, 4, 152, 10}},
+            {1110, ControlClass::Edit, u"", {4, 15, 152, 19}, kEditStyle},
+            {1111, ControlClass::ListView, u"", {4, 38, 152, 159}, kListStyle},
+            {1112, ControlClass::PushButton, u"&Clear history", {4, 201, 70, 19}},
+            {IDOK_ID, ControlClass::DefPushButton, u"Done", {108, 201, 48, 19}},
+        }});
+    RegisterTemplate({IDD_HISTORY_L, u"History", {0, 0, 212, 164},
+        {
+            {-1, ControlClass::Static, u"Search:", {4, 8, 28, 10}},
+            {1110, ControlClass::Edit, u"", {34, 4, 106, 19}, kEditStyle},
+            {1111, ControlClass::ListView, u"", {4, 27, 136, 133}, kListStyle},
+            {1112, ControlClass::PushButton, u"&Clear history", {144, 4, 64, 19}},
+            {IDOK_ID, ControlClass::DefPushButton, u"Done", {144, 141, 64, 19}},
+        }});
+}
+
+} // namespace pelmora
