@@ -25,18 +25,9 @@ void ResetStores()
     ResetProfileStore();
 }
 
-// Files go to memory when the system has a memory file system.
 std::filesystem::path ScratchDir()
 {
-    static const std::filesystem::path dir = [] {
-        std::error_code error;
-        std::filesystem::path base("/dev/shm");
-        if (!std::filesystem::is_directory(base, error))
-            base = std::filesystem::temp_directory_path();
-        auto path = base / ("pelmora-fuzz-damaged-" + std::to_string(getpid()));
-        std::filesystem::create_directories(path, error);
-        return path;
-    }();
+    static const std::filesystem::path dir = fuzz::ScratchFolder("pelmora-fuzz-damaged");
     return dir;
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 extern "C" void __sanitizer_report_error_summary(const char* summary);
@@ -32,6 +34,19 @@ namespace pelmora::fuzz {
         if (!(condition))                                                                          \
             ::pelmora::fuzz::PropertyFailed(__FILE__, __LINE__, #condition);                       \
     } while (false)
+
+// A folder of this process's own for files a target writes; in memory when
+// the system has a memory file system. `name` tells targets apart.
+inline std::filesystem::path ScratchFolder(const std::string& name)
+{
+    std::error_code error;
+    std::filesystem::path base("/dev/shm");
+    if (!std::filesystem::is_directory(base, error))
+        base = std::filesystem::temp_directory_path();
+    auto path = base / (name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(path, error);
+    return path;
+}
 
 inline std::span<const uint8_t> Bytes(const uint8_t* data, size_t size)
 {

@@ -38,11 +38,11 @@ void WallClockAlarm::ArmAt(const std::optional<QDateTime>& at)
         return;
     const int64_t ms
         = at ? at->toMSecsSinceEpoch() : (QDateTime::currentSecsSinceEpoch() + kIdleSeconds) * 1000;
-    itimerspec spec {};
+    itimerspec due {};
     // A moment already past still wakes, at once.
-    spec.it_value.tv_sec = std::max<int64_t>(ms / 1000, 1);
-    spec.it_value.tv_nsec = static_cast<long>((ms % 1000) * 1000000);
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    due.it_value.tv_sec = std::max<int64_t>(ms / 1000, 1);
+    due.it_value.tv_nsec = static_cast<long>((ms % 1000) * 1000000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &due, nullptr);
 }
 
 void WallClockAlarm::OnReadable()
