@@ -92,6 +92,7 @@ QList<std::pair<QString, QJsonValue>> Fields(const CallRecord& r)
         {QStringLiteral("fate"), Q(FateName(r.fate))},
         {QStringLiteral("error"), Q(r.error)},
         {QStringLiteral("delivery"), Q(DeliveryName(r.delivery))},
+        {QStringLiteral("deliveryReason"), Q(r.deliveryReason)},
     };
 }
 

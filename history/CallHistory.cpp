@@ -16,7 +16,7 @@ namespace pelmora {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kMigrations = {
+constexpr std::array<std::string_view, 4> kMigrations = {
     // 0 -> 1: the calls.
     "CREATE TABLE calls ("
     " id INTEGER PRIMARY KEY,"
@@ -38,13 +38,16 @@ constexpr std::array<std::string_view, 3> kMigrations = {
     "CREATE INDEX calls_by_number ON calls (number, time_utc)",
     // 2 -> 3: the history window reads the newest calls first, a page at a time.
     "CREATE INDEX calls_by_time ON calls (time_utc, id)",
+    // 3 -> 4: why the network could not deliver a reply.
+    "ALTER TABLE calls ADD COLUMN delivery_reason TEXT NOT NULL DEFAULT ''",
 };
 
 constexpr std::array<std::string_view, 8> kReasonNames = {"replied", "rule", "overall limit",
     "per-caller limit", "rings", "quiet period", "no text", "asked"};
 constexpr std::array<std::string_view, 9> kFateNames = {"none", "sending", "sent", "failed",
     "asked", "answered yes", "answered no", "expired", "replaced"};
-constexpr std::array<std::string_view, 3> kDeliveryNames = {"unknown", "delivered", "failed"};
+constexpr std::array<std::string_view, 4> kDeliveryNames
+    = {"unknown", "delivered", "failed", "waiting"};
 
 template <typename Enum, size_t N>
 Enum FromName(const std::array<std::string_view, N>& names, const QString& name)
@@ -327,8 +330,8 @@ int64_t CallHistory::Record(const CallRecord& record)
     QSqlQuery query(db_);
     query.prepare(QStringLiteral(
         "INSERT INTO calls (time_utc, utc_offset, number, caller_name, contact_id, lookup_stage,"
-        " rings, reason, profile_id, template_id, text, fate, error, delivery)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        " rings, reason, profile_id, template_id, text, fate, error, delivery, delivery_reason)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant& value :
         {QVariant::fromValue<qint64>(record.timeUtc), QVariant(record.utcOffset),
             QVariant(Text(record.number)), QVariant(Text(record.callerName)),
@@ -336,7 +339,7 @@ int64_t CallHistory::Record(const CallRecord& record)
             QVariant(record.rings), QVariant(Text(ReasonName(record.reason))),
             QVariant(record.profileId), QVariant(record.templateId), QVariant(Text(record.text)),
             QVariant(Text(FateName(record.fate))), QVariant(Text(record.error)),
-            QVariant(Text(DeliveryName(record.delivery)))})
+            QVariant(Text(DeliveryName(record.delivery))), QVariant(Text(record.deliveryReason))})
         query.addBindValue(value);
     // One statement is one short transaction of its own.
     if (query.exec())
@@ -361,6 +364,22 @@ void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
     const QSqlError failure = query.lastError();
     query = QSqlQuery();
     Fail(failure, QStringLiteral("a reply's outcome cannot be recorded"));
+}
+
+void CallHistory::SetDelivery(int64_t id, DeliveryState state, std::u16string_view reason)
+{
+    if (id == 0 || readOnly_ || !Use(false))
+        return;
+    QSqlQuery query(db_);
+    query.prepare(QStringLiteral("UPDATE calls SET delivery = ?, delivery_reason = ? WHERE id = ?"));
+    query.addBindValue(Text(DeliveryName(state)));
+    query.addBindValue(Text(reason));
+    query.addBindValue(QVariant::fromValue<qint64>(id));
+    if (query.exec())
+        return;
+    const QSqlError failure = query.lastError();
+    query = QSqlQuery();
+    Fail(failure, QStringLiteral("a reply's delivery cannot be recorded"));
 }
 
 std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
@@ -494,7 +513,8 @@ std::vector<CallRecord> CallHistory::Select(const QString& where, const QString&
     query.prepare(
         QStringLiteral(
             "SELECT id, time_utc, utc_offset, number, caller_name, contact_id, lookup_stage, rings,"
-            " reason, profile_id, template_id, text, fate, error, delivery FROM calls WHERE 1")
+            " reason, profile_id, template_id, text, fate, error, delivery, delivery_reason"
+            " FROM calls WHERE 1")
         + where + tail);
     for (const auto& [name, value] : values)
         query.bindValue(name, value);
@@ -519,6 +539,7 @@ std::vector<CallRecord> CallHistory::Select(const QString& where, const QString&
         r.fate = FromName<ReplyFate>(kFateNames, query.value(12).toString());
         r.error = Utf16(query.value(13));
         r.delivery = FromName<DeliveryState>(kDeliveryNames, query.value(14).toString());
+        r.deliveryReason = Utf16(query.value(15));
         records.push_back(std::move(r));
     }
     return records;

@@ -34,8 +34,9 @@ enum class ReplyFate {
     Replaced,
 };
 
-// Whether a sent reply reached the phone; only Unknown is recorded so far.
-enum class DeliveryState { Unknown, Delivered, Failed };
+// Whether a sent reply reached the phone. Waiting: a report was asked for
+// and has not come; Unknown: none was asked for, or none came in time.
+enum class DeliveryState { Unknown, Delivered, Failed, Waiting };
 
 std::string_view ReasonName(HistoryReason reason);
 std::string_view FateName(ReplyFate fate);
@@ -58,6 +59,7 @@ struct CallRecord {
     ReplyFate fate = ReplyFate::None;
     std::u16string error; // why a failed reply failed
     DeliveryState delivery = DeliveryState::Unknown;
+    std::u16string deliveryReason; // why the network could not deliver it
 
     bool operator==(const CallRecord&) const = default;
 };
@@ -71,6 +73,8 @@ public:
     virtual int64_t Record(const CallRecord& record) = 0;
     // Moves a recorded row on to `fate`; nothing for id 0.
     virtual void SetFate(int64_t id, ReplyFate fate, std::u16string_view error = {}) = 0;
+    // Records what the network reported of a sent reply; nothing for id 0.
+    virtual void SetDelivery(int64_t id, DeliveryState state, std::u16string_view reason = {}) = 0;
     // When the newest reply to `number` (exactly as delivered) was handed to
     // the transport and not refused; none when there was none.
     virtual std::optional<int64_t> LastReplyTime(std::u16string_view number) = 0;

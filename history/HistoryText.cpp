@@ -39,7 +39,8 @@ std::u16string HistoryOutcome(const CallRecord& record)
     if (record.fate == ReplyFate::None)
         return u"not sent: " + Wide(ReasonName(record.reason));
     std::u16string outcome = Wide(FateName(record.fate));
-    if (record.fate == ReplyFate::Sent && record.delivery != DeliveryState::Unknown)
+    const bool went = record.fate == ReplyFate::Sent || record.fate == ReplyFate::AnsweredYes;
+    if (went && record.delivery != DeliveryState::Unknown)
         outcome += u", " + Wide(DeliveryName(record.delivery));
     return outcome;
 }
@@ -62,7 +63,10 @@ std::u16string HistoryDetails(const CallRecord& record)
         + Wide(FateName(record.fate));
     if (!record.error.empty())
         text += u" (" + record.error + u")";
-    text += u"\nDelivery: " + Wide(DeliveryName(record.delivery)) + u"\nText sent:\n"
+    text += u"\nDelivery: " + Wide(DeliveryName(record.delivery));
+    if (!record.deliveryReason.empty())
+        text += u" (" + record.deliveryReason + u")";
+    text += u"\nText sent:\n"
         + (record.text.empty() ? u"(none)" : record.text);
     return text;
 }

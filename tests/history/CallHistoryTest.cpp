@@ -72,6 +72,8 @@ TEST(CallHistory, IsCreatedPrivateOnFirstUseAndReadsBackEveryField)
 
     CallRecord record = Call(u"+1555", kNow);
     record.error = u"x";
+    record.delivery = DeliveryState::Waiting;
+    record.deliveryReason = u"y";
     record.id = history.Record(record);
     ASSERT_GT(record.id, 0);
     EXPECT_EQ(Mode(dir.Path() / kHistoryFileName), 0600u);
@@ -138,6 +140,33 @@ TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPerio
             << FateName(c.fate);
     }
     EXPECT_EQ(history.Read({kNow, std::nullopt}).size(), std::size(cases));
+}
+
+TEST(CallHistory, DeliveryReportsMoveOnlyTheirOwnRow)
+{
+    const struct {
+        DeliveryState state;
+        std::u16string reason;
+    } cases[] = {
+        {DeliveryState::Waiting, u""},
+        {DeliveryState::Failed, u"the number is not in service"},
+        {DeliveryState::Delivered, u""},
+        {DeliveryState::Unknown, u"no report came within a day"},
+    };
+    ScratchDir dir;
+    CallHistory history(dir.Path(), kNow, 0);
+    const int64_t id = history.Record(Call(u"+1", kNow, ReplyFate::Sent));
+    const int64_t other = history.Record(Call(u"+2", kNow, ReplyFate::Sent));
+    for (const auto& c : cases) {
+        history.SetDelivery(id, c.state, c.reason);
+        const auto rows = history.Read();
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0].delivery, c.state) << DeliveryName(c.state);
+        EXPECT_EQ(rows[0].deliveryReason, c.reason);
+        EXPECT_EQ(rows[0].fate, ReplyFate::Sent);
+        EXPECT_EQ(rows[1].id, other);
+        EXPECT_EQ(rows[1].delivery, DeliveryState::Unknown);
+    }
 }
 
 TEST(CallHistory, RowsPastTheKeepingPeriodGoAtTheStart)
