@@ -93,7 +93,7 @@ CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, 
     HideQuestion();
 
     line_.SetListener(this);
-    outbox_.SetSendListener([this](std::u16string_view number, std::u16string_view text) {
+    outbox_.SetSendListener([this](uint64_t, std::u16string_view number, std::u16string_view text) {
         sent_->addItem(
             QStringLiteral("%1: %2").arg(QString::fromStdU16String(std::u16string(number)),
                 QString::fromStdU16String(std::u16string(text))));

@@ -109,7 +109,7 @@ SimRunner::SimRunner(Setup setup, std::ostream& out, std::ostream& err)
     backends_->Outbox()->SetClock(
         [this] { return QDateTime::fromMSecsSinceEpoch(clock_.NowMs()); });
     backends_->Outbox()->SetSendListener(
-        [this](std::u16string_view number, std::u16string_view text) {
+        [this](uint64_t, std::u16string_view number, std::u16string_view text) {
             Print({u"sms", number, text});
         });
 

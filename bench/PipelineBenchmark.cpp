@@ -232,7 +232,9 @@ int main()
     SetSmsBackend(&outbox);
     const std::u16string text = memory.lastText;
     Print("outbox write (not ours above)", Time(200, [&] {
-        transport.Send(text, lastContact, [&](bool sent) { right = right && sent; });
+        transport.Send(text, lastContact, [&](const SmsUpdate& update) {
+            right = right && (update.IsReport() || update.Accepted());
+        });
     }));
 
     SetSmsBackend(nullptr);

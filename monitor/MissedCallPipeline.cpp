@@ -8,6 +8,7 @@
 #include "monitor/MissedCallTexts.h"
 #include "monitor/SettingsRecord.h"
 #include "monitor/SmsSender.h"
+#include "platform/sms/SmsBackend.h"
 #include "rules/ProfileStore.h"
 
 #include <QDateTime>
@@ -79,6 +80,25 @@ ReplyFate FateOf(ReplyOutcome outcome, MissedCallAction action)
         break;
     }
     return ReplyFate::None;
+}
+
+DeliveryState DeliveryOf(SmsStatus status)
+{
+    switch (status) {
+    case SmsStatus::Delivered:
+        return DeliveryState::Delivered;
+    case SmsStatus::NotDelivered:
+        return DeliveryState::Failed;
+    default:
+        return DeliveryState::Unknown;
+    }
+}
+
+// The transport's words when it gave some; a plain statement otherwise.
+std::u16string_view ErrorOf(const std::optional<SmsUpdate>& update)
+{
+    return update && !update->detail.empty() ? std::u16string_view(update->detail)
+                                             : kRefusedError;
 }
 
 } // namespace
@@ -166,9 +186,11 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(std::u16string_view numb
     if (result.reply == ReplyOutcome::Asked) {
         questionRow_ = std::move(row);
         questionHistoryId_ = result.historyId;
-    } else if (result.reply == ReplyOutcome::Sending && unloggedSend_) {
-        unloggedSend_->row = std::move(row);
+    } else if (unloggedSend_) {
+        if (result.reply == ReplyOutcome::Sending)
+            unloggedSend_->row = std::move(row);
         unloggedSend_->historyId = result.historyId;
+        RecordReport(*unloggedSend_);
     }
     unloggedSend_.reset();
     return result;
@@ -194,8 +216,12 @@ int64_t CMissedCallPipeline::RecordCall(std::u16string_view number, const Contac
     record.templateId = chosen_.templateId;
     record.text = chosen_.text;
     record.fate = FateOf(result.reply, result.decision.action);
+    const std::optional<SmsUpdate> outcome
+        = unloggedSend_ ? unloggedSend_->outcome : std::optional<SmsUpdate>();
     if (record.fate == ReplyFate::Failed)
-        record.error = kRefusedError;
+        record.error = ErrorOf(outcome);
+    if (record.fate == ReplyFate::Sent && outcome && outcome->reportFollows)
+        record.delivery = DeliveryState::Waiting;
     return recorder_->Record(record);
 }
 
@@ -203,6 +229,13 @@ void CMissedCallPipeline::SetFate(int64_t historyId, ReplyFate fate, std::u16str
 {
     if (recorder_ && historyId != 0)
         recorder_->SetFate(historyId, fate, error);
+}
+
+void CMissedCallPipeline::SetDelivery(
+    int64_t historyId, DeliveryState state, std::u16string_view reason)
+{
+    if (recorder_ && historyId != 0)
+        recorder_->SetDelivery(historyId, state, reason);
 }
 
 ReplyOutcome CMissedCallPipeline::Reply(
@@ -224,13 +257,12 @@ ReplyOutcome CMissedCallPipeline::Reply(
         ++sendsInFlight;
         transport_.Send(text, number, Answer(send));
         send->handedOver = true;
-        if (!send->outcome) {
-            // Its row, logged next, learns the answer.
-            unloggedSend_ = send;
+        // Its row, logged and recorded next, learns the answer and the report.
+        unloggedSend_ = send;
+        if (!send->outcome)
             return ReplyOutcome::Sending;
-        }
         Finish(*send);
-        return *send->outcome ? ReplyOutcome::Sent : ReplyOutcome::SendFailed;
+        return send->outcome->Accepted() ? ReplyOutcome::Sent : ReplyOutcome::SendFailed;
     }
 
     const std::u16string html = QuestionHtml(number, ShownCallerName(caller), text);
@@ -253,21 +285,34 @@ void CMissedCallPipeline::CountSent()
     window_.ShowSentCount(sentCount);
 }
 
-std::function<void(bool)> CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
+SmsSendDone CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
 {
-    return [this, alive = alive_, send](bool accepted) {
+    return [this, alive = alive_, send](const SmsUpdate& update) {
         if (!*alive)
             return;
-        send->outcome = accepted;
+        if (update.IsReport()) {
+            send->report = update;
+            RecordReport(*send);
+            return;
+        }
+        send->outcome = update;
         if (send->handedOver)
             Finish(*send);
     };
 }
 
+void CMissedCallPipeline::RecordReport(Send& send)
+{
+    if (!send.report || send.historyId == 0)
+        return;
+    const SmsUpdate report = *std::exchange(send.report, std::nullopt);
+    SetDelivery(send.historyId, DeliveryOf(report.status), report.detail);
+}
+
 void CMissedCallPipeline::Finish(Send& send)
 {
     --sendsInFlight;
-    const bool accepted = send.outcome.value_or(false);
+    const bool accepted = send.outcome && send.outcome->Accepted();
     if (accepted)
         CountSent();
     // The row shows what became of the reply, so the per-caller limit counts
@@ -277,10 +322,13 @@ void CMissedCallPipeline::Finish(Send& send)
         log_.SetRowStatus(*send.row, status);
         send.row->smsSent = status;
     }
-    if (accepted)
+    if (accepted) {
         SetFate(send.historyId, send.afterYes ? ReplyFate::AnsweredYes : ReplyFate::Sent);
-    else
-        SetFate(send.historyId, ReplyFate::Failed, kRefusedError);
+        if (send.outcome->reportFollows)
+            SetDelivery(send.historyId, DeliveryState::Waiting);
+    } else {
+        SetFate(send.historyId, ReplyFate::Failed, ErrorOf(send.outcome));
+    }
     if (!accepted && send.afterYes)
         window_.ReplyRefused(send.number);
 }
@@ -300,7 +348,7 @@ PendingSendResult CMissedCallPipeline::OnAnswerYes()
     send->handedOver = true;
     if (send->outcome) {
         Finish(*send);
-        return *send->outcome ? PendingSendResult::Sent : PendingSendResult::Failed;
+        return send->outcome->Accepted() ? PendingSendResult::Sent : PendingSendResult::Failed;
     }
     // Until the transport answers the reply counts as sent.
     const std::u16string yes(SmsSentText(ReplyStatus::Yes));

@@ -113,12 +113,13 @@ public:
 
 private:
     // A reply handed to the transport: its outcome if it came at once,
-    // else the row its later outcome updates.
+    // else the row its later outcome updates; then its delivery report.
     struct Send {
         std::u16string number;
         bool afterYes = false;
         bool handedOver = false; // the transport's call has returned
-        std::optional<bool> outcome;
+        std::optional<SmsUpdate> outcome;
+        std::optional<SmsUpdate> report; // kept until the history row is known
         std::optional<CallLogRow> row;
         int64_t historyId = 0;
     };
@@ -132,10 +133,13 @@ private:
         std::optional<LookupStage> stage, int32_t ringCount, const MissedCallResult& result,
         int64_t time);
     void SetFate(int64_t historyId, ReplyFate fate, std::u16string_view error = {});
+    void SetDelivery(int64_t historyId, DeliveryState state, std::u16string_view reason = {});
     // The transport's answer to `send`: told at once when it came during
     // the call, else kept for the caller to finish.
-    std::function<void(bool)> Answer(const std::shared_ptr<Send>& send);
+    SmsSendDone Answer(const std::shared_ptr<Send>& send);
     void Finish(Send& send);
+    // Records `send`'s delivery report once both it and the row are there.
+    void RecordReport(Send& send);
 
     const SettingsRecord& settings_;
     CContactsSession& contacts_;
@@ -149,7 +153,8 @@ private:
     int64_t questionHistoryId_ = 0;
     ChosenReply chosen_;
     CallRecorder* recorder_ = nullptr;
-    // The send started by the call being handled, until its row is logged.
+    // The send started by the call being handled, until its row is logged
+    // and recorded.
     std::shared_ptr<Send> unloggedSend_;
     // Answers that come after the pipeline has gone are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -28,7 +28,7 @@ void CPendingReply::Close()
     isPending = 0;
 }
 
-PendingSendResult CPendingReply::SendPending(CSmsSender& transport, std::function<void(bool)> done)
+PendingSendResult CPendingReply::SendPending(CSmsSender& transport, SmsSendDone done)
 {
     if (isPending == 0)
         return PendingSendResult::NothingPending;
@@ -37,11 +37,11 @@ PendingSendResult CPendingReply::SendPending(CSmsSender& transport, std::functio
         std::optional<bool> atOnce;
     };
     auto answer = std::make_shared<Answer>();
-    transport.Send(text, number, [answer, done = std::move(done)](bool accepted) {
-        if (!answer->returned)
-            answer->atOnce = accepted;
+    transport.Send(text, number, [answer, done = std::move(done)](const SmsUpdate& update) {
+        if (!answer->returned && !update.IsReport())
+            answer->atOnce = update.Accepted();
         if (done)
-            done(accepted);
+            done(update);
     });
     answer->returned = true;
     Close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/sms/SmsBackend.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,9 +39,8 @@ public:
     void Close();
     // Hands the open reply to `transport` and closes the question; `done`
     // learns whether the transport accepted it, which the result tells too
-    // unless the transport answers later.
-    PendingSendResult SendPending(
-        CSmsSender& transport, std::function<void(bool accepted)> done = nullptr);
+    // unless the transport answers later, and then any delivery report.
+    PendingSendResult SendPending(CSmsSender& transport, SmsSendDone done = nullptr);
 
     bool IsPending() const { return isPending != 0; }
 

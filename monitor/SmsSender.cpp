@@ -33,19 +33,23 @@ void CSmsSender::Send(std::u16string_view text, std::u16string_view number, Send
     if (useMessageStore && storeLink.directSend) {
         // The direct entry point reports nothing: taken is sent.
         storeLink.Send(number, text, nullptr, 0);
-        done(true);
+        done({SmsStatus::Sent});
         return;
     }
     // The platform's call says whether it took the message; the backend,
-    // maybe later, whether it went.
+    // maybe later, whether it went and then whether it arrived.
     struct Outcome {
         bool returned = false;
-        std::optional<bool> backend;
+        bool told = false;
+        std::optional<SmsUpdate> backend;
+        std::optional<SmsUpdate> report; // one that came before the platform's call returned
         SendDone done;
-        void Tell(bool accepted)
+        void Tell(const SmsUpdate& update)
         {
-            if (SendDone once = std::exchange(done, nullptr))
-                once(accepted);
+            if (!done || (told && !update.IsReport()))
+                return;
+            told = true;
+            done(update);
         }
     };
     auto outcome = std::make_shared<Outcome>();
@@ -53,20 +57,27 @@ void CSmsSender::Send(std::u16string_view text, std::u16string_view number, Send
     bool taken = false;
     bool handed = false;
     {
-        SmsOutcomeScope scope([outcome](bool accepted) {
-            outcome->backend = accepted;
+        SmsOutcomeScope scope([outcome](const SmsUpdate& update) {
             if (outcome->returned)
-                outcome->Tell(accepted);
+                outcome->Tell(update);
+            else if (update.IsReport())
+                outcome->report = update;
+            else
+                outcome->backend = update;
         });
         taken = useMessageStore ? storeLink.Send(number, text, nullptr, 0)
                                 : SendThroughSmsApi(text, number);
         handed = scope.Handed();
     }
     outcome->returned = true;
-    if (!taken || !handed)
-        outcome->Tell(taken);
+    if (!taken && !(handed && outcome->backend && !outcome->backend->Accepted()))
+        outcome->Tell({SmsStatus::Refused, u"the system's SMS service refused it"});
+    else if (!handed)
+        outcome->Tell({SmsStatus::Sent});
     else if (outcome->backend)
         outcome->Tell(*outcome->backend);
+    if (outcome->told && outcome->report)
+        outcome->Tell(*outcome->report);
 }
 
 bool CSmsSender::SendThroughSmsApi(std::u16string_view text, std::u16string_view number)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MessageStoreLink.h"
+#include "platform/sms/SmsBackend.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,12 +18,13 @@ public:
     CSmsSender(const CSmsSender&) = delete;
     CSmsSender& operator=(const CSmsSender&) = delete;
 
-    using SendDone = std::function<void(bool accepted)>;
+    using SendDone = SmsSendDone;
 
     bool Init();
     // Hands the text over; `done` learns once whether the platform accepted
     // it: before this returns when the platform knows at once, later on this
-    // thread when a modem has to answer first.
+    // thread when a modem has to answer first. A delivery report, when one
+    // was asked for, follows later still.
     void Send(std::u16string_view text, std::u16string_view number, SendDone done);
 
     uint8_t useMessageStore = 0;

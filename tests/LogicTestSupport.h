@@ -64,7 +64,10 @@ inline SendAnswer StartSend(
     CSmsSender& sender, std::u16string_view text, std::u16string_view number)
 {
     auto answer = std::make_shared<std::optional<bool>>();
-    sender.Send(text, number, [answer](bool accepted) { *answer = accepted; });
+    sender.Send(text, number, [answer](const SmsUpdate& update) {
+        if (!update.IsReport())
+            *answer = update.Accepted();
+    });
     return answer;
 }
 inline std::optional<bool> SendNow(

@@ -1,11 +1,14 @@
 #include "platform/sms/Outbox.h"
 
+#include "platform/TimerService.h"
 #include "platform/storage/DataFile.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +21,38 @@ OutboxSmsBackend::OutboxSmsBackend(std::filesystem::path dataDir, Clock clock)
     SetClock(std::move(clock));
 }
 
+OutboxSmsBackend::~OutboxSmsBackend()
+{
+    if (TimerService* timers = CurrentTimerService())
+        timers->StopAll(this);
+}
+
+void OutboxSmsBackend::StartSend(
+    std::u16string_view number, std::u16string_view text, SmsPath path, SmsSendDone done)
+{
+    if (!Send(number, text, path)) {
+        if (done)
+            done({SmsStatus::Refused, error_});
+        return;
+    }
+    const uint64_t serial = serial_;
+    SmsUpdate report {SmsStatus::Delivered};
+    if (failNext_)
+        report = {SmsStatus::NotDelivered, *std::exchange(failNext_, std::nullopt)};
+    if (done)
+        done({SmsStatus::Sent, {}, true});
+    auto fire = [this, serial, report, done = std::move(done)] {
+        if (reportListener_)
+            reportListener_(serial, report);
+        if (done)
+            done(report);
+    };
+    if (TimerService* timers = CurrentTimerService())
+        timers->Start(this, static_cast<int>(serial), deliveryDelayMs_, std::move(fire));
+    else
+        QTimer::singleShot(deliveryDelayMs_, reports_.get(), std::move(fire));
+}
+
 void OutboxSmsBackend::SetClock(Clock clock)
 {
     clock_ = clock ? std::move(clock) : [] { return QDateTime::currentDateTime(); };
@@ -25,8 +60,9 @@ void OutboxSmsBackend::SetClock(Clock clock)
 
 bool OutboxSmsBackend::Send(std::u16string_view number, std::u16string_view text, SmsPath path)
 {
+    ++serial_;
     if (listener_)
-        listener_(number, text);
+        listener_(serial_, number, text);
     QDateTime now = clock_();
     // Local time with its offset written out, never a bare "Z".
     const int offset = now.offsetFromUtc();
@@ -47,23 +83,35 @@ bool OutboxSmsBackend::Send(std::u16string_view number, std::u16string_view text
         reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
 }
 
-bool OutboxSmsBackend::AppendLine(std::span<const uint8_t> bytes) const
+bool OutboxSmsBackend::AppendLine(std::span<const uint8_t> bytes)
 {
+    const auto failed = [this](int error) {
+        error_ = QStringLiteral("cannot write %1: %2")
+                     .arg(QString::fromStdString(file_.string()),
+                         QString::fromLocal8Bit(std::strerror(error)))
+                     .toStdU16String();
+        return false;
+    };
     // The outbox holds numbers, names and texts: private to its owner.
     const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
+        return failed(errno);
     struct stat st { };
     bool ok = ::fstat(fd, &st) == 0;
     if (ok && (st.st_mode & 077) != 0)
         ::fchmod(fd, PrivateMode(st.st_mode));
     // A line is there whole or not at all: a write that stops half way is
     // cut off again, so the next line does not start inside it.
-    if (ok && WriteBytes(fd, bytes) != 0) {
+    int error = ok ? 0 : errno;
+    if (ok && (error = WriteBytes(fd, bytes)) != 0) {
         ok = false;
         while (::ftruncate(fd, st.st_size) != 0 && errno == EINTR) { }
     }
-    return ::close(fd) == 0 && ok;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    return ok || failed(error);
 }
 
 } // namespace pelmora

@@ -43,7 +43,7 @@ void ImmediateSmsBackend::StartSend(
 {
     const bool accepted = Send(number, text, path);
     if (done)
-        done(accepted);
+        done(accepted ? SmsUpdate {SmsStatus::Sent} : SmsUpdate {SmsStatus::Refused, LastError()});
 }
 
 SmsOutcomeScope::SmsOutcomeScope(SmsSendDone done)
@@ -71,7 +71,7 @@ bool HandToBackend(std::u16string_view number, std::u16string_view text, SmsPath
     SmsSendDone outcome = g_scope ? g_scope->Take() : nullptr;
     if (!g_backend) {
         if (outcome)
-            outcome(false);
+            outcome({SmsStatus::Refused, u"no SMS service is running"});
         return false;
     }
     struct Answer {
@@ -79,12 +79,13 @@ bool HandToBackend(std::u16string_view number, std::u16string_view text, SmsPath
         std::optional<bool> atOnce;
     };
     auto answer = std::make_shared<Answer>();
-    g_backend->StartSend(number, text, path, [answer, outcome = std::move(outcome)](bool accepted) {
-        if (!answer->returned)
-            answer->atOnce = accepted;
-        if (outcome)
-            outcome(accepted);
-    });
+    g_backend->StartSend(
+        number, text, path, [answer, outcome = std::move(outcome)](const SmsUpdate& update) {
+            if (!answer->returned && !update.IsReport())
+                answer->atOnce = update.Accepted();
+            if (outcome)
+                outcome(update);
+        });
     answer->returned = true;
     return answer->atOnce.value_or(true);
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace pelmora {
 
@@ -11,8 +12,26 @@ namespace pelmora {
 enum class SmsPath { SmsApi, MessageStore, Direct };
 std::string_view SmsPathName(SmsPath path); // "sms-api", "message-store", "direct"
 
-// Told once whether a message was accepted.
-using SmsSendDone = std::function<void(bool accepted)>;
+// What a backend tells of one message, in order: once whether it went (Sent
+// or Refused); then, after a Sent whose `reportFollows`, once what the
+// network reported (Delivered, NotDelivered, or NoReport when none came).
+enum class SmsStatus { Sent, Refused, Delivered, NotDelivered, NoReport };
+struct SmsUpdate {
+    SmsUpdate(SmsStatus s = SmsStatus::Refused, std::u16string why = {}, bool report = false)
+        : status(s)
+        , detail(std::move(why))
+        , reportFollows(report)
+    {
+    }
+
+    SmsStatus status;
+    std::u16string detail; // the transport's own words for a refusal or a failed delivery
+    bool reportFollows; // with Sent: a delivery report was asked for
+
+    bool Accepted() const { return status == SmsStatus::Sent; }
+    bool IsReport() const { return status >= SmsStatus::Delivered; }
+};
+using SmsSendDone = std::function<void(const SmsUpdate&)>;
 
 // Where messages that the platform accepted go: the outbox file or the
 // modem. Nothing waits for a modem on the window's thread, so the outcome
@@ -25,12 +44,17 @@ public:
         = 0;
 };
 
-// A backend that knows at once whether it took a message.
+// A backend that knows at once whether it took a message, and asks for no
+// delivery report unless it says otherwise.
 class ImmediateSmsBackend : public SmsBackend {
 public:
     virtual bool Send(std::u16string_view number, std::u16string_view text, SmsPath path) = 0;
-    void StartSend(
-        std::u16string_view number, std::u16string_view text, SmsPath path, SmsSendDone done) final;
+    void StartSend(std::u16string_view number, std::u16string_view text, SmsPath path,
+        SmsSendDone done) override;
+
+protected:
+    // Why the last Send returned false, in the backend's words.
+    virtual std::u16string LastError() const { return u"the message was not taken"; }
 };
 
 // The backend behind the SMS interface and the message store (not owned).

@@ -470,9 +470,9 @@ void WriteTwoCalls(const std::filesystem::path& dir)
     CallHistory history(dir, kMorning, 0);
     CallRecord ann {0, kMorning, 3600, u"0101", u"Ann Smith", 3, "as delivered", 2,
         HistoryReason::Replied, 1, 2, u"Hi Ann, \"soon\"", ReplyFate::Sent, u"",
-        DeliveryState::Unknown};
+        DeliveryState::Failed, u"the number cannot be reached (0x43)"};
     CallRecord unknown {0, kMorning + 3600, 3600, u"0202", u"", 0, "not found", 1,
-        HistoryReason::Rings, 0, 0, u"", ReplyFate::None, u"", DeliveryState::Unknown};
+        HistoryReason::Rings, 0, 0, u"", ReplyFate::None, u"", DeliveryState::Unknown, u""};
     ASSERT_GT(history.Record(ann), 0);
     ASSERT_GT(history.Record(unknown), 0);
 }
@@ -515,9 +515,9 @@ TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
             "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
         {{"history", "--csv", "--number", "0101"}, 0,
             "id,time,localTime,utcOffset,number,name,contactId,foundBy,rings,reason,profileId,"
-            "templateId,text,fate,error,delivery\r\n"
+            "templateId,text,fate,error,delivery,deliveryReason\r\n"
             "1,2026-01-05T08:00:00Z,2026-01-05T09:00:00+01:00,3600,0101,Ann Smith,3,as "
-            "delivered,2,replied,1,2,\"Hi Ann, \"\"soon\"\"\",sent,,unknown\r\n"},
+            "delivered,2,replied,1,2,\"Hi Ann, \"\"soon\"\"\",sent,,failed,the number cannot be reached (0x43)\r\n"},
         {{"history", "--since", "2026-01-05T08:00:01Z", "--number", "0101"}, 0, ""},
         {{"history", "--since", "2026-01-05T08:00:01Z"}, 0,
             "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
@@ -541,7 +541,7 @@ TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
     EXPECT_EQ(call["foundBy"].toString(), "not found");
     EXPECT_EQ(call["reason"].toString(), "rings");
     EXPECT_EQ(call["delivery"].toString(), "unknown");
-    EXPECT_EQ(call.size(), 16);
+    EXPECT_EQ(call.size(), 17);
 }
 
 TEST_F(DataToolTest, HistoryOnlyReadsNeitherMakingNorMovingTheFile)

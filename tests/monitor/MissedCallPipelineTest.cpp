@@ -414,11 +414,24 @@ public:
         std::u16string_view number, std::u16string_view, SmsPath, SmsSendDone done) override
     {
         waiting.emplace_back(number, std::move(done));
+        // A network as quick as the call: sent and reported before it returns.
+        if (atOnce) {
+            Answer(waiting.size() - 1, true);
+            Report(waiting.size() - 1, *std::exchange(atOnce, std::nullopt));
+        }
     }
-    void Answer(size_t index, bool accepted)
+    void Answer(size_t index, bool accepted, std::u16string why = {})
     {
-        std::exchange(waiting.at(index).second, {})(accepted);
+        SmsSendDone& done = waiting.at(index).second;
+        done({accepted ? SmsStatus::Sent : SmsStatus::Refused, why, true});
+        if (!accepted)
+            done = nullptr;
     }
+    void Report(size_t index, const SmsUpdate& report)
+    {
+        std::exchange(waiting.at(index).second, {})(report);
+    }
+    std::optional<SmsUpdate> atOnce;
     std::vector<std::pair<std::u16string, SmsSendDone>> waiting;
 };
 
@@ -507,7 +520,12 @@ TEST_F(PipelineHistoryTest, ARepliedCallIsRecordedWholeAfterItsSend)
     expected.templateId = greeting->id;
     expected.text = u"Hi Ann, call you later";
     expected.fate = ReplyFate::Sent;
+    expected.delivery = DeliveryState::Waiting;
     EXPECT_EQ(rows[0], expected);
+    // The network's report comes after the row: it moves the row on.
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return history->Read()[0].delivery != DeliveryState::Waiting; }));
+    EXPECT_EQ(history->Read()[0].delivery, DeliveryState::Delivered);
     EXPECT_EQ(rows[1].callerName, u"");
     EXPECT_EQ(rows[1].lookupStage, "not found");
     EXPECT_EQ(rows[1].text, u"Hi Friend, call you later");
@@ -598,6 +616,38 @@ TEST_F(PipelineHistoryTest, LateAnswersMoveTheRowOn)
     EXPECT_EQ(fates(), (std::vector {ReplyFate::Sent, ReplyFate::Failed, ReplyFate::Failed}));
 }
 
+TEST_F(PipelineHistoryTest, DeliveryReportsAndRefusalsReachTheirRowsWheneverTheyCome)
+{
+    LaterSmsBackend later;
+    SetSmsBackend(&later);
+    window.options.maxPerCallerIndex = 9;
+    MissCall(u"0101");
+    later.Answer(0, true);
+    MissCall(u"0202");
+    later.Answer(1, false, u"ModemManager could not send it: no network");
+    later.atOnce = SmsUpdate {SmsStatus::NotDelivered, u"the number cannot be reached (0x43)"};
+    MissCall(u"0303");
+    window.options.interactive = true;
+    MissCall(u"0404");
+    pipeline.OnAnswerYes();
+    later.Answer(3, true);
+    const auto row = [this](const std::u16string& number) { return Rows(number).at(0); };
+    EXPECT_EQ(row(u"0101").delivery, DeliveryState::Waiting);
+    EXPECT_EQ(row(u"0404").delivery, DeliveryState::Waiting);
+    EXPECT_EQ(row(u"0202").fate, ReplyFate::Failed);
+    EXPECT_EQ(row(u"0202").error, u"ModemManager could not send it: no network");
+    EXPECT_EQ(row(u"0303").fate, ReplyFate::Sent);
+    EXPECT_EQ(row(u"0303").delivery, DeliveryState::Failed);
+    EXPECT_EQ(row(u"0303").deliveryReason, u"the number cannot be reached (0x43)");
+
+    later.Report(0, {SmsStatus::Delivered});
+    later.Report(3, {SmsStatus::NoReport, u"no report came within a day"});
+    EXPECT_EQ(row(u"0101").delivery, DeliveryState::Delivered);
+    EXPECT_EQ(row(u"0404").fate, ReplyFate::AnsweredYes);
+    EXPECT_EQ(row(u"0404").delivery, DeliveryState::Unknown);
+    EXPECT_EQ(row(u"0404").deliveryReason, u"no report came within a day");
+}
+
 TEST_F(PipelineHistoryTest, TheQuietPeriodHoldsAcrossARestartAndIsLoggedNo)
 {
     window.options.maxPerCallerIndex = 9;
@@ -616,7 +666,7 @@ TEST_F(PipelineHistoryTest, TheQuietPeriodHoldsAcrossARestartAndIsLoggedNo)
     EXPECT_EQ(rows[1].reason, HistoryReason::QuietPeriod);
     EXPECT_EQ(rows[1].fate, ReplyFate::None);
 
-    // Never: the Parts' checks alone.
+    // Never: only the other limits.
     window.options.quietMinutes = 0;
     MissCall(u"0101");
     EXPECT_EQ(Sent().back(), u"Yes");

@@ -174,7 +174,8 @@ bool FakeModemManager::HandleModem(const QDBusMessage& message)
         if (Faulted(message))
             return true;
         for (auto it = properties.begin(); it != properties.end(); ++it) {
-            if (it.key() != QLatin1String("number") && it.key() != QLatin1String("text")) {
+            if (it.key() != QLatin1String("number") && it.key() != QLatin1String("text")
+                && it.key() != QLatin1String("delivery-report-request")) {
                 Fail(message, kInvalidArgs, QStringLiteral("Unexpected key '%1'").arg(it.key()));
                 return true;
             }
@@ -185,6 +186,8 @@ bool FakeModemManager::HandleModem(const QDBusMessage& message)
         }
         const QString sms = QStringLiteral(MM_DBUS_SMS_PREFIX "/%1").arg(nextMessage_++);
         messages_[sms] = {path, number.toString(), text.toString(), MM_SMS_STATE_STORED};
+        messages_[sms].reportRequested
+            = properties.value(QStringLiteral("delivery-report-request")).toBool();
         modem.messages.append(sms);
         Emit(path, QStringLiteral(MM_DBUS_INTERFACE_MODEM_MESSAGING),
             QStringLiteral(MM_MODEM_MESSAGING_SIGNAL_ADDED),
@@ -252,6 +255,8 @@ bool FakeModemManager::HandleSms(const QDBusMessage& message)
     if (Faulted(message))
         return true;
     messages_[path].state = MM_SMS_STATE_SENT;
+    // The network's one-octet reference wraps.
+    messages_[path].reference = nextReference_++ % 256;
     Reply(message);
     return true;
 }
@@ -305,6 +310,22 @@ bool FakeModemManager::HandleControl(const QDBusMessage& message)
         else
             faults_[first] = arguments.value(1).toString();
         Reply(message);
+    } else if (member == QLatin1String("Report")) {
+        // The network's status report on a sent message, as a received
+        // message of its own; a number given stands for another's report.
+        const Message sent = messages_.value(first);
+        const QString report = QStringLiteral(MM_DBUS_SMS_PREFIX "/%1").arg(nextMessage_++);
+        Message& added = messages_[report];
+        added = {sent.modem, arguments.size() > 2 ? arguments.value(2).toString() : sent.number,
+            QString(), MM_SMS_STATE_RECEIVED};
+        added.pduType = MM_SMS_PDU_TYPE_STATUS_REPORT;
+        added.reference = sent.reference;
+        added.deliveryState = arguments.value(1).toUInt();
+        modems_[sent.modem].messages.append(report);
+        Emit(sent.modem, QStringLiteral(MM_DBUS_INTERFACE_MODEM_MESSAGING),
+            QStringLiteral(MM_MODEM_MESSAGING_SIGNAL_ADDED),
+            {QVariant::fromValue(QDBusObjectPath(report)), true});
+        Reply(message, {report});
     } else if (member == QLatin1String("Log")) {
         Reply(message, {log_});
     } else {
@@ -422,5 +443,9 @@ QVariantMap FakeModemManager::SmsProperties(const QString& path) const
     properties.insert(QStringLiteral(MM_SMS_PROPERTY_STATE), sms.state);
     properties.insert(QStringLiteral(MM_SMS_PROPERTY_NUMBER), sms.number);
     properties.insert(QStringLiteral(MM_SMS_PROPERTY_TEXT), sms.text);
+    properties.insert(QStringLiteral(MM_SMS_PROPERTY_PDUTYPE), sms.pduType);
+    properties.insert(QStringLiteral(MM_SMS_PROPERTY_MESSAGEREFERENCE), sms.reference);
+    properties.insert(QStringLiteral(MM_SMS_PROPERTY_DELIVERYSTATE), sms.deliveryState);
+    properties.insert(QStringLiteral(MM_SMS_PROPERTY_DELIVERYREPORTREQUEST), sms.reportRequested);
     return properties;
 }

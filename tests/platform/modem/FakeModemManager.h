@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <ModemManager.h>
+
 // The fake ModemManager's own control interface, beside ModemManager's
 // objects on the same connection.
 inline constexpr char kFakeControlPath[] = "/org/pelmora/FakeModemManager";
@@ -47,6 +49,10 @@ private:
         QString number;
         QString text;
         unsigned state = 0;
+        unsigned pduType = MM_SMS_PDU_TYPE_SUBMIT;
+        unsigned reference = 0;
+        unsigned deliveryState = MM_SMS_DELIVERY_STATE_UNKNOWN;
+        bool reportRequested = false;
     };
 
     bool HandleControl(const QDBusMessage& message);
@@ -81,4 +87,5 @@ private:
     int nextModem_ = 0;
     int nextCall_ = 1;
     int nextMessage_ = 1;
+    unsigned nextReference_ = 254; // soon wraps
 };

@@ -37,9 +37,21 @@ protected:
         std::u16string_view text, SmsPath path)
     {
         auto answer = std::make_shared<std::optional<bool>>();
-        backend.StartSend(number, text, path, [answer](bool accepted) { *answer = accepted; });
+        backend.StartSend(number, text, path, [answer](const SmsUpdate& update) {
+            if (!update.IsReport())
+                *answer = update.Accepted();
+        });
         (void)WaitUntil([&] { return answer->has_value(); }, 20000);
         return *answer;
+    }
+    // Every update the backend gives for one message, as it comes.
+    using Updates = std::shared_ptr<std::vector<SmsUpdate>>;
+    static Updates Start(ModemManagerSms& backend, std::u16string_view number)
+    {
+        auto updates = std::make_shared<std::vector<SmsUpdate>>();
+        backend.StartSend(number, u"Back soon", SmsPath::Direct,
+            [updates](const SmsUpdate& update) { updates->push_back(update); });
+        return updates;
     }
     static std::optional<bool> WaitForAnswer(const SendAnswer& answer)
     {
@@ -62,7 +74,7 @@ protected:
 
 } // namespace
 
-TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenDeleted)
+TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenKeptForItsReport)
 {
     EXPECT_EQ(
         Sent(sms, u"+441632960201", u"Back at 5 – Grüße 😊\nLine two\tend", SmsPath::Direct), true);
@@ -71,7 +83,8 @@ TEST_F(ModemManagerSmsTest, MessageIsCreatedWithNumberAndTextThenSentThenDeleted
             QString::fromUtf16(u"Create\t+441632960201\tBack at 5 – Grüße 😊\\nLine two\\tend")});
     const QStringList sent = SentMessages();
     ASSERT_EQ(sent.size(), 1);
-    ASSERT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + sent[0]));
+    EXPECT_EQ(sms.Waiting(), 1u);
+    EXPECT_EQ(fake.Count(QStringLiteral("Delete\t") + sent[0]), 0);
     const QStringList& log = fake.Log();
     EXPECT_LT(log.indexOf(fake.Starting(QStringLiteral("Create\t"))[0]),
         log.indexOf(QStringLiteral("Send\t") + sent[0]));
@@ -138,4 +151,61 @@ TEST_F(ModemManagerSmsTest, TransportReportsTheModemsAnswerOnBothPaths)
         EXPECT_EQ(WaitForAnswer(StartSend(sender, u"On my way", number.toStdU16String())), false);
         fake.SetFault(QStringLiteral("Send"), QString());
     }
+}
+
+TEST_F(ModemManagerSmsTest, TheNetworksReportSettlesTheReplyAndBothMessagesGo)
+{
+    const struct {
+        const char* name;
+        std::vector<unsigned> states; // the reports the network gives, in order
+        SmsStatus status;
+        std::u16string detail;
+    } cases[] = {
+        {"delivered", {0x00}, SmsStatus::Delivered, u""},
+        {"failed for good", {0x43}, SmsStatus::NotDelivered,
+            u"the number cannot be reached (0x43)"},
+        {"retried, then delivered", {0x21, 0x01}, SmsStatus::Delivered, u""},
+        {"a CDMA failure", {0x221}, SmsStatus::NotDelivered,
+            u"problem at the recipient's phone (0x221)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Updates updates = Start(sms, u"+441632960211");
+        ASSERT_TRUE(WaitUntil([&] { return !updates->empty(); }, 20000));
+        EXPECT_EQ(updates->at(0).status, SmsStatus::Sent);
+        EXPECT_TRUE(updates->at(0).reportFollows);
+        const QString sent = SentMessages().back();
+        // Another's report with the same reference is not ours to read or delete.
+        const QString stranger = fake.Report(sent, 0x00, QStringLiteral("+15550100999"));
+        QStringList reports;
+        for (unsigned state : c.states) {
+            // The network writes the number back in its national form.
+            reports.append(fake.Report(sent, state, QStringLiteral("01632 960211")));
+            ASSERT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + reports.back()));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return updates->size() == 2; }, 20000));
+        EXPECT_EQ(updates->at(1).status, c.status);
+        EXPECT_EQ(updates->at(1).detail, c.detail);
+        EXPECT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + sent));
+        EXPECT_EQ(fake.Count(QStringLiteral("Delete\t") + stranger), 0);
+        EXPECT_EQ(sms.Waiting(), 0u);
+    }
+}
+
+TEST_F(ModemManagerSmsTest, WithoutAReportTheWaitEndsAndTheMessageGoes)
+{
+    ModemManagerSms brief {client, 300};
+    const Updates timedOut = Start(brief, u"+441632960212");
+    ASSERT_TRUE(WaitUntil([&] { return timedOut->size() == 2; }, 20000));
+    EXPECT_EQ(timedOut->at(1).status, SmsStatus::NoReport);
+    EXPECT_TRUE(fake.WaitForLog(QStringLiteral("Delete\t") + SentMessages().back()));
+
+    ModemManagerSms patient {client};
+    const Updates orphaned = Start(patient, u"+441632960213");
+    ASSERT_TRUE(WaitUntil([&] { return orphaned->size() == 1; }, 20000));
+    ASSERT_TRUE(client.MessagingModem());
+    fake.RemoveModem(client.MessagingModem()->path);
+    ASSERT_TRUE(WaitUntil([&] { return orphaned->size() == 2; }, 20000));
+    EXPECT_EQ(orphaned->at(1).status, SmsStatus::NoReport);
+    EXPECT_EQ(orphaned->at(1).detail, u"the modem went away before a report came");
 }

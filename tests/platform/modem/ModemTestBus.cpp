@@ -222,6 +222,15 @@ void FakeModemManagerProcess::SetFault(const QString& method, const QString& fau
     Control(QStringLiteral("SetFault"), {method, fault});
 }
 
+QString FakeModemManagerProcess::Report(
+    const QString& sent, unsigned deliveryState, const QString& number)
+{
+    QVariantList arguments {sent, deliveryState};
+    if (!number.isNull())
+        arguments.append(number);
+    return Control(QStringLiteral("Report"), arguments).arguments().value(0).toString();
+}
+
 void FakeModemManagerProcess::OnLogged(const QString&) { }
 
 const QStringList& FakeModemManagerProcess::Log()

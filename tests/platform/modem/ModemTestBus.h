@@ -48,6 +48,9 @@ public:
     void SetCallState(const QString& path, int state);
     void SetCallNumber(const QString& path, const QString& number);
     void DeleteCall(const QString& path);
+    // The network's report on the sent message `sent`, as ModemManager gives
+    // it: a received status report (from `number`, else the message's own).
+    QString Report(const QString& sent, unsigned deliveryState, const QString& number = {});
     // `fault` "fail" or "hang" for every call of `method`; empty clears it.
     void SetFault(const QString& method, const QString& fault);
 
