@@ -371,7 +371,8 @@ void CallHistory::SetDelivery(int64_t id, DeliveryState state, std::u16string_vi
     if (id == 0 || readOnly_ || !Use(false))
         return;
     QSqlQuery query(db_);
-    query.prepare(QStringLiteral("UPDATE calls SET delivery = ?, delivery_reason = ? WHERE id = ?"));
+    query.prepare(
+        QStringLiteral("UPDATE calls SET delivery = ?, delivery_reason = ? WHERE id = ?"));
     query.addBindValue(Text(DeliveryName(state)));
     query.addBindValue(Text(reason));
     query.addBindValue(QVariant::fromValue<qint64>(id));

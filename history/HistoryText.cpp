@@ -66,8 +66,7 @@ std::u16string HistoryDetails(const CallRecord& record)
     text += u"\nDelivery: " + Wide(DeliveryName(record.delivery));
     if (!record.deliveryReason.empty())
         text += u" (" + record.deliveryReason + u")";
-    text += u"\nText sent:\n"
-        + (record.text.empty() ? u"(none)" : record.text);
+    text += u"\nText sent:\n" + (record.text.empty() ? u"(none)" : record.text);
     return text;
 }
 

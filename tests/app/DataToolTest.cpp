@@ -517,7 +517,8 @@ TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
             "id,time,localTime,utcOffset,number,name,contactId,foundBy,rings,reason,profileId,"
             "templateId,text,fate,error,delivery,deliveryReason\r\n"
             "1,2026-01-05T08:00:00Z,2026-01-05T09:00:00+01:00,3600,0101,Ann Smith,3,as "
-            "delivered,2,replied,1,2,\"Hi Ann, \"\"soon\"\"\",sent,,failed,the number cannot be reached (0x43)\r\n"},
+            "delivered,2,replied,1,2,\"Hi Ann, \"\"soon\"\"\",sent,,failed,the number cannot be "
+            "reached (0x43)\r\n"},
         {{"history", "--since", "2026-01-05T08:00:01Z", "--number", "0101"}, 0, ""},
         {{"history", "--since", "2026-01-05T08:00:01Z"}, 0,
             "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
