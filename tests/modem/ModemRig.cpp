@@ -147,6 +147,15 @@ void ModemRig::RefuseNextSms(int error)
     Control({{QStringLiteral("cmd"), QStringLiteral("refuse")}, {QStringLiteral("error"), error}});
 }
 
+bool ModemRig::Report(int status, int index)
+{
+    QJsonObject request {
+        {QStringLiteral("cmd"), QStringLiteral("report")}, {QStringLiteral("status"), status}};
+    if (index >= 0)
+        request[QStringLiteral("index")] = index;
+    return Control(request).contains(QLatin1String("reference"));
+}
+
 void ModemRig::Reset()
 {
     Control({{QStringLiteral("cmd"), QStringLiteral("reset")}});
@@ -162,7 +171,9 @@ std::vector<ModemSms> ModemRig::Sms()
         all.push_back({o[QLatin1String("number")].toString(), o[QLatin1String("text")].toString(),
             o[QLatin1String("coding")].toString(), o[QLatin1String("units")].toInt(),
             concat.isEmpty() ? -1 : concat[QLatin1String("reference")].toInt(),
-            concat[QLatin1String("total")].toInt(), concat[QLatin1String("sequence")].toInt()});
+            concat[QLatin1String("total")].toInt(), concat[QLatin1String("sequence")].toInt(),
+            o[QLatin1String("reference")].toInt(-1),
+            o[QLatin1String("status_report_requested")].toBool()});
     }
     return all;
 }

@@ -19,6 +19,8 @@ struct ModemSms {
     int partReference = -1; // -1 without a concatenation header
     int partCount = 0;
     int partNumber = 0;
+    int reference = -1; // TP-MR, as the modem answered +CMGS
+    bool statusReportRequested = false; // TP-SRR
 };
 
 // A call the modem released, and how: "AT+CHUP", "AT+CHLD=1x", "far end".
@@ -54,6 +56,10 @@ public:
     int Ring(const std::optional<QString>& number);
     void HangUp(); // the far end ends every call
     void RefuseNextSms(int error);
+    // The network's status report (TP-ST `status`, 0x00 received, 0x4x a
+    // permanent error) for the SMS at `index` in Sms(), the last one if -1;
+    // false if the modem could not hand it to ModemManager.
+    bool Report(int status, int index = -1);
     void Reset(); // forgets the SMS, dials, released calls and traffic so far
     std::vector<ModemSms> Sms();
     std::vector<ReleasedCall> Released();

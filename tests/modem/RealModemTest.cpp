@@ -14,6 +14,34 @@ const QString kStranger = QStringLiteral("+447700900999");
 
 using Texts = std::vector<std::u16string>;
 
+QDBusMessage CallMm(const QString& path, const char* interface, const char* method,
+    const QVariantList& arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral(MM_DBUS_SERVICE), path,
+        QString::fromLatin1(interface), QString::fromLatin1(method));
+    call.setArguments(arguments);
+    return QDBusConnection::systemBus().call(call);
+}
+
+QVariant SmsProperty(const QString& sms, const char* name)
+{
+    const QDBusMessage reply = CallMm(sms, "org.freedesktop.DBus.Properties", "Get",
+        {QStringLiteral(MM_DBUS_INTERFACE_SMS), QString::fromLatin1(name)});
+    return qdbus_cast<QDBusVariant>(reply.arguments().value(0)).variant();
+}
+
+// ModemManager's SMS object for the status report on message reference
+// `reference`; empty until one has come.
+QString StatusReport(uint reference)
+{
+    const QDBusMessage list = CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "List");
+    for (const QDBusObjectPath& sms : qdbus_cast<QList<QDBusObjectPath>>(list.arguments().value(0)))
+        if (SmsProperty(sms.path(), "PduType").toUInt() == MM_SMS_PDU_TYPE_STATUS_REPORT
+            && SmsProperty(sms.path(), "MessageReference").toUInt() == reference)
+            return sms.path();
+    return {};
+}
+
 } // namespace
 
 TEST_F(RealModem, MissedCallsGetOnePduEachWithTheirTextAndNoCallerIdGetsNone)
@@ -153,6 +181,47 @@ TEST_F(RealModem, CallNumberFromTheLogDialsItWithMonitoringStopped)
     ASSERT_TRUE(WaitUntil([&] { return !Rig().Dials().isEmpty(); }, 10000));
     EXPECT_EQ(Rig().Dials(), QStringList {kStranger});
     EXPECT_NE(TrafficIndex(Rig().Traffic(), '>', QStringLiteral("ATD") + kStranger + ";"), -1);
+}
+
+// ModemManager alone, driven over D-Bus as an SMS backend would: the modem sees
+// the report asked for, and the network's report reaches ModemManager as an
+// SMS object of its own with the message's reference and the status given.
+TEST_F(RealModem, DeliveryReportReachesModemManagerWithTheNetworksStatus)
+{
+    const struct {
+        bool request;
+        int status; // TP-ST played; -1 for none
+    } cases[] = {{false, -1}, {true, 0x00}, {true, 0x43}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        Rig().Reset();
+        const QDBusMessage created
+            = CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "Create",
+                {QVariantMap {{QStringLiteral("number"), kAnn},
+                    {QStringLiteral("text"), QStringLiteral("Hi")},
+                    {QStringLiteral("delivery-report-request"), c.request}}});
+        const QString sent = qdbus_cast<QDBusObjectPath>(created.arguments().value(0)).path();
+        ASSERT_FALSE(sent.isEmpty()) << created.errorMessage().toStdString();
+        const QDBusMessage send = CallMm(sent, MM_DBUS_INTERFACE_SMS, "Send");
+        ASSERT_EQ(send.type(), QDBusMessage::ReplyMessage) << send.errorMessage().toStdString();
+        const std::vector<ModemSms> sms = Rig().Sms();
+        ASSERT_EQ(sms.size(), 1u);
+        EXPECT_EQ(sms[0].statusReportRequested, c.request);
+        const uint reference = SmsProperty(sent, "MessageReference").toUInt();
+        EXPECT_EQ(reference, static_cast<uint>(sms[0].reference));
+
+        QString report;
+        if (c.status >= 0) {
+            ASSERT_TRUE(Rig().Report(c.status));
+            ASSERT_TRUE(WaitUntil([&] { return !(report = StatusReport(reference)).isEmpty(); }));
+            EXPECT_EQ(SmsProperty(report, "DeliveryState").toUInt(), static_cast<uint>(c.status));
+            EXPECT_EQ(SmsProperty(report, "Number").toString(), kAnn);
+        }
+        for (const QString& path : {sent, report})
+            if (!path.isEmpty())
+                CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "Delete",
+                    {QVariant::fromValue(QDBusObjectPath(path))});
+    }
 }
 
 // Last: the daemon it leaves behind is a new one.

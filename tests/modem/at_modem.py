@@ -9,6 +9,11 @@ Control requests ({"cmd": NAME, ...}):
   hangup {index}         the far end ends the call (all calls without index)
   answer {index}         the call is answered on the modem itself
   refuse {error}         the next SMS send is refused with +CMS ERROR
+  report {status, index, mr}
+                         the network's status report (TP-ST, default 0: received)
+                         for an SMS sent: the last one, or the one at `index` in
+                         the sms listing, or with message reference `mr`;
+                         unsolicited +CDS, as AT+CNMI's ds=1 routes it
   calls                  the calls as the modem lists them, and the released
   sms                    the SMS received, decoded
   dials                  the numbers dialled with ATD
@@ -45,6 +50,7 @@ class Modem:
         self.next_reference = 1
         self.crc = False
         self.clip = False
+        self.cnmi = [0, 0, 0, 0, 0]  # AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>
         self.started = time.monotonic()
 
     def note(self, direction, text):
@@ -54,6 +60,13 @@ class Modem:
     def unsolicited(self, lines):
         for client in list(self.clients):
             client.send_lines(lines)
+
+    def unsolicited_pdu(self, line, pdu):
+        """A result code with a PDU on its next line, as +CMT and +CDS are."""
+        self.note("<", line)
+        self.note("<", pdu)
+        for client in list(self.clients):
+            client.send_raw("\r\n%s\r\n%s\r\n" % (line, pdu))
 
     def free_index(self):
         used = {c["index"] for c in self.calls}
@@ -151,7 +164,7 @@ class AtConnection:
             decoded["pdu"] = pdu
             decoded["length"] = self.pdu_length
             reference = self.modem.next_reference
-            self.modem.next_reference += 1
+            self.modem.next_reference = (reference + 1) % 256  # TP-MR is one octet
             decoded["reference"] = reference
             self.modem.sms.append(decoded)
             return ["+CMGS: %d" % reference, "OK"]
@@ -214,6 +227,11 @@ class AtConnection:
             return ['+CRSM: 144,0,"98100000000000000010"', "OK"]
         if key.startswith("+CRSM="):
             return ["+CRSM: 106,130", "OK"]
+        if key.startswith("+CNMI=") and key != "+CNMI=?":
+            m.cnmi = [int(v or "0") for v in key[6:].split(",")] + [0] * 5
+            return ["OK"]
+        if key == "+CNMI?":
+            return ["+CNMI: %s" % ",".join(str(v) for v in m.cnmi[:5]), "OK"]
         if key.startswith("+CRC="):
             m.crc = key[5:] == "1"
             return ["OK"]
@@ -284,7 +302,7 @@ FIXED = {
 }
 
 # Settings accepted as they come.
-SETTINGS = ("+CMEE=", "+CREG=", "+CGREG=", "+COPS=", "+CMGF=", "+CPMS=", "+CNMI=", "+CSCS=",
+SETTINGS = ("+CMEE=", "+CREG=", "+CGREG=", "+COPS=", "+CMGF=", "+CPMS=", "+CSCS=",
             "+CCWA=", "+CMER=", "+CFUN=", "+CVHU=", "+CSMS=", "+CMGD=", "+CLIR=", "E", "V", "Q",
             "&F", "S0=", "+VTS=", "+CSCB=")
 
@@ -377,6 +395,8 @@ def control(modem, request):
     if cmd == "refuse":
         modem.refuse = int(request.get("error", 500))
         return {}
+    if cmd == "report":
+        return report(modem, request)
     if cmd == "calls":
         return {"calls": modem.calls, "released": modem.released}
     if cmd == "sms":
@@ -392,6 +412,34 @@ def control(modem, request):
     if cmd == "clients":
         return {"clients": len(modem.clients)}
     return {"error": "unknown command %r" % cmd}
+
+
+def number(value, default):
+    """JSON numbers, or text as modem-ctl passes it ("0x43", "67")."""
+    if value is None:
+        return default
+    return value if isinstance(value, int) else int(value, 0)
+
+
+def report(modem, request):
+    """Plays the network's SMS-STATUS-REPORT for an SMS the modem sent."""
+    if modem.cnmi[3] != 1:
+        return {"error": "status reports not routed to the TE (AT+CNMI ds=%d)" % modem.cnmi[3]}
+    sent = [s for s in modem.sms if "reference" in s and "number" in s]
+    index, mr = request.get("index"), request.get("mr")
+    if mr is not None:
+        sent = [s for s in sent if s["reference"] == number(mr, 0)]
+    elif index is not None:
+        sent = [modem.sms[number(index, 0)]] if number(index, 0) < len(modem.sms) else []
+    if not sent:
+        return {"error": "no SMS sent to report on"}
+    sms = sent[-1]
+    status = number(request.get("status"), 0)
+    moment = sms_pdu.now()
+    pdu, length = sms_pdu.encode_status_report(sms["reference"], sms["number"], sms["toa"],
+                                               status, moment, moment)
+    modem.unsolicited_pdu("+CDS: %d" % length, pdu)
+    return {"reference": sms["reference"], "pdu": pdu}
 
 
 def main():

@@ -1,4 +1,8 @@
-"""Decodes the SMS-SUBMIT PDUs a modem is handed with AT+CMGS (3GPP TS 23.040)."""
+"""The SMS PDUs of the emulated modem (3GPP TS 23.040): decodes the SMS-SUBMIT
+PDUs it is handed with AT+CMGS, and builds the SMS-STATUS-REPORT PDUs the
+network sends back for them."""
+
+import datetime
 
 # The GSM 7-bit default alphabet and its extension table (3GPP TS 23.038).
 GSM7 = ("@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘΞ\x1bÆæßÉ !\"#¤%&'()*+,-./0123456789:;<=>?"
@@ -43,6 +47,7 @@ def decode_submit(hex_pdu):
     if first & 0x03 != 0x01:
         raise ValueError("not an SMS-SUBMIT")
     vpf = (first >> 3) & 0x03
+    srr = bool(first & 0x20)  # TP-SRR: the sender wants a status report
     udhi = bool(first & 0x40)
     pos += 2  # first octet and message reference
     digits = pdu[pos]
@@ -94,4 +99,33 @@ def decode_submit(hex_pdu):
     if len(ud) < (udl if coding != "gsm7" else (udl * 7 + 7) // 8):
         raise ValueError("user data shorter than its length")
     return {"number": number, "toa": toa, "pid": pid, "dcs": dcs, "coding": coding,
-            "text": text, "units": units, "concat": concat}
+            "text": text, "units": units, "concat": concat,
+            "status_report_requested": srr}
+
+
+def swapped_digits(digits):
+    """Semi-octets, low nibble first, padded with F."""
+    if len(digits) % 2:
+        digits += "F"
+    return bytes(int(digits[i + 1] + digits[i], 16) for i in range(0, len(digits), 2))
+
+
+def timestamp(moment):
+    """TP-SCTS / TP-DT: YYMMDDhhmmss and the zone in quarter hours, all swapped."""
+    quarters = int(moment.utcoffset().total_seconds() // 900)
+    octets = swapped_digits(moment.strftime("%y%m%d%H%M%S") + "%02d" % abs(quarters))
+    return octets[:6] + bytes([octets[6] | (0x08 if quarters < 0 else 0)])
+
+
+def encode_status_report(reference, number, toa, status, submitted, discharged):
+    """An SMS-STATUS-REPORT PDU as hex text, after an empty service centre
+    address, and its length as +CDS gives it (without that address)."""
+    digits = number.lstrip("+")
+    tpdu = (bytes([0x06, reference & 0xFF, len(digits), toa])  # TP-MTI 10, TP-MMS
+            + swapped_digits(digits) + timestamp(submitted) + timestamp(discharged)
+            + bytes([status]))
+    return "00" + tpdu.hex().upper(), len(tpdu)
+
+
+def now():
+    return datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
