@@ -342,8 +342,12 @@ int64_t CallHistory::Record(const CallRecord& record)
             QVariant(Text(DeliveryName(record.delivery))), QVariant(Text(record.deliveryReason))})
         query.addBindValue(value);
     // One statement is one short transaction of its own.
-    if (query.exec())
-        return query.lastInsertId().toLongLong();
+    if (query.exec()) {
+        const int64_t id = query.lastInsertId().toLongLong();
+        query = QSqlQuery();
+        Tell(HistoryChange::Kind::Recorded, id);
+        return id;
+    }
     const QSqlError error = query.lastError();
     query = QSqlQuery();
     Fail(error, QStringLiteral("the call from %1 cannot be recorded").arg(Text(record.number)));
@@ -352,35 +356,22 @@ int64_t CallHistory::Record(const CallRecord& record)
 
 void CallHistory::SetFate(int64_t id, ReplyFate fate, std::u16string_view error)
 {
-    if (id == 0 || readOnly_ || !Use(false))
-        return;
-    QSqlQuery query(db_);
-    query.prepare(QStringLiteral("UPDATE calls SET fate = ?, error = ? WHERE id = ?"));
-    query.addBindValue(Text(FateName(fate)));
-    query.addBindValue(Text(error));
-    query.addBindValue(QVariant::fromValue<qint64>(id));
-    if (query.exec())
-        return;
-    const QSqlError failure = query.lastError();
-    query = QSqlQuery();
-    Fail(failure, QStringLiteral("a reply's outcome cannot be recorded"));
+    if (id != 0
+        && Change(QStringLiteral("UPDATE calls SET fate = ?, error = ? WHERE id = ?"),
+               {Text(FateName(fate)), Text(error), QVariant::fromValue<qint64>(id)},
+               QStringLiteral("a reply's outcome cannot be recorded"))
+            > 0)
+        Tell(HistoryChange::Kind::Updated, id);
 }
 
 void CallHistory::SetDelivery(int64_t id, DeliveryState state, std::u16string_view reason)
 {
-    if (id == 0 || readOnly_ || !Use(false))
-        return;
-    QSqlQuery query(db_);
-    query.prepare(
-        QStringLiteral("UPDATE calls SET delivery = ?, delivery_reason = ? WHERE id = ?"));
-    query.addBindValue(Text(DeliveryName(state)));
-    query.addBindValue(Text(reason));
-    query.addBindValue(QVariant::fromValue<qint64>(id));
-    if (query.exec())
-        return;
-    const QSqlError failure = query.lastError();
-    query = QSqlQuery();
-    Fail(failure, QStringLiteral("a reply's delivery cannot be recorded"));
+    if (id != 0
+        && Change(QStringLiteral("UPDATE calls SET delivery = ?, delivery_reason = ? WHERE id = ?"),
+               {Text(DeliveryName(state)), Text(reason), QVariant::fromValue<qint64>(id)},
+               QStringLiteral("a reply's delivery cannot be recorded"))
+            > 0)
+        Tell(HistoryChange::Kind::Updated, id);
 }
 
 std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
@@ -457,6 +448,21 @@ std::vector<CallRecord> CallHistory::ReadNewest(
     return Select(where, QStringLiteral(" ORDER BY time_utc DESC, id DESC LIMIT :limit"), values);
 }
 
+std::optional<CallRecord> CallHistory::ReadRow(int64_t id, std::u16string_view search)
+{
+    QString where = QStringLiteral(" AND id = :id");
+    std::vector<std::pair<QString, QVariant>> values {
+        {QStringLiteral(":id"), QVariant::fromValue<qint64>(id)}};
+    if (!search.empty()) {
+        where += kSearchWhere;
+        values.emplace_back(QStringLiteral(":search"), SearchPattern(search));
+    }
+    std::vector<CallRecord> rows = Select(where, {}, values);
+    if (rows.empty())
+        return std::nullopt;
+    return std::move(rows.front());
+}
+
 int64_t CallHistory::Count(std::u16string_view search)
 {
     if (!Use(false) || noTable_)
@@ -475,32 +481,59 @@ int64_t CallHistory::Count(std::u16string_view search)
 
 bool CallHistory::Delete(int64_t id)
 {
-    return Change(QStringLiteral("DELETE FROM calls WHERE id = ?"), QVariant::fromValue<qint64>(id),
-        QStringLiteral("a call cannot be deleted"));
+    const int removed = Change(QStringLiteral("DELETE FROM calls WHERE id = ?"),
+        {QVariant::fromValue<qint64>(id)}, QStringLiteral("a call cannot be deleted"));
+    if (removed > 0)
+        Tell(HistoryChange::Kind::Deleted, id);
+    return removed >= 0;
 }
 
 bool CallHistory::Clear()
 {
-    return Change(QStringLiteral("DELETE FROM calls"), QVariant(),
-        QStringLiteral("the history cannot be cleared"));
+    const int removed = Change(
+        QStringLiteral("DELETE FROM calls"), {}, QStringLiteral("the history cannot be cleared"));
+    if (removed > 0)
+        Tell(HistoryChange::Kind::Cleared, 0);
+    return removed >= 0;
 }
 
-bool CallHistory::Change(const QString& sql, const QVariant& value, const QString& what)
+int CallHistory::Change(
+    const QString& sql, const std::vector<QVariant>& values, const QString& what)
 {
     if (readOnly_)
-        return false;
+        return -1;
     if (!Use(false))
-        return !unusable_; // no file yet: nothing to remove
+        return unusable_ ? -1 : 0; // no file yet: no row to change
     QSqlQuery query(db_);
     query.prepare(sql);
-    if (value.isValid())
+    for (const QVariant& value : values)
         query.addBindValue(value);
     if (query.exec())
-        return true;
+        return query.numRowsAffected();
     const QSqlError error = query.lastError();
     query = QSqlQuery();
     Fail(error, what);
-    return false;
+    return -1;
+}
+
+int CallHistory::AddChangeListener(ChangeListener listener)
+{
+    listeners_.emplace(++lastListener_, std::move(listener));
+    return lastListener_;
+}
+
+void CallHistory::RemoveChangeListener(int listener)
+{
+    listeners_.erase(listener);
+}
+
+void CallHistory::Tell(HistoryChange::Kind kind, int64_t id)
+{
+    // A copy: a listener may add or remove listeners (a window closing).
+    const std::map<int, ChangeListener> listeners = listeners_;
+    for (const auto& [number, listener] : listeners)
+        if (listeners_.contains(number))
+            listener({kind, id});
 }
 
 std::vector<CallRecord> CallHistory::Select(const QString& where, const QString& tail,

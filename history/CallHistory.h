@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -31,6 +32,18 @@ struct HistoryFilter {
     std::optional<std::u16string> number; // exactly as delivered
 };
 
+// One change written to the history, told to the windows showing it.
+struct HistoryChange {
+    enum class Kind {
+        Recorded, // a new row
+        Updated, // a row's fate or delivery moved on
+        Deleted,
+        Cleared, // every row; id is 0
+    };
+    Kind kind = Kind::Recorded;
+    int64_t id = 0;
+};
+
 // The lasting record of handled missed calls: a SQLite file in the data
 // directory, private to the user, created when the first call is recorded.
 // It never stops a reply: a history that cannot be opened or written is
@@ -40,6 +53,7 @@ struct HistoryFilter {
 class CallHistory final : public CallRecorder {
 public:
     using ProblemHandler = std::function<void(const QString& problem)>;
+    using ChangeListener = std::function<void(const HistoryChange& change)>;
     // ReadOnly, for tools beside the program: nothing is created, migrated,
     // pruned or moved aside, and problems go to the handler alone.
     enum class Access { ReadWrite, ReadOnly };
@@ -69,12 +83,20 @@ public:
     // of the page before, so that calls recorded meanwhile do not shift it.
     std::vector<CallRecord> ReadNewest(
         std::u16string_view search, int limit, const CallRecord* after = nullptr);
+    // The row `id` when it is there and `search` selects it.
+    std::optional<CallRecord> ReadRow(int64_t id, std::u16string_view search = {});
     // How many rows that search selects.
     int64_t Count(std::u16string_view search = {});
     // Removes one row, or every row; false when the history could not be
     // changed.
     bool Delete(int64_t id);
     bool Clear();
+
+    // Calls `listener` after each change written to the file (not for rows
+    // a change did not touch), until RemoveChangeListener with the number
+    // returned. A listener may add or remove listeners.
+    int AddChangeListener(ChangeListener listener);
+    void RemoveChangeListener(int listener);
 
     std::filesystem::path File() const { return dir_ / kHistoryFileName; }
     // Where the start put a damaged file; empty when it found none.
@@ -91,7 +113,9 @@ private:
     void Close();
     std::vector<CallRecord> Select(const QString& where, const QString& tail,
         const std::vector<std::pair<QString, QVariant>>& values);
-    bool Change(const QString& sql, const QVariant& value, const QString& what);
+    // Runs one changing statement; the rows it touched, or -1 on failure.
+    int Change(const QString& sql, const std::vector<QVariant>& values, const QString& what);
+    void Tell(HistoryChange::Kind kind, int64_t id);
     void Report(const QString& problem);
     // Closes the file after `error`; damage found at the start moves it aside.
     void Fail(const QSqlError& error, const QString& what);
@@ -110,6 +134,8 @@ private:
     bool noTable_ = false; // a read-only look at a file never given a schema
     QSqlError problem_; // why Prepare failed
     std::filesystem::path keptAside_;
+    std::map<int, ChangeListener> listeners_;
+    int lastListener_ = 0;
 };
 
 } // namespace pelmora

@@ -1,6 +1,6 @@
 #include "history/HistoryDlg.h"
 
-#include "history/HistoryText.h"
+#include "history/HistoryCallDlg.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/PopupMenu.h"
 #include "resources/Resources.h"
@@ -8,7 +8,9 @@
 #include <QContextMenuEvent>
 #include <QGestureEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTapAndHoldGesture>
+#include <QTimer>
 #include <QTreeView>
 
 namespace pelmora {
@@ -29,9 +31,62 @@ public:
         setSelectionMode(QAbstractItemView::SingleSelection);
         setAllColumnsShowFocus(true);
         viewport()->grabGesture(Qt::TapAndHoldGesture);
+        // The columns are fitted once the model's changes are all in: measured
+        // amid an insertion, the view would read every page.
+        fit_.setSingleShot(true);
+        fit_.setInterval(0);
+        connect(&fit_, &QTimer::timeout, this, &HistoryView::FitColumns);
+    }
+
+    void setModel(QAbstractItemModel* model) override
+    {
+        QTreeView::setModel(model);
+        // A call recorded while the user looks further down leaves the rows
+        // in view where they are; at the top it shows as the first row.
+        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+            top_ = verticalScrollBar()->value() > 0 ? QPersistentModelIndex(indexAt({0, 0}))
+                                                    : QPersistentModelIndex();
+            topOffset_ = top_.isValid() ? -visualRect(top_).top() : 0;
+        });
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int, int last) {
+                if (top_.isValid() && top_.row() > last) {
+                    scrollTo(top_, PositionAtTop);
+                    if (verticalScrollMode() == ScrollPerPixel)
+                        verticalScrollBar()->setValue(verticalScrollBar()->value() + topOffset_);
+                }
+                top_ = QPersistentModelIndex();
+                fit_.start();
+            });
+        connect(model, &QAbstractItemModel::dataChanged, &fit_, qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::modelReset, &fit_, qOverload<>(&QTimer::start));
+    }
+
+    // The time whole; the outcome as wide as it needs while the caller keeps
+    // a third of the rest; both end in "…" when the screen is too narrow.
+    void FitColumns()
+    {
+        QHeaderView* top = header();
+        if (!model() || !viewport()->width())
+            return;
+        const auto Need = [&](int column) {
+            return std::max(sizeHintForColumn(column), top->sectionSizeHint(column));
+        };
+        const int room = viewport()->width() - top->sectionSize(HistoryModel::Time);
+        const int outcome = Need(HistoryModel::Outcome);
+        const int caller = Need(HistoryModel::Caller);
+        top->resizeSection(HistoryModel::Outcome,
+            caller + outcome <= room ? outcome
+                                     : std::max(room - caller, std::min(outcome, room * 2 / 3)));
     }
 
 protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QTreeView::resizeEvent(event);
+        FitColumns();
+    }
+
     void contextMenuEvent(QContextMenuEvent* event) override
     {
         const QPoint point = event->reason() == QContextMenuEvent::Keyboard
@@ -69,12 +124,16 @@ private:
     }
 
     Hold hold_;
+    QPersistentModelIndex top_; // the first row in view before an insertion
+    int topOffset_ = 0; // how much of it was scrolled past, in pixels
+    QTimer fit_;
 };
 
 } // namespace
 
 CHistoryDlg::CHistoryDlg(CallHistory& history, Dialer dial, QWidget* parent)
     : COrientedDialog(IDD_HISTORY, IDD_HISTORY_L, parent)
+    , history_(history)
     , model_(history)
     , dial_(std::move(dial))
 {
@@ -85,7 +144,7 @@ CHistoryDlg::CHistoryDlg(CallHistory& history, Dialer dial, QWidget* parent)
         view->header()->setStretchLastSection(false);
         view->header()->setSectionResizeMode(HistoryModel::Time, QHeaderView::ResizeToContents);
         view->header()->setSectionResizeMode(HistoryModel::Caller, QHeaderView::Stretch);
-        view->header()->setSectionResizeMode(HistoryModel::Outcome, QHeaderView::ResizeToContents);
+        view->header()->setSectionResizeMode(HistoryModel::Outcome, QHeaderView::Fixed);
         connect(view, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { ShowDetails(index.row()); });
         return view;
@@ -111,8 +170,10 @@ int CHistoryDlg::CurrentRow() const
 
 void CHistoryDlg::ShowDetails(int row)
 {
-    if (row >= 0 && row < model_.rowCount())
-        dlg::MessageBox(this, HistoryDetails(model_.Record(row)), u"Call");
+    if (row < 0 || row >= model_.rowCount())
+        return;
+    CHistoryCallDlg details(history_, model_.Record(row).id, this);
+    details.DoModal();
 }
 
 void CHistoryDlg::OfferMenu(int row, QPoint screenPoint)

@@ -11,8 +11,10 @@ class QTreeView;
 namespace pelmora {
 
 // Tools > History: the recorded calls newest first, searched by number or
-// name as the user types. A tap shows the whole record; tap-and-hold offers
-// Call number and Delete; Clear history empties it. Both ask first.
+// name as the user types. A tap shows the whole record (CHistoryCallDlg);
+// tap-and-hold offers Call number and Delete; Clear history empties it. Both
+// ask first. Calls recorded or moved on while it is open show at once, the
+// rows in view, the selection and the search staying as they were.
 class CHistoryDlg final : public COrientedDialog {
     Q_OBJECT
 public:
@@ -39,6 +41,7 @@ protected:
 private:
     int CurrentRow() const;
 
+    CallHistory& history_;
     HistoryModel model_;
     Dialer dial_;
 };

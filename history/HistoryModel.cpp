@@ -2,12 +2,75 @@
 
 #include "history/HistoryText.h"
 
+#include <algorithm>
+
 namespace pelmora {
 
 HistoryModel::HistoryModel(CallHistory& history, QObject* parent)
     : QAbstractTableModel(parent)
     , history_(history)
+    , listener_(history.AddChangeListener([this](const HistoryChange& c) { Follow(c); }))
 {
+}
+
+HistoryModel::~HistoryModel()
+{
+    history_.RemoveChangeListener(listener_);
+}
+
+int HistoryModel::RowOf(int64_t id) const
+{
+    const auto at = std::ranges::find(rows_, id, &CallRecord::id);
+    return at == rows_.end() ? -1 : static_cast<int>(at - rows_.begin());
+}
+
+void HistoryModel::Follow(const HistoryChange& change)
+{
+    using Kind = HistoryChange::Kind;
+    const int row = RowOf(change.id);
+    switch (change.kind) {
+    case Kind::Recorded: {
+        if (row >= 0)
+            return;
+        std::optional<CallRecord> record = history_.ReadRow(change.id, search_);
+        if (!record)
+            return;
+        // Newest first: its place is before the first row it is newer than.
+        const auto Newer = [](const CallRecord& a, const CallRecord& b) {
+            return std::pair(a.timeUtc, a.id) > std::pair(b.timeUtc, b.id);
+        };
+        const auto at = std::ranges::upper_bound(rows_, *record, Newer);
+        // Past the last row read it comes with the page that holds it.
+        if (at == rows_.end() && !atEnd_)
+            return;
+        const int place = static_cast<int>(at - rows_.begin());
+        beginInsertRows({}, place, place);
+        rows_.insert(at, std::move(*record));
+        endInsertRows();
+        return;
+    }
+    case Kind::Updated:
+        if (row < 0)
+            return;
+        if (std::optional<CallRecord> record = history_.ReadRow(change.id)) {
+            rows_[static_cast<size_t>(row)] = std::move(*record);
+            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        }
+        return;
+    case Kind::Deleted:
+        if (row < 0)
+            return;
+        beginRemoveRows({}, row, row);
+        rows_.erase(rows_.begin() + row);
+        endRemoveRows();
+        return;
+    case Kind::Cleared:
+        beginResetModel();
+        rows_.clear();
+        atEnd_ = true;
+        endResetModel();
+        return;
+    }
 }
 
 void HistoryModel::Search(std::u16string_view text)
@@ -22,25 +85,15 @@ void HistoryModel::Search(std::u16string_view text)
         fetchMore({});
 }
 
+// The history's change notice takes the rows out of the list.
 bool HistoryModel::DeleteRow(int row)
 {
-    if (row < 0 || row >= rowCount() || !history_.Delete(Record(row).id))
-        return false;
-    beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
-    endRemoveRows();
-    return true;
+    return row >= 0 && row < rowCount() && history_.Delete(Record(row).id);
 }
 
 bool HistoryModel::ClearAll()
 {
-    if (!history_.Clear())
-        return false;
-    beginResetModel();
-    rows_.clear();
-    atEnd_ = true;
-    endResetModel();
-    return true;
+    return history_.Clear();
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const

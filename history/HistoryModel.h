@@ -10,7 +10,10 @@
 namespace pelmora {
 
 // The history as a list of rows, newest first, read a page at a time as the
-// view scrolls, so that a history of many thousand calls opens at once.
+// view scrolls, so that a history of many thousand calls opens at once. It
+// follows the history's changes while it lives: a call recorded is read
+// alone and put in its place among the rows read, a row moved on is read
+// again, a deleted one removed; nothing else is read again.
 class HistoryModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -18,6 +21,7 @@ public:
     static constexpr int kPageRows = 100;
 
     explicit HistoryModel(CallHistory& history, QObject* parent = nullptr);
+    ~HistoryModel() override;
 
     // Shows only the calls whose number or name holds `text`; from the top.
     void Search(std::u16string_view text);
@@ -36,7 +40,12 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
 private:
+    void Follow(const HistoryChange& change);
+    // The row showing call `id`, or -1 when it has not been read.
+    int RowOf(int64_t id) const;
+
     CallHistory& history_;
+    int listener_ = 0;
     std::u16string search_;
     std::vector<CallRecord> rows_;
     bool atEnd_ = false;

@@ -34,15 +34,31 @@ std::u16string HistoryCaller(const CallRecord& record)
     return record.callerName.empty() ? record.number : record.callerName;
 }
 
+std::u16string_view HistoryDelivery(DeliveryState state)
+{
+    switch (state) {
+    case DeliveryState::Delivered:
+        return u"delivered";
+    case DeliveryState::Failed:
+        return u"not delivered";
+    case DeliveryState::Waiting:
+        return u"no report yet";
+    case DeliveryState::Unknown:
+        break;
+    }
+    return u"unknown";
+}
+
 std::u16string HistoryOutcome(const CallRecord& record)
 {
     if (record.fate == ReplyFate::None)
         return u"not sent: " + Wide(ReasonName(record.reason));
-    std::u16string outcome = Wide(FateName(record.fate));
+    // Once the network reports, whether the user was asked first matters
+    // less than what became of the text (the record says both).
     const bool went = record.fate == ReplyFate::Sent || record.fate == ReplyFate::AnsweredYes;
     if (went && record.delivery != DeliveryState::Unknown)
-        outcome += u", " + Wide(DeliveryName(record.delivery));
-    return outcome;
+        return u"sent, " + std::u16string(HistoryDelivery(record.delivery));
+    return Wide(FateName(record.fate));
 }
 
 std::u16string HistoryDetails(const CallRecord& record)
@@ -63,7 +79,7 @@ std::u16string HistoryDetails(const CallRecord& record)
         + Wide(FateName(record.fate));
     if (!record.error.empty())
         text += u" (" + record.error + u")";
-    text += u"\nDelivery: " + Wide(DeliveryName(record.delivery));
+    text += u"\nDelivery: " + std::u16string(HistoryDelivery(record.delivery));
     if (!record.deliveryReason.empty())
         text += u" (" + record.deliveryReason + u")";
     text += u"\nText sent:\n" + (record.text.empty() ? u"(none)" : record.text);

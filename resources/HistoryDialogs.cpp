@@ -29,6 +29,19 @@ void RegisterHistoryDialogs()
             {1112, ControlClass::PushButton, u"&Clear history", {144, 4, 64, 19}},
             {IDOK_ID, ControlClass::DefPushButton, u"Done", {144, 141, 64, 19}},
         }});
+    // One call's whole record, wrapped, scrolling when it is longer than the
+    // screen.
+    constexpr uint32_t kRecordStyle = kDefaultStyle | Multiline | ReadOnly | VScroll | Border;
+    RegisterTemplate({IDD_HISTORY_CALL, u"Call", {0, 0, 160, 224},
+        {
+            {1113, ControlClass::Edit, u"", {4, 4, 152, 193}, kRecordStyle},
+            {IDOK_ID, ControlClass::DefPushButton, u"Done", {108, 201, 48, 19}},
+        }});
+    RegisterTemplate({IDD_HISTORY_CALL_L, u"Call", {0, 0, 212, 164},
+        {
+            {1113, ControlClass::Edit, u"", {4, 4, 136, 156}, kRecordStyle},
+            {IDOK_ID, ControlClass::DefPushButton, u"Done", {144, 141, 64, 19}},
+        }});
 }
 
 } // namespace pelmora

@@ -49,6 +49,8 @@ enum ResourceId : int {
     IDD_SCHEDULE_WINDOW_L = 173,
     IDD_HISTORY = 176,
     IDD_HISTORY_L = 177,
+    IDD_HISTORY_CALL = 178,
+    IDD_HISTORY_CALL_L = 179,
     IDB_BANNER = 132, // Main page, portrait only
     IDB_REPLY = 133, // beside the Start Monitor button
     IDB_ADD = 135, // save a preset, add a profile

@@ -280,3 +280,42 @@ TEST(CallHistory, DeletesOneRowAndClearsAll)
     CallHistory reader(dir.Path(), kNow, 0, nullptr, CallHistory::Access::ReadOnly);
     EXPECT_FALSE(reader.Clear());
 }
+
+TEST(CallHistory, TellsItsListenersOfEachChangeWritten)
+{
+    using Kind = HistoryChange::Kind;
+    ScratchDir dir;
+    CallHistory history(dir.Path(), kNow, 0);
+    std::vector<std::pair<Kind, int64_t>> told;
+    const int listener = history.AddChangeListener(
+        [&](const HistoryChange& c) { told.emplace_back(c.kind, c.id); });
+    EXPECT_TRUE(history.Clear());
+    const int64_t id = history.Record(Call(u"+1", kNow));
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::pair<Kind, int64_t>> told;
+    } cases[] = {
+        {"record", [&] { history.Record(Call(u"+2", kNow)); }, {{Kind::Recorded, id + 1}}},
+        {"fate", [&] { history.SetFate(id, ReplyFate::Failed, u"x"); }, {{Kind::Updated, id}}},
+        {"delivery", [&] { history.SetDelivery(id, DeliveryState::Delivered); },
+            {{Kind::Updated, id}}},
+        {"a row not there", [&] { history.SetDelivery(99, DeliveryState::Failed); }, {}},
+        {"id 0", [&] { history.SetFate(0, ReplyFate::Sent); }, {}},
+        {"delete", [&] { history.Delete(id); }, {{Kind::Deleted, id}}},
+        {"delete again", [&] { history.Delete(id); }, {}},
+        {"clear", [&] { history.Clear(); }, {{Kind::Cleared, 0}}},
+        {"clear nothing", [&] { history.Clear(); }, {}},
+        {"no longer listening",
+            [&] {
+                history.RemoveChangeListener(listener);
+                history.Record(Call(u"+3", kNow));
+            },
+            {}},
+    };
+    for (const auto& c : cases) {
+        told.clear();
+        c.act();
+        EXPECT_EQ(told, c.told) << c.what;
+    }
+}

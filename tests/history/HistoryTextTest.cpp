@@ -1,5 +1,7 @@
 #include "history/HistoryText.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 using namespace pelmora;
@@ -39,4 +41,34 @@ TEST(HistoryText, RowColumnsAndTheWholeRecord)
     r.fate = ReplyFate::Sent;
     r.delivery = DeliveryState::Delivered;
     EXPECT_EQ(HistoryOutcome(r), u"sent, delivered");
+}
+
+TEST(HistoryText, TheDeliveryOfAReplyThatWentInTheUsersWords)
+{
+    const struct {
+        ReplyFate fate;
+        DeliveryState delivery;
+        std::u16string outcome;
+        std::u16string details;
+    } cases[] = {
+        {ReplyFate::Sent, DeliveryState::Waiting, u"sent, no report yet",
+            u"Delivery: no report yet\n"},
+        {ReplyFate::Sent, DeliveryState::Failed, u"sent, not delivered",
+            u"Delivery: not delivered (the number is not in service)\n"},
+        {ReplyFate::AnsweredYes, DeliveryState::Delivered, u"sent, delivered",
+            u"Delivery: delivered\n"},
+        {ReplyFate::Sent, DeliveryState::Unknown, u"sent", u"Delivery: unknown\n"},
+        {ReplyFate::AnsweredYes, DeliveryState::Unknown, u"answered yes", u"Delivery: unknown\n"},
+        {ReplyFate::Failed, DeliveryState::Waiting, u"failed", u"Delivery: no report yet\n"},
+    };
+    for (const auto& c : cases) {
+        CallRecord r;
+        r.fate = c.fate;
+        r.delivery = c.delivery;
+        if (c.delivery == DeliveryState::Failed)
+            r.deliveryReason = u"the number is not in service";
+        EXPECT_EQ(HistoryOutcome(r), c.outcome);
+        EXPECT_NE(HistoryDetails(r).find(c.details), std::u16string::npos)
+            << QString::fromStdU16String(c.outcome).toStdString();
+    }
 }

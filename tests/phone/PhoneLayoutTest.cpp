@@ -1,3 +1,4 @@
+#include "history/HistoryCallDlg.h"
 #include "history/HistoryDlg.h"
 #include "history/HistoryText.h"
 #include "platform/framework/PictureCtrl.h"
@@ -24,6 +25,7 @@
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -301,7 +303,8 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
             {IDD_GROUP, IDD_GROUP_L}, {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L},
             {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG},
             {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L}, {IDD_SCHEDULE, IDD_SCHEDULE_L},
-            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}, {IDD_HISTORY, IDD_HISTORY_L}};
+            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}, {IDD_HISTORY, IDD_HISTORY_L},
+            {IDD_HISTORY_CALL, IDD_HISTORY_CALL_L}};
     for (const auto& [portrait, landscape] : templates) {
         const int id = IsLandscape() ? landscape : portrait;
         CDialog shown(id);
@@ -319,36 +322,74 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
 }
 
 // The history window as it is used: its own list with rows, the three
-// columns side by side without a sideways scroll.
+// columns side by side without a sideways scroll. Long names and numbers
+// end in "…" with the time and the outcome whole; a call's record wraps
+// them.
 TEST_F(PhoneLayout, HistoryListFitsItsColumns)
 {
     test::ScratchDir dir;
     CallHistory history(dir.Path(), 0, 0);
-    for (const auto& [number, name, fate] :
-        {std::tuple {u"+447700900123", u"Annabelle Brown-Whitfield", ReplyFate::AnsweredYes},
-            std::tuple {u"+447700900999", u"", ReplyFate::None},
-            std::tuple {u"01632960001", u"Bob", ReplyFate::Sent}}) {
+    const struct {
+        std::u16string number, name;
+        ReplyFate fate;
+        DeliveryState delivery;
+    } calls[] = {
+        {u"+447700900123", u"Annabelle Brown-Whitfield", ReplyFate::AnsweredYes,
+            DeliveryState::Delivered},
+        {u"+447700900999", u"", ReplyFate::None, DeliveryState::Unknown},
+        {u"+4930123456789012345678901", u"", ReplyFate::Sent, DeliveryState::Failed},
+        {u"01632960001", u"Maximiliane Alexandrina von Hohenzollern-Sigmaringen", ReplyFate::Sent,
+            DeliveryState::Waiting},
+        {u"01632960002", u"Bob", ReplyFate::Sent, DeliveryState::Unknown},
+    };
+    for (const auto& c : calls) {
         CallRecord r;
         r.timeUtc = 1'800'000'000 + static_cast<int64_t>(history.Count()) * 3600;
-        r.number = number;
-        r.callerName = name;
-        r.fate = fate;
-        r.reason = fate == ReplyFate::None ? HistoryReason::Rings : HistoryReason::Replied;
+        r.number = c.number;
+        r.callerName = c.name;
+        r.fate = c.fate;
+        r.delivery = c.delivery;
+        if (c.delivery == DeliveryState::Failed)
+            r.deliveryReason = u"the number is not in service in the network it was sent to";
+        r.reason = c.fate == ReplyFate::None ? HistoryReason::Rings : HistoryReason::Replied;
+        r.text = u"Sorry I missed your call, I am driving. Book a call back at "
+                 u"https://example.org/callback?key=0123456789abcdef0123456789abcdef0123456789";
         history.Record(r);
     }
     CHistoryDlg dialog(history, nullptr, nullptr);
     SetModalHandler([](CDialog& modal) {
         modal.show();
         QApplication::processEvents();
+        static int shots = 0;
+        if (dynamic_cast<CHistoryCallDlg*>(&modal)) {
+            CheckControls(modal, "history call");
+            auto* record = modal.Control<QPlainTextEdit>(CHistoryCallDlg::IDC_RECORD);
+            EXPECT_FALSE(record->horizontalScrollBar()->isVisible()) << "wrapped";
+            EXPECT_LE(record->document()->size().width(), record->viewport()->width());
+            Shoot(modal, QStringLiteral("history-call-%1").arg(++shots));
+            return IDOK;
+        }
         CheckControls(modal, "history");
-        QTreeView* view = static_cast<CHistoryDlg&>(modal).View();
+        auto& history = static_cast<CHistoryDlg&>(modal);
+        QTreeView* view = history.View();
+        QHeaderView* header = view->header();
+        const auto Need = [view](int column) {
+            return static_cast<QAbstractItemView*>(view)->sizeHintForColumn(column);
+        };
         EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
-        EXPECT_LE(view->header()->length(), view->viewport()->width());
+        EXPECT_LE(header->length(), view->viewport()->width());
+        EXPECT_EQ(view->textElideMode(), Qt::ElideRight);
         for (int column = 0; column < HistoryModel::ColumnCount; ++column)
-            EXPECT_GE(
-                view->header()->sectionSize(column), view->header()->sectionSizeHint(column) - 1)
-                << column;
+            EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column) - 1) << column;
+        EXPECT_GE(header->sectionSize(HistoryModel::Time), Need(HistoryModel::Time));
+        const int rest = view->viewport()->width() - header->sectionSize(HistoryModel::Time);
+        EXPECT_GE(header->sectionSize(HistoryModel::Outcome), Need(HistoryModel::Outcome))
+            << "every outcome whole";
+        EXPECT_GE(header->sectionSize(HistoryModel::Caller), rest / 3);
         Shoot(modal, QStringLiteral("history"));
+        // The two calls with the longest texts, as a tap shows them.
+        history.ShowDetails(1);
+        history.ShowDetails(2);
         return IDOK;
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
