@@ -22,6 +22,9 @@ namespace pelmora {
 namespace {
 constexpr int kMostRings = 99;
 constexpr int kDefaultRings = 3;
+// Long enough to see a reply wait for its report.
+constexpr int kDeliveryDelayMs = 2000;
+constexpr char16_t kNotDeliveredReason[] = u"the simulated network could not deliver it";
 } // namespace
 
 CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, CMonitorDlg& window)
@@ -36,6 +39,7 @@ CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, 
     , call_(new QPushButton(QStringLiteral("Call"), this))
     , status_(new QLabel(this))
     , sent_(new QListWidget(this))
+    , notDelivered_(new QCheckBox(QStringLiteral("Next SMS not delivered"), this))
     , question_(new QLabel(this))
     , yes_(new QPushButton(QStringLiteral("Yes"), this))
     , no_(new QPushButton(QStringLiteral("No"), this))
@@ -70,6 +74,8 @@ CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, 
     auto* sentBox = new QGroupBox(QStringLiteral("SMS sent"), this);
     auto* sentLayout = new QVBoxLayout(sentBox);
     sentLayout->addWidget(sent_);
+    sentLayout->addWidget(notDelivered_);
+    sent_->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(callBox);
@@ -93,11 +99,32 @@ CPhoneSimulator::CPhoneSimulator(SimulatedLine& line, OutboxSmsBackend& outbox, 
     HideQuestion();
 
     line_.SetListener(this);
-    outbox_.SetSendListener([this](uint64_t, std::u16string_view number, std::u16string_view text) {
-        sent_->addItem(
-            QStringLiteral("%1: %2").arg(QString::fromStdU16String(std::u16string(number)),
-                QString::fromStdU16String(std::u16string(text))));
-        sent_->scrollToBottom();
+    outbox_.SetDeliveryDelayMs(kDeliveryDelayMs);
+    outbox_.SetSendListener(
+        [this](uint64_t serial, std::u16string_view number, std::u16string_view text) {
+            if (notDelivered_->isChecked()) {
+                outbox_.FailNextDelivery(kNotDeliveredReason);
+                notDelivered_->setChecked(false);
+            }
+            auto* item = new QListWidgetItem(
+                QStringLiteral("%1: %2").arg(QString::fromStdU16String(std::u16string(number)),
+                    QString::fromStdU16String(std::u16string(text))));
+            item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(serial));
+            sent_->addItem(item);
+            sent_->scrollToBottom();
+        });
+    outbox_.SetReportListener([this](uint64_t serial, const SmsUpdate& report) {
+        for (int row = sent_->count() - 1; row >= 0; --row) {
+            QListWidgetItem* item = sent_->item(row);
+            if (item->data(Qt::UserRole).toULongLong() != serial)
+                continue;
+            item->setText(item->text()
+                + (report.status == SmsStatus::Delivered
+                        ? QStringLiteral("\n(delivered)")
+                        : QStringLiteral("\n(not delivered: %1)")
+                              .arg(QString::fromStdU16String(report.detail))));
+            return;
+        }
     });
 }
 
@@ -105,6 +132,8 @@ CPhoneSimulator::~CPhoneSimulator()
 {
     line_.SetListener(nullptr);
     outbox_.SetSendListener(nullptr);
+    outbox_.SetReportListener(nullptr);
+    outbox_.SetDeliveryDelayMs(0);
 }
 
 void CPhoneSimulator::PlaceBeside(const QWidget& window)

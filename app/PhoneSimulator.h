@@ -21,7 +21,9 @@ class OutboxSmsBackend;
 // the phone screen that places calls on the simulated line, lists the SMS
 // that went out through the outbox and answers the open question (tapping
 // the bubble's or the notification's button), for desktops whose
-// notifications hide or drop the bubble's buttons. It exists
+// notifications hide or drop the bubble's buttons. It plays the network too:
+// each SMS's delivery report follows after a moment, and the next one can be
+// made to fail. It exists
 // only on the simulated line.
 class CPhoneSimulator final : public QWidget, private SimulatedLine::Listener {
     Q_OBJECT
@@ -38,6 +40,7 @@ public:
     QCheckBox* NoCallerIdBox() const { return noCallerId_; }
     QPushButton* CallButton() const { return call_; }
     QListWidget* SentList() const { return sent_; }
+    QCheckBox* NotDeliveredBox() const { return notDelivered_; }
     QLabel* Question() const { return question_; }
     QPushButton* YesButton() const { return yes_; }
     QPushButton* NoButton() const { return no_; }
@@ -61,6 +64,7 @@ private:
     QPushButton* call_;
     QLabel* status_;
     QListWidget* sent_;
+    QCheckBox* notDelivered_;
     QLabel* question_;
     QPushButton* yes_;
     QPushButton* no_;

@@ -314,6 +314,13 @@ bool CallHistory::Prepare()
             return failed(error);
         }
     }
+    // Reports are followed only while the program runs: what an earlier run
+    // still waited for will never come.
+    if (starting_
+        && !query.exec(QStringLiteral("UPDATE calls SET delivery = 'unknown', delivery_reason = "
+                                      "'Pelmora ended before a report came' WHERE delivery = "
+                                      "'waiting'")))
+        return failed(query.lastError());
     if (keepSeconds_ > 0) {
         query.prepare(QStringLiteral("DELETE FROM calls WHERE time_utc < ?"));
         query.addBindValue(QVariant::fromValue<qint64>(now_ - keepSeconds_));

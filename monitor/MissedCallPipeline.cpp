@@ -97,8 +97,7 @@ DeliveryState DeliveryOf(SmsStatus status)
 // The transport's words when it gave some; a plain statement otherwise.
 std::u16string_view ErrorOf(const std::optional<SmsUpdate>& update)
 {
-    return update && !update->detail.empty() ? std::u16string_view(update->detail)
-                                             : kRefusedError;
+    return update && !update->detail.empty() ? std::u16string_view(update->detail) : kRefusedError;
 }
 
 } // namespace

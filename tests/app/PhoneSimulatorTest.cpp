@@ -1,4 +1,5 @@
 #include "app/PhoneSimulator.h"
+#include "history/CallHistory.h"
 #include "tests/app/MonitoringWindowFixture.h"
 
 #include <QCheckBox>
@@ -68,6 +69,27 @@ TEST_F(PhoneSimulatorWindow, AMissedCallPlacedHereIsRepliedToAndItsSmsListed)
     EXPECT_EQ(Sent(), OutboxLines());
     EXPECT_EQ(phone->Status()->text(),
         QStringLiteral("A caller without ID: 1 ring, then the caller hung up."));
+}
+
+TEST_F(PhoneSimulatorWindow, TheNetworkReportsEachSmsAndCanFailTheNextOne)
+{
+    outbox.Backend().SetDeliveryDelayMs(0);
+    Start();
+    phone->NotDeliveredBox()->setChecked(true);
+    Call(QStringLiteral("0111"), 2);
+    EXPECT_FALSE(phone->NotDeliveredBox()->isChecked()) << "only the next one fails";
+    Call(QStringLiteral("0222"), 2);
+    ASSERT_TRUE(test::WaitUntil([&] { return Sent().join(QString()).count('(') == 2; }));
+    EXPECT_TRUE(Sent()[0].endsWith(
+        QStringLiteral("\n(not delivered: the simulated network could not deliver it)")));
+    EXPECT_TRUE(Sent()[1].endsWith(QStringLiteral("\n(delivered)")));
+    // The history, as the program keeps it on disk, has the reports too.
+    CallHistory history(dir.Path(), now, 0, nullptr, CallHistory::Access::ReadOnly);
+    const std::vector<CallRecord> rows = history.Read();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].delivery, DeliveryState::Failed);
+    EXPECT_EQ(rows[0].deliveryReason, u"the simulated network could not deliver it");
+    EXPECT_EQ(rows[1].delivery, DeliveryState::Delivered);
 }
 
 TEST_F(PhoneSimulatorWindow, ACallWithoutNumberIsNotPlaced)

@@ -169,6 +169,25 @@ TEST(CallHistory, DeliveryReportsMoveOnlyTheirOwnRow)
     }
 }
 
+TEST(CallHistory, ReportsAnEarlierRunWaitedForAreUnknownAtTheNextStart)
+{
+    ScratchDir dir;
+    int64_t waiting = 0;
+    {
+        CallHistory history(dir.Path(), kNow, 0);
+        waiting = history.Record(Call(u"+1", kNow));
+        history.SetDelivery(waiting, DeliveryState::Waiting);
+        history.SetDelivery(history.Record(Call(u"+2", kNow)), DeliveryState::Delivered);
+        EXPECT_EQ(history.Read()[0].delivery, DeliveryState::Waiting) << "not while it runs";
+    }
+    CallHistory history(dir.Path(), kNow, 0);
+    const auto rows = history.Read();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].delivery, DeliveryState::Unknown);
+    EXPECT_EQ(rows[0].deliveryReason, u"Pelmora ended before a report came");
+    EXPECT_EQ(rows[1].delivery, DeliveryState::Delivered);
+}
+
 TEST(CallHistory, RowsPastTheKeepingPeriodGoAtTheStart)
 {
     ScratchDir dir;
