@@ -2,8 +2,11 @@
 // ModemManager driving an emulated modem (modem-rig): what reaches the modem,
 // AT command by AT command, for each kind of call.
 
+#include "history/CallHistory.h"
 #include "tests/modem/RealModemFixture.h"
 #include "ui/LogPage.h"
+
+#include <QDateTime>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -30,16 +33,37 @@ QVariant SmsProperty(const QString& sms, const char* name)
     return qdbus_cast<QDBusVariant>(reply.arguments().value(0)).variant();
 }
 
+// The SMS objects ModemManager lists on the modem.
+QStringList Messages()
+{
+    const QDBusMessage list = CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "List");
+    QStringList paths;
+    for (const QDBusObjectPath& sms : qdbus_cast<QList<QDBusObjectPath>>(list.arguments().value(0)))
+        paths.append(sms.path());
+    return paths;
+}
+
 // ModemManager's SMS object for the status report on message reference
 // `reference`; empty until one has come.
 QString StatusReport(uint reference)
 {
-    const QDBusMessage list = CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "List");
-    for (const QDBusObjectPath& sms : qdbus_cast<QList<QDBusObjectPath>>(list.arguments().value(0)))
-        if (SmsProperty(sms.path(), "PduType").toUInt() == MM_SMS_PDU_TYPE_STATUS_REPORT
-            && SmsProperty(sms.path(), "MessageReference").toUInt() == reference)
-            return sms.path();
+    for (const QString& sms : Messages())
+        if (SmsProperty(sms, "PduType").toUInt() == MM_SMS_PDU_TYPE_STATUS_REPORT
+            && SmsProperty(sms, "MessageReference").toUInt() == reference)
+            return sms;
     return {};
+}
+
+// The history row of the call from `number`, read as a tool beside the
+// program reads it; none until it is recorded.
+std::optional<CallRecord> HistoryRow(const ScratchDir& dir, const QString& number)
+{
+    CallHistory history(
+        dir.Path(), QDateTime::currentSecsSinceEpoch(), 0, nullptr, CallHistory::Access::ReadOnly);
+    for (const CallRecord& row : history.Read())
+        if (row.number == number.toStdU16String())
+            return row;
+    return std::nullopt;
 }
 
 } // namespace
@@ -221,6 +245,47 @@ TEST_F(RealModem, DeliveryReportReachesModemManagerWithTheNetworksStatus)
             if (!path.isEmpty())
                 CallMm(Rig().ModemPath(), MM_DBUS_INTERFACE_MODEM_MESSAGING, "Delete",
                     {QVariant::fromValue(QDBusObjectPath(path))});
+    }
+}
+
+// A reply asks for a report: the network's report, matched by ModemManager's
+// status-report message, settles the reply's history row, and Pelmora
+// deletes both the message and the report from ModemManager.
+TEST_F(RealModem, NetworksReportSettlesTheReplysHistoryRow)
+{
+    const struct {
+        QString number;
+        int status; // TP-ST played
+        DeliveryState delivery;
+        std::u16string reason;
+    } cases[] = {{kAnn, 0x00, DeliveryState::Delivered, u""},
+        {kStranger, 0x43, DeliveryState::Failed, u"the number cannot be reached (0x43)"}};
+    ASSERT_NO_FATAL_FAILURE(Monitor());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        Rig().Reset();
+        const QStringList before = Messages();
+        ASSERT_NO_FATAL_FAILURE(MissCall(c.number));
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::optional<CallRecord> row = HistoryRow(dir, c.number);
+            return Rig().Sms().size() == 1 && row && row->delivery == DeliveryState::Waiting;
+        }));
+        QStringList added = Messages();
+        added.removeIf([&](const QString& sms) { return before.contains(sms); });
+        ASSERT_EQ(added.size(), 1) << "the sent SMS is kept until its report";
+        const QString sent = added[0];
+        const uint reference = SmsProperty(sent, "MessageReference").toUInt();
+        EXPECT_EQ(reference, static_cast<uint>(Rig().Sms()[0].reference));
+
+        ASSERT_TRUE(Rig().Report(c.status));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return HistoryRow(dir, c.number)->delivery != DeliveryState::Waiting; }, 10000));
+        const CallRecord row = *HistoryRow(dir, c.number);
+        EXPECT_EQ(row.delivery, c.delivery);
+        EXPECT_EQ(row.deliveryReason, c.reason);
+        EXPECT_TRUE(WaitUntil([&] {
+            return !Messages().contains(sent) && StatusReport(reference).isEmpty();
+        })) << Messages().join(QLatin1Char(' ')).toStdString();
     }
 }
 
