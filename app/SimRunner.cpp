@@ -109,9 +109,22 @@ SimRunner::SimRunner(Setup setup, std::ostream& out, std::ostream& err)
     backends_->Outbox()->SetClock(
         [this] { return QDateTime::fromMSecsSinceEpoch(clock_.NowMs()); });
     backends_->Outbox()->SetSendListener(
-        [this](uint64_t, std::u16string_view number, std::u16string_view text) {
+        [this](uint64_t serial, std::u16string_view number, std::u16string_view text) {
             Print({u"sms", number, text});
+            reportNumbers_[serial] = number;
+            if (deliveryFailure_)
+                backends_->Outbox()->FailNextDelivery(*deliveryFailure_);
         });
+    // Each report follows its SMS at once, so a script's output stays in order.
+    backends_->Outbox()->SetDeliveryDelayMs(-1);
+    backends_->Outbox()->SetReportListener([this](uint64_t serial, const SmsUpdate& report) {
+        const std::u16string number = std::move(reportNumbers_[serial]);
+        reportNumbers_.erase(serial);
+        if (report.status == SmsStatus::Delivered)
+            Print({u"delivery", number, u"delivered"});
+        else
+            Print({u"delivery", number, u"failed", report.detail});
+    });
 
     // A script plays on the simulated screen (its "rotate" turns it), even
     // inside a phone's shell.
@@ -158,6 +171,7 @@ SimRunner::~SimRunner()
     if (backends_) {
         backends_->Simulated()->SetListener(nullptr);
         backends_->Outbox()->SetSendListener(nullptr);
+        backends_->Outbox()->SetReportListener(nullptr);
     }
     backends_.reset();
     SetTimerService(nullptr);
@@ -337,6 +351,9 @@ void SimRunner::Execute(const sim::Command& command)
         break;
     case Kind::Advance:
         clock_.Advance(command.milliseconds);
+        break;
+    case Kind::Delivery:
+        deliveryFailure_ = command.on ? std::nullopt : std::optional(command.text);
         break;
     case Kind::Set:
         Set(command);

@@ -5,9 +5,11 @@
 #include "platform/telephony/SimulatedLine.h"
 
 #include <QObject>
+#include <map>
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -81,6 +83,9 @@ private:
     std::unique_ptr<ControlService> control_;
     std::deque<sim::BoxAnswer> replies_;
     std::u16string callNumber_; // the caller ID of the call on the line
+    // `delivery fail`: the reason every later SMS is not delivered for.
+    std::optional<std::u16string> deliveryFailure_;
+    std::map<uint64_t, std::u16string> reportNumbers_; // the outbox's serial -> number
     bool ended_ = false;
 };
 

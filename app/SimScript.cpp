@@ -164,6 +164,18 @@ public:
                 return QStringLiteral("answer takes yes or no");
             return {};
         }
+        if (word == u"delivery") {
+            // delivery ok | delivery fail [REASON]
+            command_.kind = Kind::Delivery;
+            command_.on = tokens_.size() == 2 && Plain(1) == u"ok";
+            if (command_.on)
+                return {};
+            if (tokens_.size() < 2 || tokens_.size() > 3 || Plain(1) != u"fail")
+                return QStringLiteral("delivery takes ok, or fail and a reason");
+            command_.text = tokens_.size() == 3 ? tokens_[2].text
+                                                : u"the simulated network could not deliver it";
+            return {};
+        }
         if (word == u"advance") {
             command_.kind = Kind::Advance;
             if (QString error = Arguments(1); !error.isEmpty())

@@ -53,12 +53,14 @@ struct Command {
         Dump,
         Tab,
         Control,
+        Delivery,
     };
     // control: what is asked of the control interface.
     enum class Request { Start, Stop, Status, Profile, Interactive, Answer, Quit };
     Kind kind = Kind::Dump;
     int line = 0;
-    // call: the caller ID; set: an edit's text; screenshot: the name.
+    // call: the caller ID; set: an edit's text; screenshot: the name;
+    // delivery fail: the network's reason.
     std::u16string text;
     uint32_t rings = 0; // call
     bool answered = false; // call
@@ -68,7 +70,7 @@ struct Command {
     Page page = Page::Main; // set, click
     int controlId = 0; // set, click
     ControlKind control = ControlKind::Other; // set, click
-    bool on = false; // set of a check box or radio button
+    bool on = false; // set of a check box or radio button; delivery: reports say delivered
     // set of a combo box or list: the item or row index; menu: the command;
     // tab: the tab
     int number = 0;

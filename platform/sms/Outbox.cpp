@@ -47,7 +47,9 @@ void OutboxSmsBackend::StartSend(
         if (done)
             done(report);
     };
-    if (TimerService* timers = CurrentTimerService())
+    if (deliveryDelayMs_ < 0)
+        fire();
+    else if (TimerService* timers = CurrentTimerService())
         timers->Start(this, static_cast<int>(serial), deliveryDelayMs_, std::move(fire));
     else
         QTimer::singleShot(deliveryDelayMs_, reports_.get(), std::move(fire));

@@ -37,6 +37,7 @@ public:
     void SetReportListener(ReportListener listener) { reportListener_ = std::move(listener); }
     // The next message sent is reported not delivered, for `reason`.
     void FailNextDelivery(std::u16string reason) { failNext_ = std::move(reason); }
+    // Negative: the report comes before StartSend returns.
     void SetDeliveryDelayMs(int milliseconds) { deliveryDelayMs_ = milliseconds; }
     const std::filesystem::path& File() const { return file_; }
     // The time the lines are stamped with; now when empty.

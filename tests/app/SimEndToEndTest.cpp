@@ -79,6 +79,12 @@ std::string Dear(const std::string& name)
 }
 
 // Output lines, each ended by a line break.
+// An SMS handed to the outbox and, at the next step of the clock, its report.
+std::string Delivered(const std::string& number, const std::string& text)
+{
+    return "sms\t" + number + "\t" + text + "\ndelivery\t" + number + "\tdelivered";
+}
+
 std::string Lines(std::initializer_list<std::string> lines)
 {
     std::string all;
@@ -109,8 +115,8 @@ TEST_F(SimEndToEnd, KnownAndUnknownCallersGetTheDefaultMessageOncePerCaller)
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
         Lines({
-            "sms\t07700900111\t" + Dear("Ann Smith"),
-            "sms\t02079460999\t" + Dear(""),
+            Delivered("07700900111", Dear("Ann Smith")),
+            Delivered("02079460999", Dear("")),
             "dial\t02079460999",
             "box\tConfirm delete\tAre you sure you want to delete this individual entry?\tyes",
             "log\t07700900111\tAnn Smith\t9:0:0 5/1/2026\t2\tYes",
@@ -149,8 +155,8 @@ TEST_F(SimEndToEnd, ExcludeAndIncludeRulesDecide)
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
         Lines({
-            "sms\t+447700900444\t" + Dear("Cat Lee"),
-            "sms\t07700900222\t" + Dear("Bob Jones"),
+            Delivered("+447700900444", Dear("Cat Lee")),
+            Delivered("07700900222", Dear("Bob Jones")),
             "log\t09001234567\tUnknown\t9:0:0 5/1/2026\t1\tNo",
             "log\t07700900999\tUnknown\t9:0:0 5/1/2026\t1\tNo",
             // Ann's number with the country code is not found: unidentified.
@@ -183,8 +189,8 @@ TEST_F(SimEndToEnd, LimitsRingsAndHangUpWithTheirWarning)
             "than the number of rings to hangup, no SMSes will be sent\tok",
             "hangup\t0111",
             "hangup\t0111",
-            "sms\t0111\t" + Dear(""),
-            "sms\t0111\t" + Dear(""),
+            Delivered("0111", Dear("")),
+            Delivered("0111", Dear("")),
             "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tNo",
             "log\t0111\tUnknown\t9:0:0 5/1/2026\t2\tYes",
             "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tYes",
@@ -216,7 +222,7 @@ TEST_F(SimEndToEnd, QuestionsAreAnsweredReplacedAndExpireFourMinutesAfterTheLast
     EXPECT_EQ(run.out,
         Lines({
             "bubble\t0111\tUnknown\t" + Dear(""),
-            "sms\t0111\t" + Dear(""),
+            Delivered("0111", Dear("")),
             "unbubble",
             "bubble\t0222\tUnknown\t" + Dear(""),
             "log\t0111\tUnknown\t9:0:0 5/1/2026\t1\tYes",
@@ -257,7 +263,7 @@ TEST_F(SimEndToEnd, TheQuestionIsAnswerableForItsWholeFourMinutes)
         EXPECT_EQ(run.exitCode, 0) << run.err;
         std::string expected = "bubble\t0111\tUnknown\t" + Dear("") + "\n";
         if (row.sends)
-            expected += "sms\t0111\t" + Dear("") + "\n";
+            expected += Delivered("0111", Dear("")) + "\n";
         expected += Lines({"unbubble",
             std::string("log\t0111\tUnknown\t9:0:0 5/1/2026\t1\t")
                 + (row.sends ? "Yes" : "Interactive"),
@@ -296,7 +302,7 @@ TEST_F(SimEndToEnd, ControlRequestsActAsTheBusWouldWithoutBoxes)
             "control\tanswer\tNo question is open.",
             "bubble\t0111\tUnknown\t" + Dear(""),
             "status\ton\t0\tDefault\t0111",
-            "sms\t0111\t" + Dear(""),
+            Delivered("0111", Dear("")),
             "unbubble",
             "control\tanswer\tok",
             "control\tstop\tok",
@@ -382,7 +388,7 @@ TEST_F(SimEndToEnd, RestartKeepsTheOptionsAndExitEndsTheRun)
         Lines({
             "box\tPelmora\tSettings saved...\tok",
             "bubble\t+447700900333\tUnknown\t" + Dear(""),
-            "sms\t+447700900333\t" + Dear(""),
+            Delivered("+447700900333", Dear("")),
             "unbubble",
             "bubble\t0222\tUnknown\t" + Dear(""),
             "unbubble",
@@ -419,7 +425,7 @@ TEST_F(SimEndToEnd, TheQuietPeriodHoldsAcrossARestartThroughTheHistory)
                            "call 02079460999 rings 1\n");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
-        Lines({"sms\t02079460999\t" + Dear(""), "sms\t02079460999\t" + Dear(""),
+        Lines({Delivered("02079460999", Dear("")), Delivered("02079460999", Dear("")),
             // The restart cleared the log; the history kept the first reply.
             "log\t02079460999\tUnknown\t9:30:0 5/1/2026\t1\tNo",
             "log\t02079460999\tUnknown\t10:1:0 5/1/2026\t1\tYes", "sent\t1"}));
@@ -430,6 +436,26 @@ TEST_F(SimEndToEnd, TheQuietPeriodHoldsAcrossARestartThroughTheHistory)
     EXPECT_EQ(reasons,
         (std::vector {pelmora::HistoryReason::Replied, pelmora::HistoryReason::QuietPeriod,
             pelmora::HistoryReason::Replied}));
+}
+
+TEST_F(SimEndToEnd, TheNetworkCanFailDeliveriesUntilToldOtherwise)
+{
+    const SimRun run = Run("set main.1013 4\n"
+                           "start\n"
+                           "delivery fail \"no such number\"\n"
+                           "call 0111 rings 1\n"
+                           "delivery ok\n"
+                           "call 0222 rings 1\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with(Lines({"sms\t0111\t" + Dear(""),
+        "delivery\t0111\tfailed\tno such number", Delivered("0222", Dear(""))})))
+        << run.out;
+    pelmora::CallHistory history(dir.Path() / dataName, 0, 0);
+    const std::vector<pelmora::CallRecord> rows = history.Read();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].delivery, pelmora::DeliveryState::Failed);
+    EXPECT_EQ(rows[0].deliveryReason, u"no such number");
+    EXPECT_EQ(rows[1].delivery, pelmora::DeliveryState::Delivered);
 }
 
 TEST_F(SimEndToEnd, AWrongScriptIsReportedByLineAndNothingRuns)

@@ -104,6 +104,7 @@ TEST(SimScript, EveryWrongLineIsReportedWithItsNumberAndReason)
                                 "call 0111 rings 100\n"
                                 "call 0111 answered answered\n"
                                 "answer maybe\n"
+                                "delivery lost\n"
                                 "advance 30\n"
                                 "set main.1069 yes\n"
                                 "set include.1018 off\n"
@@ -130,26 +131,27 @@ TEST(SimScript, EveryWrongLineIsReportedWithItsNumberAndReason)
         "7: rings takes a count from 0 to 99\n"
         "8: \"answered\" is not rings N, answered or nocid (each at most once)\n"
         "9: answer takes yes or no\n"
-        "10: \"30\" is not a duration such as 30s, 4m, 2h or 1h30m\n"
-        "11: main.1069 is a check box: on or off\n"
-        "12: include.1018 is a radio button: only on\n"
-        "13: main.1013 is a combo box: an item index\n"
-        "14: exclude.1024 is an edit field: a text in double quotes\n"
-        "15: main.1012 is neither a button nor a field; set takes check boxes, radio buttons, "
+        "10: delivery takes ok, or fail and a reason\n"
+        "11: \"30\" is not a duration such as 30s, 4m, 2h or 1h30m\n"
+        "12: main.1069 is a check box: on or off\n"
+        "13: include.1018 is a radio button: only on\n"
+        "14: main.1013 is a combo box: an item index\n"
+        "15: exclude.1024 is an edit field: a text in double quotes\n"
+        "16: main.1012 is neither a button nor a field; set takes check boxes, radio buttons, "
         "combo boxes, edit fields and lists\n"
-        "16: the main page has no control 9999\n"
-        "17: \"settings.1069\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
-        "18: \"main.1069x\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
-        "19: main.1012 is neither a button nor a field, which cannot be clicked\n"
-        "20: \"32700\" is not a menu command of the main window\n"
-        "21: reply takes yes, no or ok\n"
-        "22: a screenshot's name is a file name without a folder\n"
-        "23: tab takes a number from 0 to 4\n"
-        "24: a quoted text has no closing \"\n"
-        "25: only \\\" and \\\\ may follow a backslash\n"
-        "26: a command is not quoted\n");
+        "17: the main page has no control 9999\n"
+        "18: \"settings.1069\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
+        "19: \"main.1069x\" is not PAGE.ID with PAGE main, profile, log, include or exclude\n"
+        "20: main.1012 is neither a button nor a field, which cannot be clicked\n"
+        "21: \"32700\" is not a menu command of the main window\n"
+        "22: reply takes yes, no or ok\n"
+        "23: a screenshot's name is a file name without a folder\n"
+        "24: tab takes a number from 0 to 4\n"
+        "25: a quoted text has no closing \"\n"
+        "26: only \\\" and \\\\ may follow a backslash\n"
+        "27: a command is not quoted\n");
     ASSERT_EQ(script.commands.size(), 2u);
-    EXPECT_EQ(script.commands.back().line, 27);
+    EXPECT_EQ(script.commands.back().line, 28);
 }
 
 TEST(SimScript, DurationsCombineHoursMinutesAndSecondsInThisOrder)
