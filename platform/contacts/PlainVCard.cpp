@@ -66,8 +66,10 @@ Outcome ReadParams(std::string_view& rest, std::vector<Param>& params)
         } else if (quoted || c == '-' || c == '_' || IsAsciiAlnum(c)) {
             text += c;
         } else if (c == '=') {
-            if (text.empty())
-                return Outcome::Refuse; // "=" without a name: skipped in ways not worth copying
+            // "=" without a name, or inside another parameter's values: the
+            // general parser skips, or reads on, in ways not worth copying.
+            if (text.empty() || param)
+                return Outcome::Refuse;
             param = Param {std::move(text), {}};
             text.clear();
         } else if (c == ';' || c == ':' || c == ',') {
