@@ -73,6 +73,10 @@ Outcome ReadParams(std::string_view& rest, std::vector<Param>& params)
             param = Param {std::move(text), {}};
             text.clear();
         } else if (c == ';' || c == ':' || c == ',') {
+            // A list of charsets sends the general parser reading on, into
+            // the next line, from odd characters in its later values.
+            if (c == ',' && param && EqualNoCase(param->name, "CHARSET"))
+                return Outcome::Refuse;
             if (param) {
                 if (!text.empty())
                     param->values.push_back(std::move(text));

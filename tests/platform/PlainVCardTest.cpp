@@ -174,9 +174,10 @@ TEST(PlainVCardTest, LeavesEncodedAndOddCardsToTheGeneralParser)
     for (const char* line : {"NOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nTEL:9", "N;CHARSET=ISO-8859-1:x",
              "TEL;ENCODING=b:MTIz", "TEL;BASE64:MTIz", "N:a\r\n \r\n b", "\r\n TEL:1", "TEL:1\\",
              "N:a\rb", "N;CHARSET=ISO\x03\x03:,,+,V", "TEL:1\x7F",
-             // Found by fuzzing: "=" inside a charset's values makes the
-             // general parser read the next line as this one's value.
-             "N;CHARSET=a,(=b:"}) {
+             // Found by fuzzing: "=" inside a charset's values, or a list of
+             // charsets with odd characters, makes the general parser read
+             // the next line as this one's value.
+             "N;CHARSET=a,(=b:", "N;CHARSET=a,b]\r\nUID:x", "NOTE;CHARSET=a,(:x"}) {
         const std::string card = head + line + "\r\nEND:VCARD\r\n";
         EXPECT_FALSE(ReadPlainVCard(card, fields)) << line;
     }
