@@ -5,6 +5,7 @@
 // the time to its first painted list and the window's memory with it open.
 
 #include "app/MonitorDlg.h"
+#include "bench/Measure.h"
 #include "history/CallHistory.h"
 #include "history/HistoryDlg.h"
 #include "messages/ContactsSession.h"
@@ -40,6 +41,8 @@
 #include <vector>
 
 using namespace pelmora;
+using pelmora::bench::Figures;
+using pelmora::bench::Summarise;
 
 namespace {
 
@@ -130,22 +133,6 @@ public:
     ProfileRecord* profile = nullptr;
     ProfileRecord* ActiveProfile() const override { return profile; }
 };
-
-struct Figures {
-    double median = 0, mean = 0, worst = 0;
-};
-
-Figures Summarise(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    Figures f;
-    f.median = values[values.size() / 2];
-    for (double v : values)
-        f.mean += v;
-    f.mean /= static_cast<double>(values.size());
-    f.worst = values.back();
-    return f;
-}
 
 void Print(const char* what, const Figures& f)
 {

@@ -52,4 +52,16 @@ double PeakMiB()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+Figures Summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    Figures f;
+    f.median = values[values.size() / 2];
+    for (double v : values)
+        f.mean += v;
+    f.mean /= static_cast<double>(values.size());
+    f.worst = values.back();
+    return f;
+}
+
 } // namespace pelmora::bench

@@ -3,6 +3,7 @@
 // a caller that no contact has, and a contact found only by the scan of all
 // contacts. The outbox file write that follows a send is measured apart.
 
+#include "bench/Measure.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
 #include "monitor/BubbleNotifier.h"
@@ -28,6 +29,8 @@
 #include <vector>
 
 using namespace pelmora;
+using pelmora::bench::Figures;
+using pelmora::bench::Summarise;
 
 namespace {
 
@@ -102,22 +105,6 @@ public:
     ProfileRecord* profile = nullptr;
     ProfileRecord* ActiveProfile() const override { return profile; }
 };
-
-struct Figures {
-    double median = 0, mean = 0, worst = 0;
-};
-
-Figures Summarise(std::vector<double> micros)
-{
-    std::sort(micros.begin(), micros.end());
-    Figures f;
-    f.median = micros[micros.size() / 2];
-    for (double m : micros)
-        f.mean += m;
-    f.mean /= static_cast<double>(micros.size());
-    f.worst = micros.back();
-    return f;
-}
 
 template <class F> Figures Time(int repeat, F&& f)
 {
