@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace pelmora;
 using namespace pelmora::test;
 
@@ -79,5 +81,15 @@ TEST(OwnSettings, AVersionOneFileReadsWithTheNewDefaults)
     ASSERT_TRUE(read) << error.toStdString();
     EXPECT_EQ(read->historyKeep, HistoryKeep::Year);
     EXPECT_EQ(read->quietMinutes, 0);
-    EXPECT_EQ(HistoryKeepSeconds(HistoryKeep::Forever), 0);
+}
+
+TEST(OwnSettings, KeepPeriodsAreWholeDays)
+{
+    constexpr int64_t kDay = 86400;
+    const std::pair<HistoryKeep, int64_t> cases[] = {
+        {HistoryKeep::Month, 31 * kDay}, {HistoryKeep::Year, 366 * kDay},
+        {HistoryKeep::Forever, 0}, // nothing is pruned
+    };
+    for (const auto& [keep, seconds] : cases)
+        EXPECT_EQ(HistoryKeepSeconds(keep), seconds) << static_cast<int>(keep);
 }

@@ -8,6 +8,7 @@ namespace {
 
 constexpr uint8_t kWeekdays = 0x1f;
 constexpr uint8_t kEveryDay = 0x7f;
+constexpr uint8_t kMonday = 1 << 0;
 constexpr uint8_t kWednesday = 1 << 2;
 
 QTimeZone Zone(const char* id)
@@ -85,6 +86,46 @@ TEST(WeeklySchedule, LaterWindowsWinAndNightsRunPastMidnight)
         EXPECT_EQ(change->window, c.next) << c.now;
     }
     EXPECT_FALSE(NextScheduleChange({}, Local("2026-01-05T00:00", zone), zone));
+}
+
+TEST(WeeklySchedule, AWindowBelongsToTheDayItStarts)
+{
+    struct Case {
+        const char* name;
+        WeeklySchedule schedule;
+        const char* now; // Europe/Berlin; 2026-01-05 is a Monday
+        std::optional<size_t> inForce;
+        const char* nextAt;
+        std::optional<size_t> next;
+    };
+    const WeeklySchedule weeknights {{kWeekdays, 23 * 60, 7 * 60, true, 1}};
+    const WeeklySchedule nightOverMorning {
+        {kEveryDay, 0, 8 * 60, true, 1},
+        {kEveryDay, 23 * 60, 7 * 60, false, 0},
+    };
+    const WeeklySchedule wholeWednesday {{kWednesday, 12 * 60, 12 * 60, true, 1}};
+    const WeeklySchedule mondayMorning {{kMonday, 9 * 60, 10 * 60, true, 1}};
+    const Case cases[] = {
+        {"Friday's night runs into Saturday", weeknights, "2026-01-10T01:00", 0, "2026-01-10T07:00",
+            {}},
+        {"Sunday has no night", weeknights, "2026-01-12T01:00", {}, "2026-01-12T23:00", 0},
+        {"the later window wins, begun the day before", nightOverMorning, "2026-01-06T01:00", 1,
+            "2026-01-06T07:00", 0},
+        {"an end equal to the start is a whole day", wholeWednesday, "2026-01-08T11:59", 0,
+            "2026-01-08T12:00", {}},
+        {"before the whole day", wholeWednesday, "2026-01-07T11:59", {}, "2026-01-07T12:00", 0},
+        {"next week's window", mondayMorning, "2026-01-06T10:00", {}, "2026-01-12T09:00", 0},
+    };
+    const QTimeZone zone = Zone("Europe/Berlin");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QDateTime now = Local(c.now, zone);
+        EXPECT_EQ(WindowInForce(c.schedule, now, zone), c.inForce);
+        const auto change = NextScheduleChange(c.schedule, now, zone);
+        ASSERT_TRUE(change);
+        EXPECT_EQ(change->at, Local(c.nextAt, zone));
+        EXPECT_EQ(change->window, c.next);
+    }
 }
 
 TEST(WeeklySchedule, DaylightSavingChangesStartAWindowOnce)

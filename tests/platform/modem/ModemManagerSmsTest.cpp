@@ -165,6 +165,8 @@ TEST_F(ModemManagerSmsTest, TheNetworksReportSettlesTheReplyAndBothMessagesGo)
         {"failed for good", {0x43}, SmsStatus::NotDelivered,
             u"the number cannot be reached (0x43)"},
         {"retried, then delivered", {0x21, 0x01}, SmsStatus::Delivered, u""},
+        {"retried, then given up", {0x21, 0x61}, SmsStatus::NotDelivered,
+            u"the recipient's phone was busy (0x61)"},
         {"a CDMA failure", {0x221}, SmsStatus::NotDelivered,
             u"problem at the recipient's phone (0x221)"},
     };
@@ -175,8 +177,9 @@ TEST_F(ModemManagerSmsTest, TheNetworksReportSettlesTheReplyAndBothMessagesGo)
         EXPECT_EQ(updates->at(0).status, SmsStatus::Sent);
         EXPECT_TRUE(updates->at(0).reportFollows);
         const QString sent = SentMessages().back();
-        // Another's report with the same reference is not ours to read or delete.
-        const QString stranger = fake.Report(sent, 0x00, QStringLiteral("+15550100999"));
+        // Another's report with the same reference is not ours to read or
+        // delete, though its number ends in the same four digits.
+        const QString stranger = fake.Report(sent, 0x43, QStringLiteral("+447700900211"));
         QStringList reports;
         for (unsigned state : c.states) {
             // The network writes the number back in its national form.
