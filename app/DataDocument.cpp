@@ -3,10 +3,10 @@
 #include "options/OwnSettings.h"
 
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "platform/storage/DataFileCare.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitor/SettingsRecord.h"
 #include "platform/storage/DataFileCare.h"
+#include "settings/SettingsRecord.h"
 
 #include <ctime>
 #include <filesystem>

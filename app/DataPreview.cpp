@@ -3,8 +3,8 @@
 #include "options/OwnSettings.h"
 
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "rules/GroupStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QJsonArray>
 

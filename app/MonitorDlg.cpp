@@ -78,17 +78,27 @@ int32_t LeadingDecimalValue(std::u16string_view text)
 
 CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
     : CDialog(IDD_PELMORA_DIALOG, parent)
-    , pipeline(settings, contacts, transport, *this, *this, *this, [this] { return clock_(); })
+    , session_(dataDir, *this)
+    , settings(session_.settings)
+    , lineMonitor(session_.lineMonitor)
+    , contacts(session_.contacts)
+    , transport(session_.transport)
+    , pipeline(session_.pipeline)
     , dataDir_(std::move(dataDir))
     , clock_(SystemLogClock())
 {
     ConnectProfilesToStores();
     SetControlFactory(IDC_TABS, [](QWidget* parent) { return new CPageTabCtrl(parent); });
+    connect(&session_, &MonitoringSession::QuitRequested, this, [this] {
+        if (loaded_)
+            EndSession();
+        else
+            done(dlg::IDCANCEL);
+    });
 }
 
 CMonitorDlg::~CMonitorDlg()
 {
-    pipeline.SetRecorder(nullptr);
     // Only what was loaded is written back: a window whose initialisation
     // stopped early must not replace the user's files with empty ones.
     if (!loaded_)
@@ -102,7 +112,7 @@ CMonitorDlg::~CMonitorDlg()
     if (const std::u16string failed = SaveFailureMessage(WriteDataFiles()); !failed.empty()) {
         std::fprintf(
             stderr, "pelmora: %s\n", QString::fromStdU16String(failed).toUtf8().constData());
-        Add(u"Pelmora could not save everything", EscapeHtml(failed), 0, kSaveFailedNotification);
+        Add(u"Pelmora could not save everything", EscapeHtml(failed), 0, kSaveFailedNotice);
     }
     FreeGroups();
     FreeTemplates();
@@ -125,10 +135,7 @@ std::vector<SaveResult> CMonitorDlg::WriteDataFiles()
         CollectSettings();
         if (profilePage_)
             profilePage_->StoreActiveProfileId();
-        // Inside a window the profile is the schedule's; the user's own comes
-        // back when it ends, also after a restart.
-        if (schedule_ && schedule_->ProfileBefore())
-            settings.activeProfileId = *schedule_->ProfileBefore();
+        settings.activeProfileId = session_.ProfileToSave(settings.activeProfileId);
     };
     return SaveDataFiles(dataDir_, settings, steps);
 }
@@ -148,7 +155,8 @@ void CMonitorDlg::SaveAll()
 
 void CMonitorDlg::SetClock(LogClock clock)
 {
-    clock_ = std::move(clock);
+    clock_ = clock;
+    session_.SetClock(std::move(clock));
     if (logList_)
         logList_->SetClock(clock_);
 }
@@ -156,7 +164,7 @@ void CMonitorDlg::SetClock(LogClock clock)
 intptr_t CMonitorDlg::SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     if (message == WM_MISSEDCALL)
-        pipeline.OnMissedCall(
+        session_.OnMissedCall(
             *reinterpret_cast<const std::u16string*>(wParam), static_cast<int32_t>(lParam));
     else if (message == WM_TRAYNOTIFY) {
         RestoreFromTray();
@@ -191,8 +199,10 @@ bool CMonitorDlg::OnInitDialog()
     }
     loaded_ = true;
     ApplySettings();
-    StartSchedule();
-    OpenHistory();
+    ConnectSession();
+    if (const QString problem = session_.Open(); !problem.isEmpty())
+        dlg::MessageBox(this, problem.toStdU16String());
+    ShowScheduleNote();
     sipSuppressed = 0;
     if (!autostartSuppressed)
         SetTimer(kAutoStartTimer, kAutoStartDelayMs);
@@ -233,7 +243,7 @@ bool CMonitorDlg::BuildPages()
     mainPage_ = new CMainPage(tabs_);
     mainPage_->Create(IDD_MAIN, IDD_MAIN_L, tabs_);
     pages_[0] = mainPage_;
-    profilePage_ = new CProfilePage(*this, tabs_);
+    profilePage_ = new CProfilePage(settings, *this, tabs_);
     profilePage_->Create(IDD_PROFILE, IDD_PROFILE_L, tabs_);
     pages_[1] = profilePage_;
     BuildRulesTab();
@@ -250,7 +260,6 @@ bool CMonitorDlg::BuildPages()
         tabs_->AddPage(static_cast<int>(i), kTabCaptions[i], pages_[i]);
     if (rulesPanes_)
         rulesPanes_->RecalcLayout();
-    ConnectControlChanges();
     return true;
 }
 
@@ -364,8 +373,12 @@ bool CMonitorDlg::OnCommand(int id)
         return true;
     case CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS: {
         CAdvancedSettingsDlg advanced(settings, this, Page(0));
-        advanced.SetOwnSettings(ownSettings_, [this](const OwnSettings& changed) {
-            return SaveOwnOptions(changed, QStringLiteral("The history options"));
+        advanced.SetOwnSettings(session_.Options(), [this](const OwnSettings& changed) {
+            const QString problem
+                = session_.SaveOptions(changed, QStringLiteral("The history options"));
+            if (!problem.isEmpty())
+                dlg::MessageBox(this, problem.toStdU16String());
+            return problem.isEmpty();
         });
         advanced.DoModal();
         return true;
@@ -376,7 +389,9 @@ bool CMonitorDlg::OnCommand(int id)
         return true;
     }
     case ID_TOOLS_SCHEDULE: {
-        CScheduleDlg dialog(*this, this);
+        CScheduleDlg dialog(
+            session_.Schedule(),
+            [this](const WeeklySchedule& changed) { return ChangeSchedule(changed); }, this);
         dialog.DoModal();
         return true;
     }
@@ -399,10 +414,8 @@ bool CMonitorDlg::OnCommand(int id)
         OnCallNumber();
         return true;
     case ID_ANSWER_YES:
-        pipeline.OnAnswerYes();
-        return true;
     case ID_ANSWER_NO:
-        pipeline.OnAnswerNo();
+        session_.Answer(id == ID_ANSWER_YES, Hand::User);
         return true;
     case dlg::IDOK:
         OnOK();
@@ -442,63 +455,59 @@ void CMonitorDlg::closeEvent(QCloseEvent* event)
 void CMonitorDlg::OnStartStop()
 {
     if (IsMonitoring())
-        StopMonitor();
+        session_.Stop(Hand::User);
     else
-        StartMonitor();
-    Q_EMIT ControlStateChanged();
+        ShowStartResult(session_.Start(Hand::User));
 }
 
-bool CMonitorDlg::ValidateProfileBeforeStart()
+void CMonitorDlg::ShowStartResult(const StartResult& result)
 {
-    // The Profile page asks for a profile and stores the shown message in it.
-    if (profilePage_)
-        return profilePage_->ValidateBeforeStart();
-    if (CurrentActiveProfile())
-        return true;
-    dlg::MessageBox(
-        this, u"You must select a valid profile before you can continue", u"Select profile");
-    return false;
-}
-
-void CMonitorDlg::StartMonitor()
-{
-    if (!mainPage_ || !ValidateProfileBeforeStart())
+    if (result.text.empty())
         return;
-    if (!contacts.Logon()) {
-        dlg::MessageBox(this,
-            u"Could not initialize COM objects, please contact the software vendor",
-            u"Fatal error");
-        return;
-    }
-    const int32_t maxTotal
-        = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
-    if (maxTotal < 1) {
-        dlg::MessageBox(this, u"Invalid \"Max allowed SMS to send\" please correct its value");
+    dlg::MessageBox(this, result.text, result.title);
+    if (result.problem == StartResult::Problem::MaxTotal && mainPage_)
         if (QWidget* edit = mainPage_->GetDlgItem(CMainPage::IDC_MAX_TOTAL))
             edit->setFocus();
-        contacts.Logoff();
-        return;
+}
+
+StartInputs CMonitorDlg::ReadStartInputs() const
+{
+    StartInputs inputs;
+    if (mainPage_) {
+        inputs.maxTotal = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
+        inputs.ringsBeforeSendIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
+        inputs.hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
     }
-    pipeline.maxTotalAtStart = maxTotal;
-    ShowRunningImage(true);
-    if (logPage_ && logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION))
+    inputs.clearLog = logPage_ && logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
+    return inputs;
+}
+
+void CMonitorDlg::PrepareStart()
+{
+    if (profilePage_)
+        profilePage_->StoreDefaultMessage();
+}
+
+void CMonitorDlg::ClearLog()
+{
+    if (logList_)
         logList_->ClearAll();
-    const int hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
-    if (!lineMonitor.Open(this, hangupIndex - 1)) {
-        dlg::MessageBox(this, u"Could not initialize Phone services", u"Fatal error");
-        ShowRunningImage(false);
-        contacts.Logoff();
-        return;
-    }
-    mainPage_->EnableDlgItem(CMainPage::IDC_MAX_TOTAL, false);
-    mainPage_->SetDlgItemReadOnly(CMainPage::IDC_MAX_TOTAL, true);
-    mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, false);
-    mainPage_->SetDlgItemText(CMainPage::IDC_START_STOP, u"&Stop Monitor");
-    const int ringsIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
-    if (ringsIndex != 0 && hangupIndex != 0 && hangupIndex - 1 <= ringsIndex)
-        dlg::MessageBox(this,
-            u"Warning: The number of rings before sms send selected is greater than the number "
-            u"of rings to hangup, no SMSes will be sent");
+}
+
+void CMonitorDlg::SelectProfile(const ProfileRecord& profile)
+{
+    if (profilePage_)
+        profilePage_->SelectProfile(&profile);
+    else
+        settings.activeProfileId = profile.id;
+}
+
+void CMonitorDlg::SetInteractive(bool interactive)
+{
+    if (mainPage_)
+        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
+    else
+        settings.interactive = interactive ? 1 : 0;
 }
 
 void CMonitorDlg::SetHomeCountrySource(HomeCountrySource source)
@@ -528,29 +537,18 @@ void CMonitorDlg::OfferHomeCountry()
     });
 }
 
-void CMonitorDlg::StopMonitor()
+void CMonitorDlg::ShowMonitoring()
 {
-    contacts.Logoff();
-    lineMonitor.Close();
-    if (mainPage_) {
-        mainPage_->SetDlgItemText(CMainPage::IDC_START_STOP, u"&Start Monitor");
-        mainPage_->SetDlgItemReadOnly(CMainPage::IDC_MAX_TOTAL, false);
-        mainPage_->EnableDlgItem(CMainPage::IDC_MAX_TOTAL, true);
-        mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, true);
-    }
-    ShowRunningImage(false);
-    if (profilePage_)
-        profilePage_->MonitorStopped();
-    // The open question stays: a Yes after the stop still sends.
-    pipeline.ResetSentCount();
-}
-
-void CMonitorDlg::ShowRunningImage(bool running)
-{
+    const bool running = IsMonitoring();
     if (!mainPage_)
         return;
     mainPage_->ShowDlgItem(CMainPage::IDC_RUNNING_IMAGE, running);
     mainPage_->ShowDlgItem(CMainPage::IDC_STOPPED_IMAGE, !running);
+    mainPage_->EnableDlgItem(CMainPage::IDC_MAX_TOTAL, !running);
+    mainPage_->SetDlgItemReadOnly(CMainPage::IDC_MAX_TOTAL, running);
+    mainPage_->EnableDlgItem(CMainPage::IDC_HANGUP_RINGS, !running);
+    mainPage_->SetDlgItemText(
+        CMainPage::IDC_START_STOP, running ? u"&Stop Monitor" : u"&Start Monitor");
 }
 
 void CMonitorDlg::OnOK()
@@ -614,14 +612,10 @@ void CMonitorDlg::OnTimer(int id)
 {
     KillTimer(id);
     if (id == kAutoStartTimer) {
-        // Monitoring is not running yet; the question of OnOK comes only
-        // when this start failed.
-        OnStartStop();
+        // Never a toggle: a window may have started monitoring already, or
+        // hold it off. The question of OnOK comes only when nothing runs.
+        ShowStartResult(session_.AutoStart());
         OnOK();
-    } else if (id == static_cast<int>(CMissedCallPipeline::kQuestionTimerId)) {
-        pipeline.OnQuestionTimeout();
-    } else if (id == kScheduleTimer && schedule_) {
-        schedule_->Evaluate();
     }
 }
 
@@ -646,23 +640,10 @@ MissedCallOptions CMonitorDlg::ReadOptions() const
     if (excludePage_)
         excludePage_->ReadRules(rules);
     rules.homePrefix = settings.internationalPrefix.Text();
-    options.quietMinutes = ownSettings_.quietMinutes;
     options.passesRules = [rules](std::u16string_view number, bool identified) {
         return PassesRules(number, identified, rules);
     };
     return options;
-}
-
-void CMonitorDlg::StartTimer(uint32_t timerId, uint32_t milliseconds)
-{
-    SetTimer(static_cast<int>(timerId), static_cast<int>(milliseconds));
-}
-
-void CMonitorDlg::ShowSentCount(int32_t count)
-{
-    if (mainPage_)
-        mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, count);
-    Q_EMIT ControlStateChanged();
 }
 
 bool CMonitorDlg::Add(
@@ -672,7 +653,6 @@ bool CMonitorDlg::Add(
     UpdateQuestionIndicator();
     Q_EMIT NotificationAdded(id, QString::fromStdU16String(std::u16string(title)),
         QString::fromStdU16String(std::u16string(html)));
-    Q_EMIT ControlStateChanged();
     return shown;
 }
 
@@ -681,8 +661,6 @@ bool CMonitorDlg::Remove(uint32_t id)
     const bool removed = RemoveNotification(id);
     UpdateQuestionIndicator();
     Q_EMIT NotificationRemoved(id);
-    // The question is withdrawn before the pipeline lets go of it.
-    QTimer::singleShot(0, this, &CMonitorDlg::ControlStateChanged);
     return removed;
 }
 
@@ -745,8 +723,6 @@ void CMonitorDlg::AppendRow(const CallLogRow& row)
     logList_->SetRowText(index, CLogListCtrl::Time, row.time);
     logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
     logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
-    Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
-        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent));
 }
 
 void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
@@ -759,9 +735,6 @@ void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSen
             && text(CLogListCtrl::Time) == row.time && text(CLogListCtrl::Rings) == row.rings
             && text(CLogListCtrl::SmsSent) == row.smsSent) {
             logList_->SetRowText(index, CLogListCtrl::SmsSent, smsSent);
-            Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
-                QString::fromStdU16String(row.caller),
-                QString::fromStdU16String(std::u16string(smsSent)));
             return;
         }
     }
@@ -790,12 +763,13 @@ void CMonitorDlg::OnDeleteLogEntry()
 
 void CMonitorDlg::OnHistory()
 {
-    if (!history_) {
+    if (!session_.History()) {
         dlg::MessageBox(this, u"The history opens once the settings are loaded.", u"History");
         return;
     }
     CHistoryDlg dialog(
-        *history_, [this](const std::u16string& number) { lineMonitor.DialNumber(number); }, this);
+        *session_.History(),
+        [this](const std::u16string& number) { lineMonitor.DialNumber(number); }, this);
     dialog.DoModal();
 }
 
@@ -877,261 +851,45 @@ void CMonitorDlg::OnSize()
     // A page laid out again for the other orientation takes its template's
     // visibility and captions: the monitor's state is shown anew, or a
     // running monitor would offer "Start Monitor" and the counter read 0.
-    ShowRunningImage(IsMonitoring());
-    if (mainPage_) {
-        mainPage_->SetDlgItemText(
-            CMainPage::IDC_START_STOP, IsMonitoring() ? u"&Stop Monitor" : u"&Start Monitor");
-        ShowSentCount(pipeline.sentCount);
-    }
+    ShowMonitoring();
+    if (mainPage_)
+        mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, pipeline.sentCount);
     ShowScheduleNote();
 }
 
-void CMonitorDlg::ConnectControlChanges()
+void CMonitorDlg::ConnectSession()
 {
-    // Taps on the profile and interactive controls change what the control
-    // interface shows.
-    const auto changed = [this] { Q_EMIT ControlStateChanged(); };
+    connect(&session_, &MonitoringSession::MonitoringChanged, this, [this] { ShowMonitoring(); });
+    connect(&session_, &MonitoringSession::SentCountChanged, this, [this](int32_t count) {
+        if (mainPage_)
+            mainPage_->SetDlgItemInt(CMainPage::IDC_SENT_COUNT, count);
+    });
+    connect(
+        &session_, &MonitoringSession::ScheduleNoteChanged, this, &CMonitorDlg::ShowScheduleNote);
+    // A tap on the profile is a choice the schedule respects; interactive
+    // mode is shown over the bus.
     if (profilePage_)
         if (auto* combo = profilePage_->Control<QComboBox>(CProfilePage::IDC_PROFILES))
-            connect(combo, &QComboBox::currentIndexChanged, this, changed);
+            connect(combo, &QComboBox::currentIndexChanged, &session_,
+                &MonitoringSession::ProfileChosen);
     if (mainPage_)
         if (auto* box = mainPage_->Control<QAbstractButton>(CMainPage::IDC_INTERACTIVE))
-            connect(box, &QAbstractButton::toggled, this, changed);
-}
-
-ControlState CMonitorDlg::ReadControlState() const
-{
-    ControlState state;
-    state.monitoring = IsMonitoring();
-    state.sentCount = static_cast<uint32_t>(std::max(pipeline.sentCount, 0));
-    if (const ProfileRecord* active = CurrentActiveProfile())
-        state.activeProfile = QString::fromStdU16String(active->name.Text());
-    for (const auto& profile : Profiles())
-        state.profiles << QString::fromStdU16String(profile->name.Text());
-    state.interactive = mainPage_ ? mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE) != 0
-                                  : settings.interactive != 0;
-    if (schedule_) {
-        state.schedule = QString::fromUtf8(QJsonDocument(
-            OwnSettingsToJson(ownSettings_).value(QStringLiteral("schedule")).toArray())
-                                               .toJson(QJsonDocument::Compact));
-        state.nextChange = ScheduleNote();
-    }
-    if (pipeline.pendingReply.IsPending()) {
-        const std::optional<CallLogRow>& row = pipeline.QuestionRow();
-        state.pendingQuestion = {
-            {QStringLiteral("number"), QString::fromStdU16String(pipeline.pendingReply.number)},
-            {QStringLiteral("name"), row ? QString::fromStdU16String(row->caller) : QString()},
-            {QStringLiteral("text"), QString::fromStdU16String(pipeline.pendingReply.text)},
-        };
-    }
-    return state;
-}
-
-QString CMonitorDlg::ControlStart()
-{
-    if (IsMonitoring())
-        return {};
-    dlg::ScopedMessageBoxCapture boxes;
-    OnStartStop();
-    if (IsMonitoring())
-        return {};
-    return boxes.Texts().empty() ? QStringLiteral("Monitoring could not be started.")
-                                 : QString::fromStdU16String(boxes.Texts().front());
-}
-
-void CMonitorDlg::ControlStop()
-{
-    if (IsMonitoring())
-        OnStartStop();
-}
-
-QString CMonitorDlg::ControlSetActiveProfile(const QString& name)
-{
-    const std::u16string wanted = name.toStdU16String();
-    for (const auto& profile : Profiles()) {
-        if (profile->name.Text() != wanted)
-            continue;
-        if (profilePage_)
-            profilePage_->SelectProfile(profile.get());
-        else
-            settings.activeProfileId = profile->id;
-        Q_EMIT ControlStateChanged();
-        return {};
-    }
-    return QStringLiteral("There is no profile named \"%1\".").arg(name);
-}
-
-void CMonitorDlg::ControlSetInteractive(bool interactive)
-{
-    if (mainPage_)
-        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
-    else
-        settings.interactive = interactive ? 1 : 0;
-    Q_EMIT ControlStateChanged();
-}
-
-QString CMonitorDlg::ControlAnswer(bool yes)
-{
-    dlg::ScopedMessageBoxCapture boxes;
-    OnCommand(yes ? ID_ANSWER_YES : ID_ANSWER_NO);
-    return boxes.Texts().empty() ? QString() : QString::fromStdU16String(boxes.Texts().front());
-}
-
-void CMonitorDlg::ControlQuit()
-{
-    if (loaded_)
-        EndSession();
-    else
-        done(dlg::IDCANCEL);
-}
-
-void CMonitorDlg::StartSchedule()
-{
-    QString error;
-    if (!LoadOwnSettings(dataDir_, ownSettings_, error)) {
-        ownSettingsDamaged_ = true;
-        std::fprintf(stderr, "pelmora: %s\n", error.toLocal8Bit().constData());
-        dlg::MessageBox(this,
-            QStringLiteral("The schedule could not be read (%1). It is not used now, and the file "
-                           "is kept as it is until you change the schedule.")
-                .arg(error)
-                .toStdU16String());
-    }
-    schedule_ = std::make_unique<ScheduleRunner>(
-        *this, [this] { return QDateTime::fromSecsSinceEpoch(clock_()); }, zone_);
-    // The program's own wake-ups follow the wall clock through suspend and
-    // clock changes; a simulated clock fires the window's timer instead.
-    if (!CurrentTimerService()) {
-        scheduleAlarm_ = new WallClockAlarm(this);
-        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
-    }
-    // A window that began while Pelmora was not running applies now.
-    schedule_->SetSchedule(ownSettings_.schedule);
-}
-
-void CMonitorDlg::OpenHistory()
-{
-    // A history that cannot be kept is told once, without a modal box: it
-    // may come in the middle of a reply.
-    history_ = std::make_unique<CallHistory>(dataDir_, clock_(),
-        HistoryKeepSeconds(ownSettings_.historyKeep), [this](const QString& problem) {
-            Add(u"Pelmora's history", EscapeHtml(problem.toStdU16String()), 0,
-                kHistoryProblemNotification);
-        });
-    pipeline.SetRecorder(history_.get());
+            connect(box, &QAbstractButton::toggled, &session_, &MonitoringSession::StateChanged);
 }
 
 bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
 {
-    OwnSettings changed = ownSettings_;
-    changed.schedule = std::move(schedule);
-    if (!SaveOwnOptions(std::move(changed), QStringLiteral("The schedule")))
-        return false;
-    if (schedule_)
-        schedule_->SetSchedule(ownSettings_.schedule);
-    return true;
-}
-
-bool CMonitorDlg::SaveOwnOptions(OwnSettings changed, const QString& what)
-{
-    const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
-    if (ownSettingsDamaged_) {
-        // The unreadable file is kept beside the new one.
-        std::error_code ignored;
-        const std::filesystem::path aside = file.string() + ".damaged-"
-            + QDateTime::currentDateTime()
-                  .toString(QStringLiteral("yyyyMMdd-HHmmss"))
-                  .toStdString();
-        std::filesystem::rename(file, aside, ignored);
-    }
-    if (!SaveOwnSettings(dataDir_, changed)) {
-        dlg::MessageBox(this,
-            QStringLiteral("%1 could not be saved to %2.")
-                .arg(what, QString::fromStdString(file.string()))
-                .toStdU16String());
-        return false;
-    }
-    ownSettingsDamaged_ = false;
-    ownSettings_ = std::move(changed);
-    return true;
-}
-
-int32_t CMonitorDlg::ScheduleActiveProfileId() const
-{
-    const ProfileRecord* active = CurrentActiveProfile();
-    return active ? active->id : settings.activeProfileId;
-}
-
-bool CMonitorDlg::ScheduleSetActiveProfile(int32_t id)
-{
-    for (const auto& profile : Profiles()) {
-        if (profile->id != id)
-            continue;
-        if (ScheduleActiveProfileId() != id)
-            Q_EMIT ScheduleActed(
-                QStringLiteral("profile"), QString::fromStdU16String(profile->name.Text()));
-        if (profilePage_)
-            profilePage_->SelectProfile(profile.get());
-        else
-            settings.activeProfileId = id;
-        Q_EMIT ControlStateChanged();
-        return true;
-    }
-    return false;
-}
-
-QString CMonitorDlg::ScheduleStart()
-{
-    const QString refusal = ControlStart();
-    if (IsMonitoring())
-        Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("on"));
-    return refusal;
-}
-
-void CMonitorDlg::ScheduleStop()
-{
-    ControlStop();
-    Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("off"));
-}
-
-void CMonitorDlg::ScheduleTellUser(const QString& text)
-{
-    std::fprintf(stderr, "pelmora: %s\n", text.toLocal8Bit().constData());
-    Add(u"Pelmora schedule", text.toHtmlEscaped().toStdU16String(), 60, kScheduleNoticeId);
-}
-
-void CMonitorDlg::ScheduleWakeAt(const std::optional<QDateTime>& at)
-{
-    if (scheduleAlarm_) {
-        scheduleAlarm_->ArmAt(at);
-    } else if (at) {
-        const int64_t ms
-            = std::clamp<int64_t>((at->toSecsSinceEpoch() - clock_()) * 1000, 0, INT_MAX);
-        SetTimer(kScheduleTimer, static_cast<int>(ms));
-    } else {
-        KillTimer(kScheduleTimer);
-    }
-    ShowScheduleNote();
-    Q_EMIT ControlStateChanged();
-}
-
-QString CMonitorDlg::ScheduleNote() const
-{
-    if (!schedule_)
-        return {};
-    return schedule_->NextChangeText([](int32_t id) {
-        for (const auto& profile : Profiles())
-            if (profile->id == id)
-                return QString::fromStdU16String(profile->name.Text());
-        return QStringLiteral("profile %1").arg(id);
-    });
+    const QString problem = session_.ChangeSchedule(std::move(schedule));
+    if (!problem.isEmpty())
+        dlg::MessageBox(this, problem.toStdU16String());
+    return problem.isEmpty();
 }
 
 void CMonitorDlg::ShowScheduleNote()
 {
-    if (!mainPage_ || !schedule_)
+    if (!mainPage_)
         return;
-    const QString note = ScheduleNote();
+    const QString note = session_.ScheduleNote();
     mainPage_->SetDlgItemText(CMainPage::IDC_SCHEDULE_NOTE, note.toStdU16String());
     mainPage_->ShowDlgItem(CMainPage::IDC_SCHEDULE_NOTE, !note.isEmpty());
 }

@@ -1,21 +1,11 @@
 #pragma once
 
 #include "app/TrayIcon.h"
-#include "control/ControlTarget.h"
-#include "history/CallHistory.h"
-#include "messages/ContactsSession.h"
-#include "monitor/BubbleNotifier.h"
-#include "monitor/CallLogRows.h"
-#include "monitor/LineMonitor.h"
-#include "monitor/MissedCallPipeline.h"
-#include "monitor/SettingsRecord.h"
-#include "monitor/SmsSender.h"
-#include "options/OwnSettings.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
 #include "platform/modem/CallingCodes.h"
 #include "platform/shell/Notifications.h"
-#include "schedule/ScheduleRunner.h"
+#include "session/MonitoringSession.h"
 #include "ui/SaveAllTarget.h"
 
 #include <array>
@@ -40,17 +30,12 @@ class CIncludeRulesPage;
 class CExcludeRulesPage;
 class CProfilePage;
 
-// The program's only top-level window: the five tabs and everything that
-// lives for the whole run.
+// The program's only top-level window: the five tabs, the tray icon and the
+// message boxes of the monitoring session it shows.
 class CMonitorDlg : public dlg::CDialog,
-                    public MessageWindow,
                     public SaveAllTarget,
-                    public MissedCallWindow,
-                    public BubbleNotifier,
-                    public BubbleArea,
-                    public CallLogRows,
-                    public ControlTarget,
-                    public ScheduleTarget {
+                    public SessionView,
+                    public BubbleArea {
     Q_OBJECT
 public:
     static constexpr int kAutoStartTimer = 1;
@@ -62,18 +47,12 @@ public:
     static constexpr int ID_HELP_ABOUT = 32782;
     static constexpr int ID_TOOLS_SCHEDULE = 32797;
     static constexpr int ID_TOOLS_HISTORY = 32798;
-    static constexpr int kScheduleTimer = 3;
-    // The notification that tells of what the schedule could not do.
-    static constexpr uint32_t kScheduleNoticeId = 97;
     static constexpr int ID_ANSWER_YES = 13;
     static constexpr int ID_ANSWER_NO = 12;
 
     // `dataDir` holds the four data files.
     explicit CMonitorDlg(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~CMonitorDlg() override;
-
-    static constexpr uint32_t kSaveFailedNotification = 98;
-    static constexpr uint32_t kHistoryProblemNotification = 97;
 
     // Writes groups, templates, profiles and the settings record, in this
     // order; a file that could not be written is named, with the reason, in
@@ -87,7 +66,8 @@ public:
     // Copies the pages' controls back into the settings record.
     void CollectSettings();
 
-    intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    // The missed-call report (for the session) and the tray icon's tap.
+    intptr_t SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     // The caption's OK (the window manager's close button): hides the window.
     void OnOK();
@@ -105,7 +85,7 @@ public:
     void BringToFront();
     // The window could not be built and the program ends at once (exit code 0).
     bool EndedAtStart() const { return endedAtStart_; }
-    bool IsMonitoring() const { return lineMonitor.IsOpen(); }
+    bool IsMonitoring() const { return session_.IsMonitoring(); }
     bool IsInTray() const { return trayIcon.IsShown(); }
     // The log rows' stamps and the pipeline's clock; the system clock by default.
     void SetClock(LogClock clock);
@@ -115,59 +95,44 @@ public:
         QObject* context, std::function<void(std::optional<HomeCountry>)> done)>;
     void SetHomeCountrySource(HomeCountrySource source);
 
-    // What the missed-call pipeline needs of the window.
+    // What the session reads and shows through the window.
     MissedCallOptions ReadOptions() const override;
-    void StartTimer(uint32_t timerId, uint32_t milliseconds) override;
-    void ShowSentCount(int32_t sentCount) override;
+    StartInputs ReadStartInputs() const override;
+    void PrepareStart() override;
+    void ClearLog() override;
+    void SelectProfile(const ProfileRecord& profile) override;
+    void SetInteractive(bool interactive) override;
     void ReplyRefused(std::u16string_view number) override;
     bool Add(std::u16string_view title, std::u16string_view html, uint32_t durationSeconds,
         uint32_t id) override;
     bool Remove(uint32_t id) override;
+    void DeleteOlderThan(int32_t halfHours) override;
+    std::vector<CallLogKey> Keys() const override;
+    void AppendRow(const CallLogRow& row) override;
+    void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
     // The own bubble lies below the Start/Stop button, over the page.
     QRect BubbleRect() const override;
     // The bar above the page that opens the folded question again; shown
     // while the question is open and nothing else shows it.
     QPushButton* QuestionIndicator() const { return questionBar_; }
-    void DeleteOlderThan(int32_t halfHours) override;
-    std::vector<CallLogKey> Keys() const override;
-    void AppendRow(const CallLogRow& row) override;
-    void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent) override;
 
-    // What the control interface asks; see ControlTarget.
-    ControlState ReadControlState() const override;
-    QString ControlStart() override;
-    void ControlStop() override;
-    QString ControlSetActiveProfile(const QString& name) override;
-    void ControlSetInteractive(bool interactive) override;
-    QString ControlAnswer(bool yes) override;
-    void ControlQuit() override;
-
-    // What the schedule needs; see ScheduleTarget.
-    int32_t ScheduleActiveProfileId() const override;
-    bool ScheduleSetActiveProfile(int32_t id) override;
-    bool ScheduleIsMonitoring() const override { return IsMonitoring(); }
-    QString ScheduleStart() override;
-    void ScheduleStop() override;
-    void ScheduleTellUser(const QString& text) override;
-    void ScheduleWakeAt(const std::optional<QDateTime>& at) override;
-
-    // The weekly schedule (none until the window is built) and Pelmora's own
-    // options file it lives in.
-    ScheduleRunner* Schedule() const { return schedule_.get(); }
+    MonitoringSession& Session() { return session_; }
     // Saves a new schedule and applies it; false (after telling the user)
     // when the options file cannot be written.
     bool ChangeSchedule(WeeklySchedule schedule);
-    // The zone the schedule's wall-clock times are in; the system's by default.
-    void SetTimeZone(QTimeZone zone) { zone_ = std::move(zone); }
 
-    SettingsRecord settings;
+private:
+    MonitoringSession session_;
+
+public:
+    SettingsRecord& settings;
     // 1: no automatic start; cleared by a "/h" start before the window is built.
     uint8_t autostartSuppressed = 1;
-    CLineMonitor lineMonitor;
-    CContactsSession contacts;
-    CSmsSender transport;
+    CLineMonitor& lineMonitor;
+    CContactsSession& contacts;
+    CSmsSender& transport;
+    CMissedCallPipeline& pipeline;
     CTrayIcon trayIcon;
-    CMissedCallPipeline pipeline;
 
     CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
@@ -187,14 +152,6 @@ Q_SIGNALS:
     // bubble has id 99), for the simulators that show or print it.
     void NotificationAdded(uint id, const QString& title, const QString& html);
     void NotificationRemoved(uint id);
-    // Monitoring, the sent count, the profile, interactive mode or the open
-    // question may have changed.
-    void ControlStateChanged();
-    // A handled call's log row was added, or its status set.
-    void MissedCallLogged(const QString& number, const QString& name, const QString& outcome);
-    // The schedule started or stopped monitoring ("monitoring", "on"/"off")
-    // or switched the profile ("profile", its name).
-    void ScheduleActed(const QString& what, const QString& value);
 
 protected:
     bool OnInitDialog() override;
@@ -215,13 +172,12 @@ private:
     void PlaceTabs();
     void FitToScreen();
     void OnStartStop();
+    // A start's refusal or warning, as a tap shows it.
+    void ShowStartResult(const StartResult& result);
     void OfferHomeCountry();
-    void StartMonitor();
-    void StopMonitor();
-    // The Profile page's check before a start.
-    bool ValidateProfileBeforeStart();
-    void ShowRunningImage(bool running);
-    void ConnectControlChanges();
+    // The Main page shows whether monitoring runs.
+    void ShowMonitoring();
+    void ConnectSession();
     void OnClearLog();
     void OnDeleteLogEntry();
     void OnCallNumber();
@@ -229,6 +185,7 @@ private:
     void UpdateQuestionIndicator();
     void ReopenQuestion();
     int BarsHeight() const;
+    void ShowScheduleNote();
 
     std::filesystem::path dataDir_;
     bool loaded_ = false;
@@ -250,23 +207,6 @@ private:
     CIncludeRulesPage* includePage_ = nullptr;
     CExcludeRulesPage* excludePage_ = nullptr;
     std::array<QWidget*, 5> pages_ {};
-    void StartSchedule();
-    void OpenHistory();
-    // Saves Pelmora's own options file with `changed`; `what` names the
-    // option in the message when it cannot be saved.
-    bool SaveOwnOptions(OwnSettings changed, const QString& what);
-    void ShowScheduleNote();
-    QString ScheduleNote() const;
-    OwnSettings ownSettings_;
-    // The options file could not be read: it stays as it is until the
-    // schedule is changed, and then is kept aside first.
-    bool ownSettingsDamaged_ = false;
-    QTimeZone zone_ = QTimeZone::systemTimeZone();
-    std::unique_ptr<ScheduleRunner> schedule_;
-    class WallClockAlarm* scheduleAlarm_ = nullptr;
-    // The lasting record of the calls; opened with the own options, since
-    // they say how long it keeps them.
-    std::unique_ptr<CallHistory> history_;
 };
 
 } // namespace pelmora

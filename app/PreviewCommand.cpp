@@ -4,12 +4,12 @@
 #include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "options/OwnSettings.h"
 #include "platform/contacts/AddressBookChoice.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QDateTime>
 #include <QJsonDocument>

@@ -249,19 +249,19 @@ bool SimRunner::OpenWindow()
             Print({u"unbubble"});
     });
     connect(dialog_.get(), &QDialog::finished, this, [this] { ended_ = true; });
-    connect(dialog_.get(), &CMonitorDlg::ScheduleActed, this,
+    connect(&dialog_->Session(), &MonitoringSession::ScheduleActed, this,
         [this](const QString& what, const QString& value) {
             Print({U(what), U(value)});
         });
     connect(dialog_.get(), &CMonitorDlg::NotificationAdded, this,
         [this](uint id, const QString&, const QString& html) {
-            if (id == CMonitorDlg::kScheduleNoticeId)
+            if (id == kScheduleNotice)
                 Print({u"notice", U(QTextDocumentFragment::fromHtml(html).toPlainText())});
         });
     ended_ = false;
     if (!dialog_->Create(nullptr) || !dialog_->MainPage())
         return false;
-    control_ = std::make_unique<ControlService>(*dialog_);
+    control_ = std::make_unique<ControlService>(dialog_->Session());
     dialog_->show();
     QApplication::processEvents();
     return true;
@@ -394,9 +394,10 @@ void SimRunner::Control(const sim::Command& command)
 {
     using Request = sim::Command::Request;
     std::u16string_view action;
+    QString warning;
     switch (command.request) {
     case Request::Status: {
-        const ControlState state = dialog_->ReadControlState();
+        const ControlState state = dialog_->Session().ReadControlState();
         Print({u"status", state.monitoring ? u"on" : u"off", U(QString::number(state.sentCount)),
             U(state.activeProfile),
             U(state.pendingQuestion.value(QStringLiteral("number")).toString())});
@@ -404,7 +405,7 @@ void SimRunner::Control(const sim::Command& command)
     }
     case Request::Start:
         action = u"start";
-        control_->Start();
+        warning = control_->Start();
         break;
     case Request::Stop:
         action = u"stop";
@@ -420,7 +421,11 @@ void SimRunner::Control(const sim::Command& command)
         break;
     case Request::Answer:
         action = u"answer";
-        control_->AnswerQuestion(command.yes);
+        // As the command line does: the question read now, unless one is named.
+        control_->AnswerQuestion(command.number > 0
+                ? static_cast<uint>(command.number)
+                : control_->PendingQuestion().value(QStringLiteral("id")).toUInt(),
+            command.yes);
         break;
     case Request::Quit:
         action = u"quit";
@@ -429,6 +434,8 @@ void SimRunner::Control(const sim::Command& command)
     }
     const QString& refusal = control_->LastRefusal();
     Print({u"control", action, refusal.isEmpty() ? std::u16string(u"ok") : U(refusal)});
+    if (!warning.isEmpty())
+        Print({u"warning", U(warning)});
 }
 
 void SimRunner::Set(const sim::Command& command)

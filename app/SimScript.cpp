@@ -246,7 +246,7 @@ public:
 
 private:
     // control start|stop|status|quit, control profile "NAME",
-    // control interactive on|off, control answer yes|no
+    // control interactive on|off, control answer yes|no [QUESTION]
     QString Control()
     {
         using Request = Command::Request;
@@ -272,13 +272,16 @@ private:
         command_.request = found->request;
         const bool takesArgument = found->request == Request::Profile
             || found->request == Request::Interactive || found->request == Request::Answer;
-        if (tokens_.size() != (takesArgument ? 3u : 2u))
+        // An answer may name the question it answers; by default the open one.
+        const bool namesQuestion = found->request == Request::Answer && tokens_.size() == 4;
+        if (tokens_.size() != (takesArgument ? 3u : 2u) + (namesQuestion ? 1u : 0u))
             return QStringLiteral("control %1 takes %2")
                 .arg(Q(tokens_[1].text),
                     found->request == Request::Profile ? QStringLiteral("a profile's name")
                         : found->request == Request::Interactive ? QStringLiteral("on or off")
-                        : found->request == Request::Answer      ? QStringLiteral("yes or no")
-                                                                 : QStringLiteral("no argument"));
+                        : found->request == Request::Answer
+                        ? QStringLiteral("yes or no, and a question")
+                        : QStringLiteral("no argument"));
         if (found->request == Request::Profile)
             command_.text = tokens_[2].text;
         else if (found->request == Request::Interactive) {
@@ -289,6 +292,13 @@ private:
             command_.yes = Plain(2) == u"yes";
             if (!command_.yes && Plain(2) != u"no")
                 return QStringLiteral("control answer takes yes or no");
+            if (namesQuestion) {
+                bool number = false;
+                command_.number = Q(tokens_[3].text).toInt(&number);
+                if (!number || command_.number < 1)
+                    return QStringLiteral(
+                        "control answer names a question by its number (1, 2, ...)");
+            }
         }
         return {};
     }

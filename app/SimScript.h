@@ -72,7 +72,7 @@ struct Command {
     ControlKind control = ControlKind::Other; // set, click
     bool on = false; // set of a check box or radio button; delivery: reports say delivered
     // set of a combo box or list: the item or row index; menu: the command;
-    // tab: the tab
+    // tab: the tab; control answer: the question named, 0 for the open one
     int number = 0;
     BoxAnswer reply = BoxAnswer::Ok; // reply
     Request request = Request::Status; // control; its argument in text, on or yes

@@ -230,10 +230,10 @@ int main(int argc, char** argv)
     QObject::connect(&endSignals, &pelmora::TerminationSignals::Received, &dialog,
         &pelmora::CMonitorDlg::EndSession);
     // Scripts reach the window through the session bus.
-    pelmora::ControlService control(dialog);
-    QObject::connect(&dialog, &pelmora::CMonitorDlg::ControlStateChanged, &control,
+    pelmora::ControlService control(dialog.Session());
+    QObject::connect(&dialog.Session(), &pelmora::MonitoringSession::StateChanged, &control,
         &pelmora::ControlService::StateMayHaveChanged);
-    QObject::connect(&dialog, &pelmora::CMonitorDlg::MissedCallLogged, &control,
+    QObject::connect(&dialog.Session(), &pelmora::MonitoringSession::MissedCallLogged, &control,
         &pelmora::ControlService::ReportMissedCall);
     control.Register(QDBusConnection::sessionBus());
     if (options.hidden)

@@ -13,7 +13,6 @@
 #include "monitor/BubbleNotifier.h"
 #include "monitor/MemoryCallLog.h"
 #include "monitor/MissedCallPipeline.h"
-#include "monitor/SettingsRecord.h"
 #include "monitor/SmsSender.h"
 #include "platform/ActiveBackends.h"
 #include "platform/contacts/VCardAddressBook.h"
@@ -22,6 +21,7 @@
 #include "platform/sms/PlatformVersion.h"
 #include "resources/Resources.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -10,13 +10,13 @@
 #include "monitor/MemoryCallLog.h"
 #include "monitor/MissedCallPipeline.h"
 #include "monitor/MissedCallTexts.h"
-#include "monitor/SettingsRecord.h"
 #include "monitor/SmsSender.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "platform/sms/Outbox.h"
 #include "platform/sms/PlatformVersion.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,6 +4,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 
 namespace pelmora {
 
@@ -66,13 +67,30 @@ ControlOutcome RunControlCommand(const ControlCommand& command, const QDBusConne
     if (!command.profile.isEmpty()
         && failed(CallControl(bus, QStringLiteral("SetActiveProfile"), {command.profile})))
         return outcome;
-    if (command.start && failed(CallControl(bus, QStringLiteral("Start"))))
-        return outcome;
+    if (command.start) {
+        const QDBusMessage reply = CallControl(bus, QStringLiteral("Start"));
+        if (failed(reply))
+            return outcome;
+        // Started all the same: the warning goes where a script's user sees it.
+        if (const QString warning = reply.arguments().value(0).toString(); !warning.isEmpty())
+            outcome.err += QStringLiteral("pelmora: %1\n").arg(warning);
+    }
     if (command.stop && failed(CallControl(bus, QStringLiteral("Stop"))))
         return outcome;
-    if (command.answer
-        && failed(CallControl(bus, QStringLiteral("AnswerQuestion"), {*command.answer})))
-        return outcome;
+    if (command.answer) {
+        // The answer is for the question open now; one that replaces it
+        // before the answer arrives is refused, not answered.
+        const QDBusMessage read
+            = Call(bus, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                {QString::fromLatin1(kControlInterface), QStringLiteral("PendingQuestion")});
+        if (failed(read))
+            return outcome;
+        const QVariantMap question = qdbus_cast<QVariantMap>(
+            qvariant_cast<QDBusVariant>(read.arguments().value(0)).variant());
+        const uint id = question.value(QStringLiteral("id")).toUInt();
+        if (failed(CallControl(bus, QStringLiteral("AnswerQuestion"), {id, *command.answer})))
+            return outcome;
+    }
     if (command.status) {
         const QDBusMessage reply = Call(bus, QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("GetAll"), {QString::fromLatin1(kControlInterface)});

@@ -96,12 +96,14 @@ void ControlService::SetInteractive(bool interactive)
     StateMayHaveChanged();
 }
 
-void ControlService::Start()
+QString ControlService::Start()
 {
     lastRefusal_.clear();
-    if (const QString refusal = target_.ControlStart(); !refusal.isEmpty())
+    QString warning;
+    if (const QString refusal = target_.ControlStart(warning); !refusal.isEmpty())
         Refuse(kRefusedError, refusal);
     StateMayHaveChanged();
+    return warning;
 }
 
 void ControlService::Stop()
@@ -111,11 +113,21 @@ void ControlService::Stop()
     StateMayHaveChanged();
 }
 
-void ControlService::AnswerQuestion(bool yes)
+void ControlService::AnswerQuestion(uint question, bool yes)
 {
     lastRefusal_.clear();
-    if (target_.ReadControlState().pendingQuestion.isEmpty()) {
+    const QVariantMap open = target_.ReadControlState().pendingQuestion;
+    if (open.isEmpty()) {
         Refuse(kNoQuestionError, QStringLiteral("No question is open."));
+        return;
+    }
+    // A call that came meanwhile replaced the question the caller read.
+    if (const uint id = open.value(QStringLiteral("id")).toUInt(); id != question) {
+        Refuse(kOtherQuestionError,
+            QStringLiteral("Question %1 is no longer open; question %2, from %3, is.")
+                .arg(question)
+                .arg(id)
+                .arg(open.value(QStringLiteral("number")).toString()));
         return;
     }
     if (const QString refusal = target_.ControlAnswer(yes); !refusal.isEmpty())

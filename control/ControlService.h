@@ -19,10 +19,12 @@ inline constexpr char kControlInterface[] = "com.vantrel.Pelmora1";
 inline constexpr char kRefusedError[] = "com.vantrel.Pelmora1.Error.Refused";
 inline constexpr char kNoQuestionError[] = "com.vantrel.Pelmora1.Error.NoQuestion";
 inline constexpr char kUnknownProfileError[] = "com.vantrel.Pelmora1.Error.UnknownProfile";
+inline constexpr char kOtherQuestionError[] = "com.vantrel.Pelmora1.Error.OtherQuestion";
 
 // The object behind com.vantrel.Pelmora1: the generated adaptor calls its
-// slots and reads its properties, and it hands each request to the main
-// window. Its methods are also what pelmora-sim calls, without a bus.
+// slots and reads its properties, and it hands each request to the
+// monitoring session. Its methods are also what pelmora-sim calls, without a
+// bus.
 class ControlService final : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_PROPERTY(bool Monitoring READ Monitoring)
@@ -59,12 +61,14 @@ public Q_SLOTS:
     // itself, so a write of an unknown name cannot be refused; it changes
     // nothing.
     void SetActiveProfile(const QString& name);
-    void Start();
+    // The start's warning, empty when there is none.
+    QString Start();
     void Stop();
-    void AnswerQuestion(bool yes);
+    // `question` is the open question's "id" as PendingQuestion shows it.
+    void AnswerQuestion(uint question, bool yes);
     void Quit();
 
-    // The window tells of every change it makes; the properties that differ
+    // The session tells of every change it makes; the properties that differ
     // from the last reading go out in one PropertiesChanged.
     void StateMayHaveChanged();
     // A handled call and the status its log row shows.

@@ -6,18 +6,20 @@
 
 namespace pelmora {
 
-// What the control interface asks of the main window. Each call acts as the
-// matching tap would; a refusal returns the text the window would have shown
-// in a message box (and shows none), success an empty string.
+// What the control interface asks of the monitoring session. Each call acts
+// as the matching tap would; a refusal returns the text the window would have
+// shown in a message box (and shows none), success an empty string.
 class ControlTarget {
 public:
     virtual ~ControlTarget() = default;
     virtual ControlState ReadControlState() const = 0;
-    virtual QString ControlStart() = 0;
+    // `warning` gets what a tap's start would warn of, if anything.
+    virtual QString ControlStart(QString& warning) = 0;
     virtual void ControlStop() = 0;
     virtual QString ControlSetActiveProfile(const QString& name) = 0;
     virtual void ControlSetInteractive(bool interactive) = 0;
-    // The open question's Yes or No; called only while one is open.
+    // The open question's Yes or No; called only while the question the
+    // caller names is the open one.
     virtual QString ControlAnswer(bool yes) = 0;
     // File > Exit without its question, once the caller has had its answer.
     virtual void ControlQuit() = 0;

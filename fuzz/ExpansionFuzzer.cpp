@@ -2,7 +2,7 @@
 // file) and a caller's name parts (from any address book): any texts.
 #include "fuzz/FuzzSupport.h"
 #include "messages/VariableExpansion.h"
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <algorithm>
 

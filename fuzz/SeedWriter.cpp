@@ -3,11 +3,11 @@
 // uses. Run as `pelmora_fuzz_seeds fuzz/corpus`; the output is checked in.
 #include "app/DataDocument.h"
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "platform/storage/ByteWriter.h"
 #include "platform/storage/DataFile.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

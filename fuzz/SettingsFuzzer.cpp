@@ -1,6 +1,6 @@
 // The settings file as read from a data directory: any bytes at all.
 #include "fuzz/FuzzSupport.h"
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 using namespace pelmora;
 

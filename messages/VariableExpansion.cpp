@@ -1,6 +1,6 @@
 #include "messages/VariableExpansion.h"
 
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 namespace pelmora {
 

@@ -1,9 +1,9 @@
 #include "messages/VariableReplacementsDlg.h"
 
-#include "monitor/SettingsRecord.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
+#include "settings/SettingsRecord.h"
 #include "ui/AutoSIPEdit.h"
 
 #include <array>

@@ -6,10 +6,10 @@
 #include "monitor/BubbleNotifier.h"
 #include "monitor/CallLogRows.h"
 #include "monitor/MissedCallTexts.h"
-#include "monitor/SettingsRecord.h"
 #include "monitor/SmsSender.h"
 #include "platform/sms/SmsBackend.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 
 #include <QDateTime>
 
@@ -291,6 +291,7 @@ SmsSendDone CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
             return;
         if (update.IsReport()) {
             send->report = update;
+            send->reported = true;
             RecordReport(*send);
             return;
         }
@@ -323,7 +324,8 @@ void CMissedCallPipeline::Finish(Send& send)
     }
     if (accepted) {
         SetFate(send.historyId, send.afterYes ? ReplyFate::AnsweredYes : ReplyFate::Sent);
-        if (send.outcome->reportFollows)
+        // The outbox reports at once, before the sender has finished.
+        if (send.outcome->reportFollows && !send.reported)
             SetDelivery(send.historyId, DeliveryState::Waiting);
     } else {
         SetFate(send.historyId, ReplyFate::Failed, ErrorOf(send.outcome));

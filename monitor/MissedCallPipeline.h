@@ -120,6 +120,7 @@ private:
         bool handedOver = false; // the transport's call has returned
         std::optional<SmsUpdate> outcome;
         std::optional<SmsUpdate> report; // kept until the history row is known
+        bool reported = false; // a report came: "waiting" must not replace it
         std::optional<CallLogRow> row;
         int64_t historyId = 0;
     };

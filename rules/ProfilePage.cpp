@@ -1,6 +1,5 @@
 #include "rules/ProfilePage.h"
 
-#include "app/MonitorDlg.h"
 #include "messages/AddEditMessagesDlg.h"
 #include "messages/NewPresetDlg.h"
 #include "messages/TemplateCombo.h"
@@ -12,9 +11,10 @@
 
 namespace pelmora {
 
-CProfilePage::CProfilePage(CMonitorDlg& mainWindow, QWidget* parent)
+CProfilePage::CProfilePage(SettingsRecord& settings, SaveAllTarget& saver, QWidget* parent)
     : COrientedPropertyPage(parent)
-    , mainWindow_(mainWindow)
+    , settings_(settings)
+    , saver_(saver)
 {
     SetOffersCommandsToParentFirst(false);
     SetActiveProfileSource(this);
@@ -38,7 +38,7 @@ dlg::CComboBox CProfilePage::TemplateCombo() const
 bool CProfilePage::OnInitDialog()
 {
     FillTemplateCombo(TemplateCombo(), true);
-    FillProfileCombo(mainWindow_.settings.activeProfileId);
+    FillProfileCombo(settings_.activeProfileId);
     ShowDefaultMessage();
     return true;
 }
@@ -123,7 +123,7 @@ void CProfilePage::StoreDefaultMessage()
 void CProfilePage::StoreActiveProfileId()
 {
     const ProfileRecord* profile = ActiveProfile();
-    mainWindow_.settings.activeProfileId = profile ? profile->id : 0;
+    settings_.activeProfileId = profile ? profile->id : 0;
 }
 
 bool CProfilePage::ValidateBeforeStart()
@@ -189,7 +189,7 @@ void CProfilePage::OnAddProfile()
     }
     // Saved before the new profile is selected: the file keeps the profile
     // that was active until now as the active one.
-    mainWindow_.SaveAll();
+    saver_.SaveAll();
     dlg::CComboBox profiles = ProfileCombo();
     const int index = profiles.AddString(profile->name.Text());
     profiles.SetItemData(index, reinterpret_cast<uintptr_t>(profile));
@@ -207,22 +207,36 @@ void CProfilePage::OnDeleteProfile()
             u"You can not delete the last profile, at least one profile should exist.", u"Profile");
         return;
     }
+    // A script or the schedule may switch the profile while the question is
+    // open: the answer is about the profile asked for, wherever it is now.
+    const int32_t asked = profile->id;
     if (dlg::MessageBox(this, u"Are you sure you want to delete this profile?", u"Confirm delete",
             dlg::MessageButtons::YesNo)
         != dlg::IDYES)
         return;
-    const int selection = profiles.GetCurSel();
+    profile = nullptr;
+    for (const auto& stored : Profiles())
+        if (stored->id == asked)
+            profile = stored.get();
+    int row = -1;
+    for (int index = 0; index < profiles.GetCount(); ++index)
+        if (profiles.ItemPointer<ProfileRecord>(index) == profile)
+            row = index;
+    if (!profile || row < 0 || profiles.GetCount() == 1)
+        return;
+    const bool wasActive = profiles.GetCurSel() == row;
     if (!DeleteProfile(profile))
         return;
-    profiles.DeleteString(selection);
-    profiles.SetCurSel(0);
+    profiles.DeleteString(row);
+    if (wasActive || profiles.GetCurSel() < 0)
+        profiles.SetCurSel(0);
     ShowDefaultMessage();
 }
 
 void CProfilePage::OnEditMessages()
 {
     CAddEditMessagesDlg editor(this);
-    editor.mainWindow = &mainWindow_;
+    editor.mainWindow = &saver_;
     editor.DoModal();
     // The editor may have deleted templates whatever way it was closed; the
     // combo box must not keep items of records that are gone.
@@ -238,13 +252,13 @@ void CProfilePage::OnSetCustom()
         return;
     }
     CProfileCustomMsgsDlg custom(*profile, this);
-    custom.mainWindow = &mainWindow_;
+    custom.mainWindow = &saver_;
     custom.DoModal();
 }
 
 void CProfilePage::OnVariables()
 {
-    CVariableReplacementsDlg variables(mainWindow_.settings, this);
+    CVariableReplacementsDlg variables(settings_, this);
     variables.DoModal();
 }
 

@@ -2,11 +2,11 @@
 
 #include "platform/framework/ComboBox.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 #include "ui/OrientedPropertyPage.h"
+#include "ui/SaveAllTarget.h"
 
 namespace pelmora {
-
-class CMonitorDlg;
 
 // The Profile tab: the active profile, its default message, and the way to
 // the custom messages, the templates and the variable replacements. The
@@ -16,7 +16,9 @@ class CMonitorDlg;
 class CProfilePage final : public COrientedPropertyPage, public ActiveProfileSource {
     Q_OBJECT
 public:
-    explicit CProfilePage(CMonitorDlg& mainWindow, QWidget* parent = nullptr);
+    // `settings` holds the active profile's id and the variables' words;
+    // `saver` writes every data file.
+    CProfilePage(SettingsRecord& settings, SaveAllTarget& saver, QWidget* parent = nullptr);
     ~CProfilePage() override;
 
     ProfileRecord* ActiveProfile() const override;
@@ -57,7 +59,8 @@ private:
     void OnSetCustom();
     void OnVariables();
 
-    CMonitorDlg& mainWindow_;
+    SettingsRecord& settings_;
+    SaveAllTarget& saver_;
 };
 
 } // namespace pelmora

@@ -1,7 +1,7 @@
 #include "rules/RuleTest.h"
 
-#include "monitor/SettingsRecord.h"
 #include "platform/contacts/ContactCard.h"
+#include "settings/SettingsRecord.h"
 
 namespace pelmora {
 

@@ -1,6 +1,5 @@
 #include "schedule/ScheduleDlg.h"
 
-#include "app/MonitorDlg.h"
 #include "platform/framework/MessageBox.h"
 #include "resources/Resources.h"
 #include "rules/ProfileStore.h"
@@ -77,10 +76,11 @@ bool CScheduleWindowDlg::OnCommand(int id)
     return true;
 }
 
-CScheduleDlg::CScheduleDlg(CMonitorDlg& mainWindow, QWidget* parent)
+CScheduleDlg::CScheduleDlg(WeeklySchedule current, Save save, QWidget* parent)
     : COrientedDialog(IDD_SCHEDULE, IDD_SCHEDULE_L, parent)
-    , mainWindow_(mainWindow)
-    , edited_(mainWindow.Schedule() ? mainWindow.Schedule()->Schedule() : WeeklySchedule {})
+    , current_(std::move(current))
+    , save_(std::move(save))
+    , edited_(current_)
 {
 }
 
@@ -159,11 +159,11 @@ bool CScheduleDlg::OnCommand(int id)
         return true;
     case dlg::IDOK:
         // Done: an unchanged schedule is not written again.
-        if (mainWindow_.Schedule() && edited_ == mainWindow_.Schedule()->Schedule()) {
+        if (edited_ == current_) {
             EndDialog(dlg::IDOK);
             return true;
         }
-        if (mainWindow_.ChangeSchedule(edited_))
+        if (save_(edited_))
             EndDialog(dlg::IDOK);
         return true;
     default:

@@ -3,9 +3,9 @@
 #include "schedule/WeeklySchedule.h"
 #include "ui/OrientedPropertyPage.h"
 
-namespace pelmora {
+#include <functional>
 
-class CMonitorDlg;
+namespace pelmora {
 
 // One window of the schedule: its days, times and what holds inside it.
 class CScheduleWindowDlg final : public COrientedDialog {
@@ -31,7 +31,10 @@ private:
 class CScheduleDlg final : public COrientedDialog {
     Q_OBJECT
 public:
-    CScheduleDlg(CMonitorDlg& mainWindow, QWidget* parent);
+    // `save` saves and applies a changed schedule; false (after telling the
+    // user) when it could not, and the dialog stays open.
+    using Save = std::function<bool(const WeeklySchedule&)>;
+    CScheduleDlg(WeeklySchedule current, Save save, QWidget* parent);
 
     const WeeklySchedule& Edited() const { return edited_; }
 
@@ -50,7 +53,8 @@ private:
     void Fill(int select);
     void Move(int by);
 
-    CMonitorDlg& mainWindow_;
+    const WeeklySchedule current_;
+    Save save_;
     WeeklySchedule edited_;
 };
 

@@ -15,6 +15,11 @@ void ScheduleRunner::SetSchedule(WeeklySchedule schedule)
     Evaluate();
 }
 
+ScheduleRunner::OwnState ScheduleRunner::Current() const
+{
+    return {target_.ScheduleIsMonitoring(), target_.ScheduleActiveProfileId()};
+}
+
 void ScheduleRunner::Evaluate()
 {
     const QDateTime now = clock_();
@@ -22,34 +27,82 @@ void ScheduleRunner::Evaluate()
     const std::optional<ScheduleWindow> window
         = index ? std::optional(schedule_[*index]) : std::nullopt;
     if (window != applied_) {
-        const std::optional<ScheduleWindow> previous = applied_;
-        applied_ = window;
-        if (!window) {
-            // Back to the user's own choice, as it was before.
-            if (previous && previous->monitoring && target_.ScheduleIsMonitoring())
-                target_.ScheduleStop();
-            if (profileBefore_)
-                target_.ScheduleSetActiveProfile(*profileBefore_);
-            profileBefore_.reset();
-        } else {
-            if (!profileBefore_)
-                profileBefore_ = target_.ScheduleActiveProfileId();
-            if (!window->monitoring) {
-                if (target_.ScheduleIsMonitoring())
-                    target_.ScheduleStop();
-            } else if (!target_.ScheduleSetActiveProfile(window->profileId)) {
-                target_.ScheduleTellUser(
-                    QStringLiteral("The schedule could not start monitoring: its profile no "
-                                   "longer exists."));
-            } else if (!target_.ScheduleIsMonitoring()) {
-                if (const QString refusal = target_.ScheduleStart(); !refusal.isEmpty())
-                    target_.ScheduleTellUser(
-                        QStringLiteral("The schedule could not start monitoring: %1").arg(refusal));
-            }
+        // What holds without the schedule: what held before the window that
+        // ends, where no choice inside it replaced it. Windows back to back
+        // pass it on without switching in between.
+        OwnState own = Current();
+        if (applied_) {
+            if (!monitoringChosen_)
+                own.monitoring = before_.monitoring;
+            if (!profileChosen_)
+                own.profileId = before_.profileId;
         }
+        applied_ = window;
+        before_ = own;
+        monitoringChosen_ = profileChosen_ = false;
+        if (window)
+            Apply(*window);
+        else
+            Restore(own);
     }
     const std::optional<ScheduleChange> next = NextScheduleChange(schedule_, now, zone_);
     target_.ScheduleWakeAt(next ? std::optional(next->at) : std::nullopt);
+}
+
+void ScheduleRunner::Apply(const ScheduleWindow& window)
+{
+    if (!window.monitoring) {
+        if (target_.ScheduleIsMonitoring())
+            target_.ScheduleStop();
+    } else if (!target_.ScheduleSetActiveProfile(window.profileId)) {
+        target_.ScheduleTellUser(QStringLiteral(
+            "The schedule could not start monitoring: its profile no longer exists."));
+    } else if (!target_.ScheduleIsMonitoring()) {
+        Start();
+    }
+}
+
+void ScheduleRunner::Restore(const OwnState& own)
+{
+    if (!own.monitoring && target_.ScheduleIsMonitoring())
+        target_.ScheduleStop();
+    // A profile deleted meanwhile leaves the one in use.
+    if (own.profileId != target_.ScheduleActiveProfileId())
+        target_.ScheduleSetActiveProfile(own.profileId);
+    if (own.monitoring && !target_.ScheduleIsMonitoring())
+        Start();
+}
+
+void ScheduleRunner::Start()
+{
+    QString said;
+    if (!target_.ScheduleStart(said))
+        target_.ScheduleTellUser(
+            QStringLiteral("The schedule could not start monitoring: %1").arg(said));
+    else if (!said.isEmpty())
+        target_.ScheduleTellUser(QStringLiteral("The schedule started monitoring. %1").arg(said));
+}
+
+void ScheduleRunner::ChoiceMade(bool monitoring, bool profile)
+{
+    if (!applied_)
+        return;
+    monitoringChosen_ = monitoringChosen_ || monitoring;
+    profileChosen_ = profileChosen_ || profile;
+}
+
+bool ScheduleRunner::AutoStart()
+{
+    if (applied_ && !monitoringChosen_)
+        before_.monitoring = true;
+    return !HoldsOff();
+}
+
+std::optional<int32_t> ScheduleRunner::ProfileBefore() const
+{
+    if (!applied_ || profileChosen_)
+        return std::nullopt;
+    return before_.profileId;
 }
 
 std::optional<ScheduleChange> ScheduleRunner::NextChange() const

@@ -12,7 +12,7 @@
 
 namespace pelmora {
 
-// What the schedule needs of the main window.
+// What the schedule needs of the monitoring session.
 class ScheduleTarget {
 public:
     virtual ~ScheduleTarget() = default;
@@ -20,9 +20,9 @@ public:
     // False when no profile has this id.
     virtual bool ScheduleSetActiveProfile(int32_t id) = 0;
     virtual bool ScheduleIsMonitoring() const = 0;
-    // Empty when monitoring started, else why not (the text the Start
-    // button's message box would have shown).
-    virtual QString ScheduleStart() = 0;
+    // True when monitoring started; `said` is then its warning (usually
+    // empty), else why it did not (the text a tap's message box shows).
+    virtual bool ScheduleStart(QString& said) = 0;
     virtual void ScheduleStop() = 0;
     // Tells the user without a message box: nobody may be looking.
     virtual void ScheduleTellUser(const QString& text) = 0;
@@ -30,11 +30,16 @@ public:
     virtual void ScheduleWakeAt(const std::optional<QDateTime>& at) = 0;
 };
 
-// Applies the weekly schedule to the window: at a window's start monitoring
-// starts with its profile (or stops, for an "off" window), at its end it
-// stops and the profile from before comes back. It acts only when the
-// window in force changes, so a Start or Stop by hand inside a window holds
-// until the next boundary.
+// Applies the weekly schedule, and decides between it and every other hand
+// that switches monitoring or the profile:
+// - the latest deliberate choice (a tap, a script, the command line) holds
+//   until the next boundary;
+// - at a window's start the window applies, and what held before is kept;
+// - at a window's end what the window set is undone, unless a choice was
+//   made inside it: then that choice stays;
+// - the unattended start at login never toggles: it starts monitoring
+//   unless an "off" window holds it off, and counts as the user's own
+//   "on" when a window ends.
 class ScheduleRunner final {
 public:
     using Clock = std::function<QDateTime()>;
@@ -46,23 +51,45 @@ public:
     void SetSchedule(WeeklySchedule schedule);
     // At start, at each wake-up, after a clock change or a resume.
     void Evaluate();
+    // A deliberate choice changed monitoring, the profile or both: inside a
+    // window it outlives the window's end.
+    void ChoiceMade(bool monitoring, bool profile);
+    // The unattended start: true when monitoring should start now; inside a
+    // window it only makes "on" what returns at the window's end.
+    bool AutoStart();
+    // An "off" window is in force.
+    bool HoldsOff() const { return applied_ && !applied_->monitoring; }
 
     std::optional<ScheduleChange> NextChange() const;
-    // The profile the user had before the window in force took over.
-    std::optional<int32_t> ProfileBefore() const { return profileBefore_; }
+    // The profile that returns when the window in force ends, which is what
+    // a save keeps: the user's own.
+    std::optional<int32_t> ProfileBefore() const;
     // "Schedule: Sleeping from 23:00", "Schedule: off from 09:00",
     // "Schedule: ends at 07:00"; empty without a schedule.
     QString NextChangeText(const std::function<QString(int32_t)>& profileName) const;
 
 private:
+    // Monitoring and the profile as the user had them outside the windows.
+    struct OwnState {
+        bool monitoring = false;
+        int32_t profileId = 0;
+    };
+    OwnState Current() const;
+    void Apply(const ScheduleWindow& window);
+    void Restore(const OwnState& own);
+    void Start();
+
     ScheduleTarget& target_;
     Clock clock_;
     QTimeZone zone_;
     WeeklySchedule schedule_;
     // The window applied last, as it was then; none outside every window.
     std::optional<ScheduleWindow> applied_;
-    // The profile active before the schedule took over.
-    std::optional<int32_t> profileBefore_;
+    // What held before the window in force took over, and which of it a
+    // choice inside the window replaced.
+    OwnState before_;
+    bool monitoringChosen_ = false;
+    bool profileChosen_ = false;
 };
 
 } // namespace pelmora

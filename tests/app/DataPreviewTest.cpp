@@ -4,12 +4,12 @@
 #include "messages/TemplateStore.h"
 #include "monitor/MemoryCallLog.h"
 #include "monitor/MissedCallPipeline.h"
-#include "monitor/SettingsRecord.h"
 #include "options/OwnSettings.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
 #include "rules/RuleTest.h"
+#include "settings/SettingsRecord.h"
 #include "tests/TestSupport.h"
 #include "tests/monitor/PipelineFakes.h"
 

@@ -2,11 +2,11 @@
 #include "app/HistoryCommand.h"
 #include "history/CallHistory.h"
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "options/OwnSettings.h"
 #include "platform/storage/ByteWriter.h"
 #include "rules/GroupStore.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 #include "tests/LogicTestSupport.h"
 
 #include <QDateTime>

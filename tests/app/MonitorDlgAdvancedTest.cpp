@@ -93,14 +93,14 @@ TEST_F(MonitorDlgAdvanced, PrefixSetInTheDialogServesTheNextLookupWithoutARestar
 
 TEST_F(MonitorDlgAdvanced, TheQuietPeriodChosenIsSavedInTheOwnOptionsAndUsedAtOnce)
 {
-    EXPECT_EQ(static_cast<MissedCallWindow&>(dialog).ReadOptions().quietMinutes, 0);
+    EXPECT_EQ(dialog.Session().Options().quietMinutes, 0);
     dlg::SetModalHandler([](dlg::CDialog& shown) {
         shown.ComboSetCurSel(CAdvancedSettingsDlg::IDC_QUIET_PERIOD, 2); // "1 h"
         shown.RouteCommand(dlg::IDOK);
         return dlg::IDOK;
     });
     EXPECT_TRUE(dialog.RouteCommand(CAdvancedSettingsDlg::ID_ADVANCED_SETTINGS));
-    EXPECT_EQ(static_cast<MissedCallWindow&>(dialog).ReadOptions().quietMinutes, 60);
+    EXPECT_EQ(dialog.Session().Options().quietMinutes, 60);
     OwnSettings saved;
     QString error;
     ASSERT_TRUE(LoadOwnSettings(dir.Path(), saved, error)) << error.toStdString();

@@ -50,7 +50,7 @@ TEST_F(WindowPipeline, InteractiveQuestionIsAnsweredThroughTheBubble)
     MissCall(u"0333<input type=button name='cmd:32778' value='X'>");
     MissCall(u"0333");
     EXPECT_EQ(Column(CLogListCtrl::SmsSent), (Texts {u"Interactive", u"Interactive"}));
-    EXPECT_TRUE(dialog->IsTimerActive(2));
+    EXPECT_TRUE(dialog->Session().IsTimerActive(2));
     QWidget* bubble = Bubble();
     ASSERT_NE(bubble, nullptr);
     // The name's markup shows as text; the caller's own button never appears.
@@ -79,8 +79,8 @@ TEST_F(WindowPipeline, QuestionExpiresAfterFourMinutesAndNoCloses)
     Start();
     MissCall(u"0555");
     ASSERT_NE(Bubble(), nullptr);
-    dialog->FireTimerForTesting(2);
-    EXPECT_FALSE(dialog->IsTimerActive(2));
+    dialog->Session().FireTimerForTesting(2);
+    EXPECT_FALSE(dialog->Session().IsTimerActive(2));
     EXPECT_EQ(Bubble(), nullptr);
     dialog->RouteCommand(CMonitorDlg::ID_ANSWER_YES);
     EXPECT_TRUE(outbox.Messages().empty());

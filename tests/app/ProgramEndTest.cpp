@@ -2,7 +2,7 @@
 // SIGTERM or SIGHUP, a terminal SIGINT), and started on a data directory
 // another program holds.
 
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 #include "tests/LogicTestSupport.h"
 
 #include <QElapsedTimer>

@@ -56,10 +56,10 @@ protected:
         client_ = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("control-client")));
         Open();
-        service_ = std::make_unique<ControlService>(*dialog);
-        QObject::connect(dialog.get(), &CMonitorDlg::ControlStateChanged, service_.get(),
+        service_ = std::make_unique<ControlService>(dialog->Session());
+        QObject::connect(&dialog->Session(), &MonitoringSession::StateChanged, service_.get(),
             &ControlService::StateMayHaveChanged);
-        QObject::connect(dialog.get(), &CMonitorDlg::MissedCallLogged, service_.get(),
+        QObject::connect(&dialog->Session(), &MonitoringSession::MissedCallLogged, service_.get(),
             &ControlService::ReportMissedCall);
         ASSERT_TRUE(service_->Register(*server_));
         client_->connect(Name(kControlService), Name(kControlPath), Name(kControlInterface),
@@ -125,7 +125,7 @@ TEST_F(ControlOnBus, RefusalsAreErrorsWithTheWindowsTextAndShowNoBox)
     const Case cases[] = {
         {Control("Start"), kRefusedError,
             QStringLiteral("Invalid \"Max allowed SMS to send\" please correct its value")},
-        {Control("AnswerQuestion", {true}), kNoQuestionError,
+        {Control("AnswerQuestion", {0u, true}), kNoQuestionError,
             QStringLiteral("No question is open.")},
         {Control("SetActiveProfile", {QStringLiteral("Nope")}), kUnknownProfileError,
             QStringLiteral("There is no profile named \"Nope\".")},
@@ -154,7 +154,8 @@ TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
     const QVariantMap question = qdbus_cast<QVariantMap>(Get("PendingQuestion"));
     EXPECT_EQ(question.value(QStringLiteral("number")), QStringLiteral("07700900111"));
 
-    EXPECT_EQ(Control("AnswerQuestion", {true}).type(), QDBusMessage::ReplyMessage);
+    const uint id = question.value(QStringLiteral("id")).toUInt();
+    EXPECT_EQ(Control("AnswerQuestion", {id, true}).type(), QDBusMessage::ReplyMessage);
     ASSERT_EQ(outbox.Messages().size(), 1u);
     EXPECT_EQ(question.value(QStringLiteral("text")).toString().toStdU16String(),
         outbox.Messages()[0].text);

@@ -1,6 +1,6 @@
 #include "messages/VariableExpansion.h"
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "messages/VariableReplacementsDlg.h"
-#include "monitor/SettingsRecord.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ScreenModel.h"
+#include "settings/SettingsRecord.h"
 #include "ui/AutoSIPEdit.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // ModemManager backend, against the real ModemManager and the emulated modem.
 
 #include "messages/TemplateStore.h"
-#include "monitor/SettingsRecord.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 #include "tests/LogicTestSupport.h"
 #include "tests/modem/ModemRig.h"
 

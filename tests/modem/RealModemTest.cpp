@@ -130,7 +130,7 @@ TEST_F(RealModem, InteractiveReplyIsSentOnlyAfterTheYes)
 {
     ASSERT_NO_FATAL_FAILURE(Monitor(kGreeting, 0, true));
     ASSERT_NO_FATAL_FAILURE(MissCall(kAnn));
-    ASSERT_TRUE(dialog->IsTimerActive(2));
+    ASSERT_TRUE(dialog->Session().IsTimerActive(2));
     QTest::qWait(500);
     const QStringList before = Rig().Traffic();
     EXPECT_EQ(TrafficIndex(before, '>', QStringLiteral("AT+CMGS=")), -1);

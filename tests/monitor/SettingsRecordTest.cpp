@@ -1,4 +1,4 @@
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 #include "platform/storage/DataFile.h"
 #include "tests/LogicTestSupport.h"
 

@@ -1,5 +1,5 @@
 #include "rules/RuleTest.h"
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -106,7 +106,7 @@ TEST_F(ScheduleDialogs, DoneSavesAppliesAndTheMainPageTellsTheNextChange)
     // Each round added the night and a weekend window and deleted the latter.
     const ScheduleWindow night {0x7f, 23 * 60, 7 * 60, true, activeProfile->id};
     EXPECT_EQ(saved.schedule, (WeeklySchedule {night, night}));
-    EXPECT_EQ(dialog->Schedule()->Schedule(), saved.schedule);
+    EXPECT_EQ(dialog->Session().Schedule(), saved.schedule);
 }
 
 TEST(WallClockAlarm, WakesAtItsMomentAndRearmingReplacesIt)

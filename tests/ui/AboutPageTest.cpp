@@ -1,9 +1,9 @@
 #include "ui/AboutPage.h"
-#include "monitor/SettingsRecord.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
 #include "resources/Resources.h"
+#include "settings/SettingsRecord.h"
 #include "ui/AdvancedSettingsDlg.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "monitor/SettingsRecord.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/shell/ShellServices.h"
+#include "settings/SettingsRecord.h"
 #include "tests/TestSupport.h"
 #include "ui/AdvancedSettingsDlg.h"
 #include "ui/ShellHelpers.h"

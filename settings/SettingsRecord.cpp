@@ -1,4 +1,4 @@
-#include "monitor/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
 
 #include "platform/storage/ByteReader.h"
 #include "platform/storage/ByteWriter.h"

@@ -1,0 +1,502 @@
+#include "session/MonitoringSession.h"
+
+#include "monitor/MissedCallTexts.h"
+#include "platform/TimerService.h"
+#include "platform/shell/WallClockAlarm.h"
+#include "rules/ProfileStore.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+namespace pelmora {
+
+namespace {
+
+StartResult Refused(StartResult::Problem problem, std::u16string text, std::u16string title = {})
+{
+    return {false, problem, std::move(text), std::move(title)};
+}
+
+StartResult Running(bool on = true)
+{
+    StartResult result;
+    result.started = on;
+    return result;
+}
+
+bool Deliberate(Hand hand)
+{
+    return hand == Hand::User || hand == Hand::Script;
+}
+
+} // namespace
+
+MonitoringSession::MonitoringSession(std::filesystem::path dataDir, SessionView& view)
+    : pipeline(settings, contacts, transport, *this, *this, *this, [this] { return clock_(); })
+    , dataDir_(std::move(dataDir))
+    , view_(view)
+    , clock_(SystemLogClock())
+{
+}
+
+MonitoringSession::~MonitoringSession()
+{
+    pipeline.SetRecorder(nullptr);
+    if (TimerService* service = CurrentTimerService())
+        service->StopAll(this);
+}
+
+QString MonitoringSession::Open()
+{
+    QString error;
+    QString problem;
+    if (!LoadOwnSettings(dataDir_, ownSettings_, error)) {
+        ownSettingsDamaged_ = true;
+        std::fprintf(stderr, "pelmora: %s\n", error.toLocal8Bit().constData());
+        problem = QStringLiteral("The schedule could not be read (%1). It is not used now, and "
+                                 "the file is kept as it is until you change the schedule.")
+                      .arg(error);
+    }
+    schedule_ = std::make_unique<ScheduleRunner>(
+        static_cast<ScheduleTarget&>(*this),
+        [this] { return QDateTime::fromSecsSinceEpoch(clock_()); }, zone_);
+    // The program's own wake-ups follow the wall clock through suspend and
+    // clock changes; a simulated clock fires the session's timer instead.
+    if (!CurrentTimerService()) {
+        scheduleAlarm_ = new WallClockAlarm(this);
+        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
+    }
+    // A window that began while Pelmora was not running applies now.
+    schedule_->SetSchedule(ownSettings_.schedule);
+    OpenHistory();
+    return problem;
+}
+
+void MonitoringSession::OpenHistory()
+{
+    // A history that cannot be kept is told once, without a modal box: it
+    // may come in the middle of a reply.
+    history_ = std::make_unique<CallHistory>(dataDir_, clock_(),
+        HistoryKeepSeconds(ownSettings_.historyKeep), [this](const QString& problem) {
+            view_.Add(u"Pelmora's history", EscapeHtml(problem.toStdU16String()), 0,
+                kHistoryProblemNotice);
+        });
+    pipeline.SetRecorder(history_.get());
+}
+
+StartResult MonitoringSession::Start(Hand hand)
+{
+    if (IsMonitoring()) {
+        // Asked for all the same: "on" is the choice, also after a window.
+        NoteChoice(hand, true, false);
+        return Running();
+    }
+    view_.PrepareStart();
+    if (!CurrentActiveProfile())
+        return Refused(StartResult::Problem::NoProfile,
+            u"You must select a valid profile before you can continue", u"Select profile");
+    if (!contacts.Logon())
+        return Refused(StartResult::Problem::Contacts,
+            u"Could not initialize COM objects, please contact the software vendor",
+            u"Fatal error");
+    const StartInputs inputs = view_.ReadStartInputs();
+    if (inputs.maxTotal < 1) {
+        contacts.Logoff();
+        return Refused(StartResult::Problem::MaxTotal,
+            u"Invalid \"Max allowed SMS to send\" please correct its value");
+    }
+    pipeline.maxTotalAtStart = inputs.maxTotal;
+    if (inputs.clearLog)
+        view_.ClearLog();
+    if (!lineMonitor.Open(this, inputs.hangupIndex - 1)) {
+        contacts.Logoff();
+        return Refused(StartResult::Problem::PhoneLine, u"Could not initialize Phone services",
+            u"Fatal error");
+    }
+    NoteChoice(hand, true, false);
+    Q_EMIT MonitoringChanged(true);
+    Q_EMIT StateChanged();
+    StartResult started = Running();
+    if (inputs.ringsBeforeSendIndex != 0 && inputs.hangupIndex != 0
+        && inputs.hangupIndex - 1 <= inputs.ringsBeforeSendIndex)
+        started.text = u"Warning: The number of rings before sms send selected is greater than the "
+                       u"number of rings to hangup, no SMSes will be sent";
+    return started;
+}
+
+void MonitoringSession::Stop(Hand hand)
+{
+    NoteChoice(hand, true, false);
+    if (!IsMonitoring())
+        return;
+    contacts.Logoff();
+    lineMonitor.Close();
+    // The open question stays: a Yes after the stop still sends.
+    pipeline.ResetSentCount();
+    Q_EMIT MonitoringChanged(false);
+    Q_EMIT StateChanged();
+}
+
+StartResult MonitoringSession::AutoStart()
+{
+    const bool wanted = !schedule_ || schedule_->AutoStart();
+    if (!wanted || IsMonitoring())
+        return Running(IsMonitoring());
+    return Start(Hand::Autostart);
+}
+
+bool MonitoringSession::SetActiveProfile(int32_t id, Hand hand)
+{
+    const auto& profiles = Profiles();
+    const auto found = std::find_if(
+        profiles.begin(), profiles.end(), [id](const auto& profile) { return profile->id == id; });
+    if (found == profiles.end())
+        return false;
+    const ProfileRecord* before = CurrentActiveProfile();
+    selecting_ = true;
+    view_.SelectProfile(**found);
+    selecting_ = false;
+    const ProfileRecord* now = CurrentActiveProfile();
+    if (!now || now->id != id)
+        return false;
+    NoteChoice(hand, false, true);
+    if (now != before)
+        Q_EMIT StateChanged();
+    return true;
+}
+
+void MonitoringSession::ProfileChosen()
+{
+    if (selecting_)
+        return;
+    NoteChoice(Hand::User, false, true);
+    Q_EMIT StateChanged();
+}
+
+void MonitoringSession::NoteChoice(Hand hand, bool monitoring, bool profile)
+{
+    if (Deliberate(hand) && schedule_)
+        schedule_->ChoiceMade(monitoring, profile);
+}
+
+PendingSendResult MonitoringSession::Answer(bool yes, Hand hand)
+{
+    scriptAnswering_ = hand == Hand::Script;
+    scriptRefusal_.clear();
+    PendingSendResult result = PendingSendResult::NothingPending;
+    if (yes)
+        result = pipeline.OnAnswerYes();
+    else
+        pipeline.OnAnswerNo();
+    scriptAnswering_ = false;
+    Q_EMIT StateChanged();
+    return result;
+}
+
+void MonitoringSession::OnMissedCall(std::u16string_view number, int32_t ringCount)
+{
+    pipeline.OnMissedCall(number, ringCount);
+    // Told once the call is handled, so a new question is already stored.
+    Q_EMIT StateChanged();
+}
+
+intptr_t MonitoringSession::SendWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    if (message == WM_MISSEDCALL)
+        OnMissedCall(
+            *reinterpret_cast<const std::u16string*>(wParam), static_cast<int32_t>(lParam));
+    return 0;
+}
+
+MissedCallOptions MonitoringSession::ReadOptions() const
+{
+    MissedCallOptions options = view_.ReadOptions();
+    options.quietMinutes = ownSettings_.quietMinutes;
+    return options;
+}
+
+void MonitoringSession::SetTimer(int id, int64_t milliseconds)
+{
+    if (TimerService* service = CurrentTimerService()) {
+        service->Start(this, id, milliseconds, [this, id] { OnTimer(id); });
+        return;
+    }
+    QTimer*& timer = timers_[id];
+    if (!timer) {
+        timer = new QTimer(this);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    }
+    timer->start(static_cast<int>(std::clamp<int64_t>(milliseconds, 0, INT_MAX)));
+}
+
+void MonitoringSession::KillTimer(int id)
+{
+    if (TimerService* service = CurrentTimerService())
+        service->Stop(this, id);
+    if (const auto it = timers_.find(id); it != timers_.end())
+        it->second->stop();
+}
+
+bool MonitoringSession::IsTimerActive(int id) const
+{
+    if (TimerService* service = CurrentTimerService())
+        return service->IsActive(this, id);
+    const auto it = timers_.find(id);
+    return it != timers_.end() && it->second->isActive();
+}
+
+void MonitoringSession::FireTimerForTesting(int id)
+{
+    KillTimer(id);
+    OnTimer(id);
+}
+
+void MonitoringSession::OnTimer(int id)
+{
+    if (id == static_cast<int>(CMissedCallPipeline::kQuestionTimerId)) {
+        pipeline.OnQuestionTimeout();
+        Q_EMIT StateChanged();
+    } else if (id == kScheduleTimer && schedule_) {
+        schedule_->Evaluate();
+    }
+}
+
+void MonitoringSession::StartTimer(uint32_t timerId, uint32_t milliseconds)
+{
+    SetTimer(static_cast<int>(timerId), milliseconds);
+}
+
+void MonitoringSession::ShowSentCount(int32_t sentCount)
+{
+    Q_EMIT SentCountChanged(sentCount);
+    Q_EMIT StateChanged();
+}
+
+void MonitoringSession::ReplyRefused(std::u16string_view number)
+{
+    if (scriptAnswering_)
+        scriptRefusal_ = QString::fromStdU16String(FailedReplyMessage(number));
+    else
+        view_.ReplyRefused(number);
+}
+
+bool MonitoringSession::Add(
+    std::u16string_view title, std::u16string_view html, uint32_t durationSeconds, uint32_t id)
+{
+    if (id == kQuestionNotice)
+        ++questionSerial_;
+    return view_.Add(title, html, durationSeconds, id);
+}
+
+bool MonitoringSession::Remove(uint32_t id)
+{
+    return view_.Remove(id);
+}
+
+void MonitoringSession::DeleteOlderThan(int32_t halfHours)
+{
+    view_.DeleteOlderThan(halfHours);
+}
+
+std::vector<CallLogKey> MonitoringSession::Keys() const
+{
+    return view_.Keys();
+}
+
+void MonitoringSession::AppendRow(const CallLogRow& row)
+{
+    view_.AppendRow(row);
+    Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent));
+}
+
+void MonitoringSession::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
+{
+    view_.SetRowStatus(row, smsSent);
+    Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(std::u16string(smsSent)));
+}
+
+QString MonitoringSession::SaveOptions(OwnSettings changed, const QString& what)
+{
+    const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
+    if (ownSettingsDamaged_) {
+        // The unreadable file is kept beside the new one.
+        std::error_code ignored;
+        const std::filesystem::path aside = file.string() + ".damaged-"
+            + QDateTime::currentDateTime()
+                  .toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                  .toStdString();
+        std::filesystem::rename(file, aside, ignored);
+    }
+    if (!SaveOwnSettings(dataDir_, changed))
+        return QStringLiteral("%1 could not be saved to %2.")
+            .arg(what, QString::fromStdString(file.string()));
+    ownSettingsDamaged_ = false;
+    ownSettings_ = std::move(changed);
+    return {};
+}
+
+QString MonitoringSession::ChangeSchedule(WeeklySchedule schedule)
+{
+    OwnSettings changed = ownSettings_;
+    changed.schedule = std::move(schedule);
+    if (QString problem = SaveOptions(std::move(changed), QStringLiteral("The schedule"));
+        !problem.isEmpty())
+        return problem;
+    if (schedule_)
+        schedule_->SetSchedule(ownSettings_.schedule);
+    return {};
+}
+
+QString MonitoringSession::ScheduleNote() const
+{
+    if (!schedule_)
+        return {};
+    return schedule_->NextChangeText([](int32_t id) {
+        for (const auto& profile : Profiles())
+            if (profile->id == id)
+                return QString::fromStdU16String(profile->name.Text());
+        return QStringLiteral("profile %1").arg(id);
+    });
+}
+
+int32_t MonitoringSession::ProfileToSave(int32_t shown) const
+{
+    // Inside a window the profile is the schedule's; the user's own comes
+    // back when it ends, also after a restart.
+    const std::optional<int32_t> before = schedule_ ? schedule_->ProfileBefore() : std::nullopt;
+    return before.value_or(shown);
+}
+
+int32_t MonitoringSession::ScheduleActiveProfileId() const
+{
+    const ProfileRecord* active = CurrentActiveProfile();
+    return active ? active->id : settings.activeProfileId;
+}
+
+bool MonitoringSession::ScheduleSetActiveProfile(int32_t id)
+{
+    const int32_t before = ScheduleActiveProfileId();
+    if (!SetActiveProfile(id, Hand::Schedule))
+        return false;
+    if (before != id)
+        for (const auto& profile : Profiles())
+            if (profile->id == id)
+                Q_EMIT ScheduleActed(
+                    QStringLiteral("profile"), QString::fromStdU16String(profile->name.Text()));
+    return true;
+}
+
+bool MonitoringSession::ScheduleStart(QString& said)
+{
+    const StartResult result = Start(Hand::Schedule);
+    said = QString::fromStdU16String(result.text);
+    if (result.started)
+        Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("on"));
+    return result.started;
+}
+
+void MonitoringSession::ScheduleStop()
+{
+    Stop(Hand::Schedule);
+    Q_EMIT ScheduleActed(QStringLiteral("monitoring"), QStringLiteral("off"));
+}
+
+void MonitoringSession::ScheduleTellUser(const QString& text)
+{
+    std::fprintf(stderr, "pelmora: %s\n", text.toLocal8Bit().constData());
+    view_.Add(u"Pelmora schedule", text.toHtmlEscaped().toStdU16String(), 60, kScheduleNotice);
+}
+
+void MonitoringSession::ScheduleWakeAt(const std::optional<QDateTime>& at)
+{
+    if (scheduleAlarm_)
+        scheduleAlarm_->ArmAt(at);
+    else if (at)
+        SetTimer(kScheduleTimer, (at->toSecsSinceEpoch() - clock_()) * 1000);
+    else
+        KillTimer(kScheduleTimer);
+    Q_EMIT ScheduleNoteChanged();
+    Q_EMIT StateChanged();
+}
+
+ControlState MonitoringSession::ReadControlState() const
+{
+    ControlState state;
+    state.monitoring = IsMonitoring();
+    state.sentCount = static_cast<uint32_t>(std::max(pipeline.sentCount, 0));
+    if (const ProfileRecord* active = CurrentActiveProfile())
+        state.activeProfile = QString::fromStdU16String(active->name.Text());
+    for (const auto& profile : Profiles())
+        state.profiles << QString::fromStdU16String(profile->name.Text());
+    state.interactive = view_.ReadOptions().interactive;
+    if (schedule_) {
+        state.schedule = QString::fromUtf8(QJsonDocument(
+            OwnSettingsToJson(ownSettings_).value(QStringLiteral("schedule")).toArray())
+                                               .toJson(QJsonDocument::Compact));
+        state.nextChange = ScheduleNote();
+    }
+    if (pipeline.pendingReply.IsPending()) {
+        const std::optional<CallLogRow>& row = pipeline.QuestionRow();
+        state.pendingQuestion = {
+            {QStringLiteral("id"), questionSerial_},
+            {QStringLiteral("number"), QString::fromStdU16String(pipeline.pendingReply.number)},
+            {QStringLiteral("name"), row ? QString::fromStdU16String(row->caller) : QString()},
+            {QStringLiteral("text"), QString::fromStdU16String(pipeline.pendingReply.text)},
+        };
+    }
+    return state;
+}
+
+QString MonitoringSession::ControlStart(QString& warning)
+{
+    const StartResult result = Start(Hand::Script);
+    warning = result.started ? QString::fromStdU16String(result.text) : QString();
+    if (result.started)
+        return {};
+    return QString::fromStdU16String(result.text);
+}
+
+void MonitoringSession::ControlStop()
+{
+    Stop(Hand::Script);
+}
+
+QString MonitoringSession::ControlSetActiveProfile(const QString& name)
+{
+    const std::u16string wanted = name.toStdU16String();
+    for (const auto& profile : Profiles())
+        if (profile->name.Text() == wanted) {
+            if (SetActiveProfile(profile->id, Hand::Script))
+                return {};
+            return QStringLiteral("The profile \"%1\" could not be made active.").arg(name);
+        }
+    return QStringLiteral("There is no profile named \"%1\".").arg(name);
+}
+
+void MonitoringSession::ControlSetInteractive(bool interactive)
+{
+    view_.SetInteractive(interactive);
+    Q_EMIT StateChanged();
+}
+
+QString MonitoringSession::ControlAnswer(bool yes)
+{
+    Answer(yes, Hand::Script);
+    return std::exchange(scriptRefusal_, QString());
+}
+
+void MonitoringSession::ControlQuit()
+{
+    Q_EMIT QuitRequested();
+}
+
+} // namespace pelmora

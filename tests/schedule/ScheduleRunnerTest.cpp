@@ -1,0 +1,147 @@
+#include "schedule/ScheduleRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+using namespace pelmora;
+
+namespace {
+
+constexpr uint8_t kEveryDay = 0x7f;
+
+// Monitoring and the profile as a session holds them; the schedule's own
+// switches are written down, a hand's are not.
+class FakeSession final : public ScheduleTarget {
+public:
+    int32_t ScheduleActiveProfileId() const override { return profile; }
+    bool ScheduleSetActiveProfile(int32_t id) override
+    {
+        if (id < 1 || id > 3)
+            return false;
+        if (id != profile)
+            log << QStringLiteral("profile %1").arg(id);
+        profile = id;
+        return true;
+    }
+    bool ScheduleIsMonitoring() const override { return monitoring; }
+    bool ScheduleStart(QString&) override
+    {
+        log << QStringLiteral("start");
+        monitoring = true;
+        return true;
+    }
+    void ScheduleStop() override
+    {
+        log << QStringLiteral("stop");
+        monitoring = false;
+    }
+    void ScheduleTellUser(const QString& text) override { log << text; }
+    void ScheduleWakeAt(const std::optional<QDateTime>&) override { }
+
+    bool monitoring = false;
+    int32_t profile = 1;
+    QStringList log;
+};
+
+// "Mon 09:00" in the week of Monday 2026-01-05, UTC.
+QDateTime At(const QString& day, const QString& time)
+{
+    const int index = QStringList {"Mon", "Tue", "Wed"}.indexOf(day);
+    return QDateTime(QDate(2026, 1, 5 + index), QTime::fromString(time, QStringLiteral("HH:mm")),
+        QTimeZone::utc());
+}
+
+} // namespace
+
+TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
+{
+    const WeeklySchedule dayOn {{kEveryDay, 9 * 60, 17 * 60, true, 2}};
+    const WeeklySchedule lunchOff {{kEveryDay, 12 * 60, 13 * 60, false, 0}};
+    const WeeklySchedule nightOn {{kEveryDay, 22 * 60, 7 * 60, true, 3}};
+    const WeeklySchedule allDay {{kEveryDay, 0, 23 * 60 + 59, true, 2}};
+    const WeeklySchedule backToBack {
+        {kEveryDay, 9 * 60, 12 * 60, true, 2}, {kEveryDay, 12 * 60, 17 * 60, true, 3}};
+    struct Row {
+        const char* name;
+        WeeklySchedule schedule;
+        // "DAY HH:MM" moves the clock there; then tap-start, tap-stop,
+        // profile-N (a tap or a script) or autostart (the start at login).
+        const char* steps;
+        bool monitoring;
+        int32_t profile;
+        const char* log; // the schedule's own switches
+    };
+    const Row rows[] = {
+        {"a window's end gives back the profile and leaves monitoring on", dayOn,
+            "Mon 08:00 tap-start; Mon 09:00; Mon 17:00", true, 1, "profile 2, profile 1"},
+        {"an off window's end starts monitoring again", lunchOff,
+            "Mon 08:00 tap-start; Mon 12:00; Mon 13:00", true, 1, "stop, start"},
+        {"a script's choice inside a window stays after it", nightOn,
+            "Mon 21:00; Mon 22:00; Tue 06:55 profile-2 tap-start; Tue 07:00", true, 2,
+            "profile 3, start"},
+        {"a stop inside a window stays after it", dayOn,
+            "Mon 08:00; Mon 09:00; Mon 10:00 tap-stop; Mon 17:00", false, 1,
+            "profile 2, start, profile 1"},
+        {"a profile chosen inside a window stays, monitoring goes back", dayOn,
+            "Mon 08:00; Mon 09:00; Mon 10:00 profile-3; Mon 17:00", false, 3,
+            "profile 2, start, stop"},
+        {"windows back to back switch no more than they must", backToBack,
+            "Mon 08:00 tap-start; Mon 09:00; Mon 12:00; Mon 17:00", true, 1,
+            "profile 2, profile 3, profile 1"},
+        {"the start at login inside an on window does not toggle", allDay,
+            "Mon 00:30 autostart; Mon 23:00", true, 2, "profile 2, start"},
+        {"the start at login counts as on when the window ends", allDay,
+            "Mon 00:30 autostart; Mon 23:59", true, 1, "profile 2, start, profile 1"},
+        {"an off window holds the start at login off until it ends", lunchOff,
+            "Mon 12:30 autostart; Mon 12:45; Mon 13:00", true, 1, "start"},
+        {"the start at login outside every window starts", dayOn, "Mon 08:00 autostart", true, 1,
+            "start"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSession session;
+        QDateTime now;
+        ScheduleRunner runner(
+            session, [&] { return now; }, QTimeZone::utc());
+        bool started = false;
+        for (const QString& step : QString::fromLatin1(row.steps).split(QStringLiteral("; "))) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            now = At(words[0], words[1]);
+            if (!started)
+                runner.SetSchedule(row.schedule);
+            else
+                runner.Evaluate();
+            started = true;
+            for (const QString& hand : words.mid(2)) {
+                if (hand == QStringLiteral("autostart")) {
+                    QString warning;
+                    if (runner.AutoStart() && !session.monitoring)
+                        session.ScheduleStart(warning);
+                } else if (hand.startsWith(QStringLiteral("profile-"))) {
+                    session.profile = hand.mid(8).toInt();
+                    runner.ChoiceMade(false, true);
+                } else {
+                    session.monitoring = hand == QStringLiteral("tap-start");
+                    runner.ChoiceMade(true, false);
+                }
+            }
+        }
+        EXPECT_EQ(session.monitoring, row.monitoring);
+        EXPECT_EQ(session.profile, row.profile);
+        EXPECT_EQ(session.log.join(QStringLiteral(", ")), QString::fromLatin1(row.log));
+    }
+}
+
+TEST(ScheduleRunner, ASaveInsideAWindowKeepsTheUsersOwnProfile)
+{
+    FakeSession session;
+    QDateTime now = At(QStringLiteral("Mon"), QStringLiteral("10:00"));
+    ScheduleRunner runner(
+        session, [&] { return now; }, QTimeZone::utc());
+    runner.SetSchedule({{kEveryDay, 9 * 60, 17 * 60, true, 2}});
+    EXPECT_EQ(runner.ProfileBefore(), 1);
+    session.profile = 3;
+    runner.ChoiceMade(false, true);
+    EXPECT_EQ(runner.ProfileBefore(), std::nullopt) << "the choice is the user's own now";
+}
