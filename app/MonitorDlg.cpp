@@ -27,6 +27,7 @@
 #include "ui/AutoSIPEdit.h"
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/MultiWnd.h"
 #include "ui/PageTabCtrl.h"
 #include "ui/ShellHelpers.h"
@@ -53,27 +54,7 @@ constexpr int IDC_TABS = 1001;
 constexpr std::array<const char16_t*, 5> kTabCaptions
     = {u"Main", u"Profile", u"Log", u"Rules", u"About..."};
 constexpr int kRulesTab = 3;
-// The longest prefix list the settings record takes: a read limited to 300
-// characters, terminator included.
-constexpr size_t kPrefixListRead = 299;
 constexpr int kAboutTab = 4;
-
-// The C library's reading of a number: leading blanks, a sign, then digits
-// up to the first other character; no digits read as 0, and a value beyond
-// the range as the largest (or smallest) one.
-int32_t LeadingDecimalValue(std::u16string_view text)
-{
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i] - u'0'), INT32_MAX);
-    return static_cast<int32_t>(negative ? -value : value);
-}
 } // namespace
 
 CMonitorDlg::CMonitorDlg(std::filesystem::path dataDir, QWidget* parent)
@@ -285,73 +266,26 @@ void CMonitorDlg::BuildRulesTab()
 
 void CMonitorDlg::ApplySettings()
 {
-    if (mainPage_) {
-        mainPage_->ComboSetCurSel(CMainPage::IDC_MAX_PER_CALLER, settings.maxPerCallerIndex);
-        mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, settings.interactive);
-        mainPage_->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, settings.ringsBeforeSendIndex);
-        mainPage_->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, settings.hangupIndex);
-    }
-    if (logPage_)
-        logPage_->ComboSetCurSel(CLogPage::IDC_AGE, settings.logMaxAgeIndex);
     if (mainPage_)
-        mainPage_->SetDlgItemInt(CMainPage::IDC_MAX_TOTAL, settings.maxTotal);
-    ApplyRuleSettings();
+        mainPage_->ApplySettings(settings);
     if (logPage_)
-        logPage_->CheckDlgButton(CLogPage::IDC_CLEAR_SESSION, settings.clearLogEachStart);
-}
-
-void CMonitorDlg::ApplyRuleSettings()
-{
-    if (!includePage_ || !excludePage_)
-        return;
-    includePage_->includeMode = settings.includeMode;
-    includePage_->SetDlgItemText(CIncludeRulesPage::IDC_PREFIXES, settings.includePrefixes.Text());
-    includePage_->RefreshIncludeState();
-    excludePage_->CheckDlgButton(
-        CExcludeRulesPage::IDC_INTERNATIONAL, settings.excludeInternational);
-    excludePage_->CheckDlgButton(CExcludeRulesPage::IDC_UNIDENTIFIED, settings.excludeUnidentified);
-    excludePage_->CheckDlgButton(
-        CExcludeRulesPage::IDC_STARTING_WITH, settings.excludeStartingWith);
-    excludePage_->SetDlgItemText(CExcludeRulesPage::IDC_PREFIXES, settings.excludePrefixes.Text());
-    excludePage_->RefreshExcludeState();
+        logPage_->ApplySettings(settings);
+    if (includePage_ && excludePage_) {
+        includePage_->ApplySettings(settings);
+        excludePage_->ApplySettings(settings);
+    }
 }
 
 void CMonitorDlg::CollectSettings()
 {
-    if (mainPage_) {
-        settings.maxPerCallerIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_MAX_PER_CALLER);
-        settings.interactive = mainPage_->IsDlgButtonChecked(CMainPage::IDC_INTERACTIVE);
-        settings.ringsBeforeSendIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
-        settings.hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
-    }
-    if (logPage_)
-        settings.logMaxAgeIndex = logPage_->ComboGetCurSel(CLogPage::IDC_AGE);
     if (mainPage_)
-        // Read as Start reads it, so a saved value always starts again.
-        settings.maxTotal
-            = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
-    CollectRuleSettings();
+        mainPage_->CollectSettings(settings);
     if (logPage_)
-        settings.clearLogEachStart = logPage_->IsDlgButtonChecked(CLogPage::IDC_CLEAR_SESSION);
-}
-
-void CMonitorDlg::CollectRuleSettings()
-{
-    if (!includePage_ || !excludePage_)
-        return;
-    includePage_->UpdateData(true);
-    excludePage_->UpdateData(true);
-    settings.includeMode = includePage_->includeMode;
-    const std::u16string include = includePage_->GetDlgItemText(CIncludeRulesPage::IDC_PREFIXES);
-    settings.includePrefixes.Assign(CutWhole(include, kPrefixListRead));
-    settings.excludeInternational
-        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_INTERNATIONAL);
-    settings.excludeUnidentified
-        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_UNIDENTIFIED);
-    settings.excludeStartingWith
-        = excludePage_->IsDlgButtonChecked(CExcludeRulesPage::IDC_STARTING_WITH);
-    const std::u16string exclude = excludePage_->GetDlgItemText(CExcludeRulesPage::IDC_PREFIXES);
-    settings.excludePrefixes.Assign(CutWhole(exclude, kPrefixListRead));
+        logPage_->CollectSettings(settings);
+    if (includePage_ && excludePage_) {
+        includePage_->CollectSettings(settings);
+        excludePage_->CollectSettings(settings);
+    }
 }
 
 bool CMonitorDlg::OnCommand(int id)
@@ -362,7 +296,7 @@ bool CMonitorDlg::OnCommand(int id)
         // Only a start by hand offers the home country: after an unattended
         // start nobody may be looking.
         if (IsMonitoring())
-            OfferHomeCountry();
+            homeCountry_.Offer(this, settings);
         return true;
     case ID_FILE_SAVE:
         if (SaveAndReport())
@@ -404,12 +338,6 @@ bool CMonitorDlg::OnCommand(int id)
     case ID_HELP_ABOUT:
         SelectPage(kAboutTab);
         return true;
-    case CLogPage::IDC_CLEAR_ALL:
-        OnClearLog();
-        return true;
-    case CLogListCtrl::ID_DELETE_ENTRY:
-        OnDeleteLogEntry();
-        return true;
     case CLogListCtrl::ID_CALL_NUMBER:
         OnCallNumber();
         return true;
@@ -429,13 +357,6 @@ bool CMonitorDlg::OnCommand(int id)
     default:
         return CDialog::OnCommand(id);
     }
-}
-
-std::optional<bool> CMonitorDlg::OnUpdateCommand(int id)
-{
-    if (id == CLogListCtrl::ID_DELETE_ENTRY)
-        return logList_ && logList_->GetSelectionMark() >= 0;
-    return std::nullopt;
 }
 
 void CMonitorDlg::closeEvent(QCloseEvent* event)
@@ -474,7 +395,7 @@ StartInputs CMonitorDlg::ReadStartInputs() const
 {
     StartInputs inputs;
     if (mainPage_) {
-        inputs.maxTotal = LeadingDecimalValue(mainPage_->GetDlgItemText(CMainPage::IDC_MAX_TOTAL));
+        inputs.maxTotal = mainPage_->MaxTotal();
         inputs.ringsBeforeSendIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND);
         inputs.hangupIndex = mainPage_->ComboGetCurSel(CMainPage::IDC_HANGUP_RINGS);
     }
@@ -508,33 +429,6 @@ void CMonitorDlg::SetInteractive(bool interactive)
         mainPage_->CheckDlgButton(CMainPage::IDC_INTERACTIVE, interactive ? 1 : 0);
     else
         settings.interactive = interactive ? 1 : 0;
-}
-
-void CMonitorDlg::SetHomeCountrySource(HomeCountrySource source)
-{
-    homeCountrySource_ = std::move(source);
-}
-
-void CMonitorDlg::OfferHomeCountry()
-{
-    if (homeCountryOffered_ || !homeCountrySource_ || !settings.internationalPrefix.Text().empty())
-        return;
-    homeCountryOffered_ = true;
-    homeCountrySource_(this, [this](std::optional<HomeCountry> home) {
-        // The user may have set a prefix while the modem was being asked.
-        if (!home || !settings.internationalPrefix.Text().empty())
-            return;
-        const std::u16string question
-            = QStringLiteral("Your phone reports %1, whose country calling code is %2.\n\nUse %2 "
-                             "as the international prefix? Callers from your own country are then "
-                             "found in your contacts however the network sends their number, and "
-                             "they are not taken for international numbers.")
-                  .arg(home->foundFrom, home->callingCode)
-                  .toStdU16String();
-        if (dlg::MessageBox(this, question, u"International prefix", dlg::MessageButtons::YesNo)
-            == dlg::IDYES)
-            settings.internationalPrefix.Assign(home->callingCode.toStdU16String());
-    });
 }
 
 void CMonitorDlg::ShowMonitoring()
@@ -716,49 +610,14 @@ std::vector<CallLogKey> CMonitorDlg::Keys() const
 
 void CMonitorDlg::AppendRow(const CallLogRow& row)
 {
-    if (!logList_)
-        return;
-    const int index = logList_->InsertRow(row.number, row.stamp);
-    logList_->SetRowText(index, CLogListCtrl::Caller, row.caller);
-    logList_->SetRowText(index, CLogListCtrl::Time, row.time);
-    logList_->SetRowText(index, CLogListCtrl::Rings, row.rings);
-    logList_->SetRowText(index, CLogListCtrl::SmsSent, row.smsSent);
+    if (logList_)
+        logList_->AppendRow(row);
 }
 
 void CMonitorDlg::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
 {
-    if (!logList_)
-        return;
-    for (int index = logList_->RowCount() - 1; index >= 0; --index) {
-        auto text = [&](int column) { return logList_->RowText(index, column); };
-        if (text(CLogListCtrl::Number) == row.number && text(CLogListCtrl::Caller) == row.caller
-            && text(CLogListCtrl::Time) == row.time && text(CLogListCtrl::Rings) == row.rings
-            && text(CLogListCtrl::SmsSent) == row.smsSent) {
-            logList_->SetRowText(index, CLogListCtrl::SmsSent, smsSent);
-            return;
-        }
-    }
-}
-
-void CMonitorDlg::OnClearLog()
-{
-    if (dlg::MessageBox(this, u"Are you sure you want to clear all calls log?", u"Confirm clear",
-            dlg::MessageButtons::YesNo)
-        == dlg::IDYES)
-        logList_->ClearAll();
-}
-
-void CMonitorDlg::OnDeleteLogEntry()
-{
-    const int mark = logList_ ? logList_->GetSelectionMark() : -1;
-    if (mark < 0)
-        return;
-    if (dlg::MessageBox(this, u"Are you sure you want to delete this individual entry?",
-            u"Confirm delete", dlg::MessageButtons::YesNo)
-        != dlg::IDYES)
-        return;
-    logList_->DeleteEntry(mark);
-    logList_->RemoveRow(mark);
+    if (logList_)
+        logList_->SetRowStatus(row, smsSent);
 }
 
 void CMonitorDlg::OnHistory()
@@ -786,48 +645,9 @@ void CMonitorDlg::SelectPage(int index)
         tabs_->SelectPage(index);
 }
 
-int CMonitorDlg::BarsHeight() const
+MainWindowParts CMonitorDlg::Parts() const
 {
-    int height = menuBar_ ? menuBar_->sizeHint().height() : 0;
-    if (questionBar_ && !questionBar_->isHidden())
-        height += questionBar_->sizeHint().height();
-    return height;
-}
-
-void CMonitorDlg::PlaceTabs()
-{
-    const dlg::ScreenModel& screen = dlg::ScreenModel::Instance();
-    if (menuBar_ && tabs_ && screen.IsPhone() && dlg::IsLandscape()) {
-        // A turned phone has height to spare for neither bar: the menu bar
-        // sits at the end of the tab row, and the pages keep the rest
-        // below the question's bar when it shows.
-        int top = 0;
-        if (questionBar_ && !questionBar_->isHidden()) {
-            top = questionBar_->sizeHint().height();
-            questionBar_->setGeometry(0, 0, width(), top);
-        }
-        tabs_->setGeometry(0, top, width(), height() - top);
-        const QTabBar* bar = tabs_->Bar();
-        const int used = bar->count() > 0 ? bar->tabRect(bar->count() - 1).right() + 1 : 0;
-        const int menuWidth = menuBar_->sizeHint().width();
-        const int rowHeight = bar->sizeHint().height();
-        menuBar_->setGeometry(std::max(used, width() - menuWidth), height() - rowHeight,
-            std::min(menuWidth, width() - used), rowHeight);
-        menuBar_->raise();
-        return;
-    }
-    int top = 0;
-    if (menuBar_) {
-        top = menuBar_->sizeHint().height();
-        menuBar_->setGeometry(0, 0, width(), top);
-    }
-    if (questionBar_ && !questionBar_->isHidden()) {
-        const int height = questionBar_->sizeHint().height();
-        questionBar_->setGeometry(0, top, width(), height);
-        top += height;
-    }
-    if (tabs_)
-        tabs_->setGeometry(0, top, width(), height() - top);
+    return {const_cast<CMonitorDlg*>(this), menuBar_, questionBar_, tabs_};
 }
 
 void CMonitorDlg::FitToScreen()
@@ -840,13 +660,13 @@ void CMonitorDlg::FitToScreen()
     if (model.IsPhone())
         resize(screen);
     else
-        resize(screen.width(), screen.height() + BarsHeight());
-    PlaceTabs();
+        resize(screen.width(), screen.height() + BarsHeight(Parts()));
+    PlaceMainWindowParts(Parts());
 }
 
 void CMonitorDlg::OnSize()
 {
-    PlaceTabs();
+    PlaceMainWindowParts(Parts());
     NotificationCenter::Instance().PlaceBubblesOf(this);
     // A page laid out again for the other orientation takes its template's
     // visibility and captions: the monitor's state is shown anew, or a

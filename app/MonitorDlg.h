@@ -3,9 +3,10 @@
 #include "app/TrayIcon.h"
 #include "platform/WindowMessage.h"
 #include "platform/framework/Dialog.h"
-#include "platform/modem/CallingCodes.h"
 #include "platform/shell/Notifications.h"
 #include "session/MonitoringSession.h"
+#include "ui/HomeCountryOffer.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/SaveAllTarget.h"
 
 #include <array>
@@ -91,9 +92,10 @@ public:
     void SetClock(LogClock clock);
     // Where the home country comes from when the international prefix is
     // empty (the modem's network); asked once, at the first start by hand.
-    using HomeCountrySource = std::function<void(
-        QObject* context, std::function<void(std::optional<HomeCountry>)> done)>;
-    void SetHomeCountrySource(HomeCountrySource source);
+    void SetHomeCountrySource(HomeCountryOffer::Source source)
+    {
+        homeCountry_.SetSource(std::move(source));
+    }
 
     // What the session reads and shows through the window.
     MissedCallOptions ReadOptions() const override;
@@ -121,6 +123,9 @@ public:
     // when the options file cannot be written.
     bool ChangeSchedule(WeeklySchedule schedule);
 
+    // Before the session, which may still show a bubble as it goes.
+    CTrayIcon trayIcon;
+
 private:
     MonitoringSession session_;
 
@@ -132,7 +137,6 @@ public:
     CContactsSession& contacts;
     CSmsSender& transport;
     CMissedCallPipeline& pipeline;
-    CTrayIcon trayIcon;
 
     CPageTabCtrl* Tabs() const { return tabs_; }
     QWidget* Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
@@ -158,7 +162,6 @@ protected:
     void OnSize() override;
     void OnTimer(int id) override;
     bool OnCommand(int id) override;
-    std::optional<bool> OnUpdateCommand(int id) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -167,24 +170,18 @@ private:
     // False when the tab control cannot be had: the program must end.
     bool BuildPages();
     void BuildRulesTab();
-    void ApplyRuleSettings();
-    void CollectRuleSettings();
-    void PlaceTabs();
+    MainWindowParts Parts() const;
     void FitToScreen();
     void OnStartStop();
     // A start's refusal or warning, as a tap shows it.
     void ShowStartResult(const StartResult& result);
-    void OfferHomeCountry();
     // The Main page shows whether monitoring runs.
     void ShowMonitoring();
     void ConnectSession();
-    void OnClearLog();
-    void OnDeleteLogEntry();
     void OnCallNumber();
     void OnHistory();
     void UpdateQuestionIndicator();
     void ReopenQuestion();
-    int BarsHeight() const;
     void ShowScheduleNote();
 
     std::filesystem::path dataDir_;
@@ -192,8 +189,7 @@ private:
     bool endedAtStart_ = false;
     bool ending_ = false;
     LogClock clock_;
-    HomeCountrySource homeCountrySource_;
-    bool homeCountryOffered_ = false;
+    HomeCountryOffer homeCountry_;
     CMainMenuBar* menuBar_ = nullptr;
     QPushButton* questionBar_ = nullptr;
     CAboutPage* aboutPage_ = nullptr;

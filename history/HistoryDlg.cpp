@@ -205,14 +205,21 @@ bool CHistoryDlg::OnCommand(int id)
         if (row >= 0 && dial_)
             dial_(model_.Record(row).number);
         return true;
-    case ID_DELETE:
-        if (row >= 0
-            && dlg::MessageBox(this, u"Are you sure you want to delete this call from the history?",
-                   u"Confirm delete", dlg::MessageButtons::YesNo)
-                == dlg::IDYES
-            && !model_.DeleteRow(row))
+    case ID_DELETE: {
+        if (row < 0)
+            return true;
+        // Calls recorded while the question is open move the rows: the
+        // answer is about the call asked for, wherever it is now.
+        const int64_t asked = model_.Record(row).id;
+        if (dlg::MessageBox(this, u"Are you sure you want to delete this call from the history?",
+                u"Confirm delete", dlg::MessageButtons::YesNo)
+            != dlg::IDYES)
+            return true;
+        const int now = model_.RowOf(asked);
+        if (now >= 0 && !model_.DeleteRow(now))
             dlg::MessageBox(this, u"The call could not be deleted.", u"History");
         return true;
+    }
     default:
         return COrientedDialog::OnCommand(id);
     }

@@ -39,10 +39,11 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
-private:
-    void Follow(const HistoryChange& change);
     // The row showing call `id`, or -1 when it has not been read.
     int RowOf(int64_t id) const;
+
+private:
+    void Follow(const HistoryChange& change);
 
     CallHistory& history_;
     int listener_ = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsRecord.h"
+
 #include "ui/OrientedPropertyPage.h"
 
 namespace pelmora {
@@ -24,6 +26,14 @@ public:
     static constexpr int IDC_INTERACTIVE = 1069;
     // The schedule's next change, when there is a schedule.
     static constexpr int IDC_SCHEDULE_NOTE = 1070;
+
+    // The record's values into the controls, and back.
+    void ApplySettings(const SettingsRecord& settings);
+    void CollectSettings(SettingsRecord& settings) const;
+    // "Max allowed SMS to send" as Start reads it: the C library's reading
+    // of the text (leading blanks, a sign, digits up to the first other
+    // character; none is 0, too large the largest).
+    int32_t MaxTotal() const;
 
 protected:
     bool OnCommand(int id) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MissedCallDecision.h"
+#include "ui/CallLog.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,19 +9,6 @@
 #include <vector>
 
 namespace pelmora {
-
-// One handled call as the log shows it: the five column texts and the time
-// it was logged (seconds since 1970; none for a row that never ages).
-struct CallLogRow {
-    std::u16string number;
-    std::u16string caller;
-    std::u16string time;
-    std::u16string rings;
-    std::u16string smsSent;
-    std::optional<uint32_t> stamp;
-
-    bool operator==(const CallLogRow&) const = default;
-};
 
 // The call log as the reply pipeline uses it: the log is its only memory of
 // earlier replies. The main window implements it over the Log page's list.

@@ -54,4 +54,23 @@ bool CExcludeRulesPage::OnCommand(int id)
     }
 }
 
+void CExcludeRulesPage::ApplySettings(const SettingsRecord& settings)
+{
+    CheckDlgButton(IDC_INTERNATIONAL, settings.excludeInternational);
+    CheckDlgButton(IDC_UNIDENTIFIED, settings.excludeUnidentified);
+    CheckDlgButton(IDC_STARTING_WITH, settings.excludeStartingWith);
+    SetDlgItemText(IDC_PREFIXES, settings.excludePrefixes.Text());
+    RefreshExcludeState();
+}
+
+void CExcludeRulesPage::CollectSettings(SettingsRecord& settings)
+{
+    settings.excludeInternational = IsDlgButtonChecked(IDC_INTERNATIONAL);
+    settings.excludeUnidentified = IsDlgButtonChecked(IDC_UNIDENTIFIED);
+    settings.excludeStartingWith = IsDlgButtonChecked(IDC_STARTING_WITH);
+    // The longest prefix list the record takes: a read limited to 300
+    // characters, terminator included.
+    settings.excludePrefixes.Assign(CutWhole(GetDlgItemText(IDC_PREFIXES), 299));
+}
+
 } // namespace pelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsRecord.h"
+
 #include "ui/OrientedPropertyPage.h"
 
 namespace pelmora {
@@ -20,6 +22,9 @@ public:
     // Puts the members into the controls, then enables the prefix edit when
     // "Numbers starting with" is checked.
     void RefreshExcludeState();
+    // The record's values into the controls, and back.
+    void ApplySettings(const SettingsRecord& settings);
+    void CollectSettings(SettingsRecord& settings);
     // The exclude rules as the controls hold them now.
     void ReadRules(RuleValues& rules) const;
     CAutoSIPEdit* PrefixEdit() const { return prefixEdit_; }

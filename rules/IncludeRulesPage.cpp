@@ -62,4 +62,20 @@ bool CIncludeRulesPage::OnCommand(int id)
     }
 }
 
+void CIncludeRulesPage::ApplySettings(const SettingsRecord& settings)
+{
+    includeMode = settings.includeMode;
+    SetDlgItemText(IDC_PREFIXES, settings.includePrefixes.Text());
+    RefreshIncludeState();
+}
+
+void CIncludeRulesPage::CollectSettings(SettingsRecord& settings)
+{
+    UpdateData(true);
+    settings.includeMode = includeMode;
+    // The longest prefix list the record takes: a read limited to 300
+    // characters, terminator included.
+    settings.includePrefixes.Assign(CutWhole(GetDlgItemText(IDC_PREFIXES), 299));
+}
+
 } // namespace pelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsRecord.h"
+
 #include "ui/OrientedPropertyPage.h"
 
 #include <cstdint>
@@ -24,6 +26,9 @@ public:
     // Puts the members into the controls, then enables the prefix edit when
     // the prefix mode is chosen.
     void RefreshIncludeState();
+    // The record's values into the controls, and back.
+    void ApplySettings(const SettingsRecord& settings);
+    void CollectSettings(SettingsRecord& settings);
     // The include rule as the controls hold it now.
     void ReadRules(RuleValues& rules) const;
     CAutoSIPEdit* PrefixEdit() const { return prefixEdit_; }

@@ -26,7 +26,7 @@ class QTimer;
 
 namespace pelmora {
 
-struct ProfileRecord;
+class ProfileRecord;
 class WallClockAlarm;
 
 // Who asks the session to switch monitoring or the profile. A tap and a

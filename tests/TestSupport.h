@@ -4,6 +4,7 @@
 #include "tests/LogicTestSupport.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace pelmora::test {
@@ -18,10 +19,13 @@ public:
     ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
 
     void Answer(int answer) { answers_.push_back(answer); }
+    // Runs `act` while the next box is open, before it is answered.
+    void Meanwhile(std::function<void()> act) { meanwhile_ = std::move(act); }
     const std::vector<dlg::MessageBoxCall>& Shown() const { return shown_; }
 
 private:
     std::deque<int> answers_;
+    std::function<void()> meanwhile_;
     std::vector<dlg::MessageBoxCall> shown_;
 };
 

@@ -3,12 +3,26 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pelmora {
 
 // The texts and rules of the call log that need no window.
+
+// One handled call as the log shows it: the five column texts and the time
+// it was logged (seconds since 1970; none for a row that never ages).
+struct CallLogRow {
+    std::u16string number;
+    std::u16string caller;
+    std::u16string time;
+    std::u16string rings;
+    std::u16string smsSent;
+    std::optional<uint32_t> stamp;
+
+    bool operator==(const CallLogRow&) const = default;
+};
 
 // "hour:minute:second day/month/year" without leading zeros.
 std::u16string FormatLogTime(const std::tm& local);

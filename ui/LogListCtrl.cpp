@@ -35,6 +35,27 @@ std::optional<QColor> CLogListCtrl::RowTint(int row) const
     return std::nullopt;
 }
 
+void CLogListCtrl::AppendRow(const CallLogRow& row)
+{
+    const int index = InsertRow(row.number, row.stamp);
+    SetRowText(index, Caller, row.caller);
+    SetRowText(index, Time, row.time);
+    SetRowText(index, Rings, row.rings);
+    SetRowText(index, SmsSent, row.smsSent);
+}
+
+void CLogListCtrl::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
+{
+    for (int index = RowCount() - 1; index >= 0; --index) {
+        const auto text = [&](int column) { return RowText(index, column); };
+        if (text(Number) == row.number && text(Caller) == row.caller && text(Time) == row.time
+            && text(Rings) == row.rings && text(SmsSent) == row.smsSent) {
+            SetRowText(index, SmsSent, smsSent);
+            return;
+        }
+    }
+}
+
 int CLogListCtrl::InsertRow(std::u16string_view number, std::optional<uint32_t> stamp)
 {
     auto* item = new QTreeWidgetItem;

@@ -21,6 +21,11 @@ public:
     // Appends a call as the reply pipeline logs it; the row is stamped now.
     int AppendCall(std::u16string_view number, std::u16string_view firstName,
         std::u16string_view lastName, int32_t rings, std::u16string_view smsSent);
+    // Appends a row as the pipeline made it.
+    void AppendRow(const CallLogRow& row);
+    // Sets the SMS Sent text of the newest row equal to `row`; nothing when
+    // the user has deleted it since.
+    void SetRowStatus(const CallLogRow& row, std::u16string_view smsSent);
     // Inserts a row with the given stamp (none: a row that never ages).
     int InsertRow(std::u16string_view number, std::optional<uint32_t> stamp);
     void SetRowText(int row, int column, std::u16string_view text);

@@ -1,7 +1,10 @@
 #include "ui/LogPage.h"
 
+#include "platform/framework/MessageBox.h"
 #include "ui/CallLog.h"
 #include "ui/LogListCtrl.h"
+
+#include <array>
 
 namespace pelmora {
 
@@ -21,6 +24,70 @@ bool CLogPage::OnInitDialog()
     for (int i = 0; i < kLogAgeChoices; ++i)
         ComboAddString(IDC_AGE, LogAgeChoiceText(i));
     return true;
+}
+
+bool CLogPage::OnCommand(int id)
+{
+    switch (id) {
+    case IDC_CLEAR_ALL:
+        if (dlg::MessageBox(this, u"Are you sure you want to clear all calls log?",
+                u"Confirm clear", dlg::MessageButtons::YesNo)
+            == dlg::IDYES)
+            LogList()->ClearAll();
+        return true;
+    case CLogListCtrl::ID_DELETE_ENTRY:
+        OnDeleteEntry();
+        return true;
+    default:
+        return COrientedPropertyPage::OnCommand(id);
+    }
+}
+
+std::optional<bool> CLogPage::OnUpdateCommand(int id)
+{
+    if (id == CLogListCtrl::ID_DELETE_ENTRY)
+        return LogList() && LogList()->GetSelectionMark() >= 0;
+    return std::nullopt;
+}
+
+void CLogPage::OnDeleteEntry()
+{
+    CLogListCtrl* list = LogList();
+    const int mark = list ? list->GetSelectionMark() : -1;
+    if (mark < 0)
+        return;
+    // Calls logged or aged out while the question is open move the rows: the
+    // answer is about the row asked for, wherever it is now.
+    const auto texts = [list](int row) {
+        std::array<std::u16string, 5> all;
+        for (int column = 0; column < static_cast<int>(all.size()); ++column)
+            all[static_cast<size_t>(column)] = list->RowText(row, column);
+        return all;
+    };
+    const auto asked = texts(mark);
+    const std::optional<uint32_t> stamp = list->RowStamp(mark);
+    if (dlg::MessageBox(this, u"Are you sure you want to delete this individual entry?",
+            u"Confirm delete", dlg::MessageButtons::YesNo)
+        != dlg::IDYES)
+        return;
+    for (int row = 0; row < list->RowCount(); ++row)
+        if (texts(row) == asked && list->RowStamp(row) == stamp) {
+            list->DeleteEntry(row);
+            list->RemoveRow(row);
+            return;
+        }
+}
+
+void CLogPage::ApplySettings(const SettingsRecord& settings)
+{
+    ComboSetCurSel(IDC_AGE, settings.logMaxAgeIndex);
+    CheckDlgButton(IDC_CLEAR_SESSION, settings.clearLogEachStart);
+}
+
+void CLogPage::CollectSettings(SettingsRecord& settings) const
+{
+    settings.logMaxAgeIndex = ComboGetCurSel(IDC_AGE);
+    settings.clearLogEachStart = IsDlgButtonChecked(IDC_CLEAR_SESSION);
 }
 
 } // namespace pelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsRecord.h"
+
 #include "ui/OrientedPropertyPage.h"
 
 namespace pelmora {
@@ -23,8 +25,18 @@ public:
     static constexpr int IDC_LOG_LIST = 1029;
     static constexpr int IDC_AGE = 1046;
 
+    // The record's values into the controls, and back.
+    void ApplySettings(const SettingsRecord& settings);
+    void CollectSettings(SettingsRecord& settings) const;
+
 protected:
     bool OnInitDialog() override;
+    // Clear All, and the list's Delete entry; each asks first.
+    bool OnCommand(int id) override;
+    std::optional<bool> OnUpdateCommand(int id) override;
+
+private:
+    void OnDeleteEntry();
 };
 
 } // namespace pelmora

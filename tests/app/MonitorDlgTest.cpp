@@ -282,7 +282,7 @@ TEST_F(MonitorDlgLog, ClearAllAsksFirst)
 TEST_F(MonitorDlgLog, DeleteEntryNeedsASelectionMarkAndAYes)
 {
     test::ScriptedMessageBoxes boxes;
-    EXPECT_EQ(dialog.UpdateCommand(CLogListCtrl::ID_DELETE_ENTRY), false);
+    EXPECT_EQ(dialog.LogPage()->UpdateCommand(CLogListCtrl::ID_DELETE_ENTRY), false);
     dialog.LogPage()->RouteCommand(CLogListCtrl::ID_DELETE_ENTRY);
     EXPECT_TRUE(boxes.Shown().empty()) << "no mark: nothing happens";
     list->SetSelectionMark(1);
@@ -294,6 +294,17 @@ TEST_F(MonitorDlgLog, DeleteEntryNeedsASelectionMarkAndAYes)
     EXPECT_EQ(boxes.Shown()[0].title, u"Confirm delete");
     ASSERT_EQ(list->RowCount(), 1);
     EXPECT_EQ(list->RowText(0, CLogListCtrl::Number), u"0111");
+}
+
+TEST_F(MonitorDlgLog, DeleteEntryDeletesTheRowAskedAboutWhenRowsMoveMeanwhile)
+{
+    test::ScriptedMessageBoxes boxes;
+    list->SetSelectionMark(1);
+    // The first row goes (aged out) while the question is open.
+    boxes.Meanwhile([&] { list->RemoveRow(0); });
+    boxes.Answer(dlg::IDYES);
+    dialog.LogPage()->RouteCommand(CLogListCtrl::ID_DELETE_ENTRY);
+    EXPECT_EQ(list->RowCount(), 0) << "the row asked about went, not a neighbour";
 }
 
 TEST_F(MonitorDlgLog, CallNumberDialsTheMarkedRow)

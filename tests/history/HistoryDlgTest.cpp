@@ -133,6 +133,19 @@ TEST(HistoryDlg, SearchTapHoldDeleteAndClearAskFirst)
                     EXPECT_EQ(Numbers(d), u"+4420 ");
                     EXPECT_EQ(history.Count(), 2);
                 }},
+            {"a call recorded during the question moves the rows; the one asked about goes",
+                [&](CHistoryDlg& d) {
+                    boxes.Meanwhile([&] {
+                        CallRecord r;
+                        r.timeUtc = 9000;
+                        r.number = u"+4429";
+                        history.Record(r);
+                    });
+                    boxes.Answer(dlg::IDYES);
+                    Hold(d, 0);
+                    EXPECT_EQ(Numbers(d), u"+4429 ");
+                    EXPECT_EQ(history.Count(), 2);
+                }},
             {"Clear history, No keeps all; Yes empties it",
                 [&](CHistoryDlg& d) {
                     d.RouteCommand(CHistoryDlg::IDC_CLEAR);
@@ -148,7 +161,7 @@ TEST(HistoryDlg, SearchTapHoldDeleteAndClearAskFirst)
             EXPECT_EQ(Shown(call), HistoryDetails(*history.ReadRow(call.Id())));
         });
     dlg::SetPopupMenuHandler(nullptr);
-    EXPECT_EQ(boxes.Shown().size(), 4u);
+    EXPECT_EQ(boxes.Shown().size(), 5u);
 }
 
 TEST(HistoryDlg, ShowsChangesWhileOpenKeepingSelectionSearchAndTheRecordShown)

@@ -162,6 +162,26 @@ TEST_F(ProfilePageTest, DeletingTheSelectedProfileSelectsTheFirst)
     EXPECT_EQ(StoredSettings().activeProfileId, 1);
 }
 
+TEST_F(ProfilePageTest, TheProfileAskedAboutIsDeletedWhateverBecameActiveMeanwhile)
+{
+    AddThreeProfiles();
+    settings.activeProfileId = 3; // Night
+    Start();
+    test::ScriptedMessageBoxes boxes;
+    // A script makes Work active while the question is open.
+    boxes.Meanwhile([&] { EXPECT_TRUE(window->Session().SetActiveProfile(2, Hand::Script)); });
+    boxes.Answer(dlg::IDYES);
+    Page().RouteCommand(CProfilePage::IDC_DELETE_PROFILE);
+    ASSERT_EQ(Profiles().size(), 2u);
+    EXPECT_EQ(Profile(1)->name.Text(), u"Work") << "Night is gone";
+    EXPECT_EQ(ProfileCombo()->count(), 2);
+    EXPECT_EQ(ProfileCombo()->currentText(), QStringLiteral("Work")) << "still the active one";
+    EXPECT_EQ(window->Session().ReadControlState().activeProfile, QStringLiteral("Work"));
+    QString warning;
+    EXPECT_NE(window->Session().ControlStart(warning),
+        QStringLiteral("You must select a valid profile before you can continue"));
+}
+
 TEST_F(ProfilePageTest, TheOnlyProfileIsNotDeleted)
 {
     AddProfile(u"Only", 1);
@@ -316,8 +336,8 @@ TEST_F(ProfilePageTest, OtherCommandsGoOnToTheMainWindow)
     AddThreeProfiles();
     Start();
     test::ScriptedMessageBoxes boxes;
-    EXPECT_TRUE(Page().RouteCommand(CLogPage::IDC_CLEAR_ALL));
+    EXPECT_TRUE(Page().RouteCommand(CMonitorDlg::ID_FILE_SAVE));
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].title, u"Confirm clear");
+    EXPECT_EQ(boxes.Shown()[0].text, u"Settings saved...");
     EXPECT_EQ(window->ProfilePage(), window->Page(1));
 }
