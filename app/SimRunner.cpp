@@ -362,7 +362,12 @@ void SimRunner::Execute(const sim::Command& command)
         Click(command);
         break;
     case Kind::Menu:
-        dialog_->RouteCommand(command.number);
+        // The log's pop-up menu belongs to the Log page, as a tap there does.
+        if (command.number == CLogListCtrl::ID_DELETE_ENTRY
+            || command.number == CLogListCtrl::ID_CALL_NUMBER)
+            dialog_->LogPage()->RouteCommand(command.number);
+        else
+            dialog_->RouteCommand(command.number);
         break;
     case Kind::Reply:
         replies_.push_back(command.reply);
@@ -377,6 +382,10 @@ void SimRunner::Execute(const sim::Command& command)
         CloseWindow();
         if (!OpenWindow())
             Note(command, QStringLiteral("the main window could not be built again"));
+        break;
+    case Kind::Autostart:
+        // What a start at login does once its window shows.
+        dialog_->FireTimerForTesting(CMonitorDlg::kAutoStartTimer);
         break;
     case Kind::Dump:
         Dump();

@@ -145,11 +145,12 @@ public:
             return QStringLiteral("a command is not quoted");
         using Kind = Command::Kind;
         if (word == u"start" || word == u"stop" || word == u"rotate" || word == u"restart"
-            || word == u"dump") {
+            || word == u"autostart" || word == u"dump") {
             command_.kind = word == u"start" ? Kind::Start
                 : word == u"stop"            ? Kind::Stop
                 : word == u"rotate"          ? Kind::Rotate
                 : word == u"restart"         ? Kind::Restart
+                : word == u"autostart"       ? Kind::Autostart
                                              : Kind::Dump;
             return Arguments(0);
         }

@@ -50,6 +50,7 @@ struct Command {
         Rotate,
         Screenshot,
         Restart,
+        Autostart,
         Dump,
         Tab,
         Control,

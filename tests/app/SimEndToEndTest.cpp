@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -456,6 +458,108 @@ TEST_F(SimEndToEnd, TheNetworkCanFailDeliveriesUntilToldOtherwise)
     EXPECT_EQ(rows[0].delivery, pelmora::DeliveryState::Failed);
     EXPECT_EQ(rows[0].deliveryReason, u"no such number");
     EXPECT_EQ(rows[1].delivery, pelmora::DeliveryState::Delivered);
+}
+
+// Every hand that switches monitoring, the profile or a reply, one after
+// another: the user's taps, the start at login, the schedule, a script, a
+// question, a restart. Each row is a script and what it must print.
+TEST_F(SimEndToEnd, InterplayOfTheHands)
+{
+    constexpr uint8_t kEveryDay = 0x7f;
+    const std::string warning = "Warning: The number of rings before sms send selected is greater "
+                                "than the number of rings to hangup, no SMSes will be sent";
+    struct Row {
+        const char* name;
+        // (start, end, profile or "" for an "off" window), every day
+        std::vector<std::tuple<int, int, std::string>> windows;
+        const char* clock; // Monday 2026-01-05
+        std::string script;
+        std::string out;
+        pelmora::DeliveryState lastDelivery = pelmora::DeliveryState::Delivered;
+    };
+    const Row rows[] = {
+        {"the start at login inside an on window leaves monitoring on",
+            {{0, 23 * 60 + 59, "Driving"}}, "09:00",
+            "autostart\ncall 07700900111 rings 1\ncontrol status\n",
+            Lines({"profile\tDriving", "monitoring\ton",
+                Delivered("07700900111", "Driving, back later"), "status\ton\t1\tDriving\t"})},
+        {"a window's end gives back the profile; monitoring started before stays on",
+            {{9 * 60, 17 * 60, "Driving"}}, "08:00",
+            "start\nadvance 1h\nadvance 8h\ncall 07700900111 rings 1\n",
+            Lines({"profile\tDriving", "profile\tDefault", Delivered("07700900111", "Back soon")})},
+        {"an off window's end starts monitoring again", {{12 * 60, 13 * 60, ""}}, "11:00",
+            "start\nadvance 1h\nadvance 1h\ncall 07700900111 rings 1\n",
+            Lines({"monitoring\toff", "monitoring\ton", Delivered("07700900111", "Back soon")})},
+        {"a script's choice inside a night window outlives it", {{22 * 60, 7 * 60, "Sleeping"}},
+            "21:00",
+            "advance 1h\nadvance 8h55m\ncontrol profile \"Driving\"\ncontrol start\n"
+            "advance 5m\ncall 07700900111 rings 1\ncontrol status\n",
+            Lines({"profile\tSleeping", "monitoring\ton", "control\tprofile\tok",
+                "control\tstart\tok", Delivered("07700900111", "Driving, back later"),
+                "status\ton\t1\tDriving\t"})},
+        {"a reply sent after Yes keeps its delivery report", {}, "09:00",
+            "set main.1069 on\nstart\ncall 07700900111 rings 1\nanswer yes\n",
+            Lines({"bubble\t07700900111\tAnn Smith\tBack soon",
+                Delivered("07700900111", "Back soon"), "unbubble"})},
+        {"an answer names its question; a newer one refuses it", {}, "09:00",
+            "set main.1069 on\nstart\ncall 0111 rings 1\ncall 0222 rings 1\n"
+            "control answer yes 1\ncontrol answer yes\n",
+            Lines(
+                {"bubble\t0111\tUnknown\tBack soon", "unbubble", "bubble\t0222\tUnknown\tBack soon",
+                    "control\tanswer\tQuestion 1 is no longer open; question 2, from 0222, is.",
+                    Delivered("0222", "Back soon"), "unbubble", "control\tanswer\tok"})},
+        {"a start's warning reaches the schedule's notice and a script",
+            {{9 * 60, 10 * 60, "Driving"}}, "08:59",
+            "set main.1017 3\nset main.1018 2\nadvance 1m\ncontrol stop\ncontrol start\n",
+            Lines({"profile\tDriving", "monitoring\ton",
+                "notice\tThe schedule started monitoring. " + warning, "control\tstop\tok",
+                "control\tstart\tok", "warning\t" + warning})},
+        {"a restart inside a window keeps the user's own profile for its end",
+            {{9 * 60, 17 * 60, "Driving"}}, "08:00",
+            "control profile \"Sleeping\"\nadvance 2h\nrestart\nadvance 7h\ncontrol status\n",
+            Lines({"control\tprofile\tok", "profile\tDriving", "monitoring\ton", "profile\tDriving",
+                "monitoring\ton", "monitoring\toff", "profile\tSleeping",
+                "status\toff\t0\tSleeping\t"})},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        dataName = "data-" + std::to_string(&row - rows);
+        const std::filesystem::path data = dir.Path() / dataName;
+        std::filesystem::create_directories(data);
+        pelmora::ResetTemplateStore();
+        pelmora::ResetProfileStore();
+        std::map<std::string, int32_t> ids;
+        for (const auto& [name, text] : {std::pair {"Default", u"Back soon"},
+                 std::pair {"Driving", u"Driving, back later"}, std::pair {"Sleeping", u"Asleep"}})
+            ids[name] = pelmora::AddProfile(QString::fromLatin1(name).toStdU16String(),
+                pelmora::AppendTemplate(QString::fromLatin1(name).toStdU16String(), text)->id)
+                            ->id;
+        ASSERT_TRUE(pelmora::SaveTemplates(data) && pelmora::SaveProfiles(data));
+        pelmora::ResetTemplateStore();
+        pelmora::ResetProfileStore();
+        pelmora::OwnSettings own;
+        for (const auto& [start, end, profile] : row.windows)
+            own.schedule.push_back(
+                {kEveryDay, start, end, !profile.empty(), profile.empty() ? 0 : ids.at(profile)});
+        ASSERT_TRUE(pelmora::SaveOwnSettings(data, own));
+        clock = QStringLiteral("2026-01-05T%1:00").arg(QString::fromLatin1(row.clock));
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "UTC");
+        const SimRun run = Run(row.script);
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        // The events; the log and the counter printed at the end are left out.
+        std::string events;
+        for (const QByteArray& line : QByteArray::fromStdString(run.out).split('\n'))
+            if (!line.isEmpty() && !line.startsWith("log\t") && !line.startsWith("sent\t"))
+                events += line.toStdString() + "\n";
+        EXPECT_EQ(events, row.out);
+        pelmora::CallHistory history(data, 0, 0);
+        const std::vector<pelmora::CallRecord> calls = history.Read();
+        if (!calls.empty()) {
+            EXPECT_EQ(calls.back().delivery, row.lastDelivery);
+        }
+    }
 }
 
 TEST_F(SimEndToEnd, AWrongScriptIsReportedByLineAndNothingRuns)

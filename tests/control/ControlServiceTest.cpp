@@ -182,6 +182,33 @@ TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
     EXPECT_TRUE(Get("Schedule").toString().contains(QStringLiteral("\"start\":\"23:00\"")));
 }
 
+TEST_F(ControlOnBus, QuestionsAreAnnouncedAndAnsweredByTheirId)
+{
+    EXPECT_EQ(Set("Interactive", true).type(), QDBusMessage::ReplyMessage);
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 3);
+    main->ComboSetCurSel(CMainPage::IDC_HANGUP_RINGS, 2);
+    const QDBusMessage started = Control("Start");
+    ASSERT_EQ(started.type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(started.arguments().value(0).toString().startsWith(QStringLiteral("Warning: ")))
+        << "the warning a tap shows";
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 0);
+
+    const auto announced = [&] {
+        return qdbus_cast<QVariantMap>(signals_.Changed(QStringLiteral("PendingQuestion")));
+    };
+    MissCall(u"07700900111");
+    ASSERT_TRUE(WaitUntil([&] { return !announced().isEmpty(); })) << "a question opens";
+    const uint first = announced().value(QStringLiteral("id")).toUInt();
+    MissCall(u"07700900222");
+    ASSERT_TRUE(WaitUntil([&] { return announced().value(QStringLiteral("id")) != first; }))
+        << "a newer question replaces it";
+    const QDBusMessage stale = Control("AnswerQuestion", {first, true});
+    EXPECT_EQ(stale.errorName(), Name(kOtherQuestionError));
+    EXPECT_TRUE(outbox.Messages().empty()) << "the caller the script never saw gets nothing";
+    EXPECT_EQ(Control("AnswerQuestion", {first + 1, false}).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(WaitUntil([&] { return announced().isEmpty(); })) << "answered, it closes";
+}
+
 TEST_F(ControlOnBus, ProfileByNameAndQuitSavesAsExitDoes)
 {
     AddProfile(u"Sleep", greeting->id);
