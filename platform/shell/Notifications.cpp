@@ -7,7 +7,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -62,7 +62,7 @@ void NotificationCenter::ListenTo(QDBusConnection& bus)
     listening_ = true;
 }
 
-bool NotificationCenter::ServiceAnswers(QStringList& capabilities)
+void NotificationCenter::ChooseBus()
 {
     // The session bus is reached only when a bubble is first shown, so a
     // program that chose another bus (or none) never touches it.
@@ -70,18 +70,23 @@ bool NotificationCenter::ServiceAnswers(QStringList& capabilities)
         bus_ = QDBusConnection::sessionBus();
         busChosen_ = true;
     }
-    if (!bus_.isConnected() || !bus_.interface())
-        return false;
-    const QDBusReply<bool> registered = bus_.interface()->isServiceRegistered(kService);
-    if (!registered.isValid() || !registered.value())
-        return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
-    const QDBusReply<QStringList> reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
-    if (!reply.isValid())
-        return false;
-    capabilities = reply.value();
-    return true;
+}
+
+NotificationCenter::Shown* NotificationCenter::Current(const Key& key, uint64_t attempt)
+{
+    auto it = shown_.find(key);
+    return it != shown_.end() && it->second.attempt == attempt ? &it->second : nullptr;
+}
+
+void NotificationCenter::WhenAnswered(
+    const QDBusMessage& call, std::function<void(const QDBusMessage&)> answered)
+{
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+        [answered = std::move(answered)](QDBusPendingCallWatcher* done) {
+            done->deleteLater();
+            answered(done->reply());
+        });
 }
 
 void NotificationCenter::SendCommand(QWidget* sink, int command)
@@ -103,38 +108,86 @@ bool NotificationCenter::Add(const SHNOTIFICATIONDATA& data)
 
 void NotificationCenter::Show(const Key& key, Shown& shown)
 {
+    ChooseBus();
+    if (!bus_.isConnected()) {
+        ShowOwnBubble(key, shown);
+        return;
+    }
+    // Nothing waits for the service: its answers come back through the event
+    // loop, and only those to this showing count, since the notification may
+    // be gone, or shown anew, by then. A service that appears later is used
+    // for the next one.
+    const uint64_t attempt = shown.attempt = ++attempts_;
+    QDBusMessage capabilities = QDBusMessage::createMethodCall(
+        kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
+    capabilities.setAutoStartService(false);
+    WhenAnswered(capabilities, [this, key, attempt](const QDBusMessage& reply) {
+        Shown* shown = Current(key, attempt);
+        if (!shown)
+            return;
+        const QStringList offered = reply.type() == QDBusMessage::ReplyMessage
+            ? reply.arguments().value(0).toStringList()
+            : QStringList();
+        const ParsedNotification parsed = ParseNotificationHtml(shown->data.pszHTML);
+        // Buttons need actions; without them the bubble is the program's own.
+        if (reply.type() != QDBusMessage::ReplyMessage
+            || (!parsed.buttons.empty() && !offered.contains(QStringLiteral("actions"))))
+            ShowOwnBubble(key, *shown);
+        else
+            Notify(key, *shown, offered);
+    });
+}
+
+void NotificationCenter::Notify(const Key& key, Shown& shown, const QStringList& capabilities)
+{
     const SHNOTIFICATIONDATA& data = shown.data;
     const ParsedNotification parsed = ParseNotificationHtml(data.pszHTML);
-    QStringList capabilities;
-    // Buttons need actions; without them the bubble is the program's own.
-    if (ServiceAnswers(capabilities)
-        && (parsed.buttons.empty() || capabilities.contains(QStringLiteral("actions")))) {
-        ListenTo(bus_);
-        QStringList actions;
-        for (const NotificationButton& button : parsed.buttons)
-            actions << ActionKey(button.command) << button.label;
-        const bool markup = capabilities.contains(QStringLiteral("body-markup"));
-        QVariantMap hints;
-        // The installed desktop entry and icon carry the application id.
-        hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kApplicationId));
-        hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
-        QDBusMessage call
-            = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-        // Expiry 0: the service keeps it until the program closes it or the
-        // user answers; the display time is only the own bubble's.
-        call << QStringLiteral("Pelmora") << uint(0) << QString::fromLatin1(kApplicationId)
-             << data.pszTitle << (markup ? parsed.markup : parsed.plain) << actions << hints << 0;
-        const QDBusReply<uint> reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
-        if (reply.isValid()) {
-            shown.serverId = reply.value();
+    ListenTo(bus_);
+    QStringList actions;
+    for (const NotificationButton& button : parsed.buttons)
+        actions << ActionKey(button.command) << button.label;
+    const bool markup = capabilities.contains(QStringLiteral("body-markup"));
+    QVariantMap hints;
+    // The installed desktop entry and icon carry the application id.
+    hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kApplicationId));
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    // Expiry 0: the service keeps it until the program closes it or the
+    // user answers; the display time is only the own bubble's.
+    call << QStringLiteral("Pelmora") << uint(0) << QString::fromLatin1(kApplicationId)
+         << data.pszTitle << (markup ? parsed.markup : parsed.plain) << actions << hints << 0;
+    WhenAnswered(call, [this, key, attempt = shown.attempt](const QDBusMessage& reply) {
+        Shown* shown = Current(key, attempt);
+        const bool given = reply.type() == QDBusMessage::ReplyMessage;
+        if (!shown) {
+            // Withdrawn while the service was being asked.
+            if (given)
+                CloseOnService(reply.arguments().value(0).toUInt());
             return;
         }
-    }
-    shown.bubble = BuildBubble(data);
+        if (given)
+            shown->serverId = reply.arguments().value(0).toUInt();
+        else
+            ShowOwnBubble(key, *shown);
+    });
+}
+
+void NotificationCenter::ShowOwnBubble(const Key& key, Shown& shown)
+{
+    shown.bubble = BuildBubble(shown.data);
     PlaceBubble(shown);
-    StartDisplayTime(key, shown.bubble, data.csDuration);
+    StartDisplayTime(key, shown.bubble, shown.data.csDuration);
     shown.bubble->show();
     shown.bubble->raise();
+}
+
+void NotificationCenter::CloseOnService(uint32_t serverId)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+    call << uint(serverId);
+    bus_.send(call);
 }
 
 namespace {
@@ -293,12 +346,8 @@ bool NotificationCenter::Remove(const NotificationClassId& clsid, uint32_t id)
     auto it = shown_.find({clsid, id});
     if (it == shown_.end())
         return false;
-    if (it->second.serverId) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            kService, kPath, kInterface, QStringLiteral("CloseNotification"));
-        call << uint(*it->second.serverId);
-        bus_.call(call, QDBus::NoBlock);
-    }
+    if (it->second.serverId)
+        CloseOnService(*it->second.serverId);
     const bool folded = it->second.folded;
     QPointer<QWidget> bubble = it->second.bubble;
     shown_.erase(it);

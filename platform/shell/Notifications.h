@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -58,8 +60,8 @@ public:
 
 // Shows notification bubbles: through the desktop's notification service
 // when one answers on the session bus and offers actions, else as a bubble
-// window of the program's own. The choice is made at every call, so a
-// service that appears later is used.
+// window of the program's own. The choice is made for every notification,
+// so a service that appears later is used; no call waits for the service.
 //
 // As on the handheld, a notification lasts until the program removes it:
 // the display time only folds the program's own bubble away, and the service
@@ -109,10 +111,18 @@ private:
         QPointer<QWidget> sink;
         bool folded = false;
         bool answered = false; // an action was taken on the service
+        uint64_t attempt = 0; // the showing whose answers from the service count
     };
     using Key = std::pair<NotificationClassId, uint32_t>;
 
-    bool ServiceAnswers(QStringList& capabilities);
+    void ChooseBus();
+    // The record of `key` while `attempt` is its latest showing.
+    Shown* Current(const Key& key, uint64_t attempt);
+    // `answered` gets the service's reply, or the error, on the event loop.
+    void WhenAnswered(const QDBusMessage& call, std::function<void(const QDBusMessage&)> answered);
+    void Notify(const Key& key, Shown& shown, const QStringList& capabilities);
+    void ShowOwnBubble(const Key& key, Shown& shown);
+    void CloseOnService(uint32_t serverId);
     void ListenTo(QDBusConnection& bus);
     void SendCommand(QWidget* sink, int command);
     // Puts the notification on the service or in a bubble of its own.
@@ -124,6 +134,7 @@ private:
 
     QDBusConnection bus_;
     bool busChosen_ = false;
+    uint64_t attempts_ = 0;
     bool listening_ = false;
     std::map<Key, Shown> shown_;
 };

@@ -129,6 +129,11 @@ TEST_F(ControlOnBus, RefusalsAreErrorsWithTheWindowsTextAndShowNoBox)
             QStringLiteral("No question is open.")},
         {Control("SetActiveProfile", {QStringLiteral("Nope")}), kUnknownProfileError,
             QStringLiteral("There is no profile named \"Nope\".")},
+        // Stored but not yet on the Profile page: nothing would change.
+        {(AddProfile(u"Later", greeting->id),
+             Control("SetActiveProfile", {QStringLiteral("Later")})),
+            kUnknownProfileError,
+            QStringLiteral("The profile \"Later\" could not be made active.")},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.reply.type(), QDBusMessage::ErrorMessage) << c.error;
@@ -199,6 +204,12 @@ TEST_F(ControlOnBus, QuestionsAreAnnouncedAndAnsweredByTheirId)
     MissCall(u"07700900111");
     ASSERT_TRUE(WaitUntil([&] { return !announced().isEmpty(); })) << "a question opens";
     const uint first = announced().value(QStringLiteral("id")).toUInt();
+    // The schedule's notice (its start warns) is no question: it takes no number.
+    EXPECT_EQ(Control("Stop").type(), QDBusMessage::ReplyMessage);
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 3);
+    ASSERT_TRUE(dialog->ChangeSchedule({{0x7f, 0, 0, true, activeProfile->id}}));
+    EXPECT_TRUE(dialog->IsMonitoring());
+    main->ComboSetCurSel(CMainPage::IDC_RINGS_BEFORE_SEND, 0);
     MissCall(u"07700900222");
     ASSERT_TRUE(WaitUntil([&] { return announced().value(QStringLiteral("id")) != first; }))
         << "a newer question replaces it";

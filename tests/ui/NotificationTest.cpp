@@ -76,6 +76,9 @@ public:
     QMutex mutex;
     std::vector<NotifyCall> calls;
     std::vector<uint> closed;
+    // Set: Notify answers only once `answer` is released.
+    bool holdAnswers = false;
+    QSemaphore answer;
 
 public Q_SLOTS:
     QStringList GetCapabilities()
@@ -88,7 +91,12 @@ public Q_SLOTS:
     {
         QMutexLocker lock(&mutex);
         calls.push_back({app, icon, summary, body, actions, timeout});
-        return static_cast<uint>(40 + calls.size());
+        const auto id = static_cast<uint>(40 + calls.size());
+        if (holdAnswers) {
+            lock.unlock();
+            answer.acquire();
+        }
+        return id;
     }
     void CloseNotification(uint id)
     {
@@ -186,11 +194,14 @@ TEST(NotificationHtmlTest, ButtonsAndBodies)
 TEST_F(PrivateBus, WithoutAServiceTheBubbleIsTheProgramsOwn)
 {
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    // The bus answers later that no service is there.
     QWidget* bubble = nullptr;
-    for (const auto* b : QApplication::topLevelWidgets())
-        if (b->objectName() == QStringLiteral("NotificationBubble") && b->isVisible())
-            bubble = const_cast<QWidget*>(b);
-    ASSERT_NE(bubble, nullptr);
+    ASSERT_TRUE(test::WaitUntil([&] {
+        for (const auto* b : QApplication::topLevelWidgets())
+            if (b->objectName() == QStringLiteral("NotificationBubble") && b->isVisible())
+                bubble = const_cast<QWidget*>(b);
+        return bubble != nullptr;
+    }));
     const QPointer<QWidget> shown(bubble);
     auto* yes = bubble->findChild<QPushButton*>(QStringLiteral("cmd:13"));
     ASSERT_NE(yes, nullptr);
@@ -208,6 +219,7 @@ TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClockUntilRemoved)
     NotificationCenter& center = NotificationCenter::Instance();
     QSignalSpy folds(&center, &NotificationCenter::FoldChanged);
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil([&] { return center.BubbleOf(kNotificationClass, 99); }));
     const QPointer<QWidget> bubble = center.BubbleOf(kNotificationClass, 99);
     ASSERT_TRUE(bubble && bubble->isVisible());
     // Each display time folds it; reopened, it has a whole display time again.
@@ -231,6 +243,7 @@ TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClockUntilRemoved)
     EXPECT_FALSE(center.Reopen(kNotificationClass, 99));
     // A bubble removed before its time leaves no timer behind.
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil([&] { return center.BubbleOf(kNotificationClass, 99); }));
     EXPECT_EQ(clock.PendingCount(), 1u);
     RemoveNotification(99);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -246,6 +259,8 @@ TEST_F(PrivateBus, TheOwnBubbleFillsItsAreaAndKeepsItsButtonsAtTheBottom)
         SCOPED_TRACE(lines);
         ASSERT_TRUE(AddNotification(
             u"Pelmora", HtmlOfLines(lines).toStdU16String(), QIcon(), 90, &sink, 99));
+        ASSERT_TRUE(test::WaitUntil(
+            [] { return NotificationCenter::Instance().BubbleOf(kNotificationClass, 99); }));
         QWidget* bubble = NotificationCenter::Instance().BubbleOf(kNotificationClass, 99);
         ASSERT_NE(bubble, nullptr);
         QApplication::processEvents();
@@ -270,6 +285,8 @@ TEST_F(PrivateBus, ServiceShowsTheBubbleAndReturnsItsActions)
     StartService(
         {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")});
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil(
+        [] { return NotificationCenter::Instance().IsShownOnService(kNotificationClass, 99); }));
     {
         QMutexLocker lock(&service.mutex);
         ASSERT_EQ(service.calls.size(), 1u);
@@ -307,7 +324,8 @@ TEST_F(PrivateBus, ANotificationTheServiceDropsUnansweredFoldsAndIsSentAgain)
         SCOPED_TRACE(row.reason);
         ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
         ++serverId;
-        ASSERT_TRUE(center.IsShownOnService(kNotificationClass, 99));
+        ASSERT_TRUE(
+            test::WaitUntil([&] { return center.IsShownOnService(kNotificationClass, 99); }));
         if (row.action)
             Emit(QStringLiteral("ActionInvoked"), {serverId, QString::fromLatin1(row.action)});
         Emit(QStringLiteral("NotificationClosed"), {serverId, row.reason});
@@ -318,7 +336,8 @@ TEST_F(PrivateBus, ANotificationTheServiceDropsUnansweredFoldsAndIsSentAgain)
         EXPECT_EQ(center.Reopen(kNotificationClass, 99), row.folds);
         if (row.folds) {
             ++serverId;
-            EXPECT_TRUE(center.IsShownOnService(kNotificationClass, 99));
+            EXPECT_TRUE(
+                test::WaitUntil([&] { return center.IsShownOnService(kNotificationClass, 99); }));
             QMutexLocker lock(&service.mutex);
             EXPECT_EQ(service.calls.back().actions, service.calls.front().actions);
         }
@@ -326,6 +345,7 @@ TEST_F(PrivateBus, ANotificationTheServiceDropsUnansweredFoldsAndIsSentAgain)
     }
     // The simulators' tap on an action does what the service's action does.
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil([&] { return center.IsShownOnService(kNotificationClass, 99); }));
     sink.commands.clear();
     EXPECT_FALSE(center.InvokeAction(kNotificationClass, 99, 32778));
     EXPECT_TRUE(center.InvokeAction(kNotificationClass, 99, 12));
@@ -337,6 +357,8 @@ TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
 {
     StartService({QStringLiteral("actions"), QStringLiteral("body")});
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil(
+        [] { return NotificationCenter::Instance().IsShownOnService(kNotificationClass, 99); }));
     EXPECT_TRUE(RemoveNotification(99));
     ASSERT_TRUE(test::WaitUntil([&] {
         QMutexLocker lock(&service.mutex);
@@ -347,10 +369,34 @@ TEST_F(PrivateBus, PlainTextWithoutMarkupAndRemovalById)
     EXPECT_EQ(service.closed, std::vector<uint> {41});
 }
 
+TEST_F(PrivateBus, NothingWaitsForTheServiceAndAWithdrawnNotificationIsClosedThere)
+{
+    StartService({QStringLiteral("actions"), QStringLiteral("body")});
+    service.holdAnswers = true;
+    NotificationCenter& center = NotificationCenter::Instance();
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    // The window goes on while the service holds its answer.
+    ASSERT_TRUE(test::WaitUntil([&] {
+        QMutexLocker lock(&service.mutex);
+        return !service.calls.empty();
+    }));
+    EXPECT_FALSE(center.IsShownOnService(kNotificationClass, 99));
+    // Withdrawn before the service answered.
+    EXPECT_TRUE(RemoveNotification(99));
+    service.answer.release();
+    ASSERT_TRUE(test::WaitUntil([&] {
+        QMutexLocker lock(&service.mutex);
+        return !service.closed.empty();
+    })) << "what the service shows for it goes too";
+    EXPECT_FALSE(center.IsShownOnService(kNotificationClass, 99));
+}
+
 TEST_F(PrivateBus, ServiceWithoutActionsLeavesTheQuestionToTheOwnBubble)
 {
     StartService({QStringLiteral("body")});
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil(
+        [] { return NotificationCenter::Instance().BubbleOf(kNotificationClass, 99); }));
     {
         QMutexLocker lock(&service.mutex);
         EXPECT_TRUE(service.calls.empty());
