@@ -7,11 +7,9 @@
 #include "messages/TemplateStore.h"
 #include "monitor/MissedCallTexts.h"
 #include "platform/ActiveBackends.h"
-#include "platform/TimerService.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/framework/ResourceImages.h"
 #include "platform/framework/ScreenModel.h"
-#include "platform/shell/WallClockAlarm.h"
 #include "resources/Resources.h"
 #include "rules/ExcludeRulesPage.h"
 #include "rules/GroupStore.h"
@@ -36,14 +34,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QIcon>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 
@@ -560,18 +553,8 @@ bool CMonitorDlg::Remove(uint32_t id)
 
 QRect CMonitorDlg::BubbleRect() const
 {
-    QWidget* page = tabs_ ? tabs_->CurrentPage() : nullptr;
-    if (!page || !mainPage_)
-        return {};
-    QRect area(page->mapToGlobal(QPoint(0, 0)), page->size());
-    // Every page lies in the same place, so the Main page's button marks
-    // the top on any tab; the menu and the indicator lie above the pages.
-    if (QWidget* button = mainPage_->GetDlgItem(CMainPage::IDC_START_STOP)) {
-        constexpr int kGap = 2;
-        const QPoint below = mainPage_->mapToGlobal(button->geometry().bottomLeft());
-        area.setTop(std::max(area.top(), below.y() + 1 + kGap));
-    }
-    return area;
+    return BubbleRectBelow(
+        Parts(), mainPage_ ? mainPage_->GetDlgItem(CMainPage::IDC_START_STOP) : nullptr);
 }
 
 void CMonitorDlg::UpdateQuestionIndicator()

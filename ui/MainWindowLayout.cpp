@@ -65,4 +65,17 @@ void PlaceMainWindowParts(const MainWindowParts& parts)
         parts.tabs->setGeometry(0, top, width, height - top);
 }
 
+QRect BubbleRectBelow(const MainWindowParts& parts, const QWidget* startButton)
+{
+    QWidget* page = parts.tabs ? parts.tabs->CurrentPage() : nullptr;
+    if (!page || !startButton)
+        return {};
+    QRect area(page->mapToGlobal(QPoint(0, 0)), page->size());
+    constexpr int kGap = 2;
+    const QPoint below
+        = startButton->parentWidget()->mapToGlobal(startButton->geometry().bottomLeft());
+    area.setTop(std::max(area.top(), below.y() + 1 + kGap));
+    return area;
+}
+
 } // namespace pelmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
 namespace pelmora {
@@ -20,5 +22,9 @@ int BarsHeight(const MainWindowParts& parts);
 // Places the bars and the tabs in the window: the bars above the tabs, or,
 // on a turned phone, the menu bar at the end of the tab row.
 void PlaceMainWindowParts(const MainWindowParts& parts);
+// Where the program's own bubble lies: over the page shown, below the Main
+// page's `startButton` (every page lies in the same place, so it marks the
+// top on any tab); empty before the pages are built.
+QRect BubbleRectBelow(const MainWindowParts& parts, const QWidget* startButton);
 
 } // namespace pelmora
