@@ -1,28 +1,166 @@
 #include "control/ControlService.h"
 
+#include "ControlInterfaceXml.h"
 #include "control/ControlTarget.h"
-#include "controladaptor.h"
 
 #include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace pelmora {
 
+namespace {
+
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+
+QString Latin1(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+// The object as the bus sees it. Every call and property access of the
+// interface is answered here, so a property written with a wrong type or an
+// unknown profile gets an error as a method call would; introspection and
+// Peer are left to Qt, which asks for the interface's XML.
+class ControlBusObject final : public QDBusVirtualObject {
+public:
+    explicit ControlBusObject(ControlService& service)
+        : QDBusVirtualObject(&service)
+        , service_(service)
+    {
+    }
+
+    QString introspect(const QString&) const override { return Latin1(kControlInterfaceXml); }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.type() != QDBusMessage::MethodCallMessage)
+            return false;
+        const QVariantList arguments = message.arguments();
+        QDBusMessage reply;
+        if (message.interface() == kProperties) {
+            // Other interfaces' properties (there are none) are Qt's to refuse.
+            if (arguments.value(0).toString() != Latin1(kControlInterface))
+                return false;
+            reply = Property(message);
+        } else if (message.interface() == Latin1(kControlInterface)) {
+            reply = Method(message);
+        } else {
+            return false;
+        }
+        connection.send(reply);
+        return true;
+    }
+
+private:
+    QDBusMessage Refused(const QDBusMessage& message) const
+    {
+        return message.createErrorReply(service_.LastError(), service_.LastRefusal());
+    }
+
+    QDBusMessage Method(const QDBusMessage& message)
+    {
+        const QString member = message.member();
+        const QString signature = message.signature();
+        const QVariantList arguments = message.arguments();
+        const auto takes = [&](const char* name, const char* wanted) {
+            return member == Latin1(name) && signature == Latin1(wanted);
+        };
+        QVariantList out;
+        if (takes("Start", ""))
+            out << service_.Start();
+        else if (takes("Stop", ""))
+            service_.Stop();
+        else if (takes("SetActiveProfile", "s"))
+            service_.SetActiveProfile(arguments.at(0).toString());
+        else if (takes("AnswerQuestion", "ub"))
+            service_.AnswerQuestion(arguments.at(0).toUInt(), arguments.at(1).toBool());
+        else if (takes("Quit", ""))
+            service_.Quit();
+        else
+            return message.createErrorReply(QDBusError::UnknownMethod,
+                QStringLiteral("No method %1(%2) in %3")
+                    .arg(member, signature, Latin1(kControlInterface)));
+        if (!service_.LastRefusal().isEmpty())
+            return Refused(message);
+        return message.createReply(out);
+    }
+
+    QDBusMessage Property(const QDBusMessage& message)
+    {
+        const QString member = message.member();
+        const QVariantList arguments = message.arguments();
+        const QVariantMap all = ControlProperties(service_.State());
+        if (member == QStringLiteral("GetAll") && message.signature() == QStringLiteral("s"))
+            return message.createReply(QVariant::fromValue(all));
+        const QString name = arguments.value(1).toString();
+        if (member == QStringLiteral("Get") && message.signature() == QStringLiteral("ss")) {
+            if (!all.contains(name))
+                return UnknownProperty(message, name);
+            return message.createReply(QVariant::fromValue(QDBusVariant(all.value(name))));
+        }
+        if (member != QStringLiteral("Set") || message.signature() != QStringLiteral("ssv"))
+            return message.createErrorReply(QDBusError::UnknownMethod,
+                QStringLiteral("No method %1(%2) in %3")
+                    .arg(member, message.signature(), kProperties));
+        if (!all.contains(name))
+            return UnknownProperty(message, name);
+        const QVariant value = qvariant_cast<QDBusVariant>(arguments.value(2)).variant();
+        if (name == QStringLiteral("Interactive")
+            && value.metaType() == QMetaType::fromType<bool>()) {
+            service_.SetInteractive(value.toBool());
+        } else if (name == QStringLiteral("ActiveProfile")
+            && value.metaType() == QMetaType::fromType<QString>()) {
+            service_.SetActiveProfile(value.toString());
+            if (!service_.LastRefusal().isEmpty())
+                return message.createErrorReply(QDBusError::InvalidArgs, service_.LastRefusal());
+        } else if (name == QStringLiteral("Interactive")
+            || name == QStringLiteral("ActiveProfile")) {
+            return message.createErrorReply(QDBusError::InvalidArgs,
+                QStringLiteral("%1 is %2")
+                    .arg(name,
+                        name == QStringLiteral("Interactive")
+                            ? QStringLiteral("a boolean (b)")
+                            : QStringLiteral("a profile's name (s)")));
+        } else {
+            return message.createErrorReply(
+                QDBusError::PropertyReadOnly, QStringLiteral("%1 cannot be written").arg(name));
+        }
+        return message.createReply();
+    }
+
+    static QDBusMessage UnknownProperty(const QDBusMessage& message, const QString& name)
+    {
+        return message.createErrorReply(QDBusError::UnknownProperty,
+            QStringLiteral("No property %1 in %2").arg(name, Latin1(kControlInterface)));
+    }
+
+    ControlService& service_;
+};
+
 ControlService::ControlService(ControlTarget& target, QObject* parent)
     : QObject(parent)
     , target_(target)
     , last_(target.ReadControlState())
 {
-    new ControlAdaptor(this);
+}
+
+ControlState ControlService::State() const
+{
+    return target_.ReadControlState();
 }
 
 bool ControlService::Register(QDBusConnection bus)
 {
     if (!bus.isConnected())
         return false;
-    if (!bus.registerObject(QString::fromLatin1(kControlPath), this)) {
+    if (!bus.registerVirtualObject(
+            QString::fromLatin1(kControlPath), new ControlBusObject(*this))) {
         std::fprintf(stderr, "pelmora: the control object could not be published on the bus\n");
         return false;
     }
@@ -77,8 +215,7 @@ QString ControlService::NextChange() const
 void ControlService::Refuse(const char* errorName, const QString& message)
 {
     lastRefusal_ = message;
-    if (calledFromDBus())
-        sendErrorReply(QString::fromLatin1(errorName), message);
+    lastError_ = QString::fromLatin1(errorName);
 }
 
 void ControlService::SetActiveProfile(const QString& name)
@@ -159,6 +296,12 @@ void ControlService::ReportMissedCall(
     const QString& number, const QString& name, const QString& outcome)
 {
     Q_EMIT MissedCall(number, name, outcome);
+    if (!registered_)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kControlPath),
+        QString::fromLatin1(kControlInterface), QStringLiteral("MissedCall"));
+    signal << number << name << outcome;
+    bus_.send(signal);
 }
 
 } // namespace pelmora

@@ -3,7 +3,6 @@
 #include "control/ControlState.h"
 
 #include <QDBusConnection>
-#include <QDBusContext>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -21,11 +20,11 @@ inline constexpr char kNoQuestionError[] = "com.vantrel.Pelmora1.Error.NoQuestio
 inline constexpr char kUnknownProfileError[] = "com.vantrel.Pelmora1.Error.UnknownProfile";
 inline constexpr char kOtherQuestionError[] = "com.vantrel.Pelmora1.Error.OtherQuestion";
 
-// The object behind com.vantrel.Pelmora1: the generated adaptor calls its
-// slots and reads its properties, and it hands each request to the
+// The object behind com.vantrel.Pelmora1: its bus object calls its slots
+// and reads its properties, and it hands each request to the
 // monitoring session. Its methods are also what pelmora-sim calls, without a
 // bus.
-class ControlService final : public QObject, protected QDBusContext {
+class ControlService final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Monitoring READ Monitoring)
     Q_PROPERTY(uint SentCount READ SentCount)
@@ -52,14 +51,15 @@ public:
     QString NextChange() const;
     void SetInteractive(bool interactive);
 
-    // Why the last call was refused; empty when it was not.
+    // Why the last call was refused, and the D-Bus error it is; empty when
+    // it was not.
     const QString& LastRefusal() const { return lastRefusal_; }
+    const QString& LastError() const { return lastError_; }
+    ControlState State() const;
 
 public Q_SLOTS:
-    // A refusal is the D-Bus error when called as a method over the bus; its
-    // text is kept for a caller without a bus. Qt answers a property write
-    // itself, so a write of an unknown name cannot be refused; it changes
-    // nothing.
+    // A refusal is kept (LastRefusal, LastError); over the bus it is the
+    // error of the method call or property write.
     void SetActiveProfile(const QString& name);
     // The start's warning, empty when there is none.
     QString Start();
@@ -83,6 +83,7 @@ private:
     ControlTarget& target_;
     ControlState last_;
     QString lastRefusal_;
+    QString lastError_;
     bool registered_ = false;
     QDBusConnection bus_ {QString()};
 };

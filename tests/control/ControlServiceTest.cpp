@@ -142,8 +142,23 @@ TEST_F(ControlOnBus, RefusalsAreErrorsWithTheWindowsTextAndShowNoBox)
     }
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_FALSE(dialog->IsMonitoring());
-    EXPECT_EQ(Set("ActiveProfile", QStringLiteral("Nope")).type(), QDBusMessage::ReplyMessage);
+    // Property writes are refused as the methods are.
+    const struct {
+        const char* property;
+        QVariant value;
+        const char* error;
+    } writes[] = {
+        {"ActiveProfile", QStringLiteral("Nope"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"ActiveProfile", 3, "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Interactive", QStringLiteral("yes"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Monitoring", true, "org.freedesktop.DBus.Error.PropertyReadOnly"},
+        {"Nothing", true, "org.freedesktop.DBus.Error.UnknownProperty"},
+    };
+    for (const auto& write : writes)
+        EXPECT_EQ(Set(write.property, write.value).errorName(), Name(write.error))
+            << write.property << " " << write.value.toString().toStdString();
     EXPECT_EQ(Get("ActiveProfile").toString(), QStringLiteral("Default"));
+    EXPECT_FALSE(Get("Interactive").toBool());
 }
 
 TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
