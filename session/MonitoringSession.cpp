@@ -8,10 +8,8 @@
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTimer>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 
 namespace pelmora {
@@ -42,14 +40,13 @@ MonitoringSession::MonitoringSession(std::filesystem::path dataDir, SessionView&
     , dataDir_(std::move(dataDir))
     , view_(view)
     , clock_(SystemLogClock())
+    , timers_(this, [this](int id) { OnTimer(id); })
 {
 }
 
 MonitoringSession::~MonitoringSession()
 {
     pipeline.SetRecorder(nullptr);
-    if (TimerService* service = CurrentTimerService())
-        service->StopAll(this);
 }
 
 QString MonitoringSession::Open()
@@ -221,40 +218,14 @@ MissedCallOptions MonitoringSession::ReadOptions() const
     return options;
 }
 
-void MonitoringSession::SetTimer(int id, int64_t milliseconds)
-{
-    if (TimerService* service = CurrentTimerService()) {
-        service->Start(this, id, milliseconds, [this, id] { OnTimer(id); });
-        return;
-    }
-    QTimer*& timer = timers_[id];
-    if (!timer) {
-        timer = new QTimer(this);
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
-    }
-    timer->start(static_cast<int>(std::clamp<int64_t>(milliseconds, 0, INT_MAX)));
-}
-
-void MonitoringSession::KillTimer(int id)
-{
-    if (TimerService* service = CurrentTimerService())
-        service->Stop(this, id);
-    if (const auto it = timers_.find(id); it != timers_.end())
-        it->second->stop();
-}
-
 bool MonitoringSession::IsTimerActive(int id) const
 {
-    if (TimerService* service = CurrentTimerService())
-        return service->IsActive(this, id);
-    const auto it = timers_.find(id);
-    return it != timers_.end() && it->second->isActive();
+    return timers_.IsActive(id);
 }
 
 void MonitoringSession::FireTimerForTesting(int id)
 {
-    KillTimer(id);
+    timers_.Stop(id);
     OnTimer(id);
 }
 
@@ -270,7 +241,7 @@ void MonitoringSession::OnTimer(int id)
 
 void MonitoringSession::StartTimer(uint32_t timerId, uint32_t milliseconds)
 {
-    SetTimer(static_cast<int>(timerId), milliseconds);
+    timers_.Start(static_cast<int>(timerId), milliseconds);
 }
 
 void MonitoringSession::ShowSentCount(int32_t sentCount)
@@ -421,9 +392,9 @@ void MonitoringSession::ScheduleWakeAt(const std::optional<QDateTime>& at)
     if (scheduleAlarm_)
         scheduleAlarm_->ArmAt(at);
     else if (at)
-        SetTimer(kScheduleTimer, (at->toSecsSinceEpoch() - clock_()) * 1000);
+        timers_.Start(kScheduleTimer, (at->toSecsSinceEpoch() - clock_()) * 1000);
     else
-        KillTimer(kScheduleTimer);
+        timers_.Stop(kScheduleTimer);
     Q_EMIT ScheduleNoteChanged();
     Q_EMIT StateChanged();
 }

@@ -9,6 +9,7 @@
 #include "monitor/MissedCallPipeline.h"
 #include "monitor/SmsSender.h"
 #include "options/OwnSettings.h"
+#include "platform/NumberedTimers.h"
 #include "platform/WindowMessage.h"
 #include "schedule/ScheduleRunner.h"
 #include "settings/SettingsRecord.h"
@@ -17,12 +18,9 @@
 #include <QTimeZone>
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-
-class QTimer;
 
 namespace pelmora {
 
@@ -201,8 +199,6 @@ private:
 
     // A deliberate hand changed monitoring or the profile.
     void NoteChoice(Hand hand, bool monitoring, bool profile);
-    void SetTimer(int id, int64_t milliseconds);
-    void KillTimer(int id);
     void OnTimer(int id);
     void OpenHistory();
 
@@ -217,7 +213,7 @@ private:
     std::unique_ptr<ScheduleRunner> schedule_;
     WallClockAlarm* scheduleAlarm_ = nullptr;
     std::unique_ptr<CallHistory> history_;
-    std::map<int, QTimer*> timers_;
+    NumberedTimers timers_;
     uint32_t questionSerial_ = 0;
     // The session itself is switching the profile: the page's change is not a tap.
     bool selecting_ = false;

@@ -1,6 +1,5 @@
 #include "platform/framework/Dialog.h"
 
-#include "platform/TimerService.h"
 #include "platform/framework/CommandTarget.h"
 #include "platform/framework/ControlText.h"
 #include "platform/framework/DropListCombo.h"
@@ -57,14 +56,11 @@ void SetModalHandler(ModalHandler handler)
 CDialog::CDialog(int templateId, QWidget* parent)
     : QDialog(parent)
     , templateId_(templateId)
+    , timers_(this, [this](int id) { OnTimer(id); })
 {
 }
 
-CDialog::~CDialog()
-{
-    if (TimerService* service = CurrentTimerService())
-        service->StopAll(this);
-}
+CDialog::~CDialog() = default;
 
 void CDialog::SetControlFactory(int id, std::function<QWidget*(QWidget*)> factory)
 {
@@ -591,33 +587,17 @@ bool CDialog::IsDlgItemVisible(int id) const
 
 void CDialog::SetTimer(int id, int milliseconds)
 {
-    if (TimerService* service = CurrentTimerService()) {
-        service->Start(this, id, milliseconds, [this, id] { OnTimer(id); });
-        return;
-    }
-    QTimer*& timer = timers_[id];
-    if (!timer) {
-        timer = new QTimer(this);
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
-    }
-    timer->start(milliseconds);
+    timers_.Start(id, milliseconds);
 }
 
 void CDialog::KillTimer(int id)
 {
-    if (TimerService* service = CurrentTimerService())
-        service->Stop(this, id);
-    if (auto it = timers_.find(id); it != timers_.end())
-        it->second->stop();
+    timers_.Stop(id);
 }
 
 bool CDialog::IsTimerActive(int id) const
 {
-    if (TimerService* service = CurrentTimerService())
-        return service->IsActive(this, id);
-    auto it = timers_.find(id);
-    return it != timers_.end() && it->second->isActive();
+    return timers_.IsActive(id);
 }
 
 } // namespace pelmora::dlg

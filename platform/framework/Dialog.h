@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/NumberedTimers.h"
 #include "platform/framework/CommandTarget.h"
 #include "platform/framework/DialogTemplate.h"
 #include "platform/framework/DialogUnits.h"
@@ -149,7 +150,7 @@ private:
     DialogBaseUnits units_;
     std::vector<std::pair<int, QWidget*>> controls_;
     std::map<int, std::function<QWidget*(QWidget*)>> factories_;
-    std::map<int, QTimer*> timers_;
+    NumberedTimers timers_;
 };
 
 // The pixel rectangle of a template control.
