@@ -499,10 +499,10 @@ void CMonitorDlg::OnTimer(int id)
 {
     KillTimer(id);
     if (id == kAutoStartTimer) {
-        // Never a toggle: a window may have started monitoring already, or
-        // hold it off. The question of OnOK comes only when nothing runs.
-        ShowStartResult(session_.AutoStart());
-        OnOK();
+        // Never a toggle; held off by the schedule, the window hides unasked.
+        const StartResult result = session_.AutoStart();
+        ShowStartResult(result);
+        result.problem == StartResult::Problem::None ? HideToTray() : OnOK();
     }
 }
 
