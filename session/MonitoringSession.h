@@ -113,8 +113,6 @@ public:
     void ProfileChosen();
     // The open question's Yes or No.
     PendingSendResult Answer(bool yes, Hand hand);
-    // The question asked last; its number counts from 1 in each run.
-    uint32_t QuestionSerial() const { return questionSerial_; }
 
     bool IsMonitoring() const { return lineMonitor.IsOpen(); }
     // The missed-call report of the line monitor, and a simulated one.
@@ -140,9 +138,6 @@ public:
 
     // The log rows' stamps and the pipeline's clock; the system clock by default.
     void SetClock(LogClock clock) { clock_ = std::move(clock); }
-    LogClock Clock() const { return clock_; }
-    // The zone the schedule's wall-clock times are in; the system's by default.
-    void SetTimeZone(QTimeZone zone) { zone_ = std::move(zone); }
 
     // The control interface's requests.
     ControlState ReadControlState() const override;

@@ -5,7 +5,6 @@
 #include "platform/shell/NotificationHtml.h"
 #include "platform/shell/ShellServices.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QHBoxLayout>
