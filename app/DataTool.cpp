@@ -52,11 +52,21 @@ int Dump(const std::optional<QString>& file)
 
 int Load(const QString& path)
 {
-    // The running program writes its own copy back when it ends.
-    if (pelmora::CSingleInstance::IsRunning(pelmora::DataDirectory())) {
+    // The running program writes its own copy back when it ends, and none
+    // may start while the files are written: the lock is held till then.
+    const pelmora::DataDirectoryLock lock(pelmora::DataDirectory());
+    switch (lock.GetState()) {
+    case pelmora::DataDirectoryLock::State::Held:
+    case pelmora::DataDirectoryLock::State::Unguarded:
+        break;
+    case pelmora::DataDirectoryLock::State::Running:
         std::fputs("pelmora-data: Pelmora is running on this data directory; exit it first; "
                    "nothing was written\n",
             stderr);
+        return 1;
+    case pelmora::DataDirectoryLock::State::Refused:
+        std::fprintf(
+            stderr, "pelmora-data: %s; nothing was written\n", lock.Problem().toUtf8().constData());
         return 1;
     }
     QFile file(path);

@@ -96,11 +96,32 @@ QList<std::pair<QString, QJsonValue>> Fields(const CallRecord& r)
     };
 }
 
+// Whether a spreadsheet would run `text` as a formula: it begins with "=",
+// "@", a tab or a carriage return, or with "+" or "-" and is neither a
+// phone number nor a plain number.
+bool RunsAsFormula(const QString& text)
+{
+    static const QRegularExpression harmless(
+        QStringLiteral("^(\\+?[0-9][0-9 ()./-]*|-?[0-9]+(\\.[0-9]+)?)$"));
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (first == QLatin1Char('=') || first == QLatin1Char('@') || first == QLatin1Char('\t')
+        || first == QLatin1Char('\r'))
+        return true;
+    return (first == QLatin1Char('+') || first == QLatin1Char('-'))
+        && !harmless.match(text).hasMatch();
+}
+
+// One RFC 4180 field; a cell a spreadsheet would run is shown as text with
+// the leading "'" spreadsheets take for that.
 QString CsvField(const QJsonValue& value)
 {
     if (value.isDouble())
         return QString::number(static_cast<qint64>(value.toDouble()));
     QString text = value.toString();
+    if (RunsAsFormula(text))
+        text.prepend(QLatin1Char('\''));
     if (!text.contains(QRegularExpression(QStringLiteral("[\",\r\n]"))))
         return text;
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\""))
@@ -134,19 +155,60 @@ QString Json(const std::vector<CallRecord>& records)
     return QString::fromUtf8(QJsonDocument(calls).toJson(QJsonDocument::Indented));
 }
 
+// A field of a line: a backslash, tab, line break or carriage return in it
+// is written as "\\", "\t", "\n" or "\r", so that a line is one call and
+// its tabs part its fields.
+QString Escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+// What became of the reply, with what the network said of it.
+QString Outcome(const CallRecord& r)
+{
+    QString outcome = Q(FateName(r.fate));
+    if (!r.error.empty())
+        outcome += QStringLiteral(" (%1)").arg(Q(r.error));
+    switch (r.delivery) {
+    case DeliveryState::Delivered:
+        outcome += QStringLiteral(", delivered");
+        break;
+    case DeliveryState::Failed:
+        outcome += r.deliveryReason.empty()
+            ? QStringLiteral(", not delivered")
+            : QStringLiteral(", not delivered (%1)").arg(Q(r.deliveryReason));
+        break;
+    case DeliveryState::Waiting:
+        outcome += QStringLiteral(", report awaited");
+        break;
+    case DeliveryState::Unknown:
+        break;
+    }
+    return outcome;
+}
+
 // One call a line: when, who, why, what became of the reply, and its text.
 QString Lines(const std::vector<CallRecord>& records)
 {
     QString out;
     for (const CallRecord& r : records) {
-        QString outcome = Q(FateName(r.fate));
-        if (!r.error.empty())
-            outcome += QStringLiteral(" (%1)").arg(Q(r.error));
-        QString text = Q(r.text);
-        text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        out += QStringList {LocalTime(r), Q(r.number),
-                   r.callerName.empty() ? QStringLiteral("-") : Q(r.callerName),
-                   Q(ReasonName(r.reason)), outcome, text}
+        out += QStringList {LocalTime(r), Escaped(Q(r.number)),
+                   r.callerName.empty() ? QStringLiteral("-") : Escaped(Q(r.callerName)),
+                   Q(ReasonName(r.reason)), Escaped(Outcome(r)), Escaped(Q(r.text))}
                    .join(QLatin1Char('\t'))
             + QLatin1Char('\n');
     }
@@ -194,7 +256,9 @@ int RunHistory(
             "The calls Pelmora handled, oldest first: when, the number, the caller, why the\n"
             "call got its reply or none (replied, rule, overall limit, per-caller limit,\n"
             "rings, quiet period, no text, asked), what became of the reply (none, sending,\n"
-            "sent, failed, asked, answered yes, answered no, expired, replaced) and its text.\n"
+            "sent, failed, asked, answered yes, answered no, expired, replaced; then\n"
+            "delivered, not delivered or report awaited when the network said) and its text.\n"
+            "In these lines a tab, line break or backslash in a field is \\t, \\n or \\\\.\n"
             "--json and --csv give every recorded field. The history is %2 in the data\n"
             "directory; dump and load leave it alone.\n")
                   .arg(QString::fromLatin1(kHistoryUsage), QString::fromLatin1(kHistoryFileName));

@@ -200,7 +200,9 @@ int RunPreview(
     if (quiet.minutes > 0) {
         CallHistory history(dataDir, 0, 0, nullptr, CallHistory::Access::ReadOnly);
         const int64_t at = parsed->at.value_or(QDateTime::currentDateTime()).toSecsSinceEpoch();
-        if (const auto last = history.LastReplyBefore(parsed->number.toStdU16String(), at))
+        if (const auto last
+            = LastReplyTo(history.RepliesBetween(at - int64_t {quiet.minutes} * 60, at),
+                parsed->number.toStdU16String(), settings.internationalPrefix.Text()))
             quiet.sinceLastReply = at - *last;
     }
     const CallPreview preview

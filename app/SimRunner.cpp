@@ -255,7 +255,7 @@ bool SimRunner::OpenWindow()
         });
     connect(dialog_.get(), &CMonitorDlg::NotificationAdded, this,
         [this](uint id, const QString&, const QString& html) {
-            if (id == kScheduleNotice)
+            if (id == kScheduleNotice || id == kHistoryProblemNotice)
                 Print({u"notice", U(QTextDocumentFragment::fromHtml(html).toPlainText())});
         });
     ended_ = false;

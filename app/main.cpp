@@ -170,6 +170,10 @@ int main(int argc, char** argv)
                 "pelmora: Pelmora is already running on %s but does not answer; not started\n",
                 dataDir.c_str());
             return 1;
+        case pelmora::CSingleInstance::ClaimResult::Refused:
+            std::fprintf(
+                stderr, "pelmora: %s; not started\n", instance.Warning().toLocal8Bit().constData());
+            return 1;
         }
         if (!instance.Warning().isEmpty())
             std::fprintf(stderr, "pelmora: %s\n", instance.Warning().toLocal8Bit().constData());

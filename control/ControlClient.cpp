@@ -16,7 +16,7 @@ QDBusMessage Call(const QDBusConnection& bus, const QString& interface, const QS
     QDBusMessage message = QDBusMessage::createMethodCall(
         QString::fromLatin1(kControlService), QString::fromLatin1(kControlPath), interface, method);
     message.setArguments(arguments);
-    return bus.call(message);
+    return bus.call(message, QDBus::Block, kControlCallTimeoutMs);
 }
 
 QDBusMessage CallControl(
@@ -60,6 +60,13 @@ ControlOutcome RunControlCommand(const ControlCommand& command, const QDBusConne
     const auto failed = [&](const QDBusMessage& reply) {
         if (reply.type() != QDBusMessage::ErrorMessage)
             return false;
+        // A Pelmora that holds its name but does not answer (stopped, hung).
+        if (reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.NoReply")
+            || reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.Timeout")) {
+            outcome.exitCode = kControlNotAnswering;
+            outcome.err = QStringLiteral("pelmora: Pelmora is not answering\n");
+            return true;
+        }
         outcome.exitCode = 1;
         outcome.err = QStringLiteral("pelmora: %1\n").arg(reply.errorMessage());
         return true;

@@ -22,6 +22,11 @@ struct ControlCommand {
     }
 };
 
+// How long the command line waits for each answer of the running Pelmora.
+inline constexpr int kControlCallTimeoutMs = 3000;
+// The exit status when it did not answer in time.
+inline constexpr int kControlNotAnswering = 5;
+
 struct ControlOutcome {
     int exitCode = 0;
     QString out; // for stdout
@@ -33,7 +38,8 @@ bool ControlServiceRuns(const QDBusConnection& bus);
 
 // Carries out `command` against the running Pelmora: the profile first,
 // then start or stop, the answer, the status, and quit last; the first
-// refusal ends it with its message and exit status 1.
+// refusal ends it with its message and exit status 1, a call not answered
+// within kControlCallTimeoutMs with kControlNotAnswering.
 ControlOutcome RunControlCommand(const ControlCommand& command, const QDBusConnection& bus);
 
 // The status lines --status prints.

@@ -2,6 +2,7 @@
 // program's own encoders, and the damaged and hostile inputs the test suite
 // uses. Run as `pelmora_fuzz_seeds fuzz/corpus`; the output is checked in.
 #include "app/DataDocument.h"
+#include "history/CallHistory.h"
 #include "messages/TemplateStore.h"
 #include "platform/storage/ByteWriter.h"
 #include "platform/storage/DataFile.h"
@@ -13,6 +14,7 @@
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -238,6 +240,41 @@ void DamagedFilesSeeds()
         seed.resize(seed.size() / 2);
         Write("damaged_files", (names[i] + "-cut-short"s).c_str(), seed);
     }
+    // The options file (4) and the history (5): whole, and damaged as users
+    // and disks damage them.
+    const std::string options
+        = R"({"version":2,"schedule":[{"days":["sat"],"start":"23:00","end":"07:00",)"
+          R"("monitoring":false}],"historyKeep":"month","quietMinutes":15})";
+    const std::pair<const char*, std::string> optionSeeds[] = {{"options-whole", options},
+        {"options-trailing-comma", options.substr(0, options.size() - 1) + ",}"},
+        {"options-cut-short", options.substr(0, options.size() / 2)},
+        {"options-unknown-value", R"({"version":3,"historyKeep":"Forever"})"}};
+    for (const auto& [name, text] : optionSeeds)
+        Write("damaged_files", name, "\x04" + text);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "pelmora-seeds";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    {
+        CallHistory history(dir, 0, 0);
+        for (const int64_t time :
+            {int64_t {1700000000}, int64_t {1760000000}, int64_t {1767000000}}) {
+            CallRecord call;
+            call.timeUtc = time;
+            call.number = u"+447700900111";
+            call.fate = ReplyFate::Sent;
+            history.Record(call);
+        }
+    }
+    std::vector<uint8_t> history {5};
+    const std::vector<uint8_t> file
+        = ReadFileBytes(dir / kHistoryFileName).value_or(std::vector<uint8_t> {});
+    history.insert(history.end(), file.begin(), file.end());
+    Write("damaged_files", "history-whole", history);
+    history[history.size() / 2] ^= 0xff;
+    Write("damaged_files", "history-flipped-byte", history);
+    history.resize(history.size() / 2);
+    Write("damaged_files", "history-cut-short", history);
+    std::filesystem::remove_all(dir);
 }
 
 constexpr std::string_view kVersion21 = "BEGIN:VCARD\r\nVERSION:2.1\r\n"

@@ -1,5 +1,6 @@
 #include "history/CallHistory.h"
 
+#include "platform/contacts/ContactCard.h"
 #include "platform/storage/DataFile.h"
 #include "platform/storage/DataFileCare.h"
 
@@ -10,6 +11,8 @@
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace pelmora {
@@ -90,14 +93,51 @@ QString Describe(const QSqlError& error)
     return text.isEmpty() ? QStringLiteral("unknown error") : text;
 }
 
-// Moves `from` to `to` when it is there; false when it is there and stays.
+// Moves `from` to `to` when it is there, never over a file already at
+// `to`; false when it is there and stays.
 bool MoveIfThere(const std::filesystem::path& from, const std::filesystem::path& to)
 {
     std::error_code ec;
     if (!std::filesystem::exists(from, ec))
         return true;
-    std::filesystem::rename(from, to, ec);
-    return !ec;
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+}
+
+// The first name of a damaged copy made at `now` that is free, with its
+// journal's names: an earlier copy of the same second is never replaced.
+std::filesystem::path FreeCopyName(const std::filesystem::path& file, int64_t now)
+{
+    const std::filesystem::path first = DamagedCopyName(file, static_cast<std::time_t>(now));
+    std::filesystem::path name = first;
+    for (int i = 2; i < 1000; ++i) {
+        std::error_code ec;
+        bool taken = false;
+        for (const char* suffix : {"", "-journal", "-wal"})
+            taken = taken
+                || std::filesystem::symlink_status(name.string() + suffix, ec).type()
+                    != std::filesystem::file_type::not_found;
+        if (!taken)
+            break;
+        name = first.string() + "-" + std::to_string(i);
+    }
+    return name;
+}
+
+// Why the history's place holds no file SQLite should open: a symbolic
+// link (whose target a chmod would widen or narrow) or no regular file.
+QString NotAFile(const std::filesystem::path& path)
+{
+    struct stat st { };
+    if (::lstat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return {};
+    const QString name = QString::fromStdString(path.string());
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("%1 is a symbolic link; Pelmora does not follow it, and calls are "
+                              "not recorded")
+            .arg(name);
+    return QStringLiteral("%1 is not a file (%2); calls are not recorded")
+        .arg(name,
+            S_ISDIR(st.st_mode) ? QStringLiteral("a folder") : QStringLiteral("a special file"));
 }
 
 } // namespace
@@ -194,6 +234,11 @@ bool CallHistory::OpenFile(bool create)
         Report(QStringLiteral("Qt's SQLite driver is not installed; calls are not recorded"));
         return false;
     }
+    if (const QString notAFile = NotAFile(File()); !notAFile.isEmpty()) {
+        unusable_ = true;
+        Report(notAFile);
+        return false;
+    }
     if (create && !readOnly_) {
         // SQLite would make the file as the umask allows; it is made private
         // first, and SQLite's journals take the file's mode.
@@ -246,7 +291,7 @@ void CallHistory::Fail(const QSqlError& error, const QString& what)
         return;
     }
     const QString path = QString::fromStdString(File().string());
-    const std::filesystem::path aside = DamagedCopyName(File(), now_);
+    const std::filesystem::path aside = FreeCopyName(File(), now_);
     const std::string base = File().string();
     bool moved = MoveIfThere(File(), aside);
     for (const char* journal : {"-journal", "-wal"})
@@ -322,8 +367,12 @@ bool CallHistory::Prepare()
                                       "'waiting'")))
         return failed(query.lastError());
     if (keepSeconds_ > 0) {
-        query.prepare(QStringLiteral("DELETE FROM calls WHERE time_utc < ?"));
-        query.addBindValue(QVariant::fromValue<qint64>(now_ - keepSeconds_));
+        // Measured back from the newest call when the clock is later: a
+        // clock set years ahead must not empty the history.
+        query.prepare(QStringLiteral("DELETE FROM calls WHERE time_utc < MIN(?, (SELECT "
+                                     "MAX(time_utc) FROM calls)) - ?"));
+        query.addBindValue(QVariant::fromValue<qint64>(now_));
+        query.addBindValue(QVariant::fromValue<qint64>(keepSeconds_));
         if (!query.exec())
             return failed(query.lastError());
     }
@@ -381,27 +430,35 @@ void CallHistory::SetDelivery(int64_t id, DeliveryState state, std::u16string_vi
         Tell(HistoryChange::Kind::Updated, id);
 }
 
-std::optional<int64_t> CallHistory::LastReplyTime(std::u16string_view number)
-{
-    return LastReplyBefore(number, INT64_MAX);
-}
-
-std::optional<int64_t> CallHistory::LastReplyBefore(std::u16string_view number, int64_t time)
+std::vector<ReplyTime> CallHistory::RepliesBetween(int64_t from, int64_t to)
 {
     if (!Use(false) || noTable_)
-        return std::nullopt;
+        return {};
     QSqlQuery query(db_);
-    query.prepare(QStringLiteral("SELECT MAX(time_utc) FROM calls WHERE number = ? AND "
-                                 "time_utc <= ? AND fate IN ('sending', 'sent', 'answered yes')"));
-    query.addBindValue(Text(number));
-    query.addBindValue(QVariant::fromValue<qint64>(time));
-    if (!query.exec() || !query.next()) {
+    query.prepare(QStringLiteral(
+        "SELECT number, MAX(time_utc) FROM calls WHERE time_utc >= ? AND time_utc <= ? AND fate "
+        "IN ('sending', 'sent', 'answered yes') AND delivery != 'failed' GROUP BY number"));
+    query.addBindValue(QVariant::fromValue<qint64>(from));
+    query.addBindValue(QVariant::fromValue<qint64>(to));
+    if (!query.exec()) {
         Report(QStringLiteral("the history cannot be read: %1").arg(Describe(query.lastError())));
-        return std::nullopt;
+        return {};
     }
-    if (query.value(0).isNull())
-        return std::nullopt;
-    return query.value(0).toLongLong();
+    std::vector<ReplyTime> replies;
+    while (query.next())
+        replies.push_back({Utf16(query.value(0)), query.value(1).toLongLong()});
+    return replies;
+}
+
+std::optional<int64_t> LastReplyTo(const std::vector<ReplyTime>& replies,
+    std::u16string_view number, std::u16string_view internationalPrefix)
+{
+    const std::u16string caller = CallerKey(number, internationalPrefix);
+    std::optional<int64_t> last;
+    for (const ReplyTime& reply : replies)
+        if (CallerKey(reply.number, internationalPrefix) == caller && (!last || reply.time > *last))
+            last = reply.time;
+    return last;
 }
 
 std::vector<CallRecord> CallHistory::Read(const HistoryFilter& filter)

@@ -69,9 +69,7 @@ public:
     int64_t Record(const CallRecord& record) override;
     void SetFate(int64_t id, ReplyFate fate, std::u16string_view error = {}) override;
     void SetDelivery(int64_t id, DeliveryState state, std::u16string_view reason = {}) override;
-    std::optional<int64_t> LastReplyTime(std::u16string_view number) override;
-    // The same, among the calls at or before `time` only.
-    std::optional<int64_t> LastReplyBefore(std::u16string_view number, int64_t time);
+    std::vector<ReplyTime> RepliesBetween(int64_t from, int64_t to) override;
 
     // The rows the filter selects, oldest first; none when there is no
     // history to read.

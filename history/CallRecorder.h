@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelmora {
 
@@ -64,6 +65,12 @@ struct CallRecord {
     bool operator==(const CallRecord&) const = default;
 };
 
+// A reply as the quiet period counts it: to whom and when.
+struct ReplyTime {
+    std::u16string number; // as delivered
+    int64_t time = 0;
+};
+
 // The history as the reply pipeline writes it. Nothing here may stop a
 // reply: a history that cannot be written reports it and goes on.
 class CallRecorder {
@@ -75,9 +82,16 @@ public:
     virtual void SetFate(int64_t id, ReplyFate fate, std::u16string_view error = {}) = 0;
     // Records what the network reported of a sent reply; nothing for id 0.
     virtual void SetDelivery(int64_t id, DeliveryState state, std::u16string_view reason = {}) = 0;
-    // When the newest reply to `number` (exactly as delivered) was handed to
-    // the transport and not refused; none when there was none.
-    virtual std::optional<int64_t> LastReplyTime(std::u16string_view number) = 0;
+    // The replies the quiet period counts among the calls from `from` to
+    // `to` (seconds since 1970, inclusive): handed to the transport, not
+    // refused and not reported undelivered; each number's newest.
+    virtual std::vector<ReplyTime> RepliesBetween(int64_t from, int64_t to) = 0;
 };
+
+// When the caller of `number` was last replied to among `replies`: numbers
+// are the same caller when they are in their national form (with the home
+// country of `internationalPrefix`), as the caller lookup finds them.
+std::optional<int64_t> LastReplyTo(const std::vector<ReplyTime>& replies,
+    std::u16string_view number, std::u16string_view internationalPrefix);
 
 } // namespace pelmora

@@ -7,6 +7,7 @@
 #include "monitor/CallLogRows.h"
 #include "monitor/MissedCallTexts.h"
 #include "monitor/SmsSender.h"
+#include "options/OwnSettings.h"
 #include "platform/sms/SmsBackend.h"
 #include "rules/ProfileStore.h"
 #include "settings/SettingsRecord.h"
@@ -152,9 +153,9 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(std::u16string_view numb
     inputs.interactive = options.interactive;
     inputs.passesRules = options.passesRules;
     inputs.logRows = rows;
-    if (options.quietMinutes > 0 && recorder_) {
+    if (options.quietMinutes > 0) {
         inputs.quietSeconds = int64_t {options.quietMinutes} * 60;
-        if (const std::optional<int64_t> last = recorder_->LastReplyTime(number))
+        if (const std::optional<int64_t> last = LastReplyWithin(number, inputs.quietSeconds))
             inputs.secondsSinceLastReply = clock_() - *last;
     }
     chosen_ = {};
@@ -253,6 +254,7 @@ ReplyOutcome CMissedCallPipeline::Reply(
     if (!askFirst) {
         auto send = std::make_shared<Send>();
         send->number = number;
+        Remember(send);
         ++sendsInFlight;
         transport_.Send(text, number, Answer(send));
         send->handedOver = true;
@@ -290,6 +292,7 @@ SmsSendDone CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
         if (!*alive)
             return;
         if (update.IsReport()) {
+            send->undelivered = update.status == SmsStatus::NotDelivered;
             send->report = update;
             send->reported = true;
             RecordReport(*send);
@@ -299,6 +302,28 @@ SmsSendDone CMissedCallPipeline::Answer(const std::shared_ptr<Send>& send)
         if (send->handedOver)
             Finish(*send);
     };
+}
+
+void CMissedCallPipeline::Remember(const std::shared_ptr<Send>& send)
+{
+    send->time = clock_();
+    // Nothing older than the longest quiet period can hold a reply back.
+    const int64_t oldest = send->time - int64_t {kQuietPeriodMinutes.back()} * 60;
+    std::erase_if(thisRun_, [oldest](const auto& earlier) { return earlier->time < oldest; });
+    thisRun_.push_back(send);
+}
+
+std::optional<int64_t> CMissedCallPipeline::LastReplyWithin(
+    std::u16string_view number, int64_t seconds)
+{
+    const int64_t now = clock_();
+    std::vector<ReplyTime> replies;
+    if (recorder_)
+        replies = recorder_->RepliesBetween(now - seconds, now);
+    for (const auto& send : thisRun_)
+        if (!send->undelivered && !(send->outcome && !send->outcome->Accepted()))
+            replies.push_back({send->number, send->time});
+    return LastReplyTo(replies, number, settings_.internationalPrefix.Text());
 }
 
 void CMissedCallPipeline::RecordReport(Send& send)
@@ -344,6 +369,7 @@ PendingSendResult CMissedCallPipeline::OnAnswerYes()
     send->row = std::move(questionRow_);
     questionRow_.reset();
     send->historyId = std::exchange(questionHistoryId_, 0);
+    Remember(send);
     ++sendsInFlight;
     pendingReply.SendPending(transport_, Answer(send));
     send->handedOver = true;
@@ -377,6 +403,14 @@ void CMissedCallPipeline::OnQuestionTimeout()
     questionHistoryId_ = 0;
     pendingReply.Close();
     questionRow_.reset();
+}
+
+void CMissedCallPipeline::OnProgramEnd()
+{
+    // Nobody can answer it any more; its row must not stay "asked".
+    if (pendingReply.IsPending())
+        SetFate(questionHistoryId_, ReplyFate::Expired, u"Pelmora ended");
+    questionHistoryId_ = 0;
 }
 
 void CMissedCallPipeline::ResetSentCount()

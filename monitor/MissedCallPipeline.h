@@ -96,12 +96,14 @@ public:
     PendingSendResult OnAnswerYes();
     void OnAnswerNo();
     void OnQuestionTimeout();
+    // The program ends with a question open: its history row expires.
+    void OnProgramEnd();
 
     // Stop Monitor.
     void ResetSentCount();
 
     // Where handled calls and their replies' fates are recorded, and where
-    // the quiet period looks; none records nothing and has no quiet period.
+    // the quiet period looks beyond this run; none records nothing.
     void SetRecorder(CallRecorder* recorder) { recorder_ = recorder; }
 
     int32_t sentCount = 0; // replies accepted by the transport in this run
@@ -123,6 +125,8 @@ private:
         bool reported = false; // a report came: "waiting" must not replace it
         std::optional<CallLogRow> row;
         int64_t historyId = 0;
+        int64_t time = 0; // when it was handed over
+        bool undelivered = false; // the network reported it not delivered
     };
     // The reply Reply chose for the call being handled.
     struct ChosenReply {
@@ -141,6 +145,10 @@ private:
     void Finish(Send& send);
     // Records `send`'s delivery report once both it and the row are there.
     void RecordReport(Send& send);
+    // Hands `send` to the quiet period's memory of this run.
+    void Remember(const std::shared_ptr<Send>& send);
+    // When the caller of `number` was last replied to within `seconds`.
+    std::optional<int64_t> LastReplyWithin(std::u16string_view number, int64_t seconds);
 
     const SettingsRecord& settings_;
     CContactsSession& contacts_;
@@ -157,6 +165,9 @@ private:
     // The send started by the call being handled, until its row is logged
     // and recorded.
     std::shared_ptr<Send> unloggedSend_;
+    // This run's replies, newest last, for the quiet period even when the
+    // history cannot keep or give them.
+    std::vector<std::shared_ptr<Send>> thisRun_;
     // Answers that come after the pipeline has gone are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,15 +1,16 @@
 #include "options/OwnSettings.h"
 
-#include "platform/storage/DataFile.h"
+#include "platform/storage/DataFileCare.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace pelmora {
 
@@ -83,6 +84,156 @@ std::optional<ScheduleWindow> WindowFromJson(const QJsonValue& value, const QStr
 
 constexpr std::array<const char*, 3> kKeepNames = {"month", "year", "forever"};
 
+constexpr std::array<OwnOption, 3> kOptions
+    = {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod};
+
+// Far beyond any schedule of a hundred windows.
+constexpr size_t kMaxOptionsBytes = 1 << 20;
+
+const char* KeyOf(OwnOption option)
+{
+    switch (option) {
+    case OwnOption::Schedule:
+        return "schedule";
+    case OwnOption::HistoryKeep:
+        return "historyKeep";
+    case OwnOption::QuietPeriod:
+        break;
+    }
+    return "quietMinutes";
+}
+
+void SetUnknown(OwnOption option, OwnSettings& settings)
+{
+    switch (option) {
+    case OwnOption::Schedule:
+        settings.schedule.clear();
+        break;
+    case OwnOption::HistoryKeep:
+        settings.historyKeep = kUnknownHistoryKeep;
+        break;
+    case OwnOption::QuietPeriod:
+        settings.quietMinutes = kUnknownQuietMinutes;
+        break;
+    }
+}
+
+std::optional<int> ReadVersion(const QJsonValue& value, QString& error)
+{
+    const int version = value.toInt(-1);
+    if (version < 1 || version > kOwnSettingsVersion) {
+        error = QStringLiteral("version: only versions 1 to %1 are known").arg(kOwnSettingsVersion);
+        return std::nullopt;
+    }
+    return version;
+}
+
+// Reads one option into `settings`; an undefined value leaves its default.
+bool ReadOption(OwnOption option, const QJsonValue& value, int version,
+    const std::set<int32_t>* profileIds, OwnSettings& settings, QString& error)
+{
+    if (value.isUndefined())
+        return true;
+    switch (option) {
+    case OwnOption::HistoryKeep: {
+        const auto found
+            = std::find(kKeepNames.begin(), kKeepNames.end(), value.toString().toStdString());
+        if (version < 2 || !value.isString() || found == kKeepNames.end()) {
+            error = QStringLiteral("historyKeep: month, year or forever (version 2)");
+            return false;
+        }
+        settings.historyKeep = static_cast<HistoryKeep>(found - kKeepNames.begin());
+        return true;
+    }
+    case OwnOption::QuietPeriod: {
+        const double minutes = value.toDouble(-1);
+        const auto found = std::find(
+            kQuietPeriodMinutes.begin(), kQuietPeriodMinutes.end(), static_cast<int32_t>(minutes));
+        if (version < 2 || !value.isDouble() || !(minutes >= 0 && minutes <= 10080)
+            || minutes != std::floor(minutes) || found == kQuietPeriodMinutes.end()) {
+            error = QStringLiteral("quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)");
+            return false;
+        }
+        settings.quietMinutes = *found;
+        return true;
+    }
+    case OwnOption::Schedule:
+        break;
+    }
+    if (!value.isArray()) {
+        error = QStringLiteral("schedule: a list of windows");
+        return false;
+    }
+    const QJsonArray windows = value.toArray();
+    if (windows.size() > static_cast<qsizetype>(kMaxScheduleWindows)) {
+        error = QStringLiteral("schedule: at most %1 windows").arg(kMaxScheduleWindows);
+        return false;
+    }
+    WeeklySchedule schedule;
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        const auto window = WindowFromJson(
+            windows.at(i), QStringLiteral("schedule[%1]").arg(i), profileIds, error);
+        if (!window)
+            return false;
+        schedule.push_back(*window);
+    }
+    settings.schedule = std::move(schedule);
+    return true;
+}
+
+// Where the value that begins at `from` ends: at a comma or a closing
+// bracket outside every string and bracket it opened.
+qsizetype ValueEnd(const QByteArray& bytes, qsizetype from)
+{
+    int depth = 0;
+    bool inString = false;
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            if (depth-- == 0)
+                return i;
+        } else if (c == ',' && depth == 0) {
+            return i;
+        }
+    }
+    return bytes.size();
+}
+
+// The known options of a file that is no longer JSON as a whole (a
+// trailing comma, a cut end, a stray character): each one whose value
+// still reads on its own.
+QJsonObject ScanOptions(const QByteArray& bytes)
+{
+    QJsonObject found;
+    for (const char* key : {"version", "schedule", "historyKeep", "quietMinutes"}) {
+        const QByteArray quoted = '"' + QByteArray(key) + '"';
+        for (qsizetype at = bytes.indexOf(quoted); at >= 0; at = bytes.indexOf(quoted, at + 1)) {
+            qsizetype from = at + quoted.size();
+            while (from < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[from])))
+                ++from;
+            if (from >= bytes.size() || bytes[from] != ':')
+                continue;
+            ++from;
+            const QByteArray value = bytes.mid(from, ValueEnd(bytes, from) - from);
+            const QJsonDocument wrapped = QJsonDocument::fromJson('[' + value + ']');
+            if (wrapped.isArray() && wrapped.array().size() == 1) {
+                found.insert(QLatin1String(key), wrapped.array().first());
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 int64_t HistoryKeepSeconds(HistoryKeep keep)
@@ -125,74 +276,94 @@ QJsonObject OwnSettingsToJson(const OwnSettings& settings)
 std::optional<OwnSettings> OwnSettingsFromJson(
     const QJsonObject& json, const std::set<int32_t>* profileIds, QString& error)
 {
-    const int version = json.value(QStringLiteral("version")).toInt(-1);
-    if (version < 1 || version > kOwnSettingsVersion) {
-        error = QStringLiteral("version: only versions 1 to %1 are known").arg(kOwnSettingsVersion);
+    const std::optional<int> version = ReadVersion(json.value(QStringLiteral("version")), error);
+    if (!version)
         return std::nullopt;
-    }
     OwnSettings settings;
-    const QJsonValue keep = json.value(QStringLiteral("historyKeep"));
-    if (!keep.isUndefined()) {
-        const auto found
-            = std::find(kKeepNames.begin(), kKeepNames.end(), keep.toString().toStdString());
-        if (version < 2 || !keep.isString() || found == kKeepNames.end()) {
-            error = QStringLiteral("historyKeep: month, year or forever (version 2)");
+    for (const OwnOption option : kOptions)
+        if (!ReadOption(option, json.value(QLatin1String(KeyOf(option))), *version, profileIds,
+                settings, error))
             return std::nullopt;
-        }
-        settings.historyKeep = static_cast<HistoryKeep>(found - kKeepNames.begin());
-    }
-    const QJsonValue quiet = json.value(QStringLiteral("quietMinutes"));
-    if (!quiet.isUndefined()) {
-        const double minutes = quiet.toDouble(-1);
-        const auto found = std::find(
-            kQuietPeriodMinutes.begin(), kQuietPeriodMinutes.end(), static_cast<int32_t>(minutes));
-        if (version < 2 || !quiet.isDouble() || !(minutes >= 0 && minutes <= 10080)
-            || minutes != std::floor(minutes) || found == kQuietPeriodMinutes.end()) {
-            error = QStringLiteral("quietMinutes: 0, 15, 60, 360, 1440 or 10080 (version 2)");
-            return std::nullopt;
-        }
-        settings.quietMinutes = *found;
-    }
-    const QJsonValue schedule = json.value(QStringLiteral("schedule"));
-    if (!schedule.isUndefined() && !schedule.isArray()) {
-        error = QStringLiteral("schedule: a list of windows");
-        return std::nullopt;
-    }
-    const QJsonArray windows = schedule.toArray();
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        const auto window = WindowFromJson(
-            windows.at(i), QStringLiteral("schedule[%1]").arg(i), profileIds, error);
-        if (!window)
-            return std::nullopt;
-        settings.schedule.push_back(*window);
-    }
     return settings;
 }
 
-bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error)
+QString OwnOptionName(OwnOption option)
+{
+    switch (option) {
+    case OwnOption::Schedule:
+        return QStringLiteral("the schedule");
+    case OwnOption::HistoryKeep:
+        return QStringLiteral("how long the history keeps calls");
+    case OwnOption::QuietPeriod:
+        break;
+    }
+    return QStringLiteral("the quiet period");
+}
+
+bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error,
+    std::vector<OwnOption>* lost)
 {
     settings = {};
-    QFile file(QString::fromStdString((dir / kOwnSettingsFileName).string()));
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+    const std::filesystem::path path = dir / kOwnSettingsFileName;
+    const QString name = QString::fromStdString(path.string());
+    const FileRead read = ReadDataFile(path, kMaxOptionsBytes);
+    std::vector<OwnOption> fellBack;
+    const auto done = [&](FileCondition condition, const QString& problem) {
+        for (const OwnOption option : fellBack)
+            SetUnknown(option, settings);
+        if (lost)
+            *lost = fellBack;
+        std::string kept;
+        for (const OwnOption option : kOptions)
+            if (std::find(fellBack.begin(), fellBack.end(), option) == fellBack.end())
+                kept += (kept.empty() ? "" : ", ") + OwnOptionName(option).toStdString();
+        NoteLoadedFile({path, condition, read.bytes, read.error,
+            kept.empty() ? std::string("none of its options") : kept, {}});
+        if (condition == FileCondition::Whole || condition == FileCondition::Missing)
+            return true;
+        error = QStringLiteral("%1: %2").arg(name, problem);
         return false;
+    };
+    if (read.status == FileRead::Status::Missing)
+        return done(FileCondition::Missing, {});
+    if (read.status == FileRead::Status::Unreadable) {
+        fellBack.assign(kOptions.begin(), kOptions.end());
+        return done(FileCondition::Unreadable, QString::fromLocal8Bit(std::strerror(read.error)));
     }
+    const QByteArray bytes(reinterpret_cast<const char*>(read.bytes.data()),
+        static_cast<qsizetype>(read.bytes.size()));
     QJsonParseError parse {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parse);
-    if (!document.isObject()) {
-        error = QStringLiteral("%1: not a JSON object (%2)")
-                    .arg(file.fileName(), parse.errorString());
-        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse);
+    QStringList problems;
+    QJsonObject json;
+    if (document.isObject()) {
+        json = document.object();
+    } else {
+        problems << QStringLiteral("not a JSON object (%1)").arg(parse.errorString());
+        json = ScanOptions(bytes);
     }
-    const std::optional<OwnSettings> read = OwnSettingsFromJson(document.object(), nullptr, error);
-    if (!read) {
-        error = QStringLiteral("%1: %2").arg(file.fileName(), error);
-        return false;
+    // An option missing from a whole file is its default; from a damaged
+    // one it may have been lost.
+    const bool whole = problems.isEmpty();
+    QString problem;
+    std::optional<int> version = ReadVersion(json.value(QStringLiteral("version")), problem);
+    if (!version) {
+        problems << problem;
+        version = kOwnSettingsVersion;
     }
-    settings = *read;
-    return true;
+    for (const OwnOption option : kOptions) {
+        const QJsonValue value = json.value(QLatin1String(KeyOf(option)));
+        if (value.isUndefined() && whole)
+            continue;
+        if (value.isUndefined()) {
+            fellBack.push_back(option);
+        } else if (!ReadOption(option, value, *version, nullptr, settings, problem)) {
+            problems << problem;
+            fellBack.push_back(option);
+        }
+    }
+    return done(problems.isEmpty() ? FileCondition::Whole : FileCondition::Damaged,
+        problems.join(QStringLiteral("; ")));
 }
 
 QByteArray EncodeOwnSettings(const OwnSettings& settings)
@@ -200,13 +371,12 @@ QByteArray EncodeOwnSettings(const OwnSettings& settings)
     return QJsonDocument(OwnSettingsToJson(settings)).toJson();
 }
 
-bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings)
+SaveResult SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings)
 {
     const QByteArray bytes = EncodeOwnSettings(settings);
-    return WriteFileSafely(dir / kOwnSettingsFileName,
-        std::span(
-            reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())))
-        .Ok();
+    return SaveDataFile(dir / kOwnSettingsFileName,
+        std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+            static_cast<size_t>(bytes.size())));
 }
 
 } // namespace pelmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/storage/DataFile.h"
 #include "schedule/WeeklySchedule.h"
 
 #include <QJsonObject>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace pelmora {
 
@@ -41,6 +43,16 @@ struct OwnSettings {
     bool operator==(const OwnSettings&) const = default;
 };
 
+// The options a damaged file may lose. Each one lost holds its safe value
+// until the user chooses again: no schedule, the history kept for ever (a
+// keep period nobody knows never deletes a call) and the longest quiet
+// period (a caller is never texted twice because of a typo).
+enum class OwnOption { Schedule, HistoryKeep, QuietPeriod };
+inline constexpr HistoryKeep kUnknownHistoryKeep = HistoryKeep::Forever;
+inline constexpr int32_t kUnknownQuietMinutes = kQuietPeriodMinutes.back();
+// "the schedule", "how long the history keeps calls", "the quiet period".
+QString OwnOptionName(OwnOption option);
+
 QJsonObject OwnSettingsToJson(const OwnSettings& settings);
 // Checks the whole object; none, with `error` naming the place, when any of
 // it is wrong. With `profileIds`, a window's profile must be one of them.
@@ -48,9 +60,16 @@ std::optional<OwnSettings> OwnSettingsFromJson(
     const QJsonObject& json, const std::set<int32_t>* profileIds, QString& error);
 
 // A missing file is the defaults. False with `error` when the file is there
-// but cannot be read or is not valid; `settings` then holds the defaults.
-bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error);
-bool SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings);
+// but cannot be read or is not valid as a whole: `settings` then holds every
+// option that reads on its own (even from a file that is no longer JSON) and
+// the safe value of each other one, which `lost` lists. The file is opened
+// without blocking (a pipe in its place is unreadable) and noted like the
+// data files, so a damaged one is copied aside before it is replaced.
+bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QString& error,
+    std::vector<OwnOption>* lost = nullptr);
+// Saves as the data files are saved: a damaged file is copied aside first,
+// an unreadable one is left alone.
+SaveResult SaveOwnSettings(const std::filesystem::path& dir, const OwnSettings& settings);
 // The file's bytes, as SaveOwnSettings writes them.
 QByteArray EncodeOwnSettings(const OwnSettings& settings);
 

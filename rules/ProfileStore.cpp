@@ -141,14 +141,21 @@ ProfileLoadReport LoadProfiles(const std::filesystem::path& dataDir)
     ProfileList loaded;
     if (read.status == FileRead::Status::Read)
         report = DecodeProfiles(read.bytes, loaded, state.lastId);
-    report.condition = NoteLoadedFile(
-        file, read, EncodeProfiles(loaded), Counted(report.loaded, "whole profile"));
+    // Pelmora never writes an empty file (the last profile cannot be
+    // deleted): one with no bytes lost them, and is damaged, not a choice.
+    const bool empty = read.status == FileRead::Status::Read && read.bytes.empty();
+    if (empty)
+        NoteLoadedFile({file, FileCondition::Damaged, {}, 0,
+            "no profile, so the Default profile takes their place", {}});
+    report.condition = empty ? FileCondition::Damaged
+                             : NoteLoadedFile(file, read, EncodeProfiles(loaded),
+                                 Counted(report.loaded, "whole profile"));
     report.error = read.error;
     for (auto& profile : loaded)
         state.list.push_back(std::move(profile));
     // Only a file that could not be read gives the default profile; an
     // existing file that yields nothing leaves the list empty.
-    if (!report.fileOpened && state.list.empty())
+    if ((!report.fileOpened || empty) && state.list.empty())
         AddProfile(u"Default", FirstTemplateId());
     return report;
 }

@@ -122,6 +122,12 @@ bool CScheduleDlg::OnCommand(int id)
     const int selected = ListBoxGetCurSel(IDC_WINDOWS);
     switch (id) {
     case IDC_ADD: {
+        if (edited_.size() >= kMaxScheduleWindows) {
+            dlg::MessageBox(this,
+                u"A schedule holds at most 100 windows. Delete or change one instead.",
+                u"Schedule");
+            return true;
+        }
         // A first guess most people change only a little: weeknights.
         ScheduleWindow window {
             0x1f, 22 * 60, 7 * 60, true, Profiles().empty() ? 0 : Profiles().front()->id};

@@ -45,8 +45,8 @@ void ScheduleRunner::Evaluate()
         else
             Restore(own);
     }
-    const std::optional<ScheduleChange> next = NextScheduleChange(schedule_, now, zone_);
-    target_.ScheduleWakeAt(next ? std::optional(next->at) : std::nullopt);
+    next_ = NextScheduleChange(schedule_, now, zone_);
+    target_.ScheduleWakeAt(next_ ? std::optional(next_->at) : std::nullopt);
 }
 
 void ScheduleRunner::Apply(const ScheduleWindow& window)
@@ -105,14 +105,9 @@ std::optional<int32_t> ScheduleRunner::ProfileBefore() const
     return before_.profileId;
 }
 
-std::optional<ScheduleChange> ScheduleRunner::NextChange() const
-{
-    return NextScheduleChange(schedule_, clock_(), zone_);
-}
-
 QString ScheduleRunner::NextChangeText(const std::function<QString(int32_t)>& profileName) const
 {
-    const std::optional<ScheduleChange> next = NextChange();
+    const std::optional<ScheduleChange>& next = next_;
     if (!next)
         return {};
     const QString time = next->at.toTimeZone(zone_).toString(QStringLiteral("HH:mm"));

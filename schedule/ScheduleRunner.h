@@ -60,7 +60,8 @@ public:
     // An "off" window is in force.
     bool HoldsOff() const { return applied_ && !applied_->monitoring; }
 
-    std::optional<ScheduleChange> NextChange() const;
+    // Worked out by the last evaluation, which every boundary brings.
+    const std::optional<ScheduleChange>& NextChange() const { return next_; }
     // The profile that returns when the window in force ends, which is what
     // a save keeps: the user's own.
     std::optional<int32_t> ProfileBefore() const;
@@ -90,6 +91,7 @@ private:
     OwnState before_;
     bool monitoringChosen_ = false;
     bool profileChosen_ = false;
+    std::optional<ScheduleChange> next_;
 };
 
 } // namespace pelmora

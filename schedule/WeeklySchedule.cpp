@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <set>
 
 namespace pelmora {
 
@@ -17,15 +19,53 @@ struct Occurrence {
     QDateTime end;
 };
 
+// Local wall-clock moments over a run of dates. A day the zone does not
+// change its offset on is one subtraction; only a day with a transition
+// asks the zone for each time.
+class DayMoments {
+public:
+    explicit DayMoments(const QTimeZone& zone)
+        : zone_(zone)
+    {
+    }
+
+    QDateTime At(QDate date, int minute)
+    {
+        const int64_t midnight = QDateTime(date, QTime(0, 0), QTimeZone::utc()).toSecsSinceEpoch();
+        auto [found, added] = steady_.try_emplace(date.toJulianDay());
+        if (added)
+            found->second = SteadyOffset(midnight);
+        if (!found->second)
+            return WallClockMoment(date, minute, zone_);
+        return QDateTime::fromSecsSinceEpoch(
+            midnight + int64_t {minute} * 60 - *found->second, QTimeZone::utc());
+    }
+
+private:
+    // The offset of a day (midnight as if UTC) when no transition lies
+    // within a day of it either way.
+    std::optional<int64_t> SteadyOffset(int64_t midnight) const
+    {
+        const QDateTime from
+            = QDateTime::fromSecsSinceEpoch(midnight - kDaySeconds, QTimeZone::utc());
+        const QTimeZone::OffsetData next = zone_.nextTransition(from);
+        if (next.atUtc.isValid() && next.atUtc.toSecsSinceEpoch() <= midnight + 2 * kDaySeconds)
+            return std::nullopt;
+        return zone_.offsetFromUtc(from);
+    }
+
+    const QTimeZone& zone_;
+    std::map<int64_t, std::optional<int64_t>> steady_;
+};
+
 // The occurrence of `window` that starts on `date`, if the window runs that day.
 std::optional<Occurrence> OccurrenceOn(
-    const ScheduleWindow& window, QDate date, const QTimeZone& zone)
+    const ScheduleWindow& window, QDate date, DayMoments& moments)
 {
     if (!window.OnDay(date.dayOfWeek()))
         return std::nullopt;
     const QDate endDate = window.endMinute <= window.startMinute ? date.addDays(1) : date;
-    return Occurrence {WallClockMoment(date, window.startMinute, zone),
-        WallClockMoment(endDate, window.endMinute, zone)};
+    return Occurrence {moments.At(date, window.startMinute), moments.At(endDate, window.endMinute)};
 }
 
 // Windows reach at most one day past their start, so the occurrences that
@@ -35,9 +75,10 @@ template <class Visit>
 void ForOccurrencesAround(
     const WeeklySchedule& schedule, QDate from, QDate to, const QTimeZone& zone, Visit visit)
 {
+    DayMoments moments(zone);
     for (QDate date = from; date <= to; date = date.addDays(1))
         for (size_t i = 0; i < schedule.size(); ++i)
-            if (const auto occurrence = OccurrenceOn(schedule[i], date, zone))
+            if (const auto occurrence = OccurrenceOn(schedule[i], date, moments))
                 visit(i, *occurrence);
 }
 
@@ -88,21 +129,46 @@ std::optional<size_t> WindowInForce(
 std::optional<ScheduleChange> NextScheduleChange(
     const WeeklySchedule& schedule, const QDateTime& now, const QTimeZone& zone)
 {
-    // Every boundary of the coming week and a day, in time order; the first
-    // one after which another window (or none) is in force is the change.
+    // One sweep over the occurrences of the coming week and a day: the
+    // windows in force are those begun and not yet ended, the last of them
+    // wins, and the first moment the winner differs is the change.
+    struct Edge {
+        QDateTime at;
+        size_t index;
+        bool opens;
+    };
     const QDate today = now.toTimeZone(zone).date();
-    std::vector<QDateTime> boundaries;
+    std::vector<Edge> edges;
+    std::multiset<size_t> inForce;
     ForOccurrencesAround(schedule, today.addDays(-2), today.addDays(8), zone,
-        [&](size_t, const Occurrence& occurrence) {
-            for (const QDateTime& moment : {occurrence.start, occurrence.end})
-                if (moment > now)
-                    boundaries.push_back(moment);
+        [&](size_t index, const Occurrence& occurrence) {
+            if (occurrence.end <= now)
+                return;
+            if (occurrence.start <= now)
+                inForce.insert(index);
+            else
+                edges.push_back({occurrence.start, index, true});
+            edges.push_back({occurrence.end, index, false});
         });
-    std::sort(boundaries.begin(), boundaries.end());
-    const std::optional<size_t> current = WindowInForce(schedule, now, zone);
-    for (const QDateTime& at : boundaries) {
-        const std::optional<size_t> next = WindowInForce(schedule, at, zone);
-        if (next != current)
+    // At one moment openings go first, so an occurrence a clock change
+    // shrinks to nothing opens before it closes.
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
+        return a.at < b.at || (a.at == b.at && a.opens && !b.opens);
+    });
+    const auto winner = [&]() -> std::optional<size_t> {
+        return inForce.empty() ? std::nullopt : std::optional(*inForce.rbegin());
+    };
+    const std::optional<size_t> current = winner();
+    for (size_t i = 0; i < edges.size();) {
+        const QDateTime at = edges[i].at;
+        // Every edge at one moment counts before the winner is asked.
+        for (; i < edges.size() && edges[i].at == at; ++i) {
+            if (edges[i].opens)
+                inForce.insert(edges[i].index);
+            else if (const auto open = inForce.find(edges[i].index); open != inForce.end())
+                inForce.erase(open);
+        }
+        if (const std::optional<size_t> next = winner(); next != current)
             return ScheduleChange {at, next};
     }
     return std::nullopt;

@@ -28,6 +28,8 @@ struct ScheduleWindow {
 
 // The windows in the user's order; where they overlap the later one wins.
 using WeeklySchedule = std::vector<ScheduleWindow>;
+// More than a week's worth of switches a day; a longer list is refused.
+inline constexpr size_t kMaxScheduleWindows = 100;
 
 // The first moment whose local time in `zone` is `minute` on `date`: a time
 // the day skips (a spring-forward gap) is the moment the clock jumps past it,

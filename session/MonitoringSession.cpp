@@ -3,11 +3,13 @@
 #include "monitor/MissedCallTexts.h"
 #include "platform/TimerService.h"
 #include "platform/shell/WallClockAlarm.h"
+#include "platform/storage/DataFileCare.h"
 #include "rules/ProfileStore.h"
 
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,6 +35,39 @@ bool Deliberate(Hand hand)
     return hand == Hand::User || hand == Hand::Script;
 }
 
+// The options file could not all be read: what holds now, and where the
+// file as it was is kept.
+QString OptionsProblem(const QString& error, const std::vector<OwnOption>& lost,
+    const std::vector<LoadedFileNote>& problems)
+{
+    QString text = QStringLiteral("Pelmora's options could not all be read (%1).").arg(error);
+    for (const LoadedFileNote& note : problems)
+        if (note.file.filename() == kOwnSettingsFileName && !note.copy.empty())
+            text += QStringLiteral(" The file as it was is kept in %1.")
+                        .arg(QString::fromStdString(note.copy.string()));
+    if (lost.empty())
+        return text + QStringLiteral(" Every option in it was read.");
+    QStringList holds;
+    for (const OwnOption option : lost) {
+        switch (option) {
+        case OwnOption::Schedule:
+            holds << QStringLiteral("no schedule is used");
+            break;
+        case OwnOption::HistoryKeep:
+            holds << QStringLiteral("the history keeps every call");
+            break;
+        case OwnOption::QuietPeriod:
+            holds << QStringLiteral("nobody is texted again within %1")
+                         .arg(QuietPeriodText(kUnknownQuietMinutes));
+            break;
+        }
+    }
+    return text
+        + QStringLiteral(" Until you choose them again in Tools > Schedule and Tools > Advanced "
+                         "settings, %1.")
+              .arg(holds.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 MonitoringSession::MonitoringSession(std::filesystem::path dataDir, SessionView& view)
@@ -46,19 +81,18 @@ MonitoringSession::MonitoringSession(std::filesystem::path dataDir, SessionView&
 
 MonitoringSession::~MonitoringSession()
 {
+    pipeline.OnProgramEnd();
     pipeline.SetRecorder(nullptr);
 }
 
 QString MonitoringSession::Open()
 {
     QString error;
+    std::vector<OwnOption> lost;
     QString problem;
-    if (!LoadOwnSettings(dataDir_, ownSettings_, error)) {
-        ownSettingsDamaged_ = true;
+    if (!LoadOwnSettings(dataDir_, ownSettings_, error, &lost)) {
         std::fprintf(stderr, "pelmora: %s\n", error.toLocal8Bit().constData());
-        problem = QStringLiteral("The schedule could not be read (%1). It is not used now, and "
-                                 "the file is kept as it is until you change the schedule.")
-                      .arg(error);
+        problem = OptionsProblem(error, lost, KeepDamagedCopies(dataDir_, clock_()));
     }
     schedule_ = std::make_unique<ScheduleRunner>(
         static_cast<ScheduleTarget&>(*this),
@@ -81,8 +115,13 @@ void MonitoringSession::OpenHistory()
     // may come in the middle of a reply.
     history_ = std::make_unique<CallHistory>(dataDir_, clock_(),
         HistoryKeepSeconds(ownSettings_.historyKeep), [this](const QString& problem) {
-            view_.Add(u"Pelmora's history", EscapeHtml(problem.toStdU16String()), 0,
-                kHistoryProblemNotice);
+            QString text = problem;
+            // This run's replies are remembered, the earlier ones not.
+            if (ownSettings_.quietMinutes > 0)
+                text += QStringLiteral(". The quiet period counts the replies of this run only: "
+                                       "a caller texted before may be texted again.");
+            view_.Add(
+                u"Pelmora's history", EscapeHtml(text.toStdU16String()), 0, kHistoryProblemNotice);
         });
     pipeline.SetRecorder(history_.get());
 }
@@ -297,20 +336,10 @@ void MonitoringSession::SetRowStatus(const CallLogRow& row, std::u16string_view 
 
 QString MonitoringSession::SaveOptions(OwnSettings changed, const QString& what)
 {
-    const std::filesystem::path file = dataDir_ / kOwnSettingsFileName;
-    if (ownSettingsDamaged_) {
-        // The unreadable file is kept beside the new one.
-        std::error_code ignored;
-        const std::filesystem::path aside = file.string() + ".damaged-"
-            + QDateTime::currentDateTime()
-                  .toString(QStringLiteral("yyyyMMdd-HHmmss"))
-                  .toStdString();
-        std::filesystem::rename(file, aside, ignored);
-    }
-    if (!SaveOwnSettings(dataDir_, changed))
-        return QStringLiteral("%1 could not be saved to %2.")
-            .arg(what, QString::fromStdString(file.string()));
-    ownSettingsDamaged_ = false;
+    if (const SaveResult saved = SaveOwnSettings(dataDir_, changed); !saved)
+        return QStringLiteral("%1 could not be saved to %2: %3.")
+            .arg(what, QString::fromStdString((dataDir_ / kOwnSettingsFileName).string()),
+                QString::fromStdString(saved.reason));
     ownSettings_ = std::move(changed);
     return {};
 }

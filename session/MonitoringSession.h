@@ -202,9 +202,6 @@ private:
     LogClock clock_;
     QTimeZone zone_ = QTimeZone::systemTimeZone();
     OwnSettings ownSettings_;
-    // The options file could not be read: it stays as it is until the
-    // options are changed, and then is kept aside first.
-    bool ownSettingsDamaged_ = false;
     std::unique_ptr<ScheduleRunner> schedule_;
     WallClockAlarm* scheduleAlarm_ = nullptr;
     std::unique_ptr<CallHistory> history_;

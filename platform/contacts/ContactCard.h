@@ -60,4 +60,9 @@ void StripPhoneFormatting(std::u16string& number);
 std::u16string_view HomeNationalNumber(
     std::u16string_view number, std::u16string_view internationalPrefix);
 
+// One caller's numbers alike: formatting dropped, a number from the home
+// country in its national form, and the trunk zeros of a national number
+// dropped ("07700 900111" and "+447700900111" with "+44" are one caller).
+std::u16string CallerKey(std::u16string_view number, std::u16string_view internationalPrefix);
+
 } // namespace pelmora

@@ -55,6 +55,40 @@ QString PrivateTempFolder()
     return folder;
 }
 
+// Opens (making it if need be) the lock file. -1 with `problem` set when
+// it cannot be had: `refused` tells a planted link, folder or special file,
+// which would let two programs share the directory, from a directory where
+// nothing can be made at all.
+int OpenLock(const QString& lockName, QString& problem, bool& refused)
+{
+    const QByteArray path = QFile::encodeName(lockName);
+    const int fd
+        = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat info { };
+    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        return fd;
+    const int error = fd >= 0 ? 0 : errno;
+    if (fd >= 0)
+        close(fd);
+    refused = true;
+    if (fd >= 0 || error == ELOOP || error == EISDIR || error == ENXIO || error == EINVAL) {
+        struct stat planted { };
+        const bool link = lstat(path.constData(), &planted) == 0 && S_ISLNK(planted.st_mode);
+        problem = QStringLiteral("%1 is %2, not Pelmora's lock; remove it, so that one Pelmora "
+                                 "at a time uses this data directory")
+                      .arg(lockName,
+                          link                           ? QStringLiteral("a symbolic link")
+                              : S_ISDIR(planted.st_mode) ? QStringLiteral("a folder")
+                                                         : QStringLiteral("a special file"));
+        return -1;
+    }
+    refused = false;
+    problem = QStringLiteral("%1 cannot be made (%2); another start on this data directory will "
+                             "not be stopped")
+                  .arg(lockName, QString::fromLocal8Bit(strerror(error)));
+    return -1;
+}
+
 bool Fits(const QString& name)
 {
     return !name.isEmpty() && QFile::encodeName(name).size() <= kMaxSocketPath;
@@ -96,6 +130,8 @@ CSingleInstance::ClaimResult CSingleInstance::Claim(const std::function<void(int
             Listen();
             return ClaimResult::First;
         }
+        if (refused_)
+            return ClaimResult::Refused;
         if (AskRunningToComeForward())
             return ClaimResult::Forwarded;
         if (attempt + 1 == kAttempts)
@@ -107,14 +143,13 @@ CSingleInstance::ClaimResult CSingleInstance::Claim(const std::function<void(int
 
 bool CSingleInstance::TakeLock()
 {
-    const QByteArray path = QFile::encodeName(lockName_);
-    const int fd = open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    bool refused = false;
+    const int fd = OpenLock(lockName_, warning_, refused);
     if (fd < 0) {
-        // Nothing can be saved there either; the start goes on unguarded.
-        warning_ = QStringLiteral("%1 cannot be made (%2); another start on this data directory "
-                                  "will not be stopped")
-                       .arg(lockName_, QString::fromLocal8Bit(strerror(errno)));
-        return true;
+        // Where nothing can be made, nothing can be saved either and the
+        // start goes on unguarded; a link or folder planted there is refused.
+        refused_ = refused;
+        return !refused;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
@@ -189,15 +224,25 @@ bool CSingleInstance::AskRunningToComeForward() const
     return false;
 }
 
-bool CSingleInstance::IsRunning(const std::filesystem::path& dataDir)
+DataDirectoryLock::DataDirectoryLock(const std::filesystem::path& dataDir)
 {
-    const QByteArray path = QFile::encodeName(LockPath(dataDir));
-    const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
-    const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    close(fd);
-    return held;
+    bool refused = false;
+    fd_ = OpenLock(LockPath(dataDir), problem_, refused);
+    if (fd_ < 0) {
+        state_ = refused ? State::Refused : State::Unguarded;
+        return;
+    }
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0)
+        return;
+    state_ = State::Running;
+    close(fd_);
+    fd_ = -1;
+}
+
+DataDirectoryLock::~DataDirectoryLock()
+{
+    if (fd_ >= 0)
+        close(fd_);
 }
 
 } // namespace pelmora

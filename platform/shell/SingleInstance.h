@@ -26,6 +26,7 @@ public:
         First, // this start holds the lock and goes on
         Forwarded, // a running program was asked to come forward
         NoAnswer, // a running program holds the lock but does not answer
+        Refused, // something not a lock is in its place; Warning() says what
     };
 
     // `runtimeDir` empty: the user's runtime directory.
@@ -46,9 +47,6 @@ public:
     ClaimResult Claim(const std::function<void(int milliseconds)>& sleep);
     const QString& Warning() const { return warning_; }
 
-    // Whether a program holds the lock of this data directory now.
-    static bool IsRunning(const std::filesystem::path& dataDir);
-
 Q_SIGNALS:
     // A second start asked this instance to come back on screen.
     void Activated();
@@ -63,8 +61,33 @@ private:
     // private folder under /tmp for runtime directories too long for a socket.
     QStringList candidates_;
     int lockFd_ = -1;
+    bool refused_ = false;
     QLocalServer* server_ = nullptr;
     QString warning_;
+};
+
+// The data directory's lock, held by a tool for the time of one change
+// (pelmora-data load), so that no Pelmora runs on the files meanwhile.
+class DataDirectoryLock final {
+public:
+    enum class State {
+        Held,
+        Running, // a running program holds it
+        Refused, // something not a lock is in its place
+        Unguarded, // none can be made there; Problem() says why
+    };
+    explicit DataDirectoryLock(const std::filesystem::path& dataDir);
+    ~DataDirectoryLock();
+    DataDirectoryLock(const DataDirectoryLock&) = delete;
+    DataDirectoryLock& operator=(const DataDirectoryLock&) = delete;
+
+    State GetState() const { return state_; }
+    const QString& Problem() const { return problem_; }
+
+private:
+    State state_ = State::Held;
+    int fd_ = -1;
+    QString problem_;
 };
 
 } // namespace pelmora

@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,13 +15,33 @@ namespace {
 
 constexpr std::array kSignals = {SIGTERM, SIGHUP, SIGINT};
 int g_pipe[2] = {-1, -1};
+// When the first signal came (monotonic seconds), 0 before.
+volatile sig_atomic_t g_first = 0;
+
+void SetAction(void (*handler)(int));
+
+long Now()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long>(now.tv_sec) + 1;
+}
 
 void OnSignal(int signal)
 {
-    // Only what is safe in a signal handler: one write, errno kept.
+    // Only what is safe in a signal handler: a write, a clock, errno kept.
     const int saved = errno;
-    const char number = static_cast<char>(signal);
-    [[maybe_unused]] const ssize_t written = write(g_pipe[1], &number, 1);
+    const long now = Now();
+    if (g_first == 0) {
+        g_first = static_cast<sig_atomic_t>(now);
+        const char number = static_cast<char>(signal);
+        [[maybe_unused]] const ssize_t written = write(g_pipe[1], &number, 1);
+    } else if (now - g_first >= TerminationSignals::kPatienceSeconds) {
+        // The end has hung: this one ends the program as the signal would.
+        SetAction(SIG_DFL);
+        raise(signal);
+    }
+    // Sooner, the end under way is saving: it is let finish.
     errno = saved;
 }
 
@@ -51,6 +72,7 @@ TerminationSignals::~TerminationSignals()
     if (!notifier_)
         return;
     SetAction(SIG_DFL);
+    g_first = 0;
     delete notifier_;
     close(g_pipe[0]);
     close(g_pipe[1]);
@@ -62,7 +84,6 @@ void TerminationSignals::OnReadable()
     char number = 0;
     if (read(g_pipe[0], &number, 1) != 1)
         return;
-    SetAction(SIG_DFL);
     Q_EMIT Received(number);
 }
 

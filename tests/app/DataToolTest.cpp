@@ -511,7 +511,8 @@ TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
     };
     const Case cases[] = {
         {{"history"}, 0,
-            "2026-01-05T09:00:00+01:00\t0101\tAnn Smith\treplied\tsent\tHi Ann, \"soon\"\n"
+            "2026-01-05T09:00:00+01:00\t0101\tAnn Smith\treplied\tsent, not delivered (the "
+            "number cannot be reached (0x43))\tHi Ann, \"soon\"\n"
             "2026-01-05T10:00:00+01:00\t0202\t-\trings\tnone\t\n"},
         {{"history", "--csv", "--number", "0101"}, 0,
             "id,time,localTime,utcOffset,number,name,contactId,foundBy,rings,reason,profileId,"
@@ -543,6 +544,26 @@ TEST_F(DataToolTest, HistoryPrintsTheCallsAsLinesCsvAndJson)
     EXPECT_EQ(call["reason"].toString(), "rings");
     EXPECT_EQ(call["delivery"].toString(), "unknown");
     EXPECT_EQ(call.size(), 17);
+}
+
+TEST_F(DataToolTest, HistoryExportsKeepTheirColumnsAndRunNoFormula)
+{
+    {
+        CallHistory history(source.Path(), kMorning, 0);
+        CallRecord hostile {0, kMorning, 3600, u"+447700900111", u"=HYPERLINK(\"x\")", 3, "scan", 2,
+            HistoryReason::Replied, 1, 2, u"one\ttwo\nthree \\ four\r", ReplyFate::Failed,
+            u"-2+cmd", DeliveryState::Unknown, u"@SUM(1)"};
+        ASSERT_GT(history.Record(hostile), 0);
+    }
+    EXPECT_EQ(RunTool({"history"}, source.Path()).out,
+        "2026-01-05T09:00:00+01:00\t+447700900111\t=HYPERLINK(\"x\")\treplied\tfailed "
+        "(-2+cmd)\tone\\ttwo\\nthree \\\\ four\\r\n");
+    const QStringList csv = RunTool({"history", "--csv"}, source.Path()).out.split("\r\n");
+    ASSERT_GE(csv.size(), 2);
+    EXPECT_EQ(csv[1],
+        "1,2026-01-05T08:00:00Z,2026-01-05T09:00:00+01:00,3600,+447700900111,\"'=HYPERLINK("
+        "\"\"x\"\")"
+        "\",3,scan,2,replied,1,2,\"one\ttwo\nthree \\ four\r\",failed,'-2+cmd,unknown,'@SUM(1)");
 }
 
 TEST_F(DataToolTest, HistoryOnlyReadsNeitherMakingNorMovingTheFile)

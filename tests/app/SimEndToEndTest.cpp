@@ -4,8 +4,10 @@
 #include "messages/TemplateStore.h"
 #include "options/OwnSettings.h"
 #include "rules/ProfileStore.h"
+#include "settings/SettingsRecord.h"
 #include "tests/LogicTestSupport.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QProcess>
 
@@ -438,6 +440,84 @@ TEST_F(SimEndToEnd, TheQuietPeriodHoldsAcrossARestartThroughTheHistory)
     EXPECT_EQ(reasons,
         (std::vector {pelmora::HistoryReason::Replied, pelmora::HistoryReason::QuietPeriod,
             pelmora::HistoryReason::Replied}));
+}
+
+// The quiet period holds back a caller, not a string of digits, counts only
+// replies that reached them, and holds without the history too.
+TEST_F(SimEndToEnd, TheQuietPeriodKnowsTheCallerAndTheRepliesThatReachedThem)
+{
+    const std::filesystem::path data = dir.Path() / "data";
+    ASSERT_EQ(Run("set main.1013 4\n").exitCode, 0);
+    pelmora::SettingsRecord settings;
+    pelmora::LoadSettings(data, settings);
+    settings.internationalPrefix.Assign(u"+44");
+    ASSERT_TRUE(pelmora::SaveSettings(data, settings));
+    pelmora::OwnSettings options;
+    options.quietMinutes = 15;
+    ASSERT_TRUE(pelmora::SaveOwnSettings(data, options));
+    const std::string script = "start\n"
+                               "call 07700900222 rings 1\n"
+                               "advance 6m\n"
+                               "call +447700900222 rings 1\n"
+                               "delivery fail \"absent subscriber\"\n"
+                               "call 0333 rings 1\n"
+                               "delivery ok\n"
+                               "advance 5m\n"
+                               "call 0333 rings 1\n";
+    const SimRun run = Run(script);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const auto texts = [](const std::string& out, const std::string& number) {
+        size_t count = 0;
+        for (size_t at = out.find("sms\t" + number + "\t"); at != std::string::npos;
+             at = out.find("sms\t" + number + "\t", at + 1))
+            ++count;
+        return count;
+    };
+    EXPECT_EQ(texts(run.out, "07700900222") + texts(run.out, "+447700900222"), 1u) << run.out;
+    EXPECT_EQ(texts(run.out, "0333"), 2u) << run.out;
+
+    // A history that cannot be kept still never doubles a text, and says so.
+    std::filesystem::remove(data / pelmora::kHistoryFileName);
+    std::filesystem::create_directory(data / pelmora::kHistoryFileName);
+    const SimRun unrecorded = Run("start\n"
+                                  "call 0444 rings 1\n"
+                                  "advance 10m\n"
+                                  "call 0444 rings 1\n");
+    EXPECT_EQ(texts(unrecorded.out, "0444"), 1u) << unrecorded.out;
+    EXPECT_NE(unrecorded.out.find("The quiet period counts the replies of this run only"),
+        std::string::npos)
+        << unrecorded.out;
+}
+
+TEST_F(SimEndToEnd, ADamagedOptionsFileIsKeptAsideSaidAndDeletesNoHistory)
+{
+    const std::filesystem::path data = dir.Path() / "data";
+    std::filesystem::create_directories(data);
+    {
+        pelmora::CallHistory history(data, 0, 0);
+        pelmora::CallRecord old;
+        old.timeUtc = QDateTime(QDate(2024, 1, 1), QTime(9, 0)).toSecsSinceEpoch();
+        old.number = u"0111";
+        ASSERT_GT(history.Record(old), 0);
+    }
+    const std::string damaged = R"({"version":2,"historyKeep":"forevr","quietMinutes":60,})";
+    std::ofstream(data / pelmora::kOwnSettingsFileName) << damaged;
+    const SimRun run = Run("start\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(
+        run.out.find("; historyKeep: month, year or forever (version 2))."), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Until you choose them again in Tools > Schedule and Tools > Advanced "
+                           "settings, no schedule is used, the history keeps every call."),
+        std::string::npos)
+        << run.out;
+    EXPECT_EQ(pelmora::CallHistory(data, 0, 0).Read().size(), 1u);
+    size_t copies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(data))
+        copies += entry.path().filename().string().starts_with("pelmora-options.json.damaged-")
+            && pelmora::test::ReadAll(entry.path())
+                == std::vector<uint8_t>(damaged.begin(), damaged.end());
+    EXPECT_EQ(copies, 1u);
 }
 
 TEST_F(SimEndToEnd, TheNetworkCanFailDeliveriesUntilToldOtherwise)

@@ -1,9 +1,11 @@
 #include "platform/shell/SingleInstance.h"
+#include "platform/shell/TerminationSignals.h"
 #include "tests/app/MonitoringWindowFixture.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -41,8 +43,8 @@ TEST_F(SingleInstance, SecondStartAsksTheFirstToComeForwardAndEnds)
     CSingleInstance first(data.Path(), runtime.path());
     ASSERT_EQ(first.Claim(Sleeper()), Claim::First);
     EXPECT_TRUE(first.ServerName().startsWith(runtime.path() + "/com.vantrel.Pelmora-"));
-    EXPECT_TRUE(CSingleInstance::IsRunning(data.Path()));
-    EXPECT_FALSE(CSingleInstance::IsRunning(otherData.Path()));
+    EXPECT_EQ(DataDirectoryLock(data.Path()).GetState(), DataDirectoryLock::State::Running);
+    EXPECT_EQ(DataDirectoryLock(otherData.Path()).GetState(), DataDirectoryLock::State::Held);
     struct stat lock { };
     ASSERT_EQ(stat((data.Path() / "pelmora.lock").c_str(), &lock), 0);
     EXPECT_EQ(lock.st_mode & 0777, 0600u);
@@ -115,6 +117,49 @@ TEST_F(SingleInstance, HeldLockWithoutAnAnswerIsTriedThreeTimesAndNeverGivesASec
     close(held);
     // Once its holder has gone, the lock is free again.
     EXPECT_EQ(third.Claim(Sleeper()), Claim::First);
+}
+
+TEST_F(SingleInstance, SomethingPlantedAtTheLockIsRefusedNotShared)
+{
+    const std::filesystem::path lock = data.Path() / "pelmora.lock";
+    const std::filesystem::path target = otherData.Path() / "target";
+    struct Case {
+        const char* words;
+        std::function<void()> plant;
+    };
+    const Case cases[] = {
+        {"a symbolic link", [&] { std::filesystem::create_symlink(target, lock); }},
+        {"a folder", [&] { std::filesystem::create_directory(lock); }},
+        {"a special file", [&] { ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        std::filesystem::remove_all(lock);
+        c.plant();
+        CSingleInstance first(data.Path(), runtime.path());
+        ASSERT_EQ(first.Claim(Sleeper()), Claim::Refused);
+        EXPECT_TRUE(first.Warning().contains(
+            QStringLiteral("is %1, not Pelmora's lock").arg(QLatin1String(c.words))))
+            << first.Warning().toStdString();
+        EXPECT_EQ(DataDirectoryLock(data.Path()).GetState(), DataDirectoryLock::State::Refused);
+    }
+    EXPECT_FALSE(std::filesystem::exists(target)) << "the link was not followed";
+    EXPECT_TRUE(sleeps.empty());
+}
+
+TEST(TerminationSignals, FurtherSignalsWaitForTheEndUnderWay)
+{
+    TerminationSignals signals;
+    ASSERT_TRUE(signals.IsActive());
+    QSignalSpy received(&signals, &TerminationSignals::Received);
+    ASSERT_EQ(raise(SIGTERM), 0);
+    ASSERT_TRUE(received.wait(2000));
+    // The save runs now; a session manager's second signal must not end it.
+    ASSERT_EQ(raise(SIGTERM), 0);
+    ASSERT_EQ(raise(SIGINT), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received.size(), 1);
+    EXPECT_EQ(received.front().front().toInt(), SIGTERM);
 }
 
 class SecondStart : public test::MonitoringWindow { };

@@ -1,15 +1,20 @@
 #include "control/ControlService.h"
+#include "control/ControlClient.h"
 #include "tests/TestSupport.h"
 #include "tests/app/MonitoringWindowFixture.h"
 #include "tests/platform/PrivateSessionBus.h"
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+
+#include <csignal>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -334,6 +339,24 @@ TEST_F(ControlCommandLine, StartsPelmoraHiddenThenTalksToIt)
     EXPECT_TRUE(Pelmora({"--status"}).out.startsWith(QStringLiteral("monitoring: off\n")));
     EXPECT_EQ(Pelmora({"--quit"}).exitCode, 0);
     ASSERT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+}
+
+TEST_F(ControlCommandLine, APelmoraThatDoesNotAnswerIsSaidSoWithinSeconds)
+{
+    ASSERT_EQ(Pelmora({"--start"}).exitCode, 0);
+    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(
+        QString::fromLatin1(kControlService));
+    ASSERT_TRUE(pid.isValid());
+    ASSERT_EQ(kill(static_cast<pid_t>(pid.value()), SIGSTOP), 0);
+    QElapsedTimer waited;
+    waited.start();
+    const ProgramRun stopped = Pelmora({"--status"});
+    const qint64 elapsed = waited.elapsed();
+    kill(static_cast<pid_t>(pid.value()), SIGCONT);
+    EXPECT_EQ(stopped.exitCode, kControlNotAnswering);
+    EXPECT_EQ(stopped.err, QStringLiteral("pelmora: Pelmora is not answering\n"));
+    // Not the bus's own 25 s: a script goes on.
+    EXPECT_LT(elapsed, 10000);
 }
 
 #include "ControlServiceTest.moc"

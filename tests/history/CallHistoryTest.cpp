@@ -1,4 +1,5 @@
 #include "history/CallHistory.h"
+#include "platform/storage/DataFileCare.h"
 #include "tests/LogicTestSupport.h"
 
 #include <QSqlDatabase>
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 
 using namespace pelmora;
@@ -58,6 +60,12 @@ QVariant Sql(const std::filesystem::path& file, const QStringList& statements)
     return last;
 }
 
+// The newest reply the quiet period counts for `number`, at any time.
+std::optional<int64_t> LastReply(CallHistory& history, std::u16string_view number)
+{
+    return LastReplyTo(history.RepliesBetween(0, INT64_MAX), number, u"");
+}
+
 } // namespace
 
 TEST(CallHistory, IsCreatedPrivateOnFirstUseAndReadsBackEveryField)
@@ -66,7 +74,7 @@ TEST(CallHistory, IsCreatedPrivateOnFirstUseAndReadsBackEveryField)
     ::chmod(dir.Path().c_str(), 0755);
     CallHistory history(dir.Path(), kNow, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kHistoryFileName));
-    EXPECT_FALSE(history.LastReplyTime(u"+1555"));
+    EXPECT_FALSE(LastReply(history, u"+1555"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kHistoryFileName))
         << "a look creates nothing";
 
@@ -112,8 +120,11 @@ TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPerio
         ReplyFate fate;
         std::u16string error;
         bool counts;
+        DeliveryState delivery = DeliveryState::Unknown;
     };
     const Case cases[] = {
+        {ReplyFate::Sent, u"", false, DeliveryState::Failed}, // absent subscriber
+        {ReplyFate::AnsweredYes, u"", true, DeliveryState::Delivered},
         {ReplyFate::None, u"", false},
         {ReplyFate::Sending, u"", true},
         {ReplyFate::Sent, u"", true},
@@ -127,16 +138,18 @@ TEST(CallHistory, EveryFateIsRecordedAndOnlyRepliesThatWentCountForTheQuietPerio
     ScratchDir dir;
     CallHistory history(dir.Path(), kNow, 0);
     for (const Case& c : cases) {
-        const std::u16string number
-            = u"+44" + std::u16string(FateName(c.fate).begin(), FateName(c.fate).end());
+        const std::u16string number = u"+44"
+            + std::u16string(FateName(c.fate).begin(), FateName(c.fate).end())
+            + std::u16string(DeliveryName(c.delivery).begin(), DeliveryName(c.delivery).end());
         const int64_t id = history.Record(Call(number, kNow, ReplyFate::Asked));
         history.Record(Call(number, kNow - 100, ReplyFate::Failed));
         history.SetFate(id, c.fate, c.error);
+        history.SetDelivery(id, c.delivery);
         const auto rows = history.Read({std::nullopt, number});
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[1].fate, c.fate) << FateName(c.fate);
         EXPECT_EQ(rows[1].error, c.error);
-        EXPECT_EQ(history.LastReplyTime(number), c.counts ? std::optional(kNow) : std::nullopt)
+        EXPECT_EQ(LastReply(history, number), c.counts ? std::optional(kNow) : std::nullopt)
             << FateName(c.fate);
     }
     EXPECT_EQ(history.Read({kNow, std::nullopt}).size(), std::size(cases));
@@ -200,6 +213,68 @@ TEST(CallHistory, RowsPastTheKeepingPeriodGoAtTheStart)
         {std::pair {int64_t {0}, 3u}, std::pair {366 * kDay, 2u}, std::pair {31 * kDay, 1u}}) {
         CallHistory history(dir.Path(), kNow, keep);
         EXPECT_EQ(history.Read().size(), left) << keep;
+    }
+}
+
+TEST(CallHistory, AClockYearsAheadPrunesFromTheNewestCallNotFromItself)
+{
+    ScratchDir dir;
+    {
+        CallHistory history(dir.Path(), kNow, 0);
+        for (int64_t age : {400 * kDay, 40 * kDay, kDay})
+            history.Record(Call(u"+1", kNow - age));
+    }
+    CallHistory history(dir.Path(), kNow + 14 * 366 * kDay, 366 * kDay);
+    EXPECT_EQ(history.Read().size(), 2u);
+}
+
+TEST(CallHistory, ADamagedCopyNeverReplacesAnEarlierOneOfTheSameSecond)
+{
+    ScratchDir dir;
+    const auto file = dir.Path() / kHistoryFileName;
+    const std::filesystem::path earlier = DamagedCopyName(file, kNow);
+    WriteAll(earlier, {'o', 'l', 'd'});
+    WriteAll(file, std::vector<uint8_t>(3000, 'x'));
+    CallHistory history(dir.Path(), kNow, 0);
+    EXPECT_EQ(history.KeptAside(), earlier.string() + "-2");
+    EXPECT_EQ(ReadAll(earlier), (std::vector<uint8_t> {'o', 'l', 'd'}));
+}
+
+TEST(CallHistory, ALinkOrFolderInItsPlaceIsReportedAndNeitherFollowedNorChanged)
+{
+    struct Case {
+        const char* what;
+        unsigned mode; // the planted thing's, which must stay
+        std::function<void(const std::filesystem::path& place, const std::filesystem::path& to)>
+            plant;
+    };
+    const Case cases[] = {
+        {"a symbolic link", 0644,
+            [](const auto& place, const auto& to) {
+                WriteAll(to, {});
+                ::chmod(to.c_str(), 0644);
+                std::filesystem::create_symlink(to, place);
+            }},
+        {"a folder", 0755,
+            [](const auto& place, const auto&) {
+                std::filesystem::create_directory(place);
+                ::chmod(place.c_str(), 0755);
+            }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        const auto place = dir.Path() / kHistoryFileName;
+        const auto target = dir.Path() / "elsewhere";
+        c.plant(place, target);
+        std::vector<QString> problems;
+        CallHistory history(dir.Path(), kNow, 0, [&](const QString& p) { problems.push_back(p); });
+        EXPECT_EQ(history.Record(Call(u"+1", kNow)), 0);
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_TRUE(problems[0].contains(QLatin1String(c.what))) << problems[0].toStdString();
+        struct stat st { };
+        ASSERT_EQ(::stat(place.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.mode);
     }
 }
 
@@ -293,7 +368,7 @@ TEST(CallHistory, DeletesOneRowAndClearsAll)
     ASSERT_TRUE(history.Delete(first));
     ASSERT_EQ(history.Read().size(), 1u);
     EXPECT_EQ(history.Read()[0].id, second);
-    EXPECT_EQ(history.LastReplyTime(u"+1"), std::nullopt);
+    EXPECT_EQ(LastReply(history, u"+1"), std::nullopt);
     ASSERT_TRUE(history.Clear());
     EXPECT_EQ(history.Count(), 0);
     CallHistory reader(dir.Path(), kNow, 0, nullptr, CallHistory::Access::ReadOnly);

@@ -3,6 +3,7 @@
 #include "messages/TemplateStore.h"
 #include "platform/contacts/AddressBook.h"
 #include "platform/storage/ByteWriter.h"
+#include "platform/storage/DataFileCare.h"
 #include "rules/GroupStore.h"
 #include "tests/LogicTestSupport.h"
 
@@ -304,7 +305,7 @@ TEST_F(ProfileStoreTest, NoProfileIsAddedOnceTheLargestIdIsTaken)
     EXPECT_EQ(LastProfileId(), INT32_MAX);
 }
 
-TEST_F(ProfileStoreTest, MissingFileGivesTheDefaultProfileButAnEmptyFileGivesNone)
+TEST_F(ProfileStoreTest, AMissingOrEmptyFileGivesTheDefaultProfile)
 {
     LoadProfiles(dir.Path());
     ASSERT_EQ(Profiles().size(), 1u);
@@ -312,10 +313,16 @@ TEST_F(ProfileStoreTest, MissingFileGivesTheDefaultProfileButAnEmptyFileGivesNon
     EXPECT_EQ(Profiles()[0]->id, 1);
     EXPECT_EQ(Profiles()[0]->defaultMessageId, FirstTemplateId());
 
+    // Pelmora never writes an empty file: one lost its profiles.
     ResetProfileStore();
     test::WriteAll(File(), {});
-    LoadProfiles(dir.Path());
-    EXPECT_TRUE(Profiles().empty());
+    EXPECT_EQ(LoadProfiles(dir.Path()).condition, FileCondition::Damaged);
+    ASSERT_EQ(Profiles().size(), 1u);
+    EXPECT_EQ(Profiles()[0]->name.Text(), u"Default");
+    ASSERT_EQ(ProblemFilesIn(dir.Path()).size(), 1u);
+    EXPECT_EQ(
+        ProblemFilesIn(dir.Path())[0].kept, "no profile, so the Default profile takes their place");
+    ForgetLoadedFiles();
 }
 
 TEST_F(ProfileStoreTest, DamagedRecordsEndTheLoad)

@@ -1,11 +1,15 @@
 #include "options/OwnSettings.h"
+#include "platform/storage/DataFileCare.h"
 #include "tests/LogicTestSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sys/stat.h>
 #include <utility>
 
 using namespace pelmora;
@@ -92,4 +96,78 @@ TEST(OwnSettings, KeepPeriodsAreWholeDays)
     };
     for (const auto& [keep, seconds] : cases)
         EXPECT_EQ(HistoryKeepSeconds(keep), seconds) << static_cast<int>(keep);
+}
+
+TEST(OwnSettings, ADamagedFileKeepsEachOptionThatReadsAndTheSafeValueOfEveryOther)
+{
+    struct Case {
+        const char* bytes; // nullptr: a pipe in the file's place
+        HistoryKeep keep;
+        int32_t quiet;
+        size_t windows;
+        std::vector<OwnOption> lost;
+    };
+    constexpr char kWindow[]
+        = R"({"days":["sat"],"start":"01:00","end":"02:00","monitoring":false})";
+    const std::string trailingComma = std::string(R"({"version":2,"schedule":[)") + kWindow
+        + R"(],"historyKeep":"month","quietMinutes":15,})";
+    const std::string cut = std::string(R"({"version":2,"schedule":[)") + kWindow
+        + R"(],"historyKeep":"month","quietMi)";
+    const Case cases[] = {
+        {trailingComma.c_str(), HistoryKeep::Month, 15, 1, {}},
+        {cut.c_str(), HistoryKeep::Month, kUnknownQuietMinutes, 1, {OwnOption::QuietPeriod}},
+        {R"({"version":2,"historyKeep":"Forever","quietMinutes":60})", kUnknownHistoryKeep, 60, 0,
+            {OwnOption::HistoryKeep}},
+        {R"({"version":3,"historyKeep":"month","quietMinutes":360})", HistoryKeep::Month, 360, 0,
+            {}},
+        {"", kUnknownHistoryKeep, kUnknownQuietMinutes, 0,
+            {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod}},
+        {nullptr, kUnknownHistoryKeep, kUnknownQuietMinutes, 0,
+            {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes ? c.bytes : "a pipe");
+        ScratchDir dir;
+        const std::filesystem::path file = dir.Path() / kOwnSettingsFileName;
+        if (c.bytes)
+            WriteAll(file, std::vector<uint8_t>(c.bytes, c.bytes + std::strlen(c.bytes)));
+        else
+            ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+        OwnSettings read;
+        QString error;
+        std::vector<OwnOption> lost;
+        EXPECT_FALSE(LoadOwnSettings(dir.Path(), read, error, &lost));
+        EXPECT_TRUE(error.startsWith(QString::fromStdString(file.string()))) << error.toStdString();
+        EXPECT_EQ(read.historyKeep, c.keep);
+        EXPECT_EQ(read.quietMinutes, c.quiet);
+        EXPECT_EQ(read.schedule.size(), c.windows);
+        EXPECT_EQ(lost, c.lost);
+        // Replaced only after a copy of the file as it was is kept.
+        if (c.bytes) {
+            ASSERT_TRUE(SaveOwnSettings(dir.Path(), read));
+            const auto problems = ProblemFilesIn(dir.Path());
+            EXPECT_TRUE(problems.empty());
+            size_t copies = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+                copies
+                    += entry.path().filename().string().starts_with("pelmora-options.json.damaged-")
+                    && ReadAll(entry.path())
+                        == std::vector<uint8_t>(c.bytes, c.bytes + std::strlen(c.bytes));
+            EXPECT_EQ(copies, 1u);
+        }
+    }
+    ForgetLoadedFiles();
+}
+
+TEST(OwnSettings, AScheduleOfMoreThanAHundredWindowsIsRefused)
+{
+    QJsonArray windows;
+    for (size_t i = 0; i <= kMaxScheduleWindows; ++i)
+        windows.append(QJsonObject {{"days", QJsonArray {"mon"}}, {"start", "01:00"},
+            {"end", "02:00"}, {"monitoring", false}});
+    QString error;
+    EXPECT_FALSE(OwnSettingsFromJson({{"version", 2}, {"schedule", windows}}, nullptr, error));
+    EXPECT_EQ(error, QStringLiteral("schedule: at most 100 windows"));
+    windows.removeLast();
+    EXPECT_TRUE(OwnSettingsFromJson({{"version", 2}, {"schedule", windows}}, nullptr, error));
 }

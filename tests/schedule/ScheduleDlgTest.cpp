@@ -71,6 +71,24 @@ TEST_F(ScheduleDialogs, WrongWindowsAreRefusedAndKeptOpen)
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kOwnSettingsFileName));
 }
 
+TEST_F(ScheduleDialogs, AHundredAndFirstWindowIsRefused)
+{
+    Open();
+    ASSERT_TRUE(dialog->Session()
+                    .ChangeSchedule(WeeklySchedule(kMaxScheduleWindows, {0x1f, 60, 120, false, 0}))
+                    .isEmpty());
+    ModalScript script;
+    script.Then([](dlg::CDialog& shown) {
+        shown.RouteCommand(CScheduleDlg::IDC_ADD);
+        EXPECT_EQ(static_cast<CScheduleDlg&>(shown).Edited().size(), kMaxScheduleWindows);
+        shown.RouteCommand(dlg::IDCANCEL);
+    });
+    dialog->RouteCommand(CMonitorDlg::ID_TOOLS_SCHEDULE);
+    ASSERT_FALSE(boxes.Shown().empty());
+    EXPECT_EQ(boxes.Shown().back().text,
+        u"A schedule holds at most 100 windows. Delete or change one instead.");
+}
+
 TEST_F(ScheduleDialogs, DoneSavesAppliesAndTheMainPageTellsTheNextChange)
 {
     Open();
