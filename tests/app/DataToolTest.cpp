@@ -16,7 +16,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -412,6 +416,39 @@ TEST_F(DataToolTest, LoadReportsDuplicatesAndRefusesAnotherVersion)
     EXPECT_FALSE(std::filesystem::exists(restored / kSettingsFileName));
 }
 
+TEST_F(DataToolTest, LoadWritesNothingWhileALockIsHeldOrPlanted)
+{
+    QStringList warnings;
+    const QByteArray bytes = Json(DumpDataDirectory(source.Path(), warnings));
+    const std::filesystem::path json = source.Path() / "backup.json";
+    test::WriteAll(json, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    const std::filesystem::path lock = target.Path() / "pelmora.lock";
+    const std::pair<std::function<int()>, const char*> cases[] = {
+        {[&] {
+             const int held = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+             flock(held, LOCK_EX | LOCK_NB);
+             return held;
+         },
+            "Pelmora is running on this data directory"},
+        {[&] {
+             std::filesystem::create_symlink(source.Path() / "elsewhere", lock);
+             return -1;
+         },
+            "is a symbolic link, not Pelmora's lock"},
+    };
+    for (const auto& [plant, words] : cases) {
+        std::filesystem::remove(lock);
+        const int held = plant();
+        const ToolRun run = RunTool(
+            {QStringLiteral("load"), QString::fromStdString(json.string())}, target.Path());
+        if (held >= 0)
+            close(held);
+        EXPECT_EQ(run.exitCode, 1) << words;
+        EXPECT_TRUE(run.err.contains(QLatin1String(words))) << run.err.toStdString();
+        EXPECT_FALSE(std::filesystem::exists(target.Path() / kSettingsFileName)) << words;
+    }
+}
+
 TEST_F(DataToolTest, DumpNamesEveryFileItCouldNotReadAndFails)
 {
     WriteSampleWithTheApplication(source.Path());
@@ -550,20 +587,21 @@ TEST_F(DataToolTest, HistoryExportsKeepTheirColumnsAndRunNoFormula)
 {
     {
         CallHistory history(source.Path(), kMorning, 0);
-        CallRecord hostile {0, kMorning, 3600, u"+447700900111", u"=HYPERLINK(\"x\")", 3, "scan", 2,
-            HistoryReason::Replied, 1, 2, u"one\ttwo\nthree \\ four\r", ReplyFate::Failed,
+        CallRecord hostile {0, kMorning, 3600, u"+447700900111", u"=HYPERLINK(\"x\")", 3, "\rscan",
+            2, HistoryReason::Replied, 1, 2, u"\tone\ttwo\nthree \\ four\r", ReplyFate::Failed,
             u"-2+cmd", DeliveryState::Unknown, u"@SUM(1)"};
         ASSERT_GT(history.Record(hostile), 0);
     }
     EXPECT_EQ(RunTool({"history"}, source.Path()).out,
         "2026-01-05T09:00:00+01:00\t+447700900111\t=HYPERLINK(\"x\")\treplied\tfailed "
-        "(-2+cmd)\tone\\ttwo\\nthree \\\\ four\\r\n");
+        "(-2+cmd)\t\\tone\\ttwo\\nthree \\\\ four\\r\n");
     const QStringList csv = RunTool({"history", "--csv"}, source.Path()).out.split("\r\n");
     ASSERT_GE(csv.size(), 2);
     EXPECT_EQ(csv[1],
         "1,2026-01-05T08:00:00Z,2026-01-05T09:00:00+01:00,3600,+447700900111,\"'=HYPERLINK("
         "\"\"x\"\")"
-        "\",3,scan,2,replied,1,2,\"one\ttwo\nthree \\ four\r\",failed,'-2+cmd,unknown,'@SUM(1)");
+        "\",3,\"'\rscan\",2,replied,1,2,\"'\tone\ttwo\nthree \\ four\r\",failed,'-2+cmd,unknown,"
+        "'@SUM(1)");
 }
 
 TEST_F(DataToolTest, HistoryOnlyReadsNeitherMakingNorMovingTheFile)

@@ -316,6 +316,21 @@ TEST_F(SimEndToEnd, ControlRequestsActAsTheBusWouldWithoutBoxes)
         }));
 }
 
+TEST_F(SimEndToEnd, AQuestionOpenAtTheEndExpiresInTheHistory)
+{
+    const SimRun run = Run("set main.1013 4\n"
+                           "control interactive on\n"
+                           "start\n"
+                           "call 0111 rings 1\n"
+                           "control quit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<pelmora::CallRecord> rows
+        = pelmora::CallHistory(dir.Path() / dataName, 0, 0).Read();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].fate, pelmora::ReplyFate::Expired);
+    EXPECT_EQ(rows[0].error, u"Pelmora ended");
+}
+
 TEST_F(SimEndToEnd, TheScheduleStartsStopsAndSwitchesTheProfileByTheClock)
 {
     // Two profiles; nights with Sleep, weekday working hours off.
