@@ -142,7 +142,8 @@ std::optional<ScheduleChange> NextScheduleChange(
     std::multiset<size_t> inForce;
     ForOccurrencesAround(schedule, today.addDays(-2), today.addDays(8), zone,
         [&](size_t index, const Occurrence& occurrence) {
-            if (occurrence.end <= now)
+            // A clock change may shrink an occurrence to nothing: it never holds.
+            if (occurrence.end <= now || occurrence.end <= occurrence.start)
                 return;
             if (occurrence.start <= now)
                 inForce.insert(index);
@@ -150,11 +151,7 @@ std::optional<ScheduleChange> NextScheduleChange(
                 edges.push_back({occurrence.start, index, true});
             edges.push_back({occurrence.end, index, false});
         });
-    // At one moment openings go first, so an occurrence a clock change
-    // shrinks to nothing opens before it closes.
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
-        return a.at < b.at || (a.at == b.at && a.opens && !b.opens);
-    });
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.at < b.at; });
     const auto winner = [&]() -> std::optional<size_t> {
         return inForce.empty() ? std::nullopt : std::optional(*inForce.rbegin());
     };

@@ -256,20 +256,24 @@ TEST_F(ProfilePageTest, CancelledNameAddsNoProfile)
 
 TEST_F(ProfilePageTest, WithoutProfilesStartAndCustomAreRefusedButAddWorks)
 {
+    AddProfile(u"Only", 1);
     Start();
-    test::WriteAll(dir.Path() / kProfilesFileName, {});
+    window.reset();
+    // A file cut inside its first record: there, but no whole profile in it.
+    test::WriteAll(dir.Path() / kProfilesFileName, {1, 0, 0});
+    test::ScriptedMessageBoxes boxes;
     Restart(false);
     EXPECT_EQ(ProfileCombo()->count(), 0);
     EXPECT_EQ(Page().ActiveProfile(), nullptr);
     EXPECT_EQ(ReplyTextFor(0), u"");
-    test::ScriptedMessageBoxes boxes;
     EXPECT_FALSE(Page().ValidateBeforeStart());
     Page().RouteCommand(CProfilePage::IDC_SET_CUSTOM);
-    ASSERT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(boxes.Shown()[0].text, u"You must select a valid profile before you can continue");
-    EXPECT_EQ(boxes.Shown()[0].title, u"Select profile");
-    EXPECT_EQ(boxes.Shown()[1].text, u"You should select a profile first");
-    EXPECT_EQ(boxes.Shown()[1].title, dlg::AppTitle());
+    ASSERT_EQ(boxes.Shown().size(), 3u);
+    EXPECT_NE(boxes.Shown()[0].text.find(u"0 whole profiles"), std::u16string::npos);
+    EXPECT_EQ(boxes.Shown()[1].text, u"You must select a valid profile before you can continue");
+    EXPECT_EQ(boxes.Shown()[1].title, u"Select profile");
+    EXPECT_EQ(boxes.Shown()[2].text, u"You should select a profile first");
+    EXPECT_EQ(boxes.Shown()[2].title, dlg::AppTitle());
     Page().StoreActiveProfileId();
     EXPECT_EQ(window->settings.activeProfileId, 0);
 
