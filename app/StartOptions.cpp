@@ -42,6 +42,25 @@ StartOptions ParseStartOptions(const QStringList& arguments)
         QStringLiteral("Answer the open question: yes or no."), QStringLiteral("yes|no"));
     const QCommandLineOption quit(
         QStringLiteral("quit"), QStringLiteral("End the running Pelmora, everything saved."));
+    const QCommandLineOption json(QStringLiteral("json"),
+        QStringLiteral("With --status: print one JSON object (monitoring, interactive, sent "
+                       "count, profiles, the open question, the next schedule change)."));
+    const QCommandLineOption interactive(QStringLiteral("interactive"),
+        QStringLiteral("Ask before each reply (on) or not (off)."), QStringLiteral("on|off"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+        QStringLiteral("Don't reply again to the same number within MINUTES: 0, 15, 60, 360, "
+                       "1440 or 10080."),
+        QStringLiteral("MINUTES"));
+    const QCommandLineOption schedule(QStringLiteral("schedule"),
+        QStringLiteral("Replace the schedule with the windows of a JSON file (a list, or an "
+                       "options file)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption pause(QStringLiteral("pause-schedule"),
+        QStringLiteral("The schedule switches nothing until UNTIL (ISO 8601, such as "
+                       "2026-12-10T08:00)."),
+        QStringLiteral("UNTIL"));
+    const QCommandLineOption resume(
+        QStringLiteral("resume-schedule"), QStringLiteral("End a pause of the schedule."));
     const QCommandLineOption hidden(
         QStringLiteral("hidden"), QStringLiteral("Start in the tray, with the window hidden."));
     const QCommandLineOption screen(QStringLiteral("screen"),
@@ -55,8 +74,8 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     parser.addOption(landscape);
     parser.addOption(rotate);
     parser.addOption(backend);
-    for (const QCommandLineOption* option :
-        {&start, &stop, &status, &profile, &answer, &quit, &hidden})
+    for (const QCommandLineOption* option : {&start, &stop, &status, &json, &profile, &answer,
+             &interactive, &quiet, &schedule, &pause, &resume, &quit, &hidden})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("/h"),
         QStringLiteral("The start-up shortcut's argument: start monitoring by itself."),
@@ -117,6 +136,33 @@ StartOptions ParseStartOptions(const QStringList& arguments)
                 QStringLiteral("--answer takes yes or no, not \"%1\"").arg(parser.value(answer)));
         control.answer = value == QStringLiteral("yes");
     }
+    control.json = parser.isSet(json);
+    if (control.json && !control.status)
+        return usageError(QStringLiteral("--json goes with --status"));
+    if (parser.isSet(interactive)) {
+        const QString value = parser.value(interactive).toLower();
+        if (value != QStringLiteral("on") && value != QStringLiteral("off"))
+            return usageError(QStringLiteral("--interactive takes on or off, not \"%1\"")
+                                  .arg(parser.value(interactive)));
+        control.interactive = value == QStringLiteral("on");
+    }
+    if (parser.isSet(quiet)) {
+        bool number = false;
+        const uint minutes = parser.value(quiet).toUInt(&number);
+        if (!number)
+            return usageError(
+                QStringLiteral("--quiet takes minutes, not \"%1\"").arg(parser.value(quiet)));
+        control.quietMinutes = minutes;
+    }
+    options.scheduleFile = parser.value(schedule);
+    if (parser.isSet(schedule) && options.scheduleFile.isEmpty())
+        return usageError(QStringLiteral("--schedule takes a file"));
+    if (parser.isSet(pause) && parser.isSet(resume))
+        return usageError(QStringLiteral("--pause-schedule and --resume-schedule cannot be asked "
+                                         "together"));
+    control.pauseUntil = parser.isSet(resume) ? QStringLiteral("resume") : parser.value(pause);
+    if (parser.isSet(pause) && control.pauseUntil.isEmpty())
+        return usageError(QStringLiteral("--pause-schedule takes a moment"));
     if (control.start && control.stop)
         return usageError(QStringLiteral("--start and --stop cannot be asked together"));
     if (control.Any() && !options.screenshot.isEmpty())

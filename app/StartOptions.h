@@ -35,6 +35,8 @@ struct StartOptions {
     // --start, --stop, --status, --profile, --answer, --quit: a request to
     // the running program over the session bus.
     ControlCommand control;
+    // --schedule FILE: the windows to send, read by the caller.
+    QString scheduleFile;
     // --hidden: start in the tray with the window hidden, as --start does
     // when no Pelmora runs yet.
     bool hidden = false;

@@ -18,6 +18,10 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPixmap>
 #include <QProcess>
 #include <QThread>
@@ -82,34 +86,69 @@ bool StartHiddenInstance(const QDBusConnection& bus, const QString& backend)
 
 // --start, --stop, --status, --profile, --answer, --quit: talks to the
 // running program over the session bus and returns the exit status.
-int RunControlRequest(const pelmora::StartOptions& options)
+// The windows --schedule sends: the file's list, or the "schedule" of an
+// options file; empty, with the reason on stderr, when it cannot be read.
+QString ReadScheduleFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "pelmora: %s: %s\n", path.toLocal8Bit().constData(),
+            file.errorString().toLocal8Bit().constData());
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (document.isObject() && document.object().contains(QStringLiteral("schedule")))
+        return QString::fromUtf8(
+            QJsonDocument(document.object().value(QStringLiteral("schedule")).toArray())
+                .toJson(QJsonDocument::Compact));
+    // Anything else goes as it is: Pelmora says what is wrong with it.
+    return QString::fromUtf8(bytes);
+}
+
+int RunControlRequest(pelmora::StartOptions options)
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         std::fprintf(stderr, "pelmora: no session bus: %s\n",
             bus.lastError().message().toLocal8Bit().constData());
-        return 1;
+        return pelmora::kControlNotRunning;
     }
+    if (!options.scheduleFile.isEmpty()) {
+        options.control.schedule = ReadScheduleFile(options.scheduleFile);
+        if (options.control.schedule.isEmpty())
+            return pelmora::kControlUsage;
+    }
+    std::error_code ignored;
+    const std::filesystem::path real
+        = std::filesystem::weakly_canonical(pelmora::DataDirectory(), ignored);
+    const QString dataDir = QString::fromStdString(real.string());
     if (pelmora::ControlServiceRuns(bus)) {
-        const pelmora::ControlOutcome outcome = pelmora::RunControlCommand(options.control, bus);
+        const pelmora::ControlOutcome outcome
+            = pelmora::RunControlCommand(options.control, bus, dataDir);
         Print(outcome);
         return outcome.exitCode;
     }
     if (!options.control.start) {
         std::fputs("pelmora: Pelmora is not running\n", stderr);
-        return 1;
+        return pelmora::kControlNotRunning;
     }
-    if (!StartHiddenInstance(bus, options.backend)) {
+    // The bus starts Pelmora where its service is installed, so it lives in
+    // the session, not in the caller's control group (a timer's one-shot
+    // unit would end it with itself); a build that is not installed starts
+    // its own.
+    if (!pelmora::ActivateControlService(bus) && !StartHiddenInstance(bus, options.backend)) {
         std::fputs("pelmora: Pelmora could not be started\n", stderr);
-        return 1;
+        return pelmora::kControlRefused;
     }
-    const pelmora::ControlOutcome outcome = pelmora::RunControlCommand(options.control, bus);
+    const pelmora::ControlOutcome outcome
+        = pelmora::RunControlCommand(options.control, bus, dataDir);
     Print(outcome);
     // A Pelmora started only to monitor must not stay behind idle.
     if (outcome.exitCode != 0) {
         pelmora::ControlCommand quit;
         quit.quit = true;
-        pelmora::RunControlCommand(quit, bus);
+        pelmora::RunControlCommand(quit, bus, dataDir);
     }
     return outcome.exitCode;
 }
@@ -137,7 +176,7 @@ int main(int argc, char** argv)
         std::fputs(options.message.toUtf8().constData(), options.exitCode == 0 ? stdout : stderr);
         return options.exitCode;
     }
-    if (options.control.Any())
+    if (options.control.Any() || !options.scheduleFile.isEmpty())
         return RunControlRequest(options);
     std::string screenshot = options.screenshot.toStdString();
     if (headless && screenshot.empty())

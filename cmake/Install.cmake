@@ -28,3 +28,24 @@ add_custom_target(pelmora_gzipped ALL DEPENDS ${PELMORA_GZIPPED})
 list(POP_BACK PELMORA_GZIPPED changelog)
 install(FILES ${PELMORA_GZIPPED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${changelog} cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pelmora)
+
+# The bus starts Pelmora when a script calls its name and none runs: through
+# the systemd user unit where systemd manages the session, else by the
+# service file's own Exec. Either way Pelmora never lives in the caller's
+# control group. Both name the program by its installed path, which only the
+# install knows (a package installs under its own prefix).
+foreach(unit "resources/dbus/com.vantrel.Pelmora.service.in|${CMAKE_INSTALL_DATADIR}/dbus-1/services"
+    "resources/systemd/pelmora.service.in|lib/systemd/user")
+  string(REPLACE "|" ";" unit "${unit}")
+  list(GET unit 0 source)
+  list(GET unit 1 folder)
+  get_filename_component(name ${source} NAME_WLE)
+  install(CODE "
+    file(READ \"${CMAKE_SOURCE_DIR}/${source}\" text)
+    string(REPLACE \"@PELMORA_BINDIR@\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\"
+      text \"\${text}\")
+    set(target \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/${name}\")
+    message(STATUS \"Installing: \${target}\")
+    file(WRITE \"\${target}\" \"\${text}\")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${CMAKE_INSTALL_PREFIX}/${folder}/${name}\")")
+endforeach()

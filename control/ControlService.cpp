@@ -21,6 +21,18 @@ QString Latin1(const char* text)
     return QString::fromLatin1(text);
 }
 
+// What a writable property takes, in words; empty for the read-only ones.
+QString WritableType(const QString& property)
+{
+    if (property == QStringLiteral("Interactive"))
+        return QStringLiteral("a boolean (b)");
+    if (property == QStringLiteral("ActiveProfile"))
+        return QStringLiteral("a profile's name (s)");
+    if (property == QStringLiteral("QuietMinutes"))
+        return QStringLiteral("0, 15, 60, 360, 1440 or 10080 minutes (u)");
+    return {};
+}
+
 } // namespace
 
 // The object as the bus sees it. Every call and property access of the
@@ -82,6 +94,12 @@ private:
             service_.AnswerQuestion(arguments.at(0).toUInt(), arguments.at(1).toBool());
         else if (takes("Quit", ""))
             service_.Quit();
+        else if (takes("SetSchedule", "s"))
+            service_.SetSchedule(arguments.at(0).toString());
+        else if (takes("PauseSchedule", "s"))
+            service_.PauseSchedule(arguments.at(0).toString());
+        else if (takes("ResumeSchedule", ""))
+            service_.ResumeSchedule();
         else
             return message.createErrorReply(QDBusError::UnknownMethod,
                 QStringLiteral("No method %1(%2) in %3")
@@ -119,14 +137,14 @@ private:
             service_.SetActiveProfile(value.toString());
             if (!service_.LastRefusal().isEmpty())
                 return message.createErrorReply(QDBusError::InvalidArgs, service_.LastRefusal());
-        } else if (name == QStringLiteral("Interactive")
-            || name == QStringLiteral("ActiveProfile")) {
-            return message.createErrorReply(QDBusError::InvalidArgs,
-                QStringLiteral("%1 is %2")
-                    .arg(name,
-                        name == QStringLiteral("Interactive")
-                            ? QStringLiteral("a boolean (b)")
-                            : QStringLiteral("a profile's name (s)")));
+        } else if (name == QStringLiteral("QuietMinutes")
+            && value.metaType() == QMetaType::fromType<uint>()) {
+            service_.SetQuietMinutes(value.toUInt());
+            if (!service_.LastRefusal().isEmpty())
+                return message.createErrorReply(QDBusError::InvalidArgs, service_.LastRefusal());
+        } else if (const QString type = WritableType(name); !type.isEmpty()) {
+            return message.createErrorReply(
+                QDBusError::InvalidArgs, QStringLiteral("%1 is %2").arg(name, type));
         } else {
             return message.createErrorReply(
                 QDBusError::PropertyReadOnly, QStringLiteral("%1 cannot be written").arg(name));
@@ -167,8 +185,21 @@ bool ControlService::Register(QDBusConnection bus)
     // Another program holding the name keeps it: scripts must not reach the
     // wrong instance.
     if (!bus.registerService(QString::fromLatin1(kControlService))) {
-        std::fprintf(stderr, "pelmora: the bus name %s is taken: %s\n", kControlService,
-            bus.lastError().message().toLocal8Bit().constData());
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            Latin1(kControlService), Latin1(kControlPath), kProperties, QStringLiteral("Get"));
+        ask << Latin1(kControlInterface) << QStringLiteral("DataDirectory");
+        const QString theirs
+            = qvariant_cast<QDBusVariant>(bus.call(ask, QDBus::Block, 1000).arguments().value(0))
+                  .variant()
+                  .toString();
+        std::fprintf(stderr,
+            "pelmora: the bus name %s is held by the Pelmora of %s, so this one (of %s) has no "
+            "control interface; scripts reach that one, and end it first to control this one\n",
+            kControlService,
+            (theirs.isEmpty() ? QStringLiteral("another data directory") : theirs)
+                .toLocal8Bit()
+                .constData(),
+            State().dataDirectory.toLocal8Bit().constData());
         bus.unregisterObject(QString::fromLatin1(kControlPath));
         return false;
     }
@@ -233,6 +264,37 @@ void ControlService::SetInteractive(bool interactive)
     StateMayHaveChanged();
 }
 
+void ControlService::SetQuietMinutes(uint minutes)
+{
+    lastRefusal_.clear();
+    if (const QString refusal = target_.ControlSetQuietMinutes(minutes); !refusal.isEmpty())
+        Refuse(kRefusedError, refusal);
+    StateMayHaveChanged();
+}
+
+void ControlService::SetSchedule(const QString& json)
+{
+    lastRefusal_.clear();
+    if (const QString refusal = target_.ControlSetSchedule(json); !refusal.isEmpty())
+        Refuse(kRefusedError, refusal);
+    StateMayHaveChanged();
+}
+
+void ControlService::PauseSchedule(const QString& until)
+{
+    lastRefusal_.clear();
+    if (const QString refusal = target_.ControlPauseSchedule(until); !refusal.isEmpty())
+        Refuse(kRefusedError, refusal);
+    StateMayHaveChanged();
+}
+
+void ControlService::ResumeSchedule()
+{
+    lastRefusal_.clear();
+    target_.ControlResumeSchedule();
+    StateMayHaveChanged();
+}
+
 QString ControlService::Start()
 {
     lastRefusal_.clear();
@@ -293,14 +355,14 @@ void ControlService::StateMayHaveChanged()
 }
 
 void ControlService::ReportMissedCall(
-    const QString& number, const QString& name, const QString& outcome)
+    const QString& number, const QString& name, const QString& outcome, const QString& reason)
 {
-    Q_EMIT MissedCall(number, name, outcome);
+    Q_EMIT MissedCall(number, name, outcome, reason);
     if (!registered_)
         return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kControlPath),
         QString::fromLatin1(kControlInterface), QStringLiteral("MissedCall"));
-    signal << number << name << outcome;
+    signal << number << name << outcome << reason;
     bus_.send(signal);
 }
 

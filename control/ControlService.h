@@ -34,6 +34,7 @@ class ControlService final : public QObject {
     Q_PROPERTY(QVariantMap PendingQuestion READ PendingQuestion)
     Q_PROPERTY(QString Schedule READ Schedule)
     Q_PROPERTY(QString NextChange READ NextChange)
+    Q_PROPERTY(uint QuietMinutes READ QuietMinutes WRITE SetQuietMinutes)
 public:
     explicit ControlService(ControlTarget& target, QObject* parent = nullptr);
 
@@ -49,7 +50,9 @@ public:
     QVariantMap PendingQuestion() const;
     QString Schedule() const;
     QString NextChange() const;
+    uint QuietMinutes() const { return State().quietMinutes; }
     void SetInteractive(bool interactive);
+    void SetQuietMinutes(uint minutes);
 
     // Why the last call was refused, and the D-Bus error it is; empty when
     // it was not.
@@ -67,15 +70,24 @@ public Q_SLOTS:
     // `question` is the open question's "id" as PendingQuestion shows it.
     void AnswerQuestion(uint question, bool yes);
     void Quit();
+    // The schedule as the options file's JSON list of windows.
+    void SetSchedule(const QString& json);
+    // The schedule does nothing until `until` (ISO 8601), then takes over
+    // again; ResumeSchedule ends a pause at once.
+    void PauseSchedule(const QString& until);
+    void ResumeSchedule();
 
     // The session tells of every change it makes; the properties that differ
     // from the last reading go out in one PropertiesChanged.
     void StateMayHaveChanged();
-    // A handled call and the status its log row shows.
-    void ReportMissedCall(const QString& number, const QString& name, const QString& outcome);
+    // A handled call, the status its log row shows and why ("replied",
+    // "rule", "quiet period", ... as the history names it).
+    void ReportMissedCall(
+        const QString& number, const QString& name, const QString& outcome, const QString& reason);
 
 Q_SIGNALS:
-    void MissedCall(const QString& number, const QString& name, const QString& outcome);
+    void MissedCall(
+        const QString& number, const QString& name, const QString& outcome, const QString& reason);
 
 private:
     void Refuse(const char* errorName, const QString& message);

@@ -13,6 +13,12 @@ QVariantMap ControlProperties(const ControlState& state)
         {QStringLiteral("PendingQuestion"), state.pendingQuestion},
         {QStringLiteral("Schedule"), state.schedule},
         {QStringLiteral("NextChange"), state.nextChange},
+        {QStringLiteral("NextChangeTime"), state.nextChangeTime},
+        {QStringLiteral("NextChangeAction"), state.nextChangeAction},
+        {QStringLiteral("NextChangeProfile"), state.nextChangeProfile},
+        {QStringLiteral("SchedulePausedUntil"), state.schedulePausedUntil},
+        {QStringLiteral("QuietMinutes"), state.quietMinutes},
+        {QStringLiteral("DataDirectory"), state.dataDirectory},
     };
 }
 

@@ -22,6 +22,18 @@ struct ControlState {
     // page tells it ("Schedule: Sleeping from 23:00"); empty without one.
     QString schedule;
     QString nextChange;
+    // The same change for scripts: its moment (ISO 8601 with the offset),
+    // what it does ("on", "off" or "end") and, for "on", the profile's name;
+    // all empty without one.
+    QString nextChangeTime;
+    QString nextChangeAction;
+    QString nextChangeProfile;
+    // Until when the schedule is paused (ISO 8601), empty when it is not.
+    QString schedulePausedUntil;
+    // "Don't reply again to the same number within", in minutes.
+    uint32_t quietMinutes = 0;
+    // The data directory this Pelmora uses, as its real path.
+    QString dataDirectory;
 
     bool operator==(const ControlState&) const = default;
 };

@@ -18,6 +18,14 @@ public:
     virtual void ControlStop() = 0;
     virtual QString ControlSetActiveProfile(const QString& name) = 0;
     virtual void ControlSetInteractive(bool interactive) = 0;
+    // The options a script may change while Pelmora runs, each saved at
+    // once: the quiet period (one of its choices), the schedule (its JSON
+    // list, checked as the options file is) and a pause of the schedule
+    // until a moment (ISO 8601) or its end.
+    virtual QString ControlSetQuietMinutes(uint32_t minutes) = 0;
+    virtual QString ControlSetSchedule(const QString& json) = 0;
+    virtual QString ControlPauseSchedule(const QString& until) = 0;
+    virtual void ControlResumeSchedule() = 0;
     // The open question's Yes or No; called only while the question the
     // caller names is the open one.
     virtual QString ControlAnswer(bool yes) = 0;

@@ -1,10 +1,11 @@
 // One of the four data files, the options file or the history with any
 // bytes at all, the others whole: a start (load, copies of damaged files)
 // and an end (save) must leave that file's bytes either where they were or
-// in a ".damaged-" copy beside it, and the whole files byte for byte as they
-// were. A history, which the run writes to, keeps every row its keep period
-// allows (measured back from its newest call, whatever the clock says).
-// The first input byte chooses the file, the rest is its content.
+// in a ".damaged-" copy beside it (an options file read whole may be written
+// again in the program's own layout, but must read the same), and the whole
+// files byte for byte as they were. A history, which the run writes to, keeps every row its keep
+// period allows (measured back from its newest call, whatever the clock says). The first input byte
+// chooses the file, the rest is its content.
 #include "app/DataFiles.h"
 #include "fuzz/FuzzSupport.h"
 #include "history/CallHistory.h"
@@ -118,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const size_t rows = chosen == kHistory ? RowsToKeep(file) : 0;
         OwnSettings options;
         QString ignored;
-        LoadOwnSettings(dir, options, ignored);
+        const bool whole = LoadOwnSettings(dir, options, ignored);
         {
             CallHistory history(dir, kNow, kKeep);
             KeepDamagedCopies(dir, 0);
@@ -131,7 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         ForgetLoadedFiles();
         if (chosen == kOptions) {
-            FUZZ_CHECK(Read(file) == content || CopyKept(file, content) || content.empty());
+            // A whole file is written again in the program's own layout:
+            // nothing of it may be lost.
+            OwnSettings again;
+            FUZZ_CHECK(!whole || (LoadOwnSettings(dir, again, ignored) && again == options));
+            ForgetLoadedFiles();
+            FUZZ_CHECK(
+                whole || Read(file) == content || CopyKept(file, content) || content.empty());
         } else if (!CopyKept(file, content)) {
             CallHistory after(dir, kNow, 0, nullptr, CallHistory::Access::ReadOnly);
             FUZZ_CHECK(after.Read().size() >= rows);

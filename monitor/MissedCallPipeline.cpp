@@ -180,6 +180,7 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(std::u16string_view numb
 
     const int64_t now = clock_();
     CallLogRow row = MakeCallLogRow(number, caller, ringCount, result.status, now);
+    lastReason = ReasonOf(result);
     log_.AppendRow(row);
     // The reply is with the transport by now: the history's write never delays it.
     result.historyId = RecordCall(number, caller, stage, ringCount, result, now);

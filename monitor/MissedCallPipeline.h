@@ -109,6 +109,8 @@ public:
     int32_t sentCount = 0; // replies accepted by the transport in this run
     int32_t sendsInFlight = 0; // replies the transport has not answered yet
     int32_t maxTotalAtStart = 0; // "Max allowed SMS to send" when monitoring started
+    // Why the call whose row is being logged got its reply or none.
+    HistoryReason lastReason = HistoryReason::Replied;
     CPendingReply pendingReply;
     // The log row of the open question, if one is open.
     const std::optional<CallLogRow>& QuestionRow() const { return questionRow_; }

@@ -2,8 +2,10 @@
 
 #include "platform/storage/DataFileCare.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <array>
@@ -181,6 +183,13 @@ bool ReadOption(OwnOption option, const QJsonValue& value, int version,
     return true;
 }
 
+int64_t PauseFromJson(const QJsonObject& json)
+{
+    const QDateTime until = QDateTime::fromString(
+        json.value(QStringLiteral("schedulePausedUntil")).toString(), Qt::ISODate);
+    return until.isValid() ? std::max<int64_t>(until.toSecsSinceEpoch(), 0) : 0;
+}
+
 // Where the value that begins at `from` ends: at a comma or a closing
 // bracket outside every string and bracket it opened.
 qsizetype ValueEnd(const QByteArray& bytes, qsizetype from)
@@ -214,7 +223,8 @@ qsizetype ValueEnd(const QByteArray& bytes, qsizetype from)
 QJsonObject ScanOptions(const QByteArray& bytes)
 {
     QJsonObject found;
-    for (const char* key : {"version", "schedule", "historyKeep", "quietMinutes"}) {
+    for (const char* key :
+        {"version", "schedule", "historyKeep", "quietMinutes", "schedulePausedUntil"}) {
         const QByteArray quoted = '"' + QByteArray(key) + '"';
         for (qsizetype at = bytes.indexOf(quoted); at >= 0; at = bytes.indexOf(quoted, at + 1)) {
             qsizetype from = at + quoted.size();
@@ -266,11 +276,26 @@ QJsonObject OwnSettingsToJson(const OwnSettings& settings)
     QJsonArray schedule;
     for (const ScheduleWindow& window : settings.schedule)
         schedule.append(WindowToJson(window));
-    return {{QStringLiteral("version"), kOwnSettingsVersion},
+    QJsonObject json {{QStringLiteral("version"), kOwnSettingsVersion},
         {QStringLiteral("schedule"), schedule},
         {QStringLiteral("historyKeep"),
             QString::fromLatin1(kKeepNames.at(static_cast<size_t>(settings.historyKeep)))},
         {QStringLiteral("quietMinutes"), settings.quietMinutes}};
+    if (settings.schedulePausedUntil > 0)
+        json.insert(QStringLiteral("schedulePausedUntil"),
+            QDateTime::fromSecsSinceEpoch(settings.schedulePausedUntil, QTimeZone::utc())
+                .toString(Qt::ISODate));
+    return json;
+}
+
+std::optional<WeeklySchedule> ScheduleFromJson(
+    const QJsonValue& json, const std::set<int32_t>* profileIds, QString& error)
+{
+    OwnSettings settings;
+    if (!ReadOption(OwnOption::Schedule, json.isUndefined() ? QJsonValue(QJsonArray()) : json,
+            kOwnSettingsVersion, profileIds, settings, error))
+        return std::nullopt;
+    return settings.schedule;
 }
 
 std::optional<OwnSettings> OwnSettingsFromJson(
@@ -284,6 +309,7 @@ std::optional<OwnSettings> OwnSettingsFromJson(
         if (!ReadOption(option, json.value(QLatin1String(KeyOf(option))), *version, profileIds,
                 settings, error))
             return std::nullopt;
+    settings.schedulePausedUntil = PauseFromJson(json);
     return settings;
 }
 
@@ -362,6 +388,7 @@ bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QS
             fellBack.push_back(option);
         }
     }
+    settings.schedulePausedUntil = PauseFromJson(json);
     return done(problems.isEmpty() ? FileCondition::Whole : FileCondition::Damaged,
         problems.join(QStringLiteral("; ")));
 }

@@ -39,6 +39,10 @@ struct OwnSettings {
     WeeklySchedule schedule;
     HistoryKeep historyKeep = HistoryKeep::Year;
     int32_t quietMinutes = 0; // one of kQuietPeriodMinutes
+    // Until when the schedule switches nothing (seconds since 1970), 0 when
+    // it is not paused. Saved as "schedulePausedUntil" (UTC, ISO 8601); a
+    // pause that cannot be read is no pause.
+    int64_t schedulePausedUntil = 0;
 
     bool operator==(const OwnSettings&) const = default;
 };
@@ -54,6 +58,10 @@ inline constexpr int32_t kUnknownQuietMinutes = kQuietPeriodMinutes.back();
 QString OwnOptionName(OwnOption option);
 
 QJsonObject OwnSettingsToJson(const OwnSettings& settings);
+// The "schedule" list alone, checked as in the file; none, with `error`
+// naming the place, when it is wrong.
+std::optional<WeeklySchedule> ScheduleFromJson(
+    const QJsonValue& json, const std::set<int32_t>* profileIds, QString& error);
 // Checks the whole object; none, with `error` naming the place, when any of
 // it is wrong. With `profileIds`, a window's profile must be one of them.
 std::optional<OwnSettings> OwnSettingsFromJson(

@@ -20,10 +20,25 @@ ScheduleRunner::OwnState ScheduleRunner::Current() const
     return {target_.ScheduleIsMonitoring(), target_.ScheduleActiveProfileId()};
 }
 
+void ScheduleRunner::SetPause(std::optional<QDateTime> until)
+{
+    pausedUntil_ = std::move(until);
+    Evaluate();
+}
+
+void ScheduleRunner::SetZone(QTimeZone zone)
+{
+    zone_ = std::move(zone);
+    Evaluate();
+}
+
 void ScheduleRunner::Evaluate()
 {
     const QDateTime now = clock_();
-    const std::optional<size_t> index = WindowInForce(schedule_, now, zone_);
+    if (pausedUntil_ && *pausedUntil_ <= now)
+        pausedUntil_.reset();
+    const std::optional<size_t> index
+        = pausedUntil_ ? std::nullopt : WindowInForce(schedule_, now, zone_);
     const std::optional<ScheduleWindow> window
         = index ? std::optional(schedule_[*index]) : std::nullopt;
     if (window != applied_) {
@@ -45,7 +60,9 @@ void ScheduleRunner::Evaluate()
         else
             Restore(own);
     }
-    next_ = NextScheduleChange(schedule_, now, zone_);
+    next_ = pausedUntil_ && !schedule_.empty() ? std::optional(
+                ScheduleChange {*pausedUntil_, WindowInForce(schedule_, *pausedUntil_, zone_)})
+                                               : NextScheduleChange(schedule_, now, zone_);
     target_.ScheduleWakeAt(next_ ? std::optional(next_->at) : std::nullopt);
 }
 
@@ -118,6 +135,8 @@ QString ScheduleRunner::NextChangeText(const std::function<QString(int32_t)>& pr
         ? time
         : QStringLiteral("%1 %2").arg(
             QLocale::c().dayName(day.dayOfWeek(), QLocale::ShortFormat), time);
+    if (pausedUntil_)
+        return QStringLiteral("Schedule: paused until %1").arg(when);
     if (!next->window)
         return QStringLiteral("Schedule: ends at %1").arg(when);
     const ScheduleWindow& window = schedule_[*next->window];

@@ -51,6 +51,13 @@ public:
     void SetSchedule(WeeklySchedule schedule);
     // At start, at each wake-up, after a clock change or a resume.
     void Evaluate();
+    // "Not tonight": the schedule switches nothing until `until` (none ends
+    // the pause). A window applied when the pause begins ends then, as at
+    // its end; when the pause ends the window in force then applies.
+    void SetPause(std::optional<QDateTime> until);
+    const std::optional<QDateTime>& PausedUntil() const { return pausedUntil_; }
+    // The phone travelled: the windows are read in `zone` from now on.
+    void SetZone(QTimeZone zone);
     // A deliberate choice changed monitoring, the profile or both: inside a
     // window it outlives the window's end.
     void ChoiceMade(bool monitoring, bool profile);
@@ -66,7 +73,8 @@ public:
     // a save keeps: the user's own.
     std::optional<int32_t> ProfileBefore() const;
     // "Schedule: Sleeping from 23:00", "Schedule: off from 09:00",
-    // "Schedule: ends at 07:00"; empty without a schedule.
+    // "Schedule: ends at 07:00", "Schedule: paused until 08:00"; empty
+    // without a schedule.
     QString NextChangeText(const std::function<QString(int32_t)>& profileName) const;
 
 private:
@@ -92,6 +100,7 @@ private:
     bool monitoringChosen_ = false;
     bool profileChosen_ = false;
     std::optional<ScheduleChange> next_;
+    std::optional<QDateTime> pausedUntil_;
 };
 
 } // namespace pelmora

@@ -2,6 +2,7 @@
 
 #include "monitor/MissedCallTexts.h"
 #include "platform/TimerService.h"
+#include "platform/shell/TimeZoneWatch.h"
 #include "platform/shell/WallClockAlarm.h"
 #include "platform/storage/DataFileCare.h"
 #include "rules/ProfileStore.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 namespace pelmora {
 
@@ -28,6 +30,25 @@ StartResult Running(bool on = true)
     StartResult result;
     result.started = on;
     return result;
+}
+
+QString ProfileName(int32_t id)
+{
+    for (const auto& profile : Profiles())
+        if (profile->id == id)
+            return QString::fromStdU16String(profile->name.Text());
+    return QStringLiteral("profile %1").arg(id);
+}
+
+// A moment for scripts: ISO 8601 in local time, with its offset.
+QString IsoTime(const QDateTime& at, const QTimeZone& zone)
+{
+    return at.toTimeZone(zone).toString(Qt::ISODate);
+}
+
+QString Name(std::string_view name)
+{
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 bool Deliberate(Hand hand)
@@ -104,7 +125,15 @@ QString MonitoringSession::Open()
         connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
     }
     // A window that began while Pelmora was not running applies now.
+    if (ownSettings_.schedulePausedUntil > 0)
+        schedule_->SetPause(QDateTime::fromSecsSinceEpoch(ownSettings_.schedulePausedUntil));
     schedule_->SetSchedule(ownSettings_.schedule);
+    // The phone travels: the schedule follows the system's time zone.
+    zoneWatch_ = new TimeZoneWatch(this);
+    connect(zoneWatch_, &TimeZoneWatch::Changed, this, [this](const QTimeZone& zone) {
+        zone_ = zone;
+        schedule_->SetZone(zone);
+    });
     OpenHistory();
     return problem;
 }
@@ -324,14 +353,19 @@ void MonitoringSession::AppendRow(const CallLogRow& row)
 {
     view_.AppendRow(row);
     Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
-        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent));
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(row.smsSent),
+        Name(ReasonName(pipeline.lastReason)));
 }
 
 void MonitoringSession::SetRowStatus(const CallLogRow& row, std::u16string_view smsSent)
 {
     view_.SetRowStatus(row, smsSent);
+    // A row set later is a question answered, or a reply the transport
+    // answered late.
+    const bool asked = row.smsSent == SmsSentText(ReplyStatus::Interactive);
     Q_EMIT MissedCallLogged(QString::fromStdU16String(row.number),
-        QString::fromStdU16String(row.caller), QString::fromStdU16String(std::u16string(smsSent)));
+        QString::fromStdU16String(row.caller), QString::fromStdU16String(std::u16string(smsSent)),
+        Name(ReasonName(asked ? HistoryReason::Asked : HistoryReason::Replied)));
 }
 
 QString MonitoringSession::SaveOptions(OwnSettings changed, const QString& what)
@@ -360,12 +394,7 @@ QString MonitoringSession::ScheduleNote() const
 {
     if (!schedule_)
         return {};
-    return schedule_->NextChangeText([](int32_t id) {
-        for (const auto& profile : Profiles())
-            if (profile->id == id)
-                return QString::fromStdU16String(profile->name.Text());
-        return QStringLiteral("profile %1").arg(id);
-    });
+    return schedule_->NextChangeText(&ProfileName);
 }
 
 int32_t MonitoringSession::ProfileToSave(int32_t shown) const
@@ -443,7 +472,24 @@ ControlState MonitoringSession::ReadControlState() const
             OwnSettingsToJson(ownSettings_).value(QStringLiteral("schedule")).toArray())
                                                .toJson(QJsonDocument::Compact));
         state.nextChange = ScheduleNote();
+        if (const std::optional<ScheduleChange>& next = schedule_->NextChange()) {
+            state.nextChangeTime = IsoTime(next->at, zone_);
+            const ScheduleWindow* window
+                = next->window ? &ownSettings_.schedule[*next->window] : nullptr;
+            state.nextChangeAction = schedule_->PausedUntil() ? QStringLiteral("resume")
+                : !window                                     ? QStringLiteral("end")
+                : window->monitoring                          ? QStringLiteral("on")
+                                                              : QStringLiteral("off");
+            if (window && window->monitoring)
+                state.nextChangeProfile = ProfileName(window->profileId);
+        }
+        if (const auto& paused = schedule_->PausedUntil())
+            state.schedulePausedUntil = IsoTime(*paused, zone_);
     }
+    state.quietMinutes = static_cast<uint32_t>(ownSettings_.quietMinutes);
+    std::error_code ignored;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(dataDir_, ignored);
+    state.dataDirectory = QString::fromStdString((real.empty() ? dataDir_ : real).string());
     if (pipeline.pendingReply.IsPending()) {
         const std::optional<CallLogRow>& row = pipeline.QuestionRow();
         state.pendingQuestion = {
@@ -486,6 +532,69 @@ void MonitoringSession::ControlSetInteractive(bool interactive)
 {
     view_.SetInteractive(interactive);
     Q_EMIT StateChanged();
+}
+
+QString MonitoringSession::ControlSetQuietMinutes(uint32_t minutes)
+{
+    if (std::find(kQuietPeriodMinutes.begin(), kQuietPeriodMinutes.end(), minutes)
+        == kQuietPeriodMinutes.end())
+        return QStringLiteral("The quiet period is 0, 15, 60, 360, 1440 or 10080 minutes, not %1.")
+            .arg(minutes);
+    OwnSettings changed = ownSettings_;
+    changed.quietMinutes = static_cast<int32_t>(minutes);
+    const QString problem = SaveOptions(std::move(changed), QStringLiteral("The quiet period"));
+    Q_EMIT StateChanged();
+    return problem;
+}
+
+QString MonitoringSession::ControlSetSchedule(const QString& json)
+{
+    QJsonParseError parse {};
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &parse);
+    if (!document.isArray())
+        return QStringLiteral("The schedule is a JSON list of windows (%1).")
+            .arg(parse.error == QJsonParseError::NoError ? QStringLiteral("not a list")
+                                                         : parse.errorString());
+    std::set<int32_t> ids;
+    for (const auto& profile : Profiles())
+        ids.insert(profile->id);
+    QString error;
+    std::optional<WeeklySchedule> schedule = ScheduleFromJson(document.array(), &ids, error);
+    if (!schedule)
+        return error;
+    const QString problem = ChangeSchedule(std::move(*schedule));
+    Q_EMIT StateChanged();
+    return problem;
+}
+
+QString MonitoringSession::ControlPauseSchedule(const QString& until)
+{
+    const QDateTime at = QDateTime::fromString(until, Qt::ISODate);
+    if (!at.isValid())
+        return QStringLiteral("Write the moment as ISO 8601, such as 2026-12-10T08:00, not \"%1\".")
+            .arg(until);
+    if (at.toSecsSinceEpoch() <= clock_())
+        return QStringLiteral("%1 has passed.").arg(until);
+    return PauseSchedule(at.toSecsSinceEpoch());
+}
+
+void MonitoringSession::ControlResumeSchedule()
+{
+    PauseSchedule(0);
+}
+
+QString MonitoringSession::PauseSchedule(int64_t until)
+{
+    OwnSettings changed = ownSettings_;
+    changed.schedulePausedUntil = until;
+    if (QString problem = SaveOptions(std::move(changed), QStringLiteral("The schedule's pause"));
+        !problem.isEmpty())
+        return problem;
+    if (schedule_)
+        schedule_->SetPause(
+            until > 0 ? std::optional(QDateTime::fromSecsSinceEpoch(until)) : std::nullopt);
+    Q_EMIT StateChanged();
+    return {};
 }
 
 QString MonitoringSession::ControlAnswer(bool yes)

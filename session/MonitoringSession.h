@@ -25,6 +25,7 @@
 namespace pelmora {
 
 class ProfileRecord;
+class TimeZoneWatch;
 class WallClockAlarm;
 
 // Who asks the session to switch monitoring or the profile. A tap and a
@@ -146,6 +147,10 @@ public:
     QString ControlSetActiveProfile(const QString& name) override;
     void ControlSetInteractive(bool interactive) override;
     QString ControlAnswer(bool yes) override;
+    QString ControlSetQuietMinutes(uint32_t minutes) override;
+    QString ControlSetSchedule(const QString& json) override;
+    QString ControlPauseSchedule(const QString& until) override;
+    void ControlResumeSchedule() override;
     void ControlQuit() override;
 
     SettingsRecord settings;
@@ -162,7 +167,9 @@ Q_SIGNALS:
     // The sent count to show.
     void SentCountChanged(int32_t count);
     // A handled call's log row was added, or its status set.
-    void MissedCallLogged(const QString& number, const QString& name, const QString& outcome);
+    // `reason` as the history names it ("replied", "quiet period", ...).
+    void MissedCallLogged(
+        const QString& number, const QString& name, const QString& outcome, const QString& reason);
     // The schedule started or stopped monitoring ("monitoring", "on"/"off")
     // or switched the profile ("profile", its name).
     void ScheduleActed(const QString& what, const QString& value);
@@ -196,6 +203,8 @@ private:
     void NoteChoice(Hand hand, bool monitoring, bool profile);
     void OnTimer(int id);
     void OpenHistory();
+    // Saves and applies a pause of the schedule until `until` (0: none).
+    QString PauseSchedule(int64_t until);
 
     std::filesystem::path dataDir_;
     SessionView& view_;
@@ -204,6 +213,7 @@ private:
     OwnSettings ownSettings_;
     std::unique_ptr<ScheduleRunner> schedule_;
     WallClockAlarm* scheduleAlarm_ = nullptr;
+    TimeZoneWatch* zoneWatch_ = nullptr;
     std::unique_ptr<CallHistory> history_;
     NumberedTimers timers_;
     uint32_t questionSerial_ = 0;

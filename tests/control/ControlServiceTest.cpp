@@ -9,12 +9,17 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <csignal>
+#include <fstream>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -274,15 +279,17 @@ protected:
     {
         // A program left running by a failed test must not outlive the bus.
         if (Pelmora({"--quit"}).exitCode == 0) {
-            EXPECT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+            EXPECT_TRUE(WaitUntil(
+                [&] { return Pelmora({"--status"}).exitCode == kControlNotRunning; }, 20000));
         }
     }
-    ProgramRun Pelmora(std::initializer_list<const char*> arguments)
+    ProgramRun Pelmora(
+        const std::vector<const char*>& arguments, const std::filesystem::path& data = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(
-            QStringLiteral("PELMORA_HOME"), QString::fromStdString(data_.Path().string()));
+        environment.insert(QStringLiteral("PELMORA_HOME"),
+            QString::fromStdString((data.empty() ? data_.Path() : data).string()));
         process.setProcessEnvironment(environment);
         QStringList list {QStringLiteral("--backend"), QStringLiteral("simulated")};
         for (const char* argument : arguments)
@@ -303,10 +310,46 @@ protected:
 
 } // namespace
 
+namespace {
+
+// The installed service file, as the bus reads it, on the test's data.
+void InstallBusService(const std::filesystem::path& busRoot, const std::filesystem::path& data)
+{
+    std::filesystem::create_directories(busRoot / "services");
+    std::ofstream(busRoot / "services" / "com.vantrel.Pelmora.service")
+        << "[D-BUS Service]\nName=com.vantrel.Pelmora\nExec=/usr/bin/env PELMORA_HOME="
+        << data.string() << " QT_QPA_PLATFORM=offscreen " << PELMORA_PROGRAM
+        << " --hidden --backend simulated\n";
+}
+
+// A connection to the test's own bus: the process's session connection
+// stays on the bus of the test that made it.
+QDBusConnection TestBus()
+{
+    static int made = 0;
+    return QDBusConnection::connectToBus(QString::fromUtf8(qgetenv("DBUS_SESSION_BUS_ADDRESS")),
+        QStringLiteral("test-bus-%1").arg(++made));
+}
+
+// Whether the bus started the process that owns the control name: the bus
+// gives the processes it starts DBUS_STARTER_BUS_TYPE.
+bool StartedByTheBus()
+{
+    const QDBusReply<uint> pid
+        = TestBus().interface()->servicePid(QString::fromLatin1(kControlService));
+    std::ifstream environ("/proc/" + std::to_string(pid.value()) + "/environ");
+    for (std::string entry; std::getline(environ, entry, '\0');)
+        if (entry == "DBUS_STARTER_BUS_TYPE=session")
+            return true;
+    return false;
+}
+
+} // namespace
+
 TEST_F(ControlCommandLine, StartsPelmoraHiddenThenTalksToIt)
 {
     const ProgramRun none = Pelmora({"--status"});
-    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.exitCode, kControlNotRunning);
     EXPECT_EQ(none.err, QStringLiteral("pelmora: Pelmora is not running\n"));
 
     // A refused start is told with the window's text, and the program
@@ -314,7 +357,8 @@ TEST_F(ControlCommandLine, StartsPelmoraHiddenThenTalksToIt)
     const ProgramRun refused = Pelmora({"--start", "--profile", "Nope"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err, QStringLiteral("pelmora: There is no profile named \"Nope\".\n"));
-    ASSERT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Pelmora({"--status"}).exitCode == kControlNotRunning; }, 20000));
 
     ResetTemplateStore();
     ResetProfileStore();
@@ -338,14 +382,15 @@ TEST_F(ControlCommandLine, StartsPelmoraHiddenThenTalksToIt)
     EXPECT_EQ(Pelmora({"--stop"}).exitCode, 0);
     EXPECT_TRUE(Pelmora({"--status"}).out.startsWith(QStringLiteral("monitoring: off\n")));
     EXPECT_EQ(Pelmora({"--quit"}).exitCode, 0);
-    ASSERT_TRUE(WaitUntil([&] { return Pelmora({"--status"}).exitCode == 1; }, 20000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Pelmora({"--status"}).exitCode == kControlNotRunning; }, 20000));
 }
 
 TEST_F(ControlCommandLine, APelmoraThatDoesNotAnswerIsSaidSoWithinSeconds)
 {
     ASSERT_EQ(Pelmora({"--start"}).exitCode, 0);
-    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(
-        QString::fromLatin1(kControlService));
+    const QDBusReply<uint> pid
+        = TestBus().interface()->servicePid(QString::fromLatin1(kControlService));
     ASSERT_TRUE(pid.isValid());
     ASSERT_EQ(kill(static_cast<pid_t>(pid.value()), SIGSTOP), 0);
     QElapsedTimer waited;
@@ -357,6 +402,69 @@ TEST_F(ControlCommandLine, APelmoraThatDoesNotAnswerIsSaidSoWithinSeconds)
     EXPECT_EQ(stopped.err, QStringLiteral("pelmora: Pelmora is not answering\n"));
     // Not the bus's own 25 s: a script goes on.
     EXPECT_LT(elapsed, 10000);
+}
+
+TEST_F(ControlCommandLine, TheBusStartsPelmoraForAScriptOutsideTheCallersGroup)
+{
+    InstallBusService(bus_.Root(), data_.Path());
+    // A plain bus call starts it: nothing of Pelmora runs yet.
+    QProcess gdbus;
+    gdbus.start(QStringLiteral("gdbus"),
+        {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+            QString::fromLatin1(kControlService), QStringLiteral("--object-path"),
+            QString::fromLatin1(kControlPath), QStringLiteral("--method"),
+            QStringLiteral("com.vantrel.Pelmora1.Start")});
+    ASSERT_TRUE(gdbus.waitForFinished(60000));
+    EXPECT_EQ(gdbus.exitCode(), 0) << gdbus.readAllStandardError().toStdString();
+    EXPECT_TRUE(StartedByTheBus());
+
+    const ProgramRun status = Pelmora({"--status", "--json"});
+    ASSERT_EQ(status.exitCode, kControlDone) << status.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(status.out.toUtf8()).object();
+    EXPECT_TRUE(json.value("monitoring").toBool());
+    EXPECT_FALSE(json.value("interactive").toBool());
+    EXPECT_EQ(json.value("profiles").toArray(), QJsonArray {"Default"});
+    EXPECT_TRUE(json.value("question").isNull());
+    EXPECT_TRUE(json.value("nextChange").isNull());
+    EXPECT_EQ(json.value("dataDirectory").toString(),
+        QString::fromStdString(std::filesystem::canonical(data_.Path()).string()));
+
+    // The same Pelmora from --start, and --interactive and --quiet on it.
+    ASSERT_EQ(Pelmora({"--quit"}).exitCode, kControlDone);
+    ASSERT_TRUE(
+        WaitUntil([&] { return Pelmora({"--status"}).exitCode == kControlNotRunning; }, 20000));
+    ASSERT_EQ(Pelmora({"--start", "--interactive", "on", "--quiet", "60"}).exitCode, kControlDone);
+    EXPECT_TRUE(StartedByTheBus());
+    const QJsonObject after
+        = QJsonDocument::fromJson(Pelmora({"--status", "--json"}).out.toUtf8()).object();
+    EXPECT_TRUE(after.value("interactive").toBool());
+    EXPECT_EQ(after.value("quietMinutes").toInt(), 60);
+}
+
+TEST_F(ControlCommandLine, EachOutcomeHasItsExitStatus)
+{
+    ASSERT_EQ(Pelmora({"--start"}).exitCode, kControlDone);
+    ScratchDir other;
+    const ProgramRun elsewhere = Pelmora({"--stop"}, other.Path());
+    EXPECT_EQ(elsewhere.exitCode, kControlOtherDataDirectory);
+    EXPECT_EQ(elsewhere.err,
+        QStringLiteral("pelmora: the running Pelmora uses %1, not %2; nothing was done\n")
+            .arg(QString::fromStdString(std::filesystem::canonical(data_.Path()).string()),
+                QString::fromStdString(std::filesystem::canonical(other.Path()).string())));
+    EXPECT_TRUE(Pelmora({"--status"}).out.startsWith("monitoring: on\n")) << "nothing was done";
+    const std::pair<std::vector<const char*>, int> cases[] = {
+        {{"--quiet", "16"}, kControlRefused},
+        {{"--pause-schedule", "tomorrow"}, kControlRefused},
+        {{"--interactive", "maybe"}, kControlUsage},
+        {{"--json"}, kControlUsage},
+        {{"--pause-schedule", "2099-01-01T08:00"}, kControlDone},
+    };
+    for (const auto& [arguments, exitCode] : cases)
+        EXPECT_EQ(Pelmora(arguments).exitCode, exitCode) << arguments.front();
+    const QJsonObject json
+        = QJsonDocument::fromJson(Pelmora({"--status", "--json"}).out.toUtf8()).object();
+    EXPECT_TRUE(json.value("schedulePausedUntil").toString().startsWith("2099-01-01T08:00:00"))
+        << json.value("schedulePausedUntil").toString().toStdString();
 }
 
 #include "ControlServiceTest.moc"
