@@ -440,6 +440,14 @@ void SimRunner::Control(const sim::Command& command)
         action = u"quit";
         control_->Quit();
         break;
+    case Request::Pause:
+        action = u"pause";
+        control_->PauseSchedule(QString::fromStdU16String(command.text));
+        break;
+    case Request::Resume:
+        action = u"resume";
+        control_->ResumeSchedule();
+        break;
     }
     const QString& refusal = control_->LastRefusal();
     Print({u"control", action, refusal.isEmpty() ? std::u16string(u"ok") : U(refusal)});

@@ -247,43 +247,47 @@ public:
 
 private:
     // control start|stop|status|quit, control profile "NAME",
-    // control interactive on|off, control answer yes|no [QUESTION]
+    // control interactive on|off, control answer yes|no [QUESTION],
+    // control pause "UNTIL", control resume
     QString Control()
     {
         using Request = Command::Request;
         command_.kind = Command::Kind::Control;
         if (tokens_.size() < 2)
             return QStringLiteral("control takes start, stop, status, profile, interactive, "
-                                  "answer or quit");
+                                  "answer, pause, resume or quit");
         const std::u16string_view what = Plain(1);
         struct Word {
             std::u16string_view word;
             Request request;
         };
-        constexpr std::array<Word, 7> kRequests {
+        constexpr std::array<Word, 9> kRequests {
             {{u"start", Request::Start}, {u"stop", Request::Stop}, {u"status", Request::Status},
                 {u"quit", Request::Quit}, {u"profile", Request::Profile},
-                {u"interactive", Request::Interactive}, {u"answer", Request::Answer}}};
+                {u"interactive", Request::Interactive}, {u"answer", Request::Answer},
+                {u"pause", Request::Pause}, {u"resume", Request::Resume}}};
         const auto found = std::find_if(kRequests.begin(), kRequests.end(),
             [&](const Word& candidate) { return candidate.word == what; });
         if (found == kRequests.end())
             return QStringLiteral("control takes start, stop, status, profile, interactive, "
-                                  "answer or quit, not \"%1\"")
+                                  "answer, pause, resume or quit, not \"%1\"")
                 .arg(Q(tokens_[1].text));
         command_.request = found->request;
         const bool takesArgument = found->request == Request::Profile
-            || found->request == Request::Interactive || found->request == Request::Answer;
+            || found->request == Request::Interactive || found->request == Request::Answer
+            || found->request == Request::Pause;
         // An answer may name the question it answers; by default the open one.
         const bool namesQuestion = found->request == Request::Answer && tokens_.size() == 4;
         if (tokens_.size() != (takesArgument ? 3u : 2u) + (namesQuestion ? 1u : 0u))
             return QStringLiteral("control %1 takes %2")
                 .arg(Q(tokens_[1].text),
-                    found->request == Request::Profile ? QStringLiteral("a profile's name")
+                    found->request == Request::Profile     ? QStringLiteral("a profile's name")
+                        : found->request == Request::Pause ? QStringLiteral("a moment")
                         : found->request == Request::Interactive ? QStringLiteral("on or off")
                         : found->request == Request::Answer
                         ? QStringLiteral("yes or no, and a question")
                         : QStringLiteral("no argument"));
-        if (found->request == Request::Profile)
+        if (found->request == Request::Profile || found->request == Request::Pause)
             command_.text = tokens_[2].text;
         else if (found->request == Request::Interactive) {
             command_.on = Plain(2) == u"on";

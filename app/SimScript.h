@@ -57,7 +57,7 @@ struct Command {
         Delivery,
     };
     // control: what is asked of the control interface.
-    enum class Request { Start, Stop, Status, Profile, Interactive, Answer, Quit };
+    enum class Request { Start, Stop, Status, Profile, Interactive, Answer, Quit, Pause, Resume };
     Kind kind = Kind::Dump;
     int line = 0;
     // call: the caller ID; set: an edit's text; screenshot: the name;

@@ -618,6 +618,18 @@ TEST_F(SimEndToEnd, InterplayOfTheHands)
             Lines({"control\tprofile\tok", "profile\tDriving", "monitoring\ton", "profile\tDriving",
                 "monitoring\ton", "monitoring\toff", "profile\tSleeping",
                 "status\toff\t0\tSleeping\t"})},
+        {"a script's pause skips tonight's window", {{22 * 60, 7 * 60, "Sleeping"}}, "21:00",
+            "control pause \"2026-01-06T08:00Z\"\nadvance 1h\ncontrol status\nadvance 11h\n"
+            "control status\n",
+            Lines(
+                {"control\tpause\tok", "status\toff\t0\tDefault\t", "status\toff\t0\tDefault\t"})},
+        {"a pause inside a window ends it; resuming brings it back",
+            {{22 * 60, 7 * 60, "Sleeping"}}, "23:00",
+            "control pause \"2026-01-06T08:00Z\"\ncontrol status\ncontrol resume\n"
+            "call 07700900111 rings 1\n",
+            Lines({"profile\tSleeping", "monitoring\ton", "monitoring\toff", "profile\tDefault",
+                "control\tpause\tok", "status\toff\t0\tDefault\t", "profile\tSleeping",
+                "monitoring\ton", "control\tresume\tok", Delivered("07700900111", "Asleep")})},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -66,7 +66,8 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
         const char* name;
         WeeklySchedule schedule;
         // "DAY HH:MM" moves the clock there; then tap-start, tap-stop,
-        // profile-N (a tap or a script) or autostart (the start at login).
+        // profile-N (a tap or a script), autostart (the start at login),
+        // pause-DAY-HH:MM or resume (a script's pause of the schedule).
         const char* steps;
         bool monitoring;
         int32_t profile;
@@ -99,6 +100,13 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
             "Mon 12:30 autostart; Mon 12:45; Mon 13:00", true, 1, "start"},
         {"the start at login outside every window starts", dayOn, "Mon 08:00 autostart", true, 1,
             "start"},
+        {"a pause skips tonight's window", nightOn,
+            "Mon 21:00 pause-Tue-08:00; Mon 22:00; Tue 07:00; Tue 08:00", false, 1, ""},
+        {"a pause inside a window ends it and its end brings it back", nightOn,
+            "Mon 21:00; Mon 22:00; Mon 23:00 pause-Tue-01:00; Tue 01:00", true, 3,
+            "profile 3, start, stop, profile 1, profile 3, start"},
+        {"resuming brings the window in force", nightOn,
+            "Mon 21:00 pause-Tue-08:00; Mon 23:00 resume", true, 3, "profile 3, start"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -116,7 +124,11 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
                 runner.Evaluate();
             started = true;
             for (const QString& hand : words.mid(2)) {
-                if (hand == QStringLiteral("autostart")) {
+                if (hand.startsWith(QStringLiteral("pause-"))) {
+                    runner.SetPause(At(hand.mid(6, 3), hand.mid(10)));
+                } else if (hand == QStringLiteral("resume")) {
+                    runner.SetPause(std::nullopt);
+                } else if (hand == QStringLiteral("autostart")) {
                     QString warning;
                     if (runner.AutoStart() && !session.monitoring)
                         session.ScheduleStart(warning);
@@ -146,4 +158,18 @@ TEST(ScheduleRunner, ASaveInsideAWindowKeepsTheUsersOwnProfile)
     session.profile = 3;
     runner.ChoiceMade(false, true);
     EXPECT_EQ(runner.ProfileBefore(), std::nullopt) << "the choice is the user's own now";
+}
+
+TEST(ScheduleRunner, AnotherTimeZoneMovesTheNextChangeAtOnce)
+{
+    FakeSession session;
+    const QDateTime now = At(QStringLiteral("Mon"), QStringLiteral("07:00"));
+    ScheduleRunner runner(
+        session, [&] { return now; }, QTimeZone::utc());
+    runner.SetSchedule({{kEveryDay, 9 * 60, 17 * 60, true, 2}});
+    ASSERT_TRUE(runner.NextChange());
+    EXPECT_EQ(runner.NextChange()->at, At(QStringLiteral("Mon"), QStringLiteral("09:00")));
+    runner.SetZone(QTimeZone(3600));
+    ASSERT_TRUE(runner.NextChange());
+    EXPECT_EQ(runner.NextChange()->at, At(QStringLiteral("Mon"), QStringLiteral("08:00")));
 }
