@@ -123,8 +123,9 @@ int main(int argc, char** argv)
     const QCommandLineOption file(QStringLiteral("file"),
         QStringLiteral("With dump: the one data file to show."), QStringLiteral("PATH"));
     parser.addOption(file);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("dump or load"),
-        QStringLiteral("dump|load [FILE.json]"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+        QStringLiteral("dump, load, preview or history (above)"),
+        QStringLiteral("dump|load FILE.json|preview NUMBER|history"));
 
     const auto usageError = [&parser](const QString& what) {
         std::fprintf(stderr, "pelmora-data: %s\n%s", what.toUtf8().constData(),

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -128,4 +129,66 @@ TEST(StartOptions, TheScreenIsChosenByNameOrLeftToTheProgram)
     EXPECT_TRUE(ParseStartOptions(Args({"--screen", "tablet"}))
                     .message.startsWith(QStringLiteral(
                         "pelmora: --screen takes phone, simulated or auto, not \"tablet\"\n")));
+}
+
+namespace {
+
+QString Manual(const char* name)
+{
+    QFile file(QStringLiteral(PELMORA_SOURCE_DIR "/resources/man/%1").arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The words a roff manual shows: escapes of "-" and quotes undone.
+QString Shown(QString roff)
+{
+    return roff.replace(QStringLiteral("\\-"), QStringLiteral("-"))
+        .replace(QStringLiteral("\\(dq"), QStringLiteral("\""));
+}
+
+} // namespace
+
+// The manual pages can't drift: every option a program's --help lists, every
+// command of pelmora-data and every command and output line of pelmora-sim's
+// reference is in its manual page.
+TEST(Manuals, NameEveryOptionAndCommandThePrograms)
+{
+    const QString pelmora = Shown(Manual("pelmora.1"));
+    const QString help = ParseStartOptions(Args({"--help"})).message;
+    static const QRegularExpression option(QStringLiteral("--[a-z][a-z-]+"));
+    for (const QRegularExpressionMatch& match : option.globalMatch(help)) {
+        if (match.captured() != QStringLiteral("--help-all")) {
+            EXPECT_TRUE(pelmora.contains(match.captured())) << match.captured().toStdString();
+        }
+    }
+
+    QProcess tool;
+    tool.start(QStringLiteral(PELMORA_DATA_TOOL), {QStringLiteral("--help")});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    const QString toolHelp = QString::fromUtf8(tool.readAllStandardOutput());
+    const QString data = Shown(Manual("pelmora-data.1"));
+    for (const char* command : {"dump", "load", "preview", "history"}) {
+        EXPECT_TRUE(toolHelp.section(QLatin1Char('\n'), 0, 0).contains(QLatin1String(command)))
+            << "the usage line lacks " << command;
+        EXPECT_TRUE(data.contains(QStringLiteral("pelmora-data %1").arg(QLatin1String(command))))
+            << command;
+    }
+
+    // pelmora-sim's reference: the first word of each table row's first cell.
+    QFile reference(QStringLiteral(PELMORA_SOURCE_DIR "/docs/pelmora-sim.md"));
+    ASSERT_TRUE(reference.open(QIODevice::ReadOnly));
+    const QString sim = Shown(Manual("pelmora-sim.1"));
+    static const QRegularExpression row(QStringLiteral("^\\| `([a-z]+)"));
+    int rows = 0;
+    for (const QString& line : QString::fromUtf8(reference.readAll()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = row.match(line);
+        if (!match.hasMatch())
+            continue;
+        ++rows;
+        const QString word = match.captured(1);
+        EXPECT_TRUE(sim.contains(QRegularExpression(
+            QStringLiteral("\\.B[IR]? \"?%1\\b").arg(QRegularExpression::escape(word)))))
+            << word.toStdString();
+    }
+    EXPECT_GT(rows, 20);
 }
