@@ -41,9 +41,10 @@ public:
     QVariantMap changes; // the last value announced for each property
 
 public Q_SLOTS:
-    void Record(const QString& number, const QString& name, const QString& outcome)
+    void Record(
+        const QString& number, const QString& name, const QString& outcome, const QString& reason)
     {
-        calls.push_back({number, name, outcome});
+        calls.push_back({number, name, outcome, reason});
     }
     void RecordChange(const QString&, const QVariantMap& changed, const QStringList&)
     {
@@ -73,7 +74,8 @@ protected:
             &ControlService::ReportMissedCall);
         ASSERT_TRUE(service_->Register(*server_));
         client_->connect(Name(kControlService), Name(kControlPath), Name(kControlInterface),
-            QStringLiteral("MissedCall"), &signals_, SLOT(Record(QString, QString, QString)));
+            QStringLiteral("MissedCall"), &signals_,
+            SLOT(Record(QString, QString, QString, QString)));
         client_->connect(Name(kControlService), Name(kControlPath),
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
             &signals_, SLOT(RecordChange(QString, QVariantMap, QStringList)));
@@ -195,8 +197,9 @@ TEST_F(ControlOnBus, MethodsActAsTapsAndTheBusHearsOfEveryChange)
     EXPECT_EQ(signals_.calls[0],
         (QStringList {QStringLiteral("07700900111"),
             QString::fromStdU16String(Column(CLogListCtrl::Caller)[0]),
-            QStringLiteral("Interactive")}));
-    EXPECT_EQ(signals_.calls[1].last(), QStringLiteral("Yes"));
+            QStringLiteral("Interactive"), QStringLiteral("asked")}));
+    EXPECT_EQ(
+        signals_.calls[1].mid(2), (QStringList {QStringLiteral("Yes"), QStringLiteral("asked")}));
     ASSERT_TRUE(WaitUntil([&] { return signals_.Changed(QStringLiteral("SentCount")) == 1u; }));
 
     EXPECT_EQ(Control("Stop").type(), QDBusMessage::ReplyMessage);
@@ -465,6 +468,37 @@ TEST_F(ControlCommandLine, EachOutcomeHasItsExitStatus)
         = QJsonDocument::fromJson(Pelmora({"--status", "--json"}).out.toUtf8()).object();
     EXPECT_TRUE(json.value("schedulePausedUntil").toString().startsWith("2099-01-01T08:00:00"))
         << json.value("schedulePausedUntil").toString().toStdString();
+}
+
+TEST_F(ControlCommandLine, ASecondPelmoraOnAnotherDataDirectorySaysWhyItHasNoControl)
+{
+    ASSERT_EQ(Pelmora({"--start"}).exitCode, kControlDone);
+    ScratchDir other;
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(
+        QStringLiteral("PELMORA_HOME"), QString::fromStdString(other.Path().string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(PELMORA_PROGRAM),
+        {QStringLiteral("--hidden"), QStringLiteral("--backend"), QStringLiteral("simulated")});
+    QByteArray said;
+    const bool told = WaitUntil(
+        [&] {
+            second.waitForReadyRead(100);
+            said += second.readAllStandardError();
+            return said.contains("has no control interface");
+        },
+        30000);
+    second.terminate();
+    second.waitForFinished(10000);
+    ASSERT_TRUE(told) << said.toStdString();
+    EXPECT_TRUE(said.contains(QByteArray::fromStdString(
+        "held by the Pelmora of " + std::filesystem::canonical(data_.Path()).string())))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QByteArray::fromStdString(
+        "this one (of " + std::filesystem::canonical(other.Path()).string() + ")")))
+        << said.toStdString();
 }
 
 #include "ControlServiceTest.moc"
