@@ -4,7 +4,11 @@
 #include <QString>
 #include <QTimeZone>
 
+#include "messages/TemplateStore.h"
+#include "rules/ProfileStore.h"
+
 #include <cstdlib>
+#include <optional>
 
 namespace pelmora {
 
@@ -18,6 +22,29 @@ std::u16string Wide(std::string_view text)
 std::u16string Number(int64_t value)
 {
     return QString::number(value).toStdU16String();
+}
+
+// A profile or template as the record names it: by its name while it
+// exists, by its number once it has been deleted, "none" for no choice.
+std::u16string Named(int32_t id, const std::optional<std::u16string>& name)
+{
+    if (id == 0)
+        return u"none";
+    return name ? *name : Number(id) + u" (deleted)";
+}
+
+std::optional<std::u16string> ProfileNamed(int32_t id)
+{
+    for (const auto& profile : Profiles())
+        if (profile->id == id)
+            return profile->name.Text();
+    return std::nullopt;
+}
+
+std::optional<std::u16string> TemplateNamed(int32_t id)
+{
+    const char16_t* name = TemplateName(id);
+    return name ? std::optional<std::u16string>(name) : std::nullopt;
 }
 
 } // namespace
@@ -75,7 +102,8 @@ std::u16string HistoryDetails(const CallRecord& record)
         text += u" (contact " + Number(record.contactId) + u")";
     text += u"\nFound: " + Wide(record.lookupStage) + u"\nRings: " + Number(record.rings)
         + u"\nReason: " + Wide(ReasonName(record.reason)) + u"\nProfile: "
-        + Number(record.profileId) + u", template: " + Number(record.templateId) + u"\nFate: "
+        + Named(record.profileId, ProfileNamed(record.profileId)) + u", template: "
+        + Named(record.templateId, TemplateNamed(record.templateId)) + u"\nFate: "
         + Wide(FateName(record.fate));
     if (!record.error.empty())
         text += u" (" + record.error + u")";

@@ -1,4 +1,6 @@
 #include "history/HistoryText.h"
+#include "messages/TemplateStore.h"
+#include "rules/ProfileStore.h"
 
 #include <QString>
 
@@ -20,27 +22,32 @@ TEST(HistoryText, RowColumnsAndTheWholeRecord)
     EXPECT_EQ(HistoryOutcome(r), u"not sent: rings");
     EXPECT_EQ(HistoryDetails(r),
         u"Time: 2027-01-15 02:30 (UTC-05:30)\nNumber: +15550100\nName: (not identified)\n"
-        u"Found: not found\nRings: 2\nReason: rings\nProfile: 0, template: 0\nFate: none\n"
+        u"Found: not found\nRings: 2\nReason: rings\nProfile: none, template: none\nFate: none\n"
         u"Delivery: unknown\nText sent:\n(none)");
 
     r.callerName = u"Ann";
     r.contactId = 7;
     r.reason = HistoryReason::Replied;
-    r.profileId = 3;
-    r.templateId = 9;
+    ResetTemplateStore();
+    ResetProfileStore();
+    r.templateId = AppendTemplate(u"Greeting", u"Busy")->id;
+    r.profileId = AddProfile(u"Work", r.templateId)->id + 1; // deleted since
     r.text = u"Busy";
     r.fate = ReplyFate::Failed;
     r.error = u"no signal";
     EXPECT_EQ(HistoryCaller(r), u"Ann");
     EXPECT_EQ(HistoryOutcome(r), u"failed");
     const std::u16string details = HistoryDetails(r);
-    for (const std::u16string_view line : {u"Name: Ann (contact 7)\n", u"Profile: 3, template: 9\n",
-             u"Fate: failed (no signal)\n", u"Text sent:\nBusy"})
+    for (const std::u16string_view line :
+        {u"Name: Ann (contact 7)\n", u"Profile: 2 (deleted), template: Greeting\n",
+            u"Fate: failed (no signal)\n", u"Text sent:\nBusy"})
         EXPECT_NE(details.find(line), std::u16string::npos)
             << std::string(line.begin(), line.end());
     r.fate = ReplyFate::Sent;
     r.delivery = DeliveryState::Delivered;
     EXPECT_EQ(HistoryOutcome(r), u"sent, delivered");
+    ResetTemplateStore();
+    ResetProfileStore();
 }
 
 TEST(HistoryText, TheDeliveryOfAReplyThatWentInTheUsersWords)
