@@ -32,6 +32,14 @@ StartResult Running(bool on = true)
     return result;
 }
 
+// The data directory as scripts compare it: its real path.
+QString RealPath(const std::filesystem::path& dir)
+{
+    std::error_code ignored;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(dir, ignored);
+    return QString::fromStdString((real.empty() ? dir : real).string());
+}
+
 QString ProfileName(int32_t id)
 {
     for (const auto& profile : Profiles())
@@ -94,6 +102,7 @@ QString OptionsProblem(const QString& error, const std::vector<OwnOption>& lost,
 MonitoringSession::MonitoringSession(std::filesystem::path dataDir, SessionView& view)
     : pipeline(settings, contacts, transport, *this, *this, *this, [this] { return clock_(); })
     , dataDir_(std::move(dataDir))
+    , realDataDir_(RealPath(dataDir_))
     , view_(view)
     , clock_(SystemLogClock())
     , timers_(this, [this](int id) { OnTimer(id); })
@@ -487,9 +496,7 @@ ControlState MonitoringSession::ReadControlState() const
             state.schedulePausedUntil = IsoTime(*paused, zone_);
     }
     state.quietMinutes = static_cast<uint32_t>(ownSettings_.quietMinutes);
-    std::error_code ignored;
-    const std::filesystem::path real = std::filesystem::weakly_canonical(dataDir_, ignored);
-    state.dataDirectory = QString::fromStdString((real.empty() ? dataDir_ : real).string());
+    state.dataDirectory = realDataDir_;
     if (pipeline.pendingReply.IsPending()) {
         const std::optional<CallLogRow>& row = pipeline.QuestionRow();
         state.pendingQuestion = {

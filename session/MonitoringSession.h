@@ -207,6 +207,8 @@ private:
     QString PauseSchedule(int64_t until);
 
     std::filesystem::path dataDir_;
+    // Worked out once: the control state is read at every change.
+    QString realDataDir_;
     SessionView& view_;
     LogClock clock_;
     QTimeZone zone_ = QTimeZone::systemTimeZone();
