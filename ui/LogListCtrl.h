@@ -44,6 +44,20 @@ public:
 
     std::optional<QColor> RowTint(int row) const override;
 
+    // On a phone held upright each row is stacked on two lines (or more,
+    // where texts need them) across the whole width: the number and the
+    // reply, then the caller and the time with the rings. Elsewhere the five
+    // columns show, on a phone each as wide as its texts.
+    bool IsStacked() const { return stacked_; }
+    struct StackedText {
+        QRect rect;
+        QString text;
+        Qt::Alignment align;
+    };
+    // Where a stacked row's texts go in a row `width` wide, from the top.
+    static std::vector<StackedText> StackRow(
+        const QFontMetrics& metrics, int width, const QTreeWidgetItem& item);
+
     static constexpr int ID_DELETE_ENTRY = 32786;
     static constexpr int ID_CANCEL_MENU = 32787;
     static constexpr int ID_CALL_NUMBER = 32794;
@@ -52,9 +66,14 @@ protected:
     void InitColumns() override;
     std::u16string GetSectionName() const override { return u"CLogListCtrl"; }
     std::vector<dlg::MenuItem> PopupMenuItems() const override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void FollowScreen();
+    // A new or changed row: spanned when stacked, its texts whole otherwise.
+    void FitRow(QTreeWidgetItem* item);
     LogClock clock_;
+    bool stacked_ = false;
 };
 
 } // namespace pelmora

@@ -1,6 +1,7 @@
 #include "ui/LogPage.h"
 
 #include "platform/framework/MessageBox.h"
+#include "platform/framework/ScreenModel.h"
 #include "ui/CallLog.h"
 #include "ui/LogListCtrl.h"
 
@@ -24,6 +25,19 @@ bool CLogPage::OnInitDialog()
     for (int i = 0; i < kLogAgeChoices; ++i)
         ComboAddString(IDC_AGE, LogAgeChoiceText(i));
     return true;
+}
+
+void CLogPage::OnSize()
+{
+    COrientedPropertyPage::OnSize();
+    // A phone's page is larger than the design: the list takes the rest of
+    // it, with the margin it has on the left.
+    CLogListCtrl* list = LogList();
+    if (!list || !dlg::ScreenModel::Instance().IsPhone())
+        return;
+    const QRect at = list->geometry();
+    list->setGeometry(at.x(), at.y(), std::max(at.width(), width() - 2 * at.x()),
+        std::max(at.height(), height() - at.y() - at.x()));
 }
 
 bool CLogPage::OnCommand(int id)

@@ -34,6 +34,7 @@ protected:
     // Clear All, and the list's Delete entry; each asks first.
     bool OnCommand(int id) override;
     std::optional<bool> OnUpdateCommand(int id) override;
+    void OnSize() override;
 
 private:
     void OnDeleteEntry();

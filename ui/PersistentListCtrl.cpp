@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QTapAndHoldGesture>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -41,6 +42,17 @@ CPersistentListCtrl::~CPersistentListCtrl()
 {
     if (started_)
         SaveColumnWidths();
+}
+
+void CPersistentListCtrl::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    // A turn of the screen: the widths chosen for the other orientation
+    // stay with it, and this one's come back.
+    if (started_ && ProfileSection() != loadedSection_) {
+        SaveColumnWidths();
+        LoadColumnWidths();
+    }
 }
 
 std::u16string CPersistentListCtrl::Section() const
@@ -111,7 +123,13 @@ int CPersistentListCtrl::ClientWidthForColumns() const
 std::u16string CPersistentListCtrl::ProfileSection() const
 {
     std::u16string section = Section();
-    if (!section.empty() && dlg::IsLandscape())
+    if (section.empty())
+        return section;
+    // A phone's columns are sized for its own screen: the simulated desktop
+    // screen's widths never spoil them, nor they those.
+    if (dlg::ScreenModel::Instance().IsPhone())
+        section += u"_Phone";
+    if (dlg::IsLandscape())
         section += u"_L";
     return section;
 }
@@ -119,6 +137,7 @@ std::u16string CPersistentListCtrl::ProfileSection() const
 void CPersistentListCtrl::LoadColumnWidths()
 {
     const std::u16string section = ProfileSection();
+    loadedSection_ = section;
     if (section.empty())
         return;
     QSettings profile = Profile();
@@ -146,9 +165,43 @@ void CPersistentListCtrl::LoadColumnWidths()
     }
     if (n == 0)
         return;
+    if (dlg::ScreenModel::Instance().IsPhone()) {
+        FitColumnsToTexts();
+        return;
+    }
     const int share = ClientWidth() / n;
     for (int i = 0; i < n; ++i)
         setColumnWidth(i, share);
+}
+
+void CPersistentListCtrl::FitColumnsToTexts()
+{
+    // Each column as wide as its title or its widest text, whichever is
+    // wider; what is left of the list's width goes to the last column.
+    for (int i = 0; i < columnCount(); ++i)
+        setColumnWidth(i, std::max(header()->sectionSizeHint(i), sizeHintForColumn(i)));
+    FillWithLastColumn();
+}
+
+void CPersistentListCtrl::WidenColumnsToTexts()
+{
+    for (int i = 0; i < columnCount(); ++i)
+        if (const int need = sizeHintForColumn(i); need > columnWidth(i))
+            setColumnWidth(i, need);
+    FillWithLastColumn();
+}
+
+void CPersistentListCtrl::FillWithLastColumn()
+{
+    const int n = columnCount();
+    if (n == 0)
+        return;
+    int total = 0;
+    for (int i = 0; i < n; ++i)
+        total += columnWidth(i);
+    const int last = n - 1;
+    const int need = std::max(header()->sectionSizeHint(last), sizeHintForColumn(last));
+    setColumnWidth(last, std::max(need, columnWidth(last) + viewport()->width() - total));
 }
 
 void CPersistentListCtrl::SetColumnWidthWord(int column, int width)
@@ -166,7 +219,9 @@ void CPersistentListCtrl::SetColumnWidthWord(int column, int width)
 
 void CPersistentListCtrl::SaveColumnWidths()
 {
-    const std::u16string section = ProfileSection();
+    // The widths belong to the screen they were loaded for, even when the
+    // screen has turned since.
+    const std::u16string section = started_ ? loadedSection_ : ProfileSection();
     if (section.empty())
         return;
     const int n = GetColumnCount();

@@ -42,7 +42,16 @@ public:
     int ClientWidthForColumns() const;
     int ClientWidth() const;
 
-    // The settings section of a list's widths ("_L" added in landscape).
+    // Each column as wide as its title and texts need, the rest to the last.
+    void FitColumnsToTexts();
+    // Widens the columns whose texts need more; never narrows one.
+    void WidenColumnsToTexts();
+    // The last column takes what the others leave of the list's width, or
+    // gives back what it has beyond its texts' need.
+    void FillWithLastColumn();
+
+    // The settings section of a list's widths ("_Phone" added on a phone's
+    // own screen, "_L" in landscape).
     std::u16string ProfileSection() const;
 
     // The tint of a row's text background, if any.
@@ -63,6 +72,7 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
         const QModelIndex& index) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -70,6 +80,8 @@ private:
     void SetColumnWidthWord(int column, int width);
     std::u16string Section() const;
     std::u16string section_;
+    // The section the widths shown were loaded from.
+    std::u16string loadedSection_;
     bool started_ = false;
     int selectionMark_ = -1;
 };

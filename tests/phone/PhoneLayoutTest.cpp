@@ -7,6 +7,8 @@
 #include "resources/Resources.h"
 #include "tests/LogicTestSupport.h"
 #include "tests/app/MonitoringWindowFixture.h"
+#include "ui/LogListCtrl.h"
+#include "ui/LogPage.h"
 #include "ui/MultiWnd.h"
 
 #include <QAbstractItemView>
@@ -319,6 +321,57 @@ TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
         EXPECT_EQ(shown.DoModal(), IDOK);
         SetModalHandler(nullptr);
     }
+}
+
+// The Log as it fills: every number and name whole as the user stored them,
+// stacked rows upright, columns as wide as their texts sideways; the list
+// takes the rest of the page, and its widths are the phone's own.
+TEST_F(PhoneLayout, TheLogShowsEveryTextWhole)
+{
+    Open();
+    dialog->show();
+    CLogListCtrl* list = dialog->LogList();
+    ASSERT_NE(list, nullptr);
+    const std::pair<const char16_t*, const char16_t*> calls[] = {{u"07700 900111", u"Ann"},
+        {u"+447700900123", u""}, {u"01632 960001", u"Maximiliane von Hohenzollern"}};
+    for (const auto& [number, first] : calls)
+        list->AppendCall(number, first, *first ? u"Smith" : u"", 3, u"Yes");
+    dialog->SelectPage(2);
+    QApplication::processEvents();
+    CDialog* page = dialog->LogPage();
+    const QRect at = list->geometry();
+    EXPECT_NEAR(at.right() + 1, page->width() - at.x(), 1) << "the list takes the page's width";
+    EXPECT_NEAR(at.bottom() + 1, page->height() - at.x(), 1) << "and its height";
+    EXPECT_EQ(list->ProfileSection(),
+        IsLandscape() ? std::u16string(u"CLogListCtrl_Phone_L") : u"CLogListCtrl_Phone");
+    EXPECT_EQ(list->IsStacked(), !IsLandscape());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    const QFontMetrics metrics(list->font());
+    for (int row = 0; row < list->RowCount(); ++row) {
+        SCOPED_TRACE(row);
+        const QRect shown = list->visualItemRect(list->topLevelItem(row));
+        EXPECT_GE(shown.height(), Screen().FingerPixels());
+        if (list->IsStacked()) {
+            const auto placed
+                = CLogListCtrl::StackRow(metrics, shown.width() - 8, *list->topLevelItem(row));
+            ASSERT_EQ(placed.size(), 4u);
+            for (const auto& text : placed) {
+                EXPECT_GE(text.rect.width(), metrics.horizontalAdvance(text.text))
+                    << text.text.toStdString();
+                EXPECT_LE(text.rect.bottom(), shown.height()) << text.text.toStdString();
+            }
+            // The number, then the caller, each with every character.
+            EXPECT_EQ(placed[0].text, QString::fromStdU16String(list->RowText(row, 0)));
+            EXPECT_EQ(placed[2].text, QString::fromStdU16String(list->RowText(row, 1)));
+        } else {
+            for (int column = 0; column < 5; ++column)
+                EXPECT_GE(list->columnWidth(column),
+                    metrics.horizontalAdvance(
+                        QString::fromStdU16String(list->RowText(row, column))))
+                    << column;
+        }
+    }
+    Shoot(*dialog, QStringLiteral("log-with-calls"));
 }
 
 // The history window as it is used: its own list with rows, the three

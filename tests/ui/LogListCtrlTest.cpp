@@ -201,6 +201,32 @@ TEST_F(LogListOwnTest, ColumnsWidthsAndSectionAreItsOwn)
         QStringLiteral("65,77,80,80,80"));
 }
 
+TEST_F(LogListOwnTest, ATurnKeepsEachOrientationsWidths)
+{
+    Profile().setValue(QStringLiteral("CLogListCtrl_L/ColSizes"), QStringLiteral("90,80,70,60,50"));
+    CLogListCtrl list;
+    list.Create(nullptr, QRect(0, 0, 232, 200));
+    list.show();
+    list.setColumnWidth(0, 71);
+    const std::vector<int> upright = Widths(list);
+    dlg::ScreenModel::Instance().Rotate();
+    list.resize(312, 120);
+    QApplication::processEvents();
+    // The upright widths stay upright; the sideways ones come back.
+    EXPECT_TRUE(Profile()
+                    .value(QStringLiteral("CLogListCtrl/ColSizes"))
+                    .toString()
+                    .startsWith(QStringLiteral("71,")));
+    EXPECT_EQ(Widths(list), (std::vector<int> {90, 80, 70, 60, 50}));
+    list.setColumnWidth(0, 44);
+    dlg::ScreenModel::Instance().Rotate();
+    list.resize(232, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(Profile().value(QStringLiteral("CLogListCtrl_L/ColSizes")).toString(),
+        QStringLiteral("44,80,70,60,50"));
+    EXPECT_EQ(Widths(list), upright);
+}
+
 TEST_F(LogListOwnTest, TapAndHoldOffersTheLogMenuThroughThePage)
 {
     Owner owner;
