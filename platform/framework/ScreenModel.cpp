@@ -1,6 +1,7 @@
 #include "platform/framework/ScreenModel.h"
 
 #include "platform/framework/DialogUnits.h"
+#include "platform/framework/TouchScrolling.h"
 #include "platform/framework/TouchStyle.h"
 
 #include <QApplication>
@@ -141,6 +142,7 @@ void ScreenModel::ApplyToApplication()
     // simulated screen has the desktop's own.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
+    InstallTouchScrolling();
     static std::optional<QFont> desktopFont;
     if (kind_ == Kind::RealScreen) {
         if (!desktopFont)

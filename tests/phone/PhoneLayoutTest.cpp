@@ -374,6 +374,33 @@ TEST_F(PhoneLayout, TheLogShowsEveryTextWhole)
     Shoot(*dialog, QStringLiteral("log-with-calls"));
 }
 
+// A finger (here a mouse, as a phone shell may hand a touch over) swipes a
+// long list: the view glides, and a tap afterwards still selects its row.
+TEST_F(PhoneLayout, ASwipeScrollsALongListAndATapSelects)
+{
+    Open();
+    dialog->show();
+    CLogListCtrl* list = dialog->LogList();
+    for (int call = 0; call < 40; ++call)
+        list->AppendCall(u"07700 900" + std::u16string(1, u'1' + call % 9), u"Ann", u"", 1, u"No");
+    dialog->SelectPage(2);
+    QApplication::processEvents();
+    QWidget* surface = list->viewport();
+    ASSERT_EQ(list->verticalScrollBar()->value(), 0);
+    const int x = surface->width() / 2;
+    QTest::mousePress(surface, Qt::LeftButton, {}, QPoint(x, surface->height() - 10));
+    for (int y = surface->height() - 10; y > 10; y -= surface->height() / 20)
+        QTest::mouseMove(surface, QPoint(x, y), 10);
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, QPoint(x, 10), 10);
+    EXPECT_TRUE(test::WaitUntil([list] { return list->verticalScrollBar()->value() > 0; }, 3000));
+    EXPECT_EQ(list->currentItem(), nullptr) << "a swipe selects nothing";
+    QTest::qWait(1500);
+    QTreeWidgetItem* item = list->itemAt(QPoint(x, surface->height() / 2));
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(x, surface->height() / 2));
+    EXPECT_TRUE(test::WaitUntil([list, item] { return list->currentItem() == item; }, 2000));
+}
+
 // The history window as it is used: its own list with rows, the three
 // columns side by side without a sideways scroll. Long names and numbers
 // end in "…" with the time and the outcome whole; a call's record wraps
