@@ -33,9 +33,19 @@ void COrientedPropertyPage::OnSize()
 COrientedDialog::COrientedDialog(int portraitTemplate, int landscapeTemplate, QWidget* parent)
     : CDialog(portraitTemplate, parent)
     , helpId_(portraitTemplate)
+    , landscapeTemplate_(landscapeTemplate)
 {
     if (dlg::IsLandscape())
         SetTemplateId(landscapeTemplate);
+}
+
+void COrientedDialog::OnTurned()
+{
+    const int wanted = dlg::IsLandscape() ? landscapeTemplate_ : helpId_;
+    if (wanted == TemplateId())
+        return;
+    SetTemplateId(wanted);
+    RelayoutFromTemplate(*this, wanted, false);
 }
 
 } // namespace pelmora

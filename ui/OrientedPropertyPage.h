@@ -29,16 +29,21 @@ private:
     uint8_t landscape_ = 0;
 };
 
-// A modal dialog with a portrait and a landscape template: it keeps the
-// layout chosen when it was constructed, even if the screen turns meanwhile.
+// A modal dialog with a portrait and a landscape template: built with the
+// one that fits the screen, it moves its controls to the other when the
+// phone turns while it is open.
 class COrientedDialog : public dlg::CDialog {
     Q_OBJECT
 public:
     COrientedDialog(int portraitTemplate, int landscapeTemplate, QWidget* parent);
     int HelpId() const { return helpId_; }
 
+protected:
+    void OnTurned() override;
+
 private:
     int helpId_;
+    int landscapeTemplate_;
 };
 
 } // namespace pelmora

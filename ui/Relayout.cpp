@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <map>
+#include <vector>
+
 namespace pelmora {
 
 using namespace dlg;
@@ -64,10 +67,18 @@ bool RelayoutFromTemplate(CDialog& window, int templateId, bool resizeWindow)
     // Repaint once, after every control has moved.
     const bool updates = window.updatesEnabled();
     window.setUpdatesEnabled(false);
+    // Controls that share an identifier (the static texts' -1) pair up in
+    // the order both templates list them.
+    std::map<int, std::vector<QWidget*>> built;
+    for (const auto& [id, control] : window.Controls())
+        built[id].push_back(control);
+    std::map<int, size_t> taken;
     for (const DialogItem& item : tmpl->items) {
-        QWidget* control = window.GetDlgItem(item.id);
-        if (!control)
+        const std::vector<QWidget*>& same = built[item.id];
+        const size_t nth = taken[item.id]++;
+        if (nth >= same.size())
             continue;
+        QWidget* control = same[nth];
         const QRect rect = ControlRect(item, control, window.BaseUnits());
         if (item.cls == ControlClass::Bitmap || item.cls == ControlClass::Icon)
             control->move(rect.topLeft());

@@ -261,8 +261,18 @@ int CDialog::DoModal()
         return -1;
     modal_ = true;
     result_ = IDCANCEL;
-    if (wholeScreen_)
+    if (wholeScreen_) {
         resize(ScreenModel::Instance().Size());
+        AddTouchDone();
+        connect(&ScreenModel::Instance(), &ScreenModel::Rotated, this, [this] {
+            if (!modal_)
+                return;
+            RefreshScale();
+            resize(ScreenModel::Instance().Size());
+            OnTurned();
+            PlaceTouchDone();
+        });
+    }
     OnInitDialog();
     if (CurrentModalHandler()) {
         const int answer = CurrentModalHandler()(*this);
@@ -272,6 +282,32 @@ int CDialog::DoModal()
     const int answer = exec();
     modal_ = false;
     return answer;
+}
+
+void CDialog::AddTouchDone()
+{
+    if (touchDone_ || GetDlgItem(IDOK) || GetDlgItem(IDCANCEL))
+        return;
+    touchDone_ = new QPushButton(QStringLiteral("Done"), this);
+    touchDone_->setObjectName(QStringLiteral("touchDone"));
+    // As the close button of a title bar: the dialog decides what closing
+    // means (the message editor asks about unsaved text).
+    connect(touchDone_, &QPushButton::clicked, this, &QWidget::close);
+    PlaceTouchDone();
+    touchDone_->show();
+}
+
+void CDialog::PlaceTouchDone()
+{
+    if (!touchDone_)
+        return;
+    // The corner the design leaves free: below it upright, beside it turned.
+    const int finger = ScreenModel::Instance().FingerPixels();
+    const int margin = finger / 4;
+    const QSize size(std::max(touchDone_->sizeHint().width(), 2 * finger), finger);
+    touchDone_->setGeometry(
+        QRect(QPoint(width() - margin - size.width(), height() - margin - size.height()), size));
+    touchDone_->raise();
 }
 
 void CDialog::EndDialog(int result)
@@ -319,6 +355,7 @@ void CDialog::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (built_)
         OnSize();
+    PlaceTouchDone();
 }
 
 void CDialog::keyPressEvent(QKeyEvent* event)

@@ -122,6 +122,10 @@ protected:
     // Whether a command is available now (menus ask before showing it).
     virtual std::optional<bool> OnUpdateCommand(int /*id*/) { return std::nullopt; }
     virtual void OnSize() { }
+    // The screen turned while this dialog was open on a phone's whole
+    // screen; it has the screen's new size already. Dialogs with a
+    // template for each orientation take the other one here.
+    virtual void OnTurned() { }
     virtual void OnNotify(int /*id*/, ControlNotification /*code*/) { }
 
     // Replaces the widget built for control `id` by one made here, the way a
@@ -140,6 +144,10 @@ protected:
 private:
     bool Build();
     QWidget* BuildControl(const DialogItem& item, QButtonGroup*& radioGroup);
+    // On a phone's whole screen a dialog whose template has neither OK nor
+    // Cancel gets a Done, since no title bar with a close button is drawn.
+    void AddTouchDone();
+    void PlaceTouchDone();
 
     int templateId_;
     bool built_ = false;
@@ -151,6 +159,7 @@ private:
     std::vector<std::pair<int, QWidget*>> controls_;
     std::map<int, std::function<QWidget*(QWidget*)>> factories_;
     NumberedTimers timers_;
+    QPushButton* touchDone_ = nullptr;
 };
 
 // The pixel rectangle of a template control.

@@ -69,8 +69,17 @@ void ScreenModel::Choose(ScreenChoice option)
     Decide(option);
 }
 
+void ScreenModel::TurnRealScreenForTesting(QSize size)
+{
+    turnedForTesting_ = size;
+    ApplyToApplication();
+    Q_EMIT Rotated();
+}
+
 QSize ScreenModel::AvailableSize() const
 {
+    if (!turnedForTesting_.isEmpty())
+        return turnedForTesting_;
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry().size() : QSize();
 }

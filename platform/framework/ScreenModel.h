@@ -24,6 +24,9 @@ public:
     QSize Size() const;
     // Turns the simulated screen by a quarter; does nothing on a real screen.
     void Rotate();
+    // A phone's turn as its screen would report it, for tests: the real
+    // screen takes `size` (an empty one gives the screen's own back).
+    void TurnRealScreenForTesting(QSize size);
     // Chooses the real screen or the simulated one.
     void SetKind(Kind kind);
     // Decides again with the command line's choice (--screen), which wins
@@ -59,6 +62,7 @@ private:
 
     Kind kind_ = Kind::SimulatedPhone;
     QSize simulated_ {240, 320};
+    QSize turnedForTesting_;
 };
 
 // True when the screen is wider than high; a square screen is portrait.

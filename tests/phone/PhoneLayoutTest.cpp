@@ -10,6 +10,7 @@
 #include "ui/LogListCtrl.h"
 #include "ui/LogPage.h"
 #include "ui/MultiWnd.h"
+#include "ui/OrientedPropertyPage.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -296,29 +297,99 @@ TEST_F(PhoneLayout, TheMainWindowFillsTheScreenWithEveryPage)
     }
 }
 
+namespace {
+
+struct DialogShown {
+    int portrait, landscape;
+    const char* name;
+};
+
+const DialogShown kDialogs[] = {{IDD_ADDEDIT_MESSAGES, IDD_ADDEDIT_MESSAGES_L, "message-editor"},
+    {IDD_NEW_PRESET, IDD_NEW_PRESET, "new-preset"},
+    {IDD_INSERT_VARIABLE, IDD_INSERT_VARIABLE, "insert-variable"},
+    {IDD_VARIABLES, IDD_VARIABLES_L, "variables"},
+    {IDD_ADVANCED_SETTINGS, IDD_ADVANCED_SETTINGS_L, "advanced-settings"},
+    {IDD_GROUPS, IDD_GROUPS_L, "groups"}, {IDD_GROUP, IDD_GROUP_L, "group"},
+    {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L, "custom-messages"},
+    {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG, "select-group-message"},
+    {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L, "select-contact-message"},
+    {IDD_SCHEDULE, IDD_SCHEDULE_L, "schedule"},
+    {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L, "schedule-window"},
+    {IDD_HISTORY, IDD_HISTORY_L, "history"},
+    {IDD_HISTORY_CALL, IDD_HISTORY_CALL_L, "history-call"}};
+
+// What a finger closes a dialog with: its own OK or Cancel, or the Done the
+// framework adds where the template has neither.
+QPushButton* TouchClose(CDialog& dialog)
+{
+    for (const int id : {IDOK, IDCANCEL})
+        if (auto* button = dialog.Control<QPushButton>(id); button && button->isVisible())
+            return button;
+    return dialog.findChild<QPushButton*>(QStringLiteral("touchDone"));
+}
+
+void CheckTouchClose(CDialog& dialog)
+{
+    QPushButton* close = TouchClose(dialog);
+    ASSERT_NE(close, nullptr) << "nothing closes it by touch";
+    EXPECT_TRUE(close->isVisible() && close->isEnabled());
+    EXPECT_TRUE(dialog.rect().contains(close->geometry())) << "off screen";
+    EXPECT_GE(TouchHitRect(close, Screen().FingerPixels()).height(), Screen().LeastTouchPixels());
+    for (const auto& [id, control] : dialog.Controls()) {
+        if (control != close && control->isVisible()) {
+            EXPECT_FALSE(control->geometry().intersects(close->geometry()))
+                << "the close button covers " << id;
+        }
+    }
+}
+
+} // namespace
+
 TEST_F(PhoneLayout, DialogsTakeTheWholeScreen)
 {
-    const std::pair<int, int> templates[]
-        = {{IDD_ADDEDIT_MESSAGES, IDD_ADDEDIT_MESSAGES_L}, {IDD_NEW_PRESET, IDD_NEW_PRESET},
-            {IDD_INSERT_VARIABLE, IDD_INSERT_VARIABLE}, {IDD_VARIABLES, IDD_VARIABLES_L},
-            {IDD_ADVANCED_SETTINGS, IDD_ADVANCED_SETTINGS_L}, {IDD_GROUPS, IDD_GROUPS_L},
-            {IDD_GROUP, IDD_GROUP_L}, {IDD_PROFILE_CUSTOM_MSGS, IDD_PROFILE_CUSTOM_MSGS_L},
-            {IDD_SELECT_GROUP_MSG, IDD_SELECT_GROUP_MSG},
-            {IDD_SELECT_CONTACT_MSG, IDD_SELECT_CONTACT_MSG_L}, {IDD_SCHEDULE, IDD_SCHEDULE_L},
-            {IDD_SCHEDULE_WINDOW, IDD_SCHEDULE_WINDOW_L}, {IDD_HISTORY, IDD_HISTORY_L},
-            {IDD_HISTORY_CALL, IDD_HISTORY_CALL_L}};
-    for (const auto& [portrait, landscape] : templates) {
-        const int id = IsLandscape() ? landscape : portrait;
-        CDialog shown(id);
-        SetModalHandler([](CDialog& modal) {
+    for (const DialogShown& shown : kDialogs) {
+        COrientedDialog dialog(shown.portrait, shown.landscape, nullptr);
+        SetModalHandler([&shown](CDialog& modal) {
             modal.show();
             QApplication::processEvents();
             EXPECT_EQ(modal.size(), Screen().Size());
-            CheckControls(modal, "dialog " + std::to_string(modal.TemplateId()));
-            Shoot(modal, QStringLiteral("dialog-%1").arg(modal.TemplateId()));
+            CheckControls(modal, shown.name);
+            CheckTouchClose(modal);
+            Shoot(modal, QStringLiteral("dialog-") + QString::fromLatin1(shown.name));
+            // A finger closes it; a Done closes it as a title bar's button would.
+            TouchClose(modal)->click();
+            QApplication::processEvents();
+            EXPECT_FALSE(modal.isVisible()) << shown.name;
             return IDOK;
         });
-        EXPECT_EQ(shown.DoModal(), IDOK);
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        SetModalHandler(nullptr);
+    }
+}
+
+// The phone turns while a dialog is open: the dialog takes the new screen
+// and its other template, and still closes by touch.
+TEST_F(PhoneLayout, ATurnReLaysAnOpenDialog)
+{
+    for (const DialogShown& shown : kDialogs) {
+        COrientedDialog dialog(shown.portrait, shown.landscape, nullptr);
+        SetModalHandler([&shown](CDialog& modal) {
+            modal.show();
+            QApplication::processEvents();
+            ScreenModel::Instance().TurnRealScreenForTesting(Screen().Size().transposed());
+            QApplication::processEvents();
+            EXPECT_EQ(modal.size(), Screen().Size()) << shown.name;
+            EXPECT_EQ(modal.TemplateId(), IsLandscape() ? shown.landscape : shown.portrait);
+            CheckControls(modal, std::string("turned ") + shown.name);
+            CheckTouchClose(modal);
+            Shoot(modal, QStringLiteral("turned-dialog-") + QString::fromLatin1(shown.name));
+            ScreenModel::Instance().TurnRealScreenForTesting(QSize());
+            QApplication::processEvents();
+            EXPECT_EQ(modal.TemplateId(), IsLandscape() ? shown.landscape : shown.portrait);
+            EXPECT_EQ(modal.size(), Screen().Size());
+            return IDOK;
+        });
+        EXPECT_EQ(dialog.DoModal(), IDOK);
         SetModalHandler(nullptr);
     }
 }
