@@ -474,12 +474,17 @@ void CMonitorDlg::BringToFront()
 
 void CMonitorDlg::OnExit()
 {
+    // A phone shell has no close button to name: its window is closed from
+    // the shell's list of open apps.
+    const std::u16string_view background = dlg::ScreenModel::Instance().IsPhone()
+        ? u"close its window instead (from the list of open apps); it keeps monitoring"
+        : u"press on the window's close button instead";
     if (IsMonitoring()
         && dlg::MessageBox(this,
                u"Pelmora is monitoring your missed calls. If you close this application Pelmora "
                u"will stop monitoring the calls.\n\nIf you want Pelmora to run in the "
-               u"background, press on the window's close button instead.\n\nAre you sure you "
-               u"want to exit?",
+               u"background, "
+                   + std::u16string(background) + u".\n\nAre you sure you want to exit?",
                u"Confirm Stop Monitor", dlg::MessageButtons::YesNo)
             != dlg::IDYES)
         return;

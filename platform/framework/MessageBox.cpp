@@ -52,6 +52,17 @@ std::unique_ptr<QDialog> BuildMessageBox(QWidget* owner, const MessageBoxCall& c
     dialog->setWindowTitle(QString::fromStdU16String(call.title));
     dialog->setFont(DialogFont());
     auto* layout = new QVBoxLayout(dialog);
+    // A phone shell draws no title bar: the title heads the box instead.
+    if (ScreenModel::Instance().IsPhone() && !call.title.empty()) {
+        auto* title = new QLabel(QString::fromStdU16String(call.title), dialog);
+        title->setObjectName(QStringLiteral("title"));
+        title->setTextFormat(Qt::PlainText);
+        title->setWordWrap(true);
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+        layout->addWidget(title);
+    }
     auto* text = new QLabel(QString::fromStdU16String(call.text), dialog);
     text->setObjectName(QStringLiteral("text"));
     text->setWordWrap(true);

@@ -580,6 +580,12 @@ TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
         auto* text = box->findChild<QLabel*>(QStringLiteral("text"));
         ASSERT_NE(text, nullptr);
         EXPECT_FALSE(CutText(text).has_value());
+        // No title bar on a phone: the title heads the box, whole.
+        auto* title = box->findChild<QLabel*>(QStringLiteral("title"));
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->text(), QString::fromStdU16String(call.title));
+        EXPECT_FALSE(CutText(title).has_value());
+        EXPECT_LE(title->geometry().bottom(), text->geometry().top());
         for (QAbstractButton* button : box->findChild<QDialogButtonBox*>()->buttons()) {
             EXPECT_GE(button->height(), Screen().FingerPixels());
             EXPECT_TRUE(box->rect().contains(button->geometry()));
@@ -587,6 +593,19 @@ TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
         }
         Shoot(*box, QStringLiteral("message-box-%1").arg(index++));
     }
+}
+
+TEST_F(PhoneLayout, ExitNamesNoCloseButtonThePhoneHasNot)
+{
+    Open();
+    Start();
+    ScopedMessageBoxCapture boxes;
+    dialog->RouteCommand(32778);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    const std::u16string& asked = boxes.Texts()[0];
+    EXPECT_EQ(asked.find(u"close button"), std::u16string::npos);
+    EXPECT_NE(
+        asked.find(u"close its window instead (from the list of open apps)"), std::u16string::npos);
 }
 
 TEST_F(PhoneLayout, APictureIsTappedOnceOnItOrBesideIt)
