@@ -54,7 +54,8 @@ void RegisterScheduleDialogs()
             {IDOK_ID, ControlClass::DefPushButton, u"Done", {158, 141, 50, 19}},
         }});
 
-    const char16_t* const kPastMidnight = u"An end before the start runs past midnight.";
+    const char16_t* const kPastMidnight
+        = u"A window belongs to the day it starts: an end before the start is the next morning.";
     std::vector<DialogItem> portrait {
         {-1, ControlClass::Static, u"Days:", {4, 4, 152, 10}},
     };
@@ -65,9 +66,10 @@ void RegisterScheduleDialogs()
             {1097, ControlClass::Edit, u"", {36, 68, 40, 16}, kEditStyle},
             {-1, ControlClass::Static, u"To:", {84, 72, 20, 10}},
             {1098, ControlClass::Edit, u"", {106, 68, 40, 16}, kEditStyle},
-            {-1, ControlClass::Static, kPastMidnight, {4, 88, 152, 18}},
-            {-1, ControlClass::Static, u"Inside the window:", {4, 112, 152, 10}},
-            {1099, ControlClass::ComboDropList, u"", {4, 124, 152, 100}, kDefaultStyle | VScroll},
+            {1100, ControlClass::AutoCheckBox, u"&All day", {4, 88, 80, 14}},
+            {-1, ControlClass::Static, kPastMidnight, {4, 106, 152, 18}},
+            {-1, ControlClass::Static, u"Inside the window:", {4, 130, 152, 10}},
+            {1099, ControlClass::ComboDropList, u"", {4, 142, 152, 100}, kDefaultStyle | VScroll},
             {IDOK_ID, ControlClass::DefPushButton, u"&OK", {28, 201, 50, 19}},
             {IDCANCEL_ID, ControlClass::PushButton, u"&Cancel", {82, 201, 50, 19}},
         });
@@ -83,9 +85,10 @@ void RegisterScheduleDialogs()
             {1097, ControlClass::Edit, u"", {144, 4, 40, 16}, kEditStyle},
             {-1, ControlClass::Static, u"To:", {112, 28, 30, 10}},
             {1098, ControlClass::Edit, u"", {144, 24, 40, 16}, kEditStyle},
-            {-1, ControlClass::Static, kPastMidnight, {112, 44, 96, 28}},
-            {-1, ControlClass::Static, u"Inside the window:", {4, 86, 150, 10}},
-            {1099, ControlClass::ComboDropList, u"", {4, 98, 204, 100}, kDefaultStyle | VScroll},
+            {1100, ControlClass::AutoCheckBox, u"&All day", {112, 42, 96, 14}},
+            {-1, ControlClass::Static, kPastMidnight, {112, 58, 96, 36}},
+            {-1, ControlClass::Static, u"Inside the window:", {4, 98, 100, 10}},
+            {1099, ControlClass::ComboDropList, u"", {4, 110, 204, 100}, kDefaultStyle | VScroll},
             {IDOK_ID, ControlClass::DefPushButton, u"&OK", {56, 141, 48, 19}},
             {IDCANCEL_ID, ControlClass::PushButton, u"&Cancel", {108, 141, 48, 19}},
         });

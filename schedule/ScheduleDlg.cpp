@@ -32,6 +32,9 @@ bool CScheduleWindowDlg::OnInitDialog()
         CheckDlgButton(IDC_FIRST_DAY + day, (window_.days >> day) & 1);
     SetDlgItemText(IDC_START, MinuteText(window_.startMinute).toStdU16String());
     SetDlgItemText(IDC_END, MinuteText(window_.endMinute).toStdU16String());
+    // A window that ends where it starts runs the whole day round.
+    CheckDlgButton(IDC_ALL_DAY, window_.startMinute == window_.endMinute);
+    ShowAllDay();
     ComboAddString(IDC_ACTION, u"Monitoring off");
     int selected = 0;
     for (const auto& profile : Profiles()) {
@@ -45,24 +48,47 @@ bool CScheduleWindowDlg::OnInitDialog()
     return true;
 }
 
+void CScheduleWindowDlg::ShowAllDay()
+{
+    const bool allDay = IsDlgButtonChecked(IDC_ALL_DAY) != 0;
+    EnableDlgItem(IDC_START, !allDay);
+    EnableDlgItem(IDC_END, !allDay);
+}
+
 bool CScheduleWindowDlg::OnCommand(int id)
 {
+    if (id == IDC_ALL_DAY) {
+        ShowAllDay();
+        return true;
+    }
     if (id != dlg::IDOK)
         return COrientedDialog::OnCommand(id);
     ScheduleWindow read;
     for (int day = 0; day < 7; ++day)
         if (IsDlgButtonChecked(IDC_FIRST_DAY + day))
             read.days |= static_cast<uint8_t>(1u << day);
-    const auto start
-        = MinuteFromText(QString::fromStdU16String(GetDlgItemText(IDC_START)).trimmed());
-    const auto end = MinuteFromText(QString::fromStdU16String(GetDlgItemText(IDC_END)).trimmed());
+    const bool allDay = IsDlgButtonChecked(IDC_ALL_DAY) != 0;
+    const auto start = allDay
+        ? std::optional<int>(0)
+        : MinuteFromTyped(QString::fromStdU16String(GetDlgItemText(IDC_START)));
+    const auto end = allDay ? std::optional<int>(0)
+                            : MinuteFromTyped(QString::fromStdU16String(GetDlgItemText(IDC_END)));
     if (read.days == 0) {
         dlg::MessageBox(this, u"Choose at least one day.", u"Schedule");
         return true;
     }
     if (!start || !end) {
-        dlg::MessageBox(this, u"Write the times as HH:MM, from 00:00 to 23:59.", u"Schedule");
+        dlg::MessageBox(
+            this, u"Write the times as 7:30 or 19:30, from 0:00 to 23:59.", u"Schedule");
         GetDlgItem(start ? IDC_END : IDC_START)->setFocus();
+        return true;
+    }
+    if (!allDay && *start == *end) {
+        dlg::MessageBox(this,
+            u"The window starts and ends at the same time. Change one of the times, or choose "
+            u"All day for the whole day.",
+            u"Schedule");
+        GetDlgItem(IDC_END)->setFocus();
         return true;
     }
     read.startMinute = *start;
@@ -86,6 +112,10 @@ CScheduleDlg::CScheduleDlg(WeeklySchedule current, Save save, QWidget* parent)
 
 bool CScheduleDlg::OnInitDialog()
 {
+    // The buttons follow the row a finger taps, not only the one Fill chose.
+    if (auto* list = Control<QListWidget>(IDC_WINDOWS))
+        connect(
+            list, &QListWidget::currentRowChanged, this, [this](int row) { EnableForRow(row); });
     Fill(edited_.empty() ? -1 : 0);
     return true;
 }
@@ -100,11 +130,16 @@ void CScheduleDlg::Fill(int select)
         ListBoxAddString(
             IDC_WINDOWS, WindowText(window, ProfileName(window.profileId)).toStdU16String());
     ListBoxSetCurSel(IDC_WINDOWS, select);
-    const bool any = select >= 0;
+    EnableForRow(select);
+}
+
+void CScheduleDlg::EnableForRow(int row)
+{
+    const bool any = row >= 0;
     EnableDlgItem(IDC_EDIT, any);
     EnableDlgItem(IDC_DELETE, any);
-    EnableDlgItem(IDC_UP, select > 0);
-    EnableDlgItem(IDC_DOWN, any && select + 1 < static_cast<int>(edited_.size()));
+    EnableDlgItem(IDC_UP, row > 0);
+    EnableDlgItem(IDC_DOWN, any && row + 1 < static_cast<int>(edited_.size()));
 }
 
 void CScheduleDlg::Move(int by)

@@ -17,12 +17,14 @@ public:
     static constexpr int IDC_START = 1097;
     static constexpr int IDC_END = 1098;
     static constexpr int IDC_ACTION = 1099; // 0 off, then the profiles in order
+    static constexpr int IDC_ALL_DAY = 1100;
 
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id) override;
 
 private:
+    void ShowAllDay();
     ScheduleWindow& window_;
 };
 
@@ -51,6 +53,8 @@ protected:
 
 private:
     void Fill(int select);
+    // Edit, Delete, up and down as the selected row allows.
+    void EnableForRow(int row);
     void Move(int by);
 
     const WeeklySchedule current_;

@@ -222,4 +222,14 @@ std::optional<int> MinuteFromText(const QString& text)
     return match.captured(1).toInt() * 60 + match.captured(2).toInt();
 }
 
+std::optional<int> MinuteFromTyped(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^([01]?[0-9]|2[0-3])(?:[:.]([0-5][0-9]))?$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toInt() * 60 + match.captured(2).toInt();
+}
+
 } // namespace pelmora

@@ -58,6 +58,9 @@ QString WindowText(const ScheduleWindow& window, const QString& profileName);
 
 // "HH:MM" for a minute of the day, and back; none for anything else.
 QString MinuteText(int minute);
+// A time as a person types it: "7:30", "07:30", "7.30", or an hour alone
+// ("7" is 07:00); surrounding blanks ignored.
+std::optional<int> MinuteFromTyped(const QString& text);
 std::optional<int> MinuteFromText(const QString& text);
 
 } // namespace pelmora

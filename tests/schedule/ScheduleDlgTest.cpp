@@ -5,6 +5,7 @@
 #include "tests/rules/GroupDialogsFixture.h"
 
 #include <QDir>
+#include <QListWidget>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -53,8 +54,11 @@ TEST_F(ScheduleDialogs, WrongWindowsAreRefusedAndKeptOpen)
     };
     const Case cases[] = {
         {0, u"23:00", u"07:00", u"Choose at least one day."},
-        {1, u"25:00", u"07:00", u"Write the times as HH:MM, from 00:00 to 23:59."},
-        {1, u"23:00", u"7", u"Write the times as HH:MM, from 00:00 to 23:59."},
+        {1, u"25:00", u"07:00", u"Write the times as 7:30 or 19:30, from 0:00 to 23:59."},
+        {1, u"23:00", u"7:3", u"Write the times as 7:30 or 19:30, from 0:00 to 23:59."},
+        {1, u"7", u"07:00",
+            u"The window starts and ends at the same time. Change one of the times, or choose "
+            u"All day for the whole day."},
     };
     for (const Case& c : cases) {
         ModalScript script;
@@ -69,6 +73,43 @@ TEST_F(ScheduleDialogs, WrongWindowsAreRefusedAndKeptOpen)
         EXPECT_EQ(boxes.Shown().back().text, c.message);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / kOwnSettingsFileName));
+}
+
+// Times as a finger types them, a whole day, and the arrows that follow
+// the row tapped.
+TEST_F(ScheduleDialogs, TypedTimesAllDayAndTheTappedRow)
+{
+    Open();
+    ModalScript script;
+    script.Then([](dlg::CDialog& shown) {
+        shown.RouteCommand(CScheduleDlg::IDC_ADD);
+        shown.RouteCommand(CScheduleDlg::IDC_ADD);
+        auto* list = shown.Control<QListWidget>(CScheduleDlg::IDC_WINDOWS);
+        list->setCurrentRow(0);
+        EXPECT_FALSE(shown.IsDlgItemEnabled(CScheduleDlg::IDC_UP));
+        EXPECT_TRUE(shown.IsDlgItemEnabled(CScheduleDlg::IDC_DOWN));
+        list->setCurrentRow(1);
+        EXPECT_TRUE(shown.IsDlgItemEnabled(CScheduleDlg::IDC_UP));
+        EXPECT_FALSE(shown.IsDlgItemEnabled(CScheduleDlg::IDC_DOWN));
+        shown.RouteCommand(CScheduleDlg::IDC_UP);
+        EXPECT_EQ(list->currentRow(), 0);
+        shown.RouteCommand(dlg::IDOK);
+    });
+    script.Then(Editor(0x1f, u" 7:30", u"9"));
+    script.Then([](dlg::CDialog& editor) {
+        editor.CheckDlgButton(CScheduleWindowDlg::IDC_ALL_DAY, 1);
+        editor.RouteCommand(CScheduleWindowDlg::IDC_ALL_DAY);
+        EXPECT_FALSE(editor.IsDlgItemEnabled(CScheduleWindowDlg::IDC_START));
+        editor.CheckDlgButton(CScheduleWindowDlg::IDC_FIRST_DAY + 6, 1);
+        editor.RouteCommand(dlg::IDOK);
+    });
+    dialog->RouteCommand(CMonitorDlg::ID_TOOLS_SCHEDULE);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_TRUE(boxes.Shown().empty());
+    // The all-day window (weekdays and Sunday) was moved first.
+    const WeeklySchedule expected {{0x5f, 0, 0, true, activeProfile->id},
+        {0x1f, 7 * 60 + 30, 9 * 60, true, activeProfile->id}};
+    EXPECT_EQ(dialog->Session().Schedule(), expected);
 }
 
 TEST_F(ScheduleDialogs, AHundredAndFirstWindowIsRefused)

@@ -53,6 +53,16 @@ TEST(WallClockMoment, SkippedTimesStartAtTheJumpAndRepeatedOnesAtTheirFirstPass)
     }
 }
 
+TEST(WeeklySchedule, TypedTimesAreReadAsPeopleWriteThem)
+{
+    const std::pair<const char*, int> read[] = {
+        {"7:30", 450}, {"07:30", 450}, {" 7.30 ", 450}, {"7", 420}, {"0:00", 0}, {"23:59", 1439}};
+    for (const auto& [text, minute] : read)
+        EXPECT_EQ(MinuteFromTyped(QString::fromLatin1(text)), minute) << text;
+    for (const char* refused : {"24:00", "7:3", "7:60", "730", "", "-1", "7:30pm"})
+        EXPECT_EQ(MinuteFromTyped(QString::fromLatin1(refused)), std::nullopt) << refused;
+}
+
 TEST(WeeklySchedule, LaterWindowsWinAndNightsRunPastMidnight)
 {
     const WeeklySchedule schedule {
