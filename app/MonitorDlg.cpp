@@ -462,6 +462,9 @@ void CMonitorDlg::RestoreFromTray()
     trayIcon.Hide(*this);
     show();
     showNormal();
+    // A question still open comes back with the window, in its place there.
+    ReopenQuestion();
+    NotificationCenter::Instance().PlaceBubblesOf(this);
 }
 
 void CMonitorDlg::BringToFront()
@@ -650,6 +653,8 @@ void CMonitorDlg::FitToScreen()
     else
         resize(screen.width(), screen.height() + BarsHeight(Parts()));
     PlaceMainWindowParts(Parts());
+    // The question bar came or went: a bubble keeps clear of the tab row.
+    NotificationCenter::Instance().PlaceBubblesOf(this);
 }
 
 void CMonitorDlg::OnSize()

@@ -2,14 +2,17 @@
 
 #include "platform/TimerService.h"
 #include "platform/framework/CommandTarget.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/shell/NotificationHtml.h"
 #include "platform/shell/ShellServices.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -195,9 +198,16 @@ namespace {
 // else over the top half of that window, else a phone-wide box.
 QRect BubbleRectFor(QWidget* sink)
 {
-    constexpr QSize kAlone(240, 200);
-    if (!sink || !sink->window()->isVisible())
-        return QRect(QPoint(0, 0), kAlone);
+    if (!sink || !sink->window()->isVisible()) {
+        // No window to lie in: across the top of the screen (or of the
+        // simulated phone screen), high enough for the message and buttons.
+        const dlg::ScreenModel& model = dlg::ScreenModel::Instance();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QPoint corner = screen ? screen->availableGeometry().topLeft() : QPoint();
+        const QSize size = model.Size();
+        return QRect(
+            corner, QSize(size.width(), std::max(size.height() / 2, 5 * model.FingerPixels())));
+    }
     if (const auto* area = dynamic_cast<const BubbleArea*>(sink)) {
         const QRect rect = area->BubbleRect();
         if (!rect.isEmpty())
@@ -292,6 +302,10 @@ void NotificationCenter::Fold(const Key& key)
 {
     auto it = shown_.find(key);
     if (it == shown_.end() || it->second.folded)
+        return;
+    // Folded away while its window is hidden, the bubble would leave no sign
+    // on a phone without a tray: it stays until answered or removed.
+    if (it->second.bubble && (!it->second.sink || !it->second.sink->window()->isVisible()))
         return;
     if (it->second.bubble)
         it->second.bubble->hide();

@@ -232,6 +232,10 @@ TEST_F(WindowPipeline, TheFoldedQuestionOpensFromTheBarOrTheTrayUntilItsTimeOut)
         if (step.tap == Tap::Bar) {
             ASSERT_TRUE(bar->isVisible());
             bar->click();
+            // The bar goes with the tap; the bubble keeps off the tab row.
+            ASSERT_NE(Bubble(), nullptr);
+            const QTabBar* tabs = dialog->Tabs()->Bar();
+            EXPECT_LT(Bubble()->geometry().bottom(), tabs->mapToGlobal(QPoint(0, 0)).y());
         } else if (step.tap == Tap::Tray) {
             dialog->OnOK();
             ASSERT_TRUE(dialog->IsInTray());

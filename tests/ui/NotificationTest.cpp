@@ -1,5 +1,6 @@
 #include "platform/SimulatedClock.h"
 #include "platform/framework/Dialog.h"
+#include "platform/framework/ScreenModel.h"
 #include "platform/shell/NotificationHtml.h"
 #include "platform/shell/Notifications.h"
 #include "tests/TestSupport.h"
@@ -216,6 +217,7 @@ TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClockUntilRemoved)
 {
     SimulatedClock clock(0);
     ClockInstalled installed(clock);
+    sink.show();
     NotificationCenter& center = NotificationCenter::Instance();
     QSignalSpy folds(&center, &NotificationCenter::FoldChanged);
     ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
@@ -248,6 +250,26 @@ TEST_F(PrivateBus, TheOwnBubbleFoldsAwayOnTheTimerServicesClockUntilRemoved)
     RemoveNotification(99);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(clock.PendingCount(), 0u);
+}
+
+// With its window hidden there is nothing else to show the question: the
+// bubble spans the screen and stays until it is answered or removed.
+TEST_F(PrivateBus, WithItsWindowHiddenTheBubbleSpansTheScreenAndStays)
+{
+    SimulatedClock clock(0);
+    ClockInstalled installed(clock);
+    NotificationCenter& center = NotificationCenter::Instance();
+    ASSERT_FALSE(sink.isVisible());
+    ASSERT_TRUE(AddNotification(u"Pelmora", kHtml.toStdU16String(), QIcon(), 90, &sink, 99));
+    ASSERT_TRUE(test::WaitUntil([&] { return center.BubbleOf(kNotificationClass, 99); }));
+    const QPointer<QWidget> bubble = center.BubbleOf(kNotificationClass, 99);
+    EXPECT_EQ(bubble->width(), dlg::ScreenModel::Instance().Size().width());
+    EXPECT_GE(bubble->height(), dlg::ScreenModel::Instance().Size().height() / 2);
+    clock.Advance(4 * 60'000);
+    ASSERT_TRUE(bubble);
+    EXPECT_TRUE(bubble->isVisible());
+    EXPECT_FALSE(center.IsFolded(kNotificationClass, 99));
+    EXPECT_TRUE(RemoveNotification(99));
 }
 
 TEST_F(PrivateBus, TheOwnBubbleFillsItsAreaAndKeepsItsButtonsAtTheBottom)
