@@ -193,6 +193,38 @@ bool IsTappable(const QWidget* control)
 
 namespace {
 
+// A narrow control's rectangle (`rect`, grown up and down already) grown
+// towards `finger` pixels sideways, into the free space of its row; a
+// tappable neighbour shares the space between halfway.
+QRect Widened(const QWidget* control, const QRect& rect, int finger)
+{
+    const QWidget* dialog = control->parentWidget();
+    const QRect box = control->geometry();
+    int left = 0;
+    int right = dialog->width() - 1;
+    for (const QObject* child : dialog->children()) {
+        const auto* other = qobject_cast<const QWidget*>(child);
+        if (!other || other == control || other->isHidden() || other->isWindow()
+            || qobject_cast<const QGroupBox*>(other))
+            continue;
+        const QRect near = other->geometry();
+        if (near.bottom() < rect.top() || near.top() > rect.bottom())
+            continue;
+        const bool tappable = IsTappable(other);
+        if (near.right() < box.left())
+            left
+                = std::max(left, tappable ? (near.right() + box.left()) / 2 + 1 : near.right() + 1);
+        else if (near.left() > box.right())
+            right = std::min(right, tappable ? (near.left() + box.right()) / 2 : near.left() - 1);
+    }
+    const int want = finger - box.width();
+    int before = std::min(want / 2, box.left() - left);
+    const int after = std::min(want - before, right - box.right());
+    before = std::min(want - after, box.left() - left);
+    return QRect(
+        QPoint(box.left() - before, rect.top()), QPoint(box.right() + after, rect.bottom()));
+}
+
 // The control's rectangle grown towards `finger` pixels up and down. With
 // `shared`, a tappable neighbour keeps what its own hit rectangle takes of
 // the space between (that rectangle worked out with the space split
@@ -202,7 +234,7 @@ QRect Grown(const QWidget* control, int finger, bool shared)
     const QRect box = control->geometry();
     const QWidget* dialog = control->parentWidget();
     if (!dialog || box.height() >= finger)
-        return box;
+        return box.width() >= finger || !dialog ? box : Widened(control, box, finger);
     int top = 0;
     int bottom = dialog->height() - 1;
     for (const QObject* child : dialog->children()) {
@@ -233,7 +265,8 @@ QRect Grown(const QWidget* control, int finger, bool shared)
     int up = std::min(want / 2, box.top() - top);
     const int down = std::min(want - up, bottom - box.bottom());
     up = std::min(want - down, box.top() - top);
-    return QRect(QPoint(box.left(), box.top() - up), QPoint(box.right(), box.bottom() + down));
+    const QRect grown(QPoint(box.left(), box.top() - up), QPoint(box.right(), box.bottom() + down));
+    return box.width() >= finger ? grown : Widened(control, grown, finger);
 }
 
 } // namespace

@@ -18,7 +18,9 @@ constexpr double kNarrowestPhoneMm = 45.0;
 constexpr double kWidestPhoneMm = 85.0;
 // 76 to 305 logical pixels per inch: what phone shells choose their scale for.
 constexpr double kLeastPixelsPerMm = 3.0;
-constexpr double kMostPixelsPerMm = 12.0;
+constexpr double kMostPixelsPerMm = 20.0;
+// 360 logical pixels across this width are the typical 140 per inch.
+constexpr double kTypicalPhoneWidthMm = 360.0 / (kTypicalPhoneDpi / kMillimetresPerInch);
 
 // Portrait templates are at most 160 x 224 units, landscape pages 212 x 160.
 constexpr double kPortraitWidthDu = 160;
@@ -94,6 +96,11 @@ double PhonePixelsPerMillimetre(QSize logical, QSizeF physicalMillimetres)
         if (density >= kLeastPixelsPerMm && density <= kMostPixelsPerMm)
             return density;
     }
+    // No size of its own: a typical phone's width, so the density follows
+    // the shell's scale (720 pixels across at scale 1 are twice as dense as
+    // 360 at scale 2), within what phones have.
+    if (shorterPx > 0)
+        return std::clamp(shorterPx / kTypicalPhoneWidthMm, kLeastPixelsPerMm, kMostPixelsPerMm);
     return kTypicalPhoneDpi / kMillimetresPerInch;
 }
 

@@ -41,10 +41,10 @@ bool UsesRealScreen(
     ScreenChoice option, ScreenChoice environment, QSize available, const SessionHints& session);
 
 // Logical pixels per millimetre of a phone screen: from its physical size
-// where that is a phone's (45 to 85 mm across the shorter side, 3 to 12
-// pixels a millimetre), else the
-// typical density of Linux phones at their shell's scale (about 140
-// logical pixels per inch: 360 pixels across 65 mm).
+// where that is a phone's (45 to 85 mm across the shorter side, 3 to 20
+// pixels a millimetre), else the shorter side taken as a typical phone's
+// 65 mm, so that the density follows the shell's scale (360 pixels across
+// are about 140 per inch, as on most Linux phones at scale 2 or 3).
 double PhonePixelsPerMillimetre(QSize logical, QSizeF physicalMillimetres);
 // The simulated screen is a 96-dpi design drawn at `scale`.
 double SimulatedPixelsPerMillimetre(int scale);

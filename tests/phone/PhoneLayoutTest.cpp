@@ -624,6 +624,11 @@ TEST_F(PhoneLayout, APictureIsTappedOnceOnItOrBesideIt)
     ASSERT_GT(hit.bottom(), help->geometry().bottom());
     QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(help->x() + 1, hit.bottom()));
     EXPECT_EQ(taps, 2);
+    // Sideways too: a narrow icon's hit area grows towards a fingertip's width.
+    EXPECT_GE(hit.width(), std::min(Screen().FingerPixels(), page.width()));
+    const int beside = hit.left() < help->x() ? hit.left() : hit.right();
+    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(beside, help->y() + help->height() / 2));
+    EXPECT_EQ(taps, 3);
 }
 
 TEST_F(PhoneLayout, ATapBesideAControlReachesIt)

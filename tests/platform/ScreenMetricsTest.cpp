@@ -98,6 +98,10 @@ TEST(ScreenMetrics, MillimetresComeFromAPhonesPhysicalSizeOrItsTypicalDensity)
     for (QSizeF made_up :
         {QSizeF(0, 0), QSizeF(91.44, 182.88), QSizeF(10, 20), QSizeF(std::nan(""), 120)})
         EXPECT_NEAR(PhonePixelsPerMillimetre({360, 720}, made_up), typical, 1e-9);
+    // Phosh at scale 1 without a size: 720 pixels across the same 65 mm.
+    EXPECT_NEAR(PhonePixelsPerMillimetre({720, 1440}, {}), 2 * typical, 1e-9);
+    // A dense screen at scale 1 that reports its size: 1080 pixels over 68 mm.
+    EXPECT_NEAR(PhonePixelsPerMillimetre({1080, 2340}, {68, 147}), 1080.0 / 68, 1e-9);
     EXPECT_EQ(MillimetresToPixels(7, typical), 39);
     EXPECT_EQ(MillimetresToPixels(5, typical), 28);
     EXPECT_EQ(MillimetresToPixels(7, SimulatedPixelsPerMillimetre(1)), 26);
