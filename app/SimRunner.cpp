@@ -127,8 +127,9 @@ SimRunner::SimRunner(Setup setup, std::ostream& out, std::ostream& err)
     });
 
     // A script plays on the simulated screen (its "rotate" turns it), even
-    // inside a phone's shell.
-    dlg::ScreenModel::Instance().Choose(ScreenChoice::Simulated);
+    // inside a phone's shell, unless it asked for a phone's own screen.
+    dlg::ScreenModel::Instance().Choose(
+        setup_.phone ? ScreenChoice::Phone : ScreenChoice::Simulated);
 
     book_ = setup_.contacts ? std::make_unique<VCardAddressBook>(*setup_.contacts)
                             : ChooseAddressBook(setup_.dataDir);

@@ -38,6 +38,7 @@ public:
         std::optional<std::filesystem::path> contacts; // none: Pelmora's own choice
         std::filesystem::path screenshots;
         int64_t clockMs = 0;
+        bool phone = false; // a phone's own screen rather than the simulated one
     };
 
     SimRunner(Setup setup, std::ostream& out, std::ostream& err);

@@ -588,6 +588,17 @@ Options ParseOptions(const QStringList& arguments)
     parser.addOption(contacts);
     parser.addOption(clock);
     parser.addOption(screenshots);
+    const QCommandLineOption screen(QStringLiteral("screen"),
+        QStringLiteral("The screen to lay out for: simulated (the 240 x 320 phone screen, the "
+                       "default) or phone (a phone's own screen, 720x1440@2 unless --screen-size "
+                       "says otherwise)."),
+        QStringLiteral("KIND"));
+    const QCommandLineOption screenSize(QStringLiteral("screen-size"),
+        QStringLiteral("The phone's screen in pixels and its shell's scale, as 1080x2340@3; "
+                       "implies --screen phone."),
+        QStringLiteral("WxH@SCALE"));
+    parser.addOption(screen);
+    parser.addOption(screenSize);
     parser.addPositionalArgument(
         QStringLiteral("SCRIPT"), QStringLiteral("The script, or - for standard input."));
 
@@ -611,6 +622,25 @@ Options ParseOptions(const QStringList& arguments)
     options.dataDir = parser.value(dataDir);
     options.contacts = parser.value(contacts);
     options.screenshots = parser.value(screenshots);
+    if (parser.isSet(screen)) {
+        const QString kind = parser.value(screen);
+        if (kind != QStringLiteral("phone") && kind != QStringLiteral("simulated"))
+            return usageError(
+                QStringLiteral("--screen takes phone or simulated, not \"%1\"").arg(kind));
+        options.phone = kind == QStringLiteral("phone");
+    }
+    if (parser.isSet(screenSize)) {
+        const std::optional<PhoneScreen> size = ParsePhoneScreen(parser.value(screenSize));
+        if (!size)
+            return usageError(QStringLiteral("--screen-size takes WxH@SCALE with a phone's size, "
+                                             "as 720x1440@2, not \"%1\"")
+                                  .arg(parser.value(screenSize)));
+        if (parser.isSet(screen) && !options.phone)
+            return usageError(QStringLiteral("--screen-size is a phone's screen: it cannot be "
+                                             "given with --screen simulated"));
+        options.phone = true;
+        options.phoneScreen = *size;
+    }
     if (parser.isSet(clock)) {
         options.clockMs = ParseClock(parser.value(clock));
         if (!options.clockMs)
@@ -619,6 +649,37 @@ Options ParseOptions(const QStringList& arguments)
                                   .arg(parser.value(clock)));
     }
     return options;
+}
+
+std::optional<PhoneScreen> ParsePhoneScreen(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^([1-9][0-9]{2,3})x([1-9][0-9]{2,3})@([1-4])$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    PhoneScreen screen {
+        {match.captured(1).toInt(), match.captured(2).toInt()}, match.captured(3).toInt()};
+    // Each side a whole number of logical pixels, the shorter one a phone's.
+    const QSize logical = screen.Logical();
+    if (logical * screen.scale != screen.pixels)
+        return std::nullopt;
+    const int shorter = std::min(logical.width(), logical.height());
+    if (shorter < 240 || shorter > 540)
+        return std::nullopt;
+    return screen;
+}
+
+QByteArray OffscreenConfig(const PhoneScreen& screen)
+{
+    const QSize logical = screen.Logical();
+    return QStringLiteral("{\"screens\": [{\"name\": \"phone\", \"x\": 0, \"y\": 0, "
+                          "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
+                          "\"logicalBaseDpi\": 96, \"dpr\": %3}]}")
+        .arg(logical.width())
+        .arg(logical.height())
+        .arg(screen.scale)
+        .toUtf8();
 }
 
 } // namespace pelmora::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -105,6 +106,18 @@ std::string EscapeField(std::u16string_view field);
 std::string OutputLine(std::initializer_list<std::u16string_view> fields);
 
 // What the command line asks for.
+// A phone's screen for the offscreen platform: its pixels and its shell's
+// scale, as in "720x1440@2" (logical 360 x 720).
+struct PhoneScreen {
+    QSize pixels {720, 1440};
+    int scale = 2;
+    QSize Logical() const { return pixels / scale; }
+};
+// "WxH@SCALE"; none for anything else or a size no phone has.
+std::optional<PhoneScreen> ParsePhoneScreen(const QString& text);
+// The offscreen platform's configuration for that screen (its JSON).
+QByteArray OffscreenConfig(const PhoneScreen& screen);
+
 struct Options {
     int exitCode = -1; // 0 after --help, 2 for a usage error; -1 to run
     QString message; // the usage, or the error and the usage
@@ -113,6 +126,8 @@ struct Options {
     std::optional<int64_t> clockMs; // milliseconds since 1970; none: now
     QString screenshots; // empty: the current directory
     QString script; // a file, or "-" for standard input
+    bool phone = false; // laid out for a phone's own screen, not the simulated one
+    PhoneScreen phoneScreen; // the phone's screen, when `phone`
 };
 // The arguments, the program name first.
 Options ParseOptions(const QStringList& arguments);

@@ -15,7 +15,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -34,14 +39,52 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
             stderr, "%s\n", qFormatLogMessage(type, context, text).toLocal8Bit().constData());
 }
 
+// The phone's screen the arguments ask for, read before the platform
+// starts, since the offscreen platform takes its screen when it does. A
+// wrong value is left for the parser to report.
+std::optional<pelmora::sim::PhoneScreen> AskedPhoneScreen(int argc, char** argv)
+{
+    std::optional<pelmora::sim::PhoneScreen> asked;
+    for (int i = 1; i < argc; ++i) {
+        const QString word = QString::fromLocal8Bit(argv[i]);
+        const auto value = [&](const QString& name) -> std::optional<QString> {
+            if (word.startsWith(name + u'='))
+                return word.mid(name.size() + 1);
+            if (word == name && i + 1 < argc)
+                return QString::fromLocal8Bit(argv[i + 1]);
+            return std::nullopt;
+        };
+        if (const auto kind = value(QStringLiteral("--screen")); kind && !asked)
+            asked = *kind == QStringLiteral("phone") ? std::optional(pelmora::sim::PhoneScreen {})
+                                                     : std::nullopt;
+        if (const auto size = value(QStringLiteral("--screen-size")))
+            if (const auto screen = pelmora::sim::ParsePhoneScreen(*size))
+                asked = screen;
+    }
+    return asked;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The window is real but never on a screen.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The window is real but never on a screen: the simulated phone screen
+    // on the offscreen platform's own, or a phone's screen given to it.
+    std::filesystem::path screenFile;
+    if (const auto phone = AskedPhoneScreen(argc, argv)) {
+        screenFile = std::filesystem::temp_directory_path()
+            / ("pelmora-sim-screen-" + std::to_string(getpid()) + ".json");
+        std::ofstream(screenFile) << pelmora::sim::OffscreenConfig(*phone).toStdString();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screenFile.string()).c_str(), 1);
+    } else {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     g_standardHandler = qInstallMessageHandler(QuietOffscreenNotes);
     QApplication app(argc, argv);
+    if (!screenFile.empty()) {
+        std::error_code gone;
+        std::filesystem::remove(screenFile, gone);
+    }
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(pelmora::kApplicationId));
@@ -86,6 +129,7 @@ int main(int argc, char** argv)
         : std::filesystem::path(options.screenshots.toStdString());
     std::filesystem::create_directories(setup.screenshots, made);
     setup.clockMs = options.clockMs.value_or(QDateTime::currentMSecsSinceEpoch());
+    setup.phone = options.phone;
 
     pelmora::SimRunner runner(setup, std::cout, std::cerr);
     return runner.Run(script.commands);

@@ -47,13 +47,14 @@ std::string OwnLines(const std::string& err)
 class SimEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override { std::ofstream(dir.Path() / "contacts.vcf") << kContacts; }
-    SimRun Run(const std::string& script)
+    SimRun Run(const std::string& script, const QStringList& more = {})
     {
         QProcess sim;
         sim.start(QStringLiteral(PELMORA_SIM),
-            {QStringLiteral("--data-dir"), Path(dataName.c_str()), QStringLiteral("--contacts"),
-                Path("contacts.vcf"), QStringLiteral("--clock"), clock,
-                QStringLiteral("--screenshots"), Path("shots"), QStringLiteral("-")});
+            QStringList {QStringLiteral("--data-dir"), Path(dataName.c_str()),
+                QStringLiteral("--contacts"), Path("contacts.vcf"), QStringLiteral("--clock"),
+                clock, QStringLiteral("--screenshots"), Path("shots")}
+                + more + QStringList {QStringLiteral("-")});
         sim.write(QByteArray::fromStdString(script));
         sim.closeWriteChannel();
         SimRun run;
@@ -73,6 +74,29 @@ protected:
     std::string dataName = "data";
     QString clock = QStringLiteral("2026-01-05T09:00:00");
 };
+
+} // namespace
+
+// A script's screenshots as a phone shows them: its own screen, at its scale.
+TEST_F(SimEndToEnd, AScriptShootsThePhonesScreen)
+{
+    const SimRun run = Run("call 07700900111 rings 2\ntab 2\nscreenshot log\n",
+        {QStringLiteral("--screen-size"), QStringLiteral("1080x2340@3")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    // The PNG's own header: width and height, big-endian, after "IHDR".
+    QFile shot(Path("shots/log.png"));
+    ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
+    const QByteArray head = shot.read(24);
+    ASSERT_EQ(head.mid(12, 4), QByteArray("IHDR"));
+    const auto word = [&head](int at) {
+        return (uint32_t(uint8_t(head[at])) << 24) | (uint32_t(uint8_t(head[at + 1])) << 16)
+            | (uint32_t(uint8_t(head[at + 2])) << 8) | uint32_t(uint8_t(head[at + 3]));
+    };
+    EXPECT_EQ(word(16), 1080u);
+    EXPECT_EQ(word(20), 2340u);
+}
+
+namespace {
 
 // The default message as a caller gets it.
 std::string Dear(const std::string& name)

@@ -204,4 +204,40 @@ TEST(SimScript, CommandLineTakesTheOptionsAndOneScript)
     EXPECT_TRUE(help.message.contains(QStringLiteral("--screenshots")));
 }
 
+TEST(SimOptions, APhonesScreenBySizeAndScale)
+{
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        bool phone;
+        QSize logical;
+    };
+    const Case cases[] = {
+        {{}, -1, false, {360, 720}},
+        {{QStringLiteral("--screen"), QStringLiteral("phone")}, -1, true, {360, 720}},
+        {{QStringLiteral("--screen-size"), QStringLiteral("1080x2340@3")}, -1, true, {360, 780}},
+        {{QStringLiteral("--screen-size"), QStringLiteral("1440x720@2")}, -1, true, {720, 360}},
+        {{QStringLiteral("--screen"), QStringLiteral("tablet")}, 2, false, {}},
+        {{QStringLiteral("--screen-size"), QStringLiteral("700x1400@3")}, 2, false, {}},
+        {{QStringLiteral("--screen-size"), QStringLiteral("1920x1080@1")}, 2, false, {}},
+        {{QStringLiteral("--screen-size"), QStringLiteral("720x1440")}, 2, false, {}},
+        {{QStringLiteral("--screen"), QStringLiteral("simulated"), QStringLiteral("--screen-size"),
+             QStringLiteral("720x1440@2")},
+            2, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const Options options = ParseOptions(QStringList {QStringLiteral("pelmora-sim")}
+            + c.arguments + QStringList {QStringLiteral("s")});
+        EXPECT_EQ(options.exitCode, c.exitCode);
+        if (c.exitCode != -1)
+            continue;
+        EXPECT_EQ(options.phone, c.phone);
+        EXPECT_EQ(options.phoneScreen.Logical(), c.logical);
+    }
+    EXPECT_EQ(OffscreenConfig({{1080, 2340}, 3}),
+        QByteArray("{\"screens\": [{\"name\": \"phone\", \"x\": 0, \"y\": 0, \"width\": 360, "
+                   "\"height\": 780, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 3}]}"));
+}
+
 } // namespace
