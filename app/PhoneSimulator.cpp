@@ -9,11 +9,13 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -139,7 +141,20 @@ CPhoneSimulator::~CPhoneSimulator()
 void CPhoneSimulator::PlaceBeside(const QWidget& window)
 {
     constexpr int kGap = 16;
-    move(window.frameGeometry().topRight() + QPoint(kGap, 0));
+    QRect placed(window.frameGeometry().topRight() + QPoint(kGap, 0), frameGeometry().size());
+    // Where the window takes the whole screen (a phone's), there is no room
+    // beside it: the simulator lies over its lower right corner instead,
+    // always on the screen.
+    if (const QScreen* screen
+        = window.screen() ? window.screen() : QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        if (!room.contains(placed)) {
+            placed.moveBottomRight(room.bottomRight());
+            placed.moveTopLeft(
+                QPoint(std::max(placed.left(), room.left()), std::max(placed.top(), room.top())));
+        }
+    }
+    move(placed.topLeft());
 }
 
 void CPhoneSimulator::PlaceCall()

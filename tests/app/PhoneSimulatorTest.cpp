@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QSpinBox>
 
 using namespace pelmora;
@@ -159,3 +160,24 @@ TEST_F(PhoneSimulatorWindow, OnlyAQuestionTheUserCouldStillTapIsAnswered)
 }
 
 } // namespace
+
+// Beside the window where there is room; over its corner, still on the
+// screen, where the window fills the screen as on a phone.
+TEST_F(PhoneSimulatorWindow, TheSimulatorStaysOnTheScreen)
+{
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    dialog->show();
+    phone->show();
+    for (const QPoint at :
+        {QPoint(room.left(), room.top()), QPoint(room.right() - dialog->width() / 2, room.top())}) {
+        dialog->move(at);
+        phone->PlaceBeside(*dialog);
+        const QRect placed(phone->pos(), phone->frameGeometry().size());
+        EXPECT_TRUE(room.contains(placed) || placed.width() > room.width()) << at.x();
+    }
+    dialog->move(room.topLeft());
+    phone->PlaceBeside(*dialog);
+    if (dialog->frameGeometry().right() + 16 + phone->frameGeometry().width() <= room.right()) {
+        EXPECT_EQ(phone->pos(), dialog->frameGeometry().topRight() + QPoint(16, 0));
+    }
+}
