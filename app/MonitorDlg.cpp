@@ -243,6 +243,7 @@ void CMonitorDlg::BuildRulesTab()
     rulesPage_->Create(IDD_RULES, IDD_RULES_L, tabs_);
     pages_[kRulesTab] = rulesPage_;
     rulesPanes_ = new CMultiWnd(rulesPage_);
+    rulesPanes_->setAccessibleName(QStringLiteral("Rules"));
     if (!rulesPanes_->CreateInPlaceOf(
             *rulesPage_, CRulesHolderPage::IDC_PANES, CRulesHolderPage::IDC_PANES, Qt::white))
         return;

@@ -22,6 +22,9 @@ CLogListCtrl* CLogPage::LogList() const
 
 bool CLogPage::OnInitDialog()
 {
+    // The list has no label on the page; its tab says what it is.
+    if (CLogListCtrl* list = LogList())
+        list->setAccessibleName(QStringLiteral("Call log"));
     for (int i = 0; i < kLogAgeChoices; ++i)
         ComboAddString(IDC_AGE, LogAgeChoiceText(i));
     return true;

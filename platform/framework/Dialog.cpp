@@ -67,6 +67,47 @@ void CDialog::SetControlFactory(int id, std::function<QWidget*(QWidget*)> factor
     factories_[id] = std::move(factory);
 }
 
+namespace {
+
+// What a screen reader says for a control that shows no caption of its own
+// (an edit, a list, a drop-down): the static text just before it in the
+// template, which is its label, else the frame it lies in, else the
+// dialog's title. Empty for a control with a caption.
+QString SpokenName(const DialogTemplate& tmpl, size_t at)
+{
+    const DialogItem& item = tmpl.items[at];
+    switch (item.cls) {
+    case ControlClass::Edit:
+    case ControlClass::ComboDropList:
+    case ControlClass::ListBox:
+    case ControlClass::ListView:
+        break;
+    default:
+        return {};
+    }
+    const auto plain = [](const std::u16string& text) {
+        QString name = QString::fromStdU16String(text).remove(u'&').trimmed();
+        while (name.endsWith(u':'))
+            name.chop(1);
+        return name;
+    };
+    if (at > 0 && tmpl.items[at - 1].cls == ControlClass::Static
+        && !tmpl.items[at - 1].text.empty())
+        return plain(tmpl.items[at - 1].text);
+    const DialogItem* frame = nullptr;
+    for (const DialogItem& other : tmpl.items) {
+        const DialogRect& r = other.rect;
+        const bool around = r.x <= item.rect.x && r.y <= item.rect.y
+            && r.x + r.cx >= item.rect.x + item.rect.cx && r.y + r.cy >= item.rect.y + item.rect.cy;
+        if (other.cls == ControlClass::GroupBox && around && !other.text.empty()
+            && (!frame || frame->rect.cx * frame->rect.cy > r.cx * r.cy))
+            frame = &other;
+    }
+    return plain(frame ? frame->text : tmpl.title);
+}
+
+} // namespace
+
 bool CDialog::Build()
 {
     if (built_)
@@ -79,8 +120,11 @@ bool CDialog::Build()
     units_ = DialogBaseUnits::Scaled(scale);
     setWindowTitle(ToQ(tmpl->title));
     QButtonGroup* radioGroup = nullptr;
-    for (const DialogItem& item : tmpl->items) {
+    for (size_t at = 0; at < tmpl->items.size(); ++at) {
+        const DialogItem& item = tmpl->items[at];
         QWidget* control = BuildControl(item, radioGroup);
+        if (const QString name = SpokenName(*tmpl, at); !name.isEmpty())
+            control->setAccessibleName(name);
         control->setProperty("controlId", item.id);
         control->setGeometry(ControlRect(item, control, units_));
         control->setEnabled((item.style & Disabled) == 0);

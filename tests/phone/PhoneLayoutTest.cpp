@@ -13,6 +13,7 @@
 #include "ui/OrientedPropertyPage.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -592,6 +593,59 @@ TEST_F(PhoneLayout, MessageBoxesFitTheScreenWithFingerSizedButtons)
             Record("message-box button", button->height());
         }
         Shoot(*box, QStringLiteral("message-box-%1").arg(index++));
+    }
+}
+
+namespace {
+
+// What a screen reader would speak for each control a finger can reach.
+std::vector<std::string> Unnamed(CDialog& dialog)
+{
+    std::vector<std::string> unnamed;
+    for (const auto& [id, control] : dialog.Controls()) {
+        if (control->isHidden() || qobject_cast<QLabel*>(control)
+            || qobject_cast<QGroupBox*>(control)
+            || (qobject_cast<CPictureCtrl*>(control)
+                && !static_cast<CPictureCtrl*>(control)->Clickable()))
+            continue;
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+        if (!spoken || spoken->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.push_back(std::to_string(id) + " " + control->metaObject()->className());
+    }
+    return unnamed;
+}
+
+} // namespace
+
+TEST_F(PhoneLayout, EveryControlHasANameToSpeak)
+{
+    Open();
+    dialog->show();
+    for (int tab = 0; tab < dialog->Tabs()->Bar()->count(); ++tab) {
+        dialog->SelectPage(tab);
+        QApplication::processEvents();
+        auto* page = qobject_cast<CDialog*>(dialog->Tabs()->PageAt(tab));
+        std::vector<CDialog*> shown {page};
+        for (CDialog* inner : page->findChildren<CDialog*>())
+            shown.push_back(inner);
+        for (CDialog* each : shown)
+            EXPECT_EQ(Unnamed(*each), std::vector<std::string>()) << "page " << tab;
+    }
+    for (const DialogShown& shown : kDialogs) {
+        COrientedDialog opened(shown.portrait, shown.landscape, nullptr);
+        SetModalHandler([&shown](CDialog& modal) {
+            modal.show();
+            EXPECT_EQ(Unnamed(modal), std::vector<std::string>()) << shown.name;
+            // An edit is called by its label, a list without one by its frame or dialog.
+            if (modal.TemplateId() == IDD_SCHEDULE_WINDOW) {
+                EXPECT_EQ(modal.GetDlgItem(1097)->accessibleName(), QStringLiteral("From"));
+                EXPECT_EQ(
+                    modal.GetDlgItem(1099)->accessibleName(), QStringLiteral("Inside the window"));
+            }
+            return IDOK;
+        });
+        opened.DoModal();
+        SetModalHandler(nullptr);
     }
 }
 
