@@ -3,7 +3,9 @@
 #include "platform/framework/MessageBox.h"
 #include "resources/Resources.h"
 #include "rules/ProfileStore.h"
+#include "schedule/TimePicker.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 
 namespace pelmora {
@@ -35,6 +37,9 @@ bool CScheduleWindowDlg::OnInitDialog()
     // A window that ends where it starts runs the whole day round.
     CheckDlgButton(IDC_ALL_DAY, window_.startMinute == window_.endMinute);
     ShowAllDay();
+    for (const int id : {IDC_START, IDC_END})
+        if (auto* edit = Control<QLineEdit>(id))
+            OfferTimePicker(edit);
     ComboAddString(IDC_ACTION, u"Monitoring off");
     int selected = 0;
     for (const auto& profile : Profiles()) {

@@ -5,6 +5,7 @@
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TouchStyle.h"
 #include "resources/Resources.h"
+#include "schedule/TimePicker.h"
 #include "tests/LogicTestSupport.h"
 #include "tests/app/MonitoringWindowFixture.h"
 #include "ui/LogListCtrl.h"
@@ -30,6 +31,7 @@
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -647,6 +649,23 @@ TEST_F(PhoneLayout, EveryControlHasANameToSpeak)
         opened.DoModal();
         SetModalHandler(nullptr);
     }
+}
+
+TEST_F(PhoneLayout, TheTimePickerFillsTheScreenWithFingerRows)
+{
+    QTimer::singleShot(0, [] {
+        auto* picker = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(picker, nullptr);
+        QApplication::processEvents();
+        EXPECT_EQ(picker->size(), Screen().Size());
+        for (auto* column : picker->findChildren<QListWidget*>()) {
+            EXPECT_GE(column->sizeHintForRow(0), Screen().FingerPixels());
+            EXPECT_TRUE(picker->rect().contains(column->geometry()));
+        }
+        Shoot(*picker, QStringLiteral("time-picker"));
+        picker->reject();
+    });
+    EXPECT_EQ(PickTime(nullptr, 7 * 60 + 30), std::nullopt);
 }
 
 TEST_F(PhoneLayout, ExitNamesNoCloseButtonThePhoneHasNot)

@@ -4,8 +4,13 @@
 #include "tests/app/MonitoringWindowFixture.h"
 #include "tests/rules/GroupDialogsFixture.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QTimer>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -110,6 +115,41 @@ TEST_F(ScheduleDialogs, TypedTimesAllDayAndTheTappedRow)
     const WeeklySchedule expected {{0x5f, 0, 0, true, activeProfile->id},
         {0x1f, 7 * 60 + 30, 9 * 60, true, activeProfile->id}};
     EXPECT_EQ(dialog->Session().Schedule(), expected);
+}
+
+// The clock button of a time edit opens the picker; its choice is written
+// back, a cancel leaves the typed text.
+TEST_F(ScheduleDialogs, ThePickerSetsATimeByTouch)
+{
+    Open();
+    ScheduleWindow window {0x1f, 22 * 60, 7 * 60, true, activeProfile->id};
+    CScheduleWindowDlg editor(window, nullptr);
+    dlg::SetModalHandler([](dlg::CDialog& shown) {
+        auto* start = shown.Control<QLineEdit>(CScheduleWindowDlg::IDC_START);
+        auto* pick = start->findChild<QAction*>(QStringLiteral("PickTime"));
+        EXPECT_NE(pick, nullptr);
+        if (!pick)
+            return dlg::IDCANCEL;
+        for (const bool accept : {true, false}) {
+            QTimer::singleShot(0, [accept] {
+                QWidget* picker = QApplication::activeModalWidget();
+                ASSERT_NE(picker, nullptr);
+                // 22:00 is chosen at first; a finger takes 07 and 35.
+                auto* hours = picker->findChild<QListWidget*>(QStringLiteral("Hour"));
+                auto* minutes = picker->findChild<QListWidget*>(QStringLiteral("Minute"));
+                EXPECT_EQ(hours->currentItem()->text(), QString::fromLatin1(accept ? "22" : "07"));
+                hours->setCurrentRow(accept ? 7 : 9);
+                minutes->setCurrentRow(7);
+                auto* dialog = static_cast<QDialog*>(picker);
+                accept ? dialog->accept() : dialog->reject();
+            });
+            pick->trigger();
+            EXPECT_EQ(start->text(), QStringLiteral("07:35"));
+        }
+        return dlg::IDOK;
+    });
+    editor.DoModal();
+    dlg::SetModalHandler(nullptr);
 }
 
 TEST_F(ScheduleDialogs, AHundredAndFirstWindowIsRefused)
