@@ -1,6 +1,7 @@
 #include "history/HistoryCallDlg.h"
 #include "history/HistoryDlg.h"
 #include "history/HistoryText.h"
+#include "platform/SimulatedClock.h"
 #include "platform/framework/PictureCtrl.h"
 #include "platform/framework/ScreenModel.h"
 #include "platform/framework/TouchStyle.h"
@@ -667,6 +668,29 @@ TEST_F(PhoneLayout, TheTimePickerFillsTheScreenWithFingerRows)
         picker->reject();
     });
     EXPECT_EQ(PickTime(nullptr, 7 * 60 + 30), std::nullopt);
+}
+
+// The question folded away shows on the bar; tapped there it comes back
+// below the Start button and, the bar gone, stays clear of the tab row.
+TEST_F(PhoneLayout, TheReopenedQuestionKeepsOffTheTabRow)
+{
+    SimulatedClock clock(0);
+    test::ClockInstalled installed(clock);
+    Open();
+    dialog->show();
+    main->CheckDlgButton(CMainPage::IDC_INTERACTIVE, 1);
+    Start();
+    MissCall(u"07700900111");
+    clock.Advance(90'000);
+    QPushButton* bar = dialog->QuestionIndicator();
+    ASSERT_TRUE(bar->isVisible());
+    bar->click();
+    QApplication::processEvents();
+    ASSERT_NE(Bubble(), nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    const QTabBar* tabs = dialog->Tabs()->Bar();
+    const QRect row(tabs->mapToGlobal(QPoint(0, 0)), tabs->size());
+    EXPECT_FALSE(Bubble()->geometry().intersects(row));
 }
 
 TEST_F(PhoneLayout, ExitNamesNoCloseButtonThePhoneHasNot)
