@@ -1,8 +1,11 @@
 // The screen choice of --screen and PELMORA_SCREEN, and the session's
 // XDG_CURRENT_DESKTOP, XDG_SESSION_DESKTOP, PLASMA_PLATFORM and SXMO_WM:
-// any texts, with any screen size.
+// any texts, with any screen size; and the texts a user gives for a phone's
+// screen (pelmora-sim --screen-size) and for a schedule window's times.
+#include "app/SimScript.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/shell/ScreenMetrics.h"
+#include "schedule/WeeklySchedule.h"
 
 using namespace pelmora;
 
@@ -40,13 +43,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(real == (environment == ScreenChoice::Phone));
     FUZZ_CHECK(!UsesRealScreen(ScreenChoice::Simulated, environment, available, session));
 
-    // Every density and scale is usable: a finger's 7 mm is 21 to 84 pixels.
+    // Every density and scale is usable: a finger's 7 mm is 21 to 140 pixels
+    // (a dense phone at scale 1 reports up to 20 pixels a millimetre).
     const double perMm = PhonePixelsPerMillimetre(available, {millimetres, millimetres * 2});
-    FUZZ_CHECK(perMm >= 3 && perMm <= 12);
+    FUZZ_CHECK(perMm >= 3 && perMm <= 20);
     const int finger = MillimetresToPixels(7, perMm);
-    FUZZ_CHECK(finger >= 21 && finger <= 84);
+    FUZZ_CHECK(finger >= 21 && finger <= 140);
     const double scale = PhoneDesignScale(available, data[3], UnitSize {});
     FUZZ_CHECK(scale > 0 && scale < 1e6);
     FUZZ_CHECK(SimulatedScreenScale(available.height()) >= 1);
+
+    // A phone's screen read is whole logical pixels, its shorter side a phone's.
+    if (const auto phone = sim::ParsePhoneScreen(choiceText)) {
+        const QSize logical = phone->Logical();
+        FUZZ_CHECK(logical * phone->scale == phone->pixels);
+        FUZZ_CHECK(std::min(logical.width(), logical.height()) >= 240);
+        FUZZ_CHECK(std::min(logical.width(), logical.height()) <= 540);
+    }
+    // A typed time is a minute of the day, and its HH:MM reads back the same.
+    if (const auto minute = MinuteFromTyped(choiceText)) {
+        FUZZ_CHECK(*minute >= 0 && *minute < 24 * 60);
+        FUZZ_CHECK(MinuteFromTyped(MinuteText(*minute)) == minute);
+    }
     return 0;
 }

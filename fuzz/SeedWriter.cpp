@@ -392,6 +392,12 @@ void TextsSeeds()
     Write("screen_choice", "plasma-desktop",
         "\xf0\x80\x0a\x01 Simulated\x1fKDE\x1fplasma\x1f"
         "desktop\x1f");
+    Write("screen_choice", "phone-size",
+        "\x2d\x5a\x44\x52"
+        "1080x2340@3\x1f\x1f\x1f\x1f");
+    Write("screen_choice", "typed-time",
+        "\x2d\x5a\x44\x52"
+        " 7:30\x1f\x1f\x1f\x1f");
     Write("history_date", "utc", "2026-01-05T08:00:00Z");
     Write("history_date", "offset", "2026-01-05 10:00+02:00");
     Write("history_date", "day", "2026-02-29");
