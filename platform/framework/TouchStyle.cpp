@@ -15,6 +15,7 @@
 #include <QStyleOptionMenuItem>
 
 #include <algorithm>
+#include <vector>
 
 namespace pelmora::dlg {
 
@@ -193,6 +194,20 @@ bool IsTappable(const QWidget* control)
 
 namespace {
 
+// The shown controls beside `control` in its dialog that a hit area stops
+// at (a group box frames others and stops nothing).
+std::vector<const QWidget*> Neighbours(const QWidget* control)
+{
+    std::vector<const QWidget*> near;
+    for (const QObject* child : control->parentWidget()->children()) {
+        const auto* other = qobject_cast<const QWidget*>(child);
+        if (other && other != control && !other->isHidden() && !other->isWindow()
+            && !qobject_cast<const QGroupBox*>(other))
+            near.push_back(other);
+    }
+    return near;
+}
+
 // A narrow control's rectangle (`rect`, grown up and down already) grown
 // towards `finger` pixels sideways, into the free space of its row; a
 // tappable neighbour shares the space between halfway.
@@ -202,11 +217,7 @@ QRect Widened(const QWidget* control, const QRect& rect, int finger)
     const QRect box = control->geometry();
     int left = 0;
     int right = dialog->width() - 1;
-    for (const QObject* child : dialog->children()) {
-        const auto* other = qobject_cast<const QWidget*>(child);
-        if (!other || other == control || other->isHidden() || other->isWindow()
-            || qobject_cast<const QGroupBox*>(other))
-            continue;
+    for (const QWidget* other : Neighbours(control)) {
         const QRect near = other->geometry();
         if (near.bottom() < rect.top() || near.top() > rect.bottom())
             continue;
@@ -237,11 +248,7 @@ QRect Grown(const QWidget* control, int finger, bool shared)
         return box.width() >= finger || !dialog ? box : Widened(control, box, finger);
     int top = 0;
     int bottom = dialog->height() - 1;
-    for (const QObject* child : dialog->children()) {
-        const auto* other = qobject_cast<const QWidget*>(child);
-        if (!other || other == control || other->isHidden() || other->isWindow()
-            || qobject_cast<const QGroupBox*>(other))
-            continue;
+    for (const QWidget* other : Neighbours(control)) {
         const QRect near = other->geometry();
         if (near.right() < box.left() || near.left() > box.right())
             continue;
