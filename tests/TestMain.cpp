@@ -2,6 +2,7 @@
 #include "tests/LogicTestSupport.h"
 
 #include <QApplication>
+#include <QFont>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,12 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     pelmora::RegisterResources();
+    // The desktop's font at the design's own 10 pixels, whatever the
+    // platform's default, so that the simulated screen is drawn at scale 1
+    // and the tests' pixels are the design's.
+    QFont font = QApplication::font();
+    font.setPixelSize(10);
+    QApplication::setFont(font);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -90,19 +90,30 @@ QSize ScreenModel::Size() const
         if (const QSize available = AvailableSize(); !available.isEmpty())
             return available;
     }
-    const int scale = SimulatedScreenScale(AvailableSize().height());
-    return simulated_ * scale;
+    return simulated_ * SimulatedScale();
 }
 
 double ScreenModel::DesignScale(Surface surface) const
 {
     if (kind_ == Kind::SimulatedPhone)
-        return SimulatedScreenScale(AvailableSize().height());
+        return SimulatedScale();
     const DialogBaseUnits design = DialogBaseUnits::Scaled(1.0);
     const UnitSize unit {design.baseX / 4.0, design.baseY / 8.0};
     if (surface == Surface::WholeScreen)
         return PhoneDesignScale(Size(), 0, unit, kLandscapeDialogHeightDu);
     return PhoneDesignScale(Size(), ChromeHeight(), unit);
+}
+
+double ScreenModel::SimulatedScale() const
+{
+    // While the screen is simulated the application's font is the desktop's.
+    const QFont font = QGuiApplication::font();
+    double pixels = font.pixelSize();
+    if (pixels <= 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        pixels = font.pointSizeF() * (screen ? screen->logicalDotsPerInchY() : 96.0) / 72.0;
+    }
+    return SimulatedScreenScale(AvailableSize().height(), pixels);
 }
 
 int ScreenModel::ChromeHeight() const
@@ -116,7 +127,7 @@ int ScreenModel::ChromeHeight() const
 double ScreenModel::PixelsPerMillimetre() const
 {
     if (kind_ == Kind::SimulatedPhone)
-        return SimulatedPixelsPerMillimetre(SimulatedScreenScale(AvailableSize().height()));
+        return SimulatedPixelsPerMillimetre(SimulatedScale());
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? PhonePixelsPerMillimetre(screen->geometry().size(), screen->physicalSize())
                   : PhonePixelsPerMillimetre({}, {});

@@ -59,6 +59,7 @@ private:
     void Decide(ScreenChoice option);
     void ApplyToApplication();
     QSize AvailableSize() const;
+    double SimulatedScale() const;
 
     Kind kind_ = Kind::SimulatedPhone;
     QSize simulated_ {240, 320};

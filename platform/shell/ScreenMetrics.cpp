@@ -104,9 +104,9 @@ double PhonePixelsPerMillimetre(QSize logical, QSizeF physicalMillimetres)
     return kTypicalPhoneDpi / kMillimetresPerInch;
 }
 
-double SimulatedPixelsPerMillimetre(int scale)
+double SimulatedPixelsPerMillimetre(double scale)
 {
-    return kDesktopDpi / kMillimetresPerInch * std::max(scale, 1);
+    return kDesktopDpi / kMillimetresPerInch * std::max(scale, 1.0);
 }
 
 int MillimetresToPixels(double millimetres, double pixelsPerMillimetre)
@@ -114,10 +114,15 @@ int MillimetresToPixels(double millimetres, double pixelsPerMillimetre)
     return static_cast<int>(std::lround(millimetres * pixelsPerMillimetre));
 }
 
-int SimulatedScreenScale(int availableHeight)
+double SimulatedScreenScale(int availableHeight, double desktopFontPixels)
 {
     constexpr int kScreenAndBars = 640;
-    return std::max(1, availableHeight / kScreenAndBars);
+    const int whole = std::max(1, availableHeight / kScreenAndBars);
+    // The screen, its menu bar and the window's frame within the monitor.
+    constexpr double kScreenBarsAndFrame = 400;
+    const double fits = availableHeight / kScreenBarsAndFrame;
+    const double readable = std::min(desktopFontPixels / kDesignFontPixels, fits);
+    return std::max<double>(whole, readable);
 }
 
 double PhoneDesignScale(QSize available, int chrome, UnitSize design, int landscapeHeightDu)

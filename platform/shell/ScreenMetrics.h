@@ -47,13 +47,17 @@ bool UsesRealScreen(
 // are about 140 per inch, as on most Linux phones at scale 2 or 3).
 double PhonePixelsPerMillimetre(QSize logical, QSizeF physicalMillimetres);
 // The simulated screen is a 96-dpi design drawn at `scale`.
-double SimulatedPixelsPerMillimetre(int scale);
+double SimulatedPixelsPerMillimetre(double scale);
 int MillimetresToPixels(double millimetres, double pixelsPerMillimetre);
 
-// The whole-number scale the simulated screen (320 high, a menu bar above
-// it) is drawn at on a monitor whose available height is `height`: it takes
-// at most about half of the height, and never less than its own size.
-int SimulatedScreenScale(int availableHeight);
+// The scale the simulated screen (320 high, a menu bar above it) is drawn at
+// on a monitor whose available height is `availableHeight`: a whole number
+// that takes at most about half of the height, raised by a fraction where
+// the desktop's font (`desktopFontPixels` high) is larger than the design's
+// 10 pixels, so that no text is smaller than the desktop's own, as long as
+// the screen still fits on the monitor; never less than its own size.
+constexpr double kDesignFontPixels = 10.0;
+double SimulatedScreenScale(int availableHeight, double desktopFontPixels = kDesignFontPixels);
 
 // Pixels per dialog unit at the design's own size.
 struct UnitSize {

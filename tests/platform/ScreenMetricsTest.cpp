@@ -108,12 +108,35 @@ TEST(ScreenMetrics, MillimetresComeFromAPhonesPhysicalSizeOrItsTypicalDensity)
     EXPECT_EQ(MillimetresToPixels(7, SimulatedPixelsPerMillimetre(2)), 53);
 }
 
-TEST(ScreenMetrics, TheSimulatedScreenGrowsInWholeStepsOnTallMonitors)
+TEST(ScreenMetrics, TheSimulatedScreenGrowsInWholeStepsAndToTheDesktopsFont)
 {
-    const std::pair<int, int> cases[]
-        = {{0, 1}, {768, 1}, {1050, 1}, {1279, 1}, {1280, 2}, {1410, 2}, {2130, 3}, {4300, 6}};
-    for (const auto& [height, scale] : cases)
-        EXPECT_EQ(SimulatedScreenScale(height), scale) << height;
+    const struct {
+        int height;
+        double fontPixels;
+        double scale;
+    } cases[] = {
+        {0, 10, 1},
+        {768, 10, 1},
+        {1050, 10, 1},
+        {1279, 10, 1},
+        {1280, 10, 2},
+        {1410, 10, 2},
+        {2130, 10, 3},
+        {4300, 10, 6},
+        // A desktop font above the design's 10 px: a fractional scale.
+        {1050, 14.67, 1.467},
+        {1280, 13.33, 2},
+        {1280, 25, 2.5},
+        // Only as far as the screen fits on the monitor.
+        {768, 14.67, 1.467},
+        {768, 40, 1.92},
+        {300, 40, 1},
+        // A smaller font never shrinks the screen below its own size.
+        {1050, 8, 1},
+    };
+    for (const auto& [height, fontPixels, scale] : cases)
+        EXPECT_NEAR(SimulatedScreenScale(height, fontPixels), scale, 1e-9)
+            << height << " " << fontPixels;
 }
 
 TEST(ScreenMetrics, ThePortraitWidthOrTheLandscapeHeightSetsThePhoneScale)

@@ -4,6 +4,7 @@
 #include "platform/framework/TouchStyle.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 
@@ -39,4 +40,21 @@ TEST(ScreenModelTest, ThePhonesFontAndTouchStyleLeaveWithThePhoneScreen)
     EXPECT_EQ(qobject_cast<CTouchStyle*>(QApplication::style()), nullptr);
     EXPECT_EQ(QApplication::style()->name(), desktopStyle);
     EXPECT_EQ(QApplication::font(), desktopFont);
+}
+
+TEST(ScreenModelTest, TheSimulatedScreenIsDrawnAtLeastAtTheDesktopsFontSize)
+{
+    ScreenModel& screen = ScreenModel::Instance();
+    ASSERT_EQ(screen.ScreenKind(), ScreenModel::Kind::SimulatedPhone);
+    const QFont designFont = QApplication::font();
+    // A desktop's usual 11 points: 14.67 pixels at 96 dpi.
+    QFont desktopFont = designFont;
+    desktopFont.setPointSizeF(11);
+    QApplication::setFont(desktopFont);
+    const double scale = 11 / 72.0 * QApplication::primaryScreen()->logicalDotsPerInchY() / 10;
+    EXPECT_NEAR(screen.DesignScale(), scale, 1e-9);
+    EXPECT_EQ(screen.Size(), QSize(240, 320) * scale);
+    EXPECT_GE(DialogFont().pixelSize(), 14);
+    QApplication::setFont(designFont);
+    EXPECT_EQ(screen.DesignScale(), 1.0);
 }
