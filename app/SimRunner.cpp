@@ -250,13 +250,16 @@ bool SimRunner::OpenWindow()
             Print({u"unbubble"});
     });
     connect(dialog_.get(), &QDialog::finished, this, [this] { ended_ = true; });
+    // The script's clock decides: the files are read once, at the start.
+    if (setup_.calendar)
+        dialog_->Session().SetCalendar(CalendarFeed::FromFiles(*setup_.calendar, 0));
     connect(&dialog_->Session(), &MonitoringSession::ScheduleActed, this,
         [this](const QString& what, const QString& value) {
             Print({U(what), U(value)});
         });
     connect(dialog_.get(), &CMonitorDlg::NotificationAdded, this,
         [this](uint id, const QString&, const QString& html) {
-            if (id == kScheduleNotice || id == kHistoryProblemNotice)
+            if (id == kScheduleNotice || id == kHistoryProblemNotice || id == kCalendarNotice)
                 Print({u"notice", U(QTextDocumentFragment::fromHtml(html).toPlainText())});
         });
     ended_ = false;

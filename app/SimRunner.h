@@ -36,6 +36,7 @@ public:
     struct Setup {
         std::filesystem::path dataDir;
         std::optional<std::filesystem::path> contacts; // none: Pelmora's own choice
+        std::optional<std::filesystem::path> calendar; // none: no calendar
         std::filesystem::path screenshots;
         int64_t clockMs = 0;
         bool phone = false; // a phone's own screen rather than the simulated one

@@ -579,6 +579,9 @@ Options ParseOptions(const QStringList& arguments)
     const QCommandLineOption contacts(QStringLiteral("contacts"),
         QStringLiteral("Read the contacts from this vCard file or folder."),
         QStringLiteral("FILE_OR_DIR"));
+    const QCommandLineOption calendar(QStringLiteral("calendar"),
+        QStringLiteral("Read the busy times from this iCalendar file or folder of .ics files."),
+        QStringLiteral("FILE_OR_DIR"));
     const QCommandLineOption clock(QStringLiteral("clock"),
         QStringLiteral("Start the simulated clock at this local time."),
         QStringLiteral("YYYY-MM-DDTHH:MM:SS"));
@@ -586,6 +589,7 @@ Options ParseOptions(const QStringList& arguments)
         QStringLiteral("Folder for the screenshot command's pictures."), QStringLiteral("DIR"));
     parser.addOption(dataDir);
     parser.addOption(contacts);
+    parser.addOption(calendar);
     parser.addOption(clock);
     parser.addOption(screenshots);
     const QCommandLineOption screen(QStringLiteral("screen"),
@@ -621,6 +625,7 @@ Options ParseOptions(const QStringList& arguments)
     options.script = positional.front();
     options.dataDir = parser.value(dataDir);
     options.contacts = parser.value(contacts);
+    options.calendar = parser.value(calendar);
     options.screenshots = parser.value(screenshots);
     if (parser.isSet(screen)) {
         const QString kind = parser.value(screen);

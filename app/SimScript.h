@@ -123,6 +123,7 @@ struct Options {
     QString message; // the usage, or the error and the usage
     QString dataDir; // empty: the usual data directory
     QString contacts; // empty: the address book Pelmora would choose
+    QString calendar; // empty: no calendar
     std::optional<int64_t> clockMs; // milliseconds since 1970; none: now
     QString screenshots; // empty: the current directory
     QString script; // a file, or "-" for standard input

@@ -28,6 +28,10 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     const QCommandLineOption backend(QStringLiteral("backend"),
         QStringLiteral("The phone line and SMS: simulated or modemmanager."),
         QStringLiteral("NAME"));
+    const QCommandLineOption calendar(QStringLiteral("calendar"),
+        QStringLiteral("Read the busy times from this iCalendar file or folder of .ics files "
+                       "instead of the calendars of Evolution Data Server."),
+        QStringLiteral("FILE_OR_DIR"));
     const QCommandLineOption start(QStringLiteral("start"),
         QStringLiteral("Start monitoring in the running Pelmora, or start Pelmora hidden and "
                        "monitoring when none runs."));
@@ -74,6 +78,7 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     parser.addOption(landscape);
     parser.addOption(rotate);
     parser.addOption(backend);
+    parser.addOption(calendar);
     for (const QCommandLineOption* option : {&start, &stop, &status, &json, &profile, &answer,
              &interactive, &quiet, &schedule, &pause, &resume, &quit, &hidden})
         parser.addOption(*option);
@@ -118,6 +123,7 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     options.landscape = parser.isSet(landscape);
     options.rotate = parser.isSet(rotate);
     options.backend = parser.value(backend);
+    options.calendar = parser.value(calendar);
     options.hidden = parser.isSet(hidden);
     ControlCommand& control = options.control;
     control.start = parser.isSet(start);

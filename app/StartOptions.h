@@ -32,6 +32,9 @@ struct StartOptions {
     // --backend NAME: the phone line and SMS backend, chosen at start when
     // empty.
     QString backend;
+    // --calendar FILE_OR_DIR: busy times from iCalendar files rather than
+    // Evolution Data Server.
+    QString calendar;
     // --start, --stop, --status, --profile, --answer, --quit: a request to
     // the running program over the session bus.
     ControlCommand control;

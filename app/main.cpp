@@ -1,6 +1,7 @@
 #include "app/MonitorDlg.h"
 #include "app/PhoneSimulator.h"
 #include "app/StartOptions.h"
+#include "calendar/CalendarFeed.h"
 #include "control/ControlClient.h"
 #include "control/ControlService.h"
 #include "platform/ActiveBackends.h"
@@ -228,6 +229,10 @@ int main(int argc, char** argv)
         });
     QObject::connect(&instance, &pelmora::CSingleInstance::Activated, &dialog,
         &pelmora::CMonitorDlg::BringToFront);
+    if (screenshot.empty())
+        dialog.Session().SetCalendar(options.calendar.isEmpty()
+                ? pelmora::CalendarFeed::FromServer()
+                : pelmora::CalendarFeed::FromFiles(options.calendar.toStdString()));
     if (!screenshot.empty()) {
         // Nobody can answer a message box while a picture is made (there
         // may be no display at all): what it says goes to standard error,

@@ -124,6 +124,8 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(setup.dataDir, made);
     if (!options.contacts.isEmpty())
         setup.contacts = std::filesystem::path(options.contacts.toStdString());
+    if (!options.calendar.isEmpty())
+        setup.calendar = std::filesystem::path(options.calendar.toStdString());
     setup.screenshots = options.screenshots.isEmpty()
         ? std::filesystem::current_path()
         : std::filesystem::path(options.screenshots.toStdString());

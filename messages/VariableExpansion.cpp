@@ -63,6 +63,7 @@ MessageLengthEstimate EstimateMessageLength(std::u16string_view source)
     std::u16string text(source);
     for (size_t i = 0; i < VariableNames.size(); ++i)
         ReplaceAll(text, VariableNames[i], VariableSamples[i]);
+    ReplaceAll(text, kBusyUntilVariable, kBusyUntilSample);
     return MeasureMessage(text);
 }
 

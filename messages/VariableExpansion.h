@@ -20,6 +20,12 @@ inline constexpr std::array<std::u16string_view, 6> VariableNames = {
     u"[SUFFIX]",
     u"[FULLNAME]",
 };
+// When the calendar's busy stretch ends, filled in by the reply's sender
+// rather than from the caller or the settings record, whose replacement
+// words are fixed.
+inline constexpr std::u16string_view kBusyUntilVariable = u"[BUSYUNTIL]";
+inline constexpr std::u16string_view kBusyUntilSample = u"Tue 09:00";
+
 // Long sample values that stand for a name when a message's length is estimated.
 inline constexpr std::array<std::u16string_view, 6> VariableSamples = {
     u"Mrs.",

@@ -165,10 +165,10 @@ MissedCallResult CMissedCallPipeline::ProcessMissedCall(std::u16string_view numb
     case MissedCallAction::Ask:
         // "Interactive" even when the profile gives no text and nothing is asked.
         result.status = ReplyStatus::Interactive;
-        result.reply = Reply(number, caller, true);
+        result.reply = Reply(number, caller, true, options.busyUntil);
         break;
     case MissedCallAction::ReplyNow:
-        result.reply = Reply(number, caller, false);
+        result.reply = Reply(number, caller, false, options.busyUntil);
         if (result.reply == ReplyOutcome::Sent || result.reply == ReplyOutcome::Sending)
             result.status = ReplyStatus::Yes;
         else if (result.reply == ReplyOutcome::SendFailed)
@@ -239,8 +239,8 @@ void CMissedCallPipeline::SetDelivery(
         recorder_->SetDelivery(historyId, state, reason);
 }
 
-ReplyOutcome CMissedCallPipeline::Reply(
-    std::u16string_view number, const ContactNameParts& caller, bool askFirst)
+ReplyOutcome CMissedCallPipeline::Reply(std::u16string_view number, const ContactNameParts& caller,
+    bool askFirst, std::u16string_view busyUntil)
 {
     const ReplyChoice choice = ReplyChoiceFor(caller.contactId);
     chosen_.profileId = choice.profile ? choice.profile->id : 0;
@@ -249,6 +249,8 @@ ReplyOutcome CMissedCallPipeline::Reply(
     // Tested before the expansion: a text that expands to nothing is still sent.
     if (text.empty())
         return ReplyOutcome::NoText;
+    // First, so that a caller's name is never read as the variable.
+    ReplaceVariable(text, kBusyUntilVariable, busyUntil, settings_.removeSpaceAfterEmpty);
     text = ExpandVariables(text, caller, settings_);
     chosen_.text = text;
 

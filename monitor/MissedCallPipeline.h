@@ -30,6 +30,9 @@ struct MissedCallOptions {
     int32_t logAgeIndex = 0; // "Auto clear older than:" selection; 0 never
     RuleTest passesRules; // the exclude and include rule pages
     int32_t quietMinutes = 0; // "Don't reply again to the same number within:"; 0 never
+    // What [BUSYUNTIL] says at this moment: when the calendar's busy stretch
+    // ends ("15:30", "Tue 09:00"), or the word for free time.
+    std::u16string busyUntil;
 };
 
 // What the pipeline needs of the main window besides the log and the bubble.
@@ -88,7 +91,8 @@ public:
     // `stage` is how the caller was found; none when the caller was given.
     MissedCallResult ProcessMissedCall(std::u16string_view number, const ContactNameParts& caller,
         int32_t ringCount, std::optional<LookupStage> stage = std::nullopt);
-    ReplyOutcome Reply(std::u16string_view number, const ContactNameParts& caller, bool askFirst);
+    ReplyOutcome Reply(std::u16string_view number, const ContactNameParts& caller, bool askFirst,
+        std::u16string_view busyUntil);
     void CountSent();
 
     // The bubble's Yes: sends the open reply without testing the limits

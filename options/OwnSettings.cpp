@@ -86,8 +86,8 @@ std::optional<ScheduleWindow> WindowFromJson(const QJsonValue& value, const QStr
 
 constexpr std::array<const char*, 3> kKeepNames = {"month", "year", "forever"};
 
-constexpr std::array<OwnOption, 3> kOptions
-    = {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod};
+constexpr std::array<OwnOption, 5> kOptions = {OwnOption::Schedule, OwnOption::HistoryKeep,
+    OwnOption::QuietPeriod, OwnOption::CalendarBusy, OwnOption::BusyUntilWord};
 
 // Far beyond any schedule of a hundred windows.
 constexpr size_t kMaxOptionsBytes = 1 << 20;
@@ -99,6 +99,10 @@ const char* KeyOf(OwnOption option)
         return "schedule";
     case OwnOption::HistoryKeep:
         return "historyKeep";
+    case OwnOption::CalendarBusy:
+        return "calendarBusy";
+    case OwnOption::BusyUntilWord:
+        return "busyUntilWord";
     case OwnOption::QuietPeriod:
         break;
     }
@@ -116,6 +120,12 @@ void SetUnknown(OwnOption option, OwnSettings& settings)
         break;
     case OwnOption::QuietPeriod:
         settings.quietMinutes = kUnknownQuietMinutes;
+        break;
+    case OwnOption::CalendarBusy:
+        settings.calendarBusyProfileId = 0;
+        break;
+    case OwnOption::BusyUntilWord:
+        settings.busyUntilWord = QString::fromUtf16(OwnSettings::kDefaultBusyUntilWord);
         break;
     }
 }
@@ -157,6 +167,33 @@ bool ReadOption(OwnOption option, const QJsonValue& value, int version,
             return false;
         }
         settings.quietMinutes = *found;
+        return true;
+    }
+    case OwnOption::CalendarBusy: {
+        const QJsonValue profile = value.toObject().value(QStringLiteral("profile"));
+        const double id = profile.toDouble(-1);
+        if (!value.isObject() || !profile.isDouble() || !(id >= 1 && id <= INT32_MAX)
+            || id != std::floor(id)) {
+            error = QStringLiteral("calendarBusy: {\"profile\": a profile's id}");
+            return false;
+        }
+        if (profileIds && !profileIds->contains(static_cast<int32_t>(id))) {
+            error = QStringLiteral("calendarBusy: there is no profile with id %1")
+                        .arg(static_cast<int32_t>(id));
+            return false;
+        }
+        settings.calendarBusyProfileId = static_cast<int32_t>(id);
+        return true;
+    }
+    case OwnOption::BusyUntilWord: {
+        const QString word = value.toString();
+        if (!value.isString() || word.size() > OwnSettings::kMostBusyUntilWordLength
+            || word.contains(u'\n') || word.contains(u'\r')) {
+            error = QStringLiteral("busyUntilWord: a text of at most %1 characters on one line")
+                        .arg(OwnSettings::kMostBusyUntilWordLength);
+            return false;
+        }
+        settings.busyUntilWord = word;
         return true;
     }
     case OwnOption::Schedule:
@@ -223,8 +260,8 @@ qsizetype ValueEnd(const QByteArray& bytes, qsizetype from)
 QJsonObject ScanOptions(const QByteArray& bytes)
 {
     QJsonObject found;
-    for (const char* key :
-        {"version", "schedule", "historyKeep", "quietMinutes", "schedulePausedUntil"}) {
+    for (const char* key : {"version", "schedule", "historyKeep", "quietMinutes",
+             "schedulePausedUntil", "calendarBusy", "busyUntilWord"}) {
         const QByteArray quoted = '"' + QByteArray(key) + '"';
         for (qsizetype at = bytes.indexOf(quoted); at >= 0; at = bytes.indexOf(quoted, at + 1)) {
             qsizetype from = at + quoted.size();
@@ -285,6 +322,11 @@ QJsonObject OwnSettingsToJson(const OwnSettings& settings)
         json.insert(QStringLiteral("schedulePausedUntil"),
             QDateTime::fromSecsSinceEpoch(settings.schedulePausedUntil, QTimeZone::utc())
                 .toString(Qt::ISODate));
+    if (settings.calendarBusyProfileId != 0)
+        json.insert(QStringLiteral("calendarBusy"),
+            QJsonObject {{QStringLiteral("profile"), settings.calendarBusyProfileId}});
+    if (settings.busyUntilWord != QString::fromUtf16(OwnSettings::kDefaultBusyUntilWord))
+        json.insert(QStringLiteral("busyUntilWord"), settings.busyUntilWord);
     return json;
 }
 
@@ -320,6 +362,10 @@ QString OwnOptionName(OwnOption option)
         return QStringLiteral("the schedule");
     case OwnOption::HistoryKeep:
         return QStringLiteral("how long the history keeps calls");
+    case OwnOption::CalendarBusy:
+        return QStringLiteral("what the calendar switches");
+    case OwnOption::BusyUntilWord:
+        return QStringLiteral("the word for [BUSYUNTIL]");
     case OwnOption::QuietPeriod:
         break;
     }
@@ -379,7 +425,11 @@ bool LoadOwnSettings(const std::filesystem::path& dir, OwnSettings& settings, QS
     }
     for (const OwnOption option : kOptions) {
         const QJsonValue value = json.value(QLatin1String(KeyOf(option)));
-        if (value.isUndefined() && whole)
+        // Options written only when they differ from their default are
+        // taken as left out, not lost: most files never had them.
+        const bool leftOutAtDefault
+            = option == OwnOption::CalendarBusy || option == OwnOption::BusyUntilWord;
+        if (value.isUndefined() && (whole || leftOutAtDefault))
             continue;
         if (value.isUndefined()) {
             fellBack.push_back(option);

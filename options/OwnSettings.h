@@ -43,18 +43,30 @@ struct OwnSettings {
     // it is not paused. Saved as "schedulePausedUntil" (UTC, ISO 8601); a
     // pause that cannot be read is no pause.
     int64_t schedulePausedUntil = 0;
+    // "While my calendar says busy": monitoring on with this profile while
+    // a busy event runs; 0 when the calendar switches nothing. Saved as
+    // "calendarBusy": {"profile": ID}, left out when off.
+    int32_t calendarBusyProfileId = 0;
+    // What [BUSYUNTIL] says while no busy event runs. Saved as
+    // "busyUntilWord", left out while it is the default.
+    QString busyUntilWord = QString::fromUtf16(kDefaultBusyUntilWord);
+
+    static constexpr char16_t kDefaultBusyUntilWord[] = u"later";
+    static constexpr int kMostBusyUntilWordLength = 40;
 
     bool operator==(const OwnSettings&) const = default;
 };
 
 // The options a damaged file may lose. Each one lost holds its safe value
 // until the user chooses again: no schedule, the history kept for ever (a
-// keep period nobody knows never deletes a call) and the longest quiet
-// period (a caller is never texted twice because of a typo).
-enum class OwnOption { Schedule, HistoryKeep, QuietPeriod };
+// keep period nobody knows never deletes a call), the longest quiet
+// period (a caller is never texted twice because of a typo), a calendar
+// that switches nothing and the default word for [BUSYUNTIL].
+enum class OwnOption { Schedule, HistoryKeep, QuietPeriod, CalendarBusy, BusyUntilWord };
 inline constexpr HistoryKeep kUnknownHistoryKeep = HistoryKeep::Forever;
 inline constexpr int32_t kUnknownQuietMinutes = kQuietPeriodMinutes.back();
-// "the schedule", "how long the history keeps calls", "the quiet period".
+// "the schedule", "how long the history keeps calls", "the quiet period",
+// "what the calendar switches", "the word for [BUSYUNTIL]".
 QString OwnOptionName(OwnOption option);
 
 QJsonObject OwnSettingsToJson(const OwnSettings& settings);

@@ -32,15 +32,74 @@ void ScheduleRunner::SetZone(QTimeZone zone)
     Evaluate();
 }
 
+void ScheduleRunner::SetCalendar(std::shared_ptr<const BusyTimeline> busy, int32_t profileId)
+{
+    busy_ = std::move(busy);
+    calendarProfileId_ = profileId;
+    Evaluate();
+}
+
+std::optional<BusySpan> ScheduleRunner::BusyStretch() const
+{
+    return busy_ ? busy_->StretchAt(clock_()) : std::nullopt;
+}
+
+std::optional<ScheduleWindow> ScheduleRunner::Forced(
+    const QDateTime& at, std::optional<size_t>* windowIndex) const
+{
+    if (calendarProfileId_ != 0 && busy_ && busy_->StretchAt(at)) {
+        ScheduleWindow calendar;
+        calendar.profileId = calendarProfileId_;
+        return calendar;
+    }
+    const std::optional<size_t> index = WindowInForce(schedule_, at, zone_);
+    if (windowIndex)
+        *windowIndex = index;
+    return index ? std::optional(schedule_[*index]) : std::nullopt;
+}
+
+std::optional<ScheduleChange> ScheduleRunner::FindNextChange(const QDateTime& now) const
+{
+    if (pausedUntil_) {
+        if (schedule_.empty() && calendarProfileId_ == 0)
+            return std::nullopt;
+        ScheduleChange change {*pausedUntil_, std::nullopt};
+        change.calendar = Forced(*pausedUntil_, &change.window) && !change.window;
+        return change;
+    }
+    // A boundary of the one may fall inside the other (a window that
+    // starts during a meeting): only a change of what is forced counts.
+    const std::optional<ScheduleWindow> forced = Forced(now);
+    QDateTime from = now;
+    for (int step = 0; step < 64; ++step) {
+        std::optional<QDateTime> at;
+        if (const auto next = NextScheduleChange(schedule_, from, zone_))
+            at = next->at;
+        if (calendarProfileId_ != 0 && busy_)
+            if (const auto boundary = busy_->NextBoundary(from.toMSecsSinceEpoch())) {
+                const QDateTime moment = QDateTime::fromMSecsSinceEpoch(*boundary, zone_);
+                if (!at || moment < *at)
+                    at = moment;
+            }
+        if (!at)
+            return std::nullopt;
+        ScheduleChange change {*at, std::nullopt};
+        const std::optional<ScheduleWindow> then = Forced(*at, &change.window);
+        if (then != forced) {
+            change.calendar = then && !change.window;
+            return change;
+        }
+        from = *at;
+    }
+    return std::nullopt;
+}
+
 void ScheduleRunner::Evaluate()
 {
     const QDateTime now = clock_();
     if (pausedUntil_ && *pausedUntil_ <= now)
         pausedUntil_.reset();
-    const std::optional<size_t> index
-        = pausedUntil_ ? std::nullopt : WindowInForce(schedule_, now, zone_);
-    const std::optional<ScheduleWindow> window
-        = index ? std::optional(schedule_[*index]) : std::nullopt;
+    const std::optional<ScheduleWindow> window = pausedUntil_ ? std::nullopt : Forced(now);
     if (window != applied_) {
         // What holds without the schedule: what held before the window that
         // ends, where no choice inside it replaced it. Windows back to back
@@ -60,9 +119,7 @@ void ScheduleRunner::Evaluate()
         else
             Restore(own);
     }
-    next_ = pausedUntil_ && !schedule_.empty() ? std::optional(
-                ScheduleChange {*pausedUntil_, WindowInForce(schedule_, *pausedUntil_, zone_)})
-                                               : NextScheduleChange(schedule_, now, zone_);
+    next_ = FindNextChange(now);
     target_.ScheduleWakeAt(next_ ? std::optional(next_->at) : std::nullopt);
 }
 
@@ -72,8 +129,11 @@ void ScheduleRunner::Apply(const ScheduleWindow& window)
         if (target_.ScheduleIsMonitoring())
             target_.ScheduleStop();
     } else if (!target_.ScheduleSetActiveProfile(window.profileId)) {
-        target_.ScheduleTellUser(QStringLiteral(
-            "The schedule could not start monitoring: its profile no longer exists."));
+        target_.ScheduleTellUser(window.days == 0
+                ? QStringLiteral("The calendar could not start monitoring: the profile chosen for "
+                                 "busy times no longer exists.")
+                : QStringLiteral(
+                    "The schedule could not start monitoring: its profile no longer exists."));
     } else if (!target_.ScheduleIsMonitoring()) {
         Start();
     }
@@ -137,6 +197,10 @@ QString ScheduleRunner::NextChangeText(const std::function<QString(int32_t)>& pr
             QLocale::c().dayName(day.dayOfWeek(), QLocale::ShortFormat), time);
     if (pausedUntil_)
         return QStringLiteral("Schedule: paused until %1").arg(when);
+    if (next->calendar)
+        return QStringLiteral("Calendar: %1 from %2").arg(profileName(calendarProfileId_), when);
+    if (CalendarHolds())
+        return QStringLiteral("Calendar: busy until %1").arg(when);
     if (!next->window)
         return QStringLiteral("Schedule: ends at %1").arg(when);
     const ScheduleWindow& window = schedule_[*next->window];

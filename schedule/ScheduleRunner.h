@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calendar/BusyTimeline.h"
 #include "schedule/WeeklySchedule.h"
 
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QTimeZone>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace pelmora {
@@ -30,8 +32,12 @@ public:
     virtual void ScheduleWakeAt(const std::optional<QDateTime>& at) = 0;
 };
 
-// Applies the weekly schedule, and decides between it and every other hand
-// that switches monitoring or the profile:
+// Applies the weekly schedule and the calendar's busy time, and decides
+// between them and every other hand that switches monitoring or the
+// profile:
+// - while the calendar says busy (when the user chose so) it holds as a
+//   window would, and wins over a window: an event is set for that day, a
+//   window for every week;
 // - the latest deliberate choice (a tap, a script, the command line) holds
 //   until the next boundary;
 // - at a window's start the window applies, and what held before is kept;
@@ -58,6 +64,13 @@ public:
     const std::optional<QDateTime>& PausedUntil() const { return pausedUntil_; }
     // The phone travelled: the windows are read in `zone` from now on.
     void SetZone(QTimeZone zone);
+    // The calendar's busy time, and the profile monitoring runs with while
+    // it says busy; 0 when the calendar switches nothing.
+    void SetCalendar(std::shared_ptr<const BusyTimeline> busy, int32_t profileId);
+    // The busy stretch that holds now, whether or not it switches anything.
+    std::optional<BusySpan> BusyStretch() const;
+    // The calendar holds monitoring on now.
+    bool CalendarHolds() const { return applied_ && applied_->days == 0; }
     // A deliberate choice changed monitoring, the profile or both: inside a
     // window it outlives the window's end.
     void ChoiceMade(bool monitoring, bool profile);
@@ -84,6 +97,11 @@ private:
         int32_t profileId = 0;
     };
     OwnState Current() const;
+    // What the schedule and the calendar force at `at`: the window in force,
+    // the calendar's (a window of no days), or none.
+    std::optional<ScheduleWindow> Forced(
+        const QDateTime& at, std::optional<size_t>* windowIndex = nullptr) const;
+    std::optional<ScheduleChange> FindNextChange(const QDateTime& now) const;
     void Apply(const ScheduleWindow& window);
     void Restore(const OwnState& own);
     void Start();
@@ -101,6 +119,8 @@ private:
     bool profileChosen_ = false;
     std::optional<ScheduleChange> next_;
     std::optional<QDateTime> pausedUntil_;
+    std::shared_ptr<const BusyTimeline> busy_;
+    int32_t calendarProfileId_ = 0;
 };
 
 } // namespace pelmora

@@ -46,6 +46,7 @@ std::optional<size_t> WindowInForce(
 struct ScheduleChange {
     QDateTime at;
     std::optional<size_t> window;
+    bool calendar = false; // from then on the calendar's busy time decides
 };
 std::optional<ScheduleChange> NextScheduleChange(
     const WeeklySchedule& schedule, const QDateTime& now, const QTimeZone& zone);

@@ -1,5 +1,6 @@
 #include "session/MonitoringSession.h"
 
+#include "calendar/CalendarReading.h"
 #include "monitor/MissedCallTexts.h"
 #include "platform/TimerService.h"
 #include "platform/shell/TimeZoneWatch.h"
@@ -89,6 +90,13 @@ QString OptionsProblem(const QString& error, const std::vector<OwnOption>& lost,
             holds << QStringLiteral("nobody is texted again within %1")
                          .arg(QuietPeriodText(kUnknownQuietMinutes));
             break;
+        case OwnOption::CalendarBusy:
+            holds << QStringLiteral("the calendar switches nothing");
+            break;
+        case OwnOption::BusyUntilWord:
+            holds << QStringLiteral("[BUSYUNTIL] says \"%1\" when you are free")
+                         .arg(QString::fromUtf16(OwnSettings::kDefaultBusyUntilWord));
+            break;
         }
     }
     return text
@@ -131,7 +139,10 @@ QString MonitoringSession::Open()
     // clock changes; a simulated clock fires the session's timer instead.
     if (!CurrentTimerService()) {
         scheduleAlarm_ = new WallClockAlarm(this);
-        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] { schedule_->Evaluate(); });
+        connect(scheduleAlarm_, &WallClockAlarm::Due, this, [this] {
+            ReadCalendar();
+            schedule_->Evaluate();
+        });
     }
     // A window that began while Pelmora was not running applies now.
     if (ownSettings_.schedulePausedUntil > 0)
@@ -142,7 +153,13 @@ QString MonitoringSession::Open()
     connect(zoneWatch_, &TimeZoneWatch::Changed, this, [this](const QTimeZone& zone) {
         zone_ = zone;
         schedule_->SetZone(zone);
+        // All-day and floating times are the phone's local ones.
+        calendarReadAt_ = 0;
+        ReadCalendar();
     });
+    if (calendarFeed_)
+        calendarFeed_->Start(
+            [this](CalendarSnapshot snapshot) { OnCalendar(std::move(snapshot)); });
     OpenHistory();
     return problem;
 }
@@ -292,6 +309,7 @@ MissedCallOptions MonitoringSession::ReadOptions() const
 {
     MissedCallOptions options = view_.ReadOptions();
     options.quietMinutes = ownSettings_.quietMinutes;
+    options.busyUntil = BusyUntilText().toStdU16String();
     return options;
 }
 
@@ -312,6 +330,7 @@ void MonitoringSession::OnTimer(int id)
         pipeline.OnQuestionTimeout();
         Q_EMIT StateChanged();
     } else if (id == kScheduleTimer && schedule_) {
+        ReadCalendar();
         schedule_->Evaluate();
     }
 }
@@ -399,6 +418,79 @@ QString MonitoringSession::ChangeSchedule(WeeklySchedule schedule)
     return {};
 }
 
+void MonitoringSession::SetCalendar(std::unique_ptr<CalendarFeed> feed)
+{
+    calendarFeed_ = std::move(feed);
+    if (calendarFeed_ && schedule_)
+        calendarFeed_->Start(
+            [this](CalendarSnapshot snapshot) { OnCalendar(std::move(snapshot)); });
+}
+
+void MonitoringSession::OnCalendar(CalendarSnapshot snapshot)
+{
+    calendar_ = std::move(snapshot);
+    calendarReadAt_ = 0;
+    ReadCalendar();
+}
+
+void MonitoringSession::ReadCalendar()
+{
+    // Recurring events are expanded a year ahead and again each day.
+    constexpr int64_t kDay = 24 * 60 * 60;
+    const int64_t now = clock_();
+    if (!calendar_ || (calendarReadAt_ != 0 && now - calendarReadAt_ < kDay))
+        return;
+    calendarReadAt_ = now;
+    const QDateTime moment = QDateTime::fromSecsSinceEpoch(now, zone_);
+    CalendarReading reading
+        = ReadBusyTime(*calendar_, moment.addDays(-1), moment.addDays(400), zone_);
+    busy_ = std::make_shared<const BusyTimeline>(std::move(reading.busy));
+    // Only a calendar that matters is worth a notice: one the user named,
+    // or one that switches monitoring.
+    const QString problem = reading.problems.join(QStringLiteral("; "));
+    if (problem != calendarProblem_) {
+        calendarProblem_ = problem;
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "pelmora: calendar: %s\n", problem.toLocal8Bit().constData());
+        if (!problem.isEmpty()
+            && (calendarFeed_->Named() || ownSettings_.calendarBusyProfileId != 0))
+            view_.Add(u"Pelmora calendar",
+                QStringLiteral("Your calendar could not be read: %1. The schedule and your own "
+                               "choices go on; busy times that cannot be read switch nothing.")
+                    .arg(problem)
+                    .toHtmlEscaped()
+                    .toStdU16String(),
+                60, kCalendarNotice);
+        else
+            view_.Remove(kCalendarNotice);
+    }
+    if (schedule_)
+        schedule_->SetCalendar(busy_, ownSettings_.calendarBusyProfileId);
+}
+
+QString MonitoringSession::ChangeCalendarBusyProfile(int32_t profileId)
+{
+    OwnSettings changed = ownSettings_;
+    changed.calendarBusyProfileId = profileId;
+    if (QString problem = SaveOptions(std::move(changed), QStringLiteral("The calendar choice"));
+        !problem.isEmpty())
+        return problem;
+    if (schedule_)
+        schedule_->SetCalendar(busy_, ownSettings_.calendarBusyProfileId);
+    return {};
+}
+
+std::optional<BusySpan> MonitoringSession::BusyStretch() const
+{
+    return busy_ ? busy_->StretchAt(clock_() * 1000) : std::nullopt;
+}
+
+QString MonitoringSession::BusyUntilText() const
+{
+    return pelmora::BusyUntilText(busy_ ? *busy_ : BusyTimeline(),
+        QDateTime::fromSecsSinceEpoch(clock_(), zone_), zone_, ownSettings_.busyUntilWord);
+}
+
 QString MonitoringSession::ScheduleNote() const
 {
     if (!schedule_)
@@ -454,8 +546,15 @@ void MonitoringSession::ScheduleTellUser(const QString& text)
     view_.Add(u"Pelmora schedule", text.toHtmlEscaped().toStdU16String(), 60, kScheduleNotice);
 }
 
-void MonitoringSession::ScheduleWakeAt(const std::optional<QDateTime>& at)
+void MonitoringSession::ScheduleWakeAt(const std::optional<QDateTime>& wanted)
 {
+    // A calendar's recurring events are expanded again each day.
+    std::optional<QDateTime> at = wanted;
+    if (calendar_ && calendarReadAt_ != 0) {
+        const QDateTime again = QDateTime::fromSecsSinceEpoch(calendarReadAt_ + 24 * 60 * 60);
+        if (!at || again < *at)
+            at = again;
+    }
     if (scheduleAlarm_)
         scheduleAlarm_->ArmAt(at);
     else if (at)
@@ -486,11 +585,14 @@ ControlState MonitoringSession::ReadControlState() const
             const ScheduleWindow* window
                 = next->window ? &ownSettings_.schedule[*next->window] : nullptr;
             state.nextChangeAction = schedule_->PausedUntil() ? QStringLiteral("resume")
+                : next->calendar                              ? QStringLiteral("on")
                 : !window                                     ? QStringLiteral("end")
                 : window->monitoring                          ? QStringLiteral("on")
                                                               : QStringLiteral("off");
             if (window && window->monitoring)
                 state.nextChangeProfile = ProfileName(window->profileId);
+            else if (next->calendar)
+                state.nextChangeProfile = ProfileName(ownSettings_.calendarBusyProfileId);
         }
         if (const auto& paused = schedule_->PausedUntil())
             state.schedulePausedUntil = IsoTime(*paused, zone_);

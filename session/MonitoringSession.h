@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calendar/CalendarFeed.h"
 #include "control/ControlTarget.h"
 #include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
@@ -76,6 +77,7 @@ enum NotificationId : uint32_t {
     kSaveFailedNotice = 98,
     kHistoryProblemNotice = 97,
     kScheduleNotice = 96,
+    kCalendarNotice = 95,
 };
 
 // One monitoring run for the whole program, without widgets: the line
@@ -128,6 +130,16 @@ public:
     const WeeklySchedule& Schedule() const { return ownSettings_.schedule; }
     // "Schedule: Sleeping from 23:00"; empty without a schedule.
     QString ScheduleNote() const;
+    // Where the calendar comes from; without one no calendar is read.
+    void SetCalendar(std::unique_ptr<CalendarFeed> feed);
+    // "While my calendar says busy": monitoring on with this profile while
+    // a busy event runs (0: the calendar switches nothing).
+    QString ChangeCalendarBusyProfile(int32_t profileId);
+    // The busy stretch that holds now; none while the user is free or no
+    // calendar is read.
+    std::optional<BusySpan> BusyStretch() const;
+    // What [BUSYUNTIL] says now.
+    QString BusyUntilText() const;
     // The profile id a save keeps: inside a window, the user's own.
     int32_t ProfileToSave(int32_t shown) const;
     CallHistory* History() const { return history_.get(); }
@@ -205,6 +217,9 @@ private:
     void OpenHistory();
     // Saves and applies a pause of the schedule until `until` (0: none).
     QString PauseSchedule(int64_t until);
+    void OnCalendar(CalendarSnapshot snapshot);
+    // Works the busy time out again from the last snapshot, for the year ahead.
+    void ReadCalendar();
 
     std::filesystem::path dataDir_;
     // Worked out once: the control state is read at every change.
@@ -217,6 +232,11 @@ private:
     WallClockAlarm* scheduleAlarm_ = nullptr;
     TimeZoneWatch* zoneWatch_ = nullptr;
     std::unique_ptr<CallHistory> history_;
+    std::unique_ptr<CalendarFeed> calendarFeed_;
+    std::optional<CalendarSnapshot> calendar_;
+    std::shared_ptr<const BusyTimeline> busy_;
+    int64_t calendarReadAt_ = 0; // seconds since 1970
+    QString calendarProblem_; // the last one told
     NumberedTimers timers_;
     uint32_t questionSerial_ = 0;
     // The session itself is switching the profile: the page's change is not a tap.

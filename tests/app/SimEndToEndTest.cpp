@@ -595,6 +595,14 @@ TEST_F(SimEndToEnd, InterplayOfTheHands)
         std::string script;
         std::string out;
         pelmora::DeliveryState lastDelivery = pelmora::DeliveryState::Delivered;
+        // The calendar file's events, and the profile that holds while it
+        // says busy (empty: the calendar switches nothing).
+        std::string calendar = {};
+        std::string calendarProfile = {};
+    };
+    const auto meeting = [](const char* start, const char* end) {
+        return std::string("BEGIN:VEVENT\r\nUID:m\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T")
+            + start + "00Z\r\nDTEND:20260105T" + end + "00Z\r\nEND:VEVENT\r\n";
     };
     const Row rows[] = {
         {"the start at login inside an on window leaves monitoring on",
@@ -654,6 +662,34 @@ TEST_F(SimEndToEnd, InterplayOfTheHands)
             Lines({"profile\tSleeping", "monitoring\ton", "monitoring\toff", "profile\tDefault",
                 "control\tpause\tok", "status\toff\t0\tDefault\t", "profile\tSleeping",
                 "monitoring\ton", "control\tresume\tok", Delivered("07700900111", "Asleep")})},
+        {"a meeting runs monitoring with its profile and says until when", {}, "13:00",
+            "advance 1h\ncall 07700900111 rings 1\nadvance 90m\ncontrol status\n",
+            Lines({"profile\tMeeting", "monitoring\ton",
+                Delivered("07700900111", "In a meeting until 15:30"), "monitoring\toff",
+                "profile\tDefault", "status\toff\t0\tDefault\t"}),
+            pelmora::DeliveryState::Delivered, meeting("1400", "1530"), "Meeting"},
+        {"a meeting wins over an off window, which holds again after it", {{12 * 60, 17 * 60, ""}},
+            "11:00", "start\nadvance 1h\nadvance 2h\nadvance 1h\nadvance 2h\n",
+            Lines({"monitoring\toff", "profile\tMeeting", "monitoring\ton", "monitoring\toff",
+                "profile\tDefault", "monitoring\ton"}),
+            pelmora::DeliveryState::Delivered, meeting("1400", "1500"), "Meeting"},
+        {
+            "outside a meeting [BUSYUNTIL] says its word; a calendar switching nothing",
+            {},
+            "09:00",
+            "control profile \"Meeting\"\nstart\ncall 07700900111 rings 1\n",
+            Lines({"control\tprofile\tok", Delivered("07700900111", "In a meeting until later")}),
+            pelmora::DeliveryState::Delivered,
+            meeting("1400", "1530"),
+            "",
+        },
+        {"a calendar that cannot be read is told and switches nothing", {}, "13:00",
+            "start\nadvance 1h\ncall 07700900111 rings 1\n",
+            Lines({"notice\tYour calendar could not be read: the calendar \"calendar.ics\" is not "
+                   "an iCalendar file. The schedule and your own choices go on; busy times that "
+                   "cannot be read switch nothing.",
+                Delivered("07700900111", "Back soon")}),
+            pelmora::DeliveryState::Delivered, "BEGIN:VCARD\r\nEND:VCARD\r\n", "Meeting"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -664,7 +700,8 @@ TEST_F(SimEndToEnd, InterplayOfTheHands)
         pelmora::ResetProfileStore();
         std::map<std::string, int32_t> ids;
         for (const auto& [name, text] : {std::pair {"Default", u"Back soon"},
-                 std::pair {"Driving", u"Driving, back later"}, std::pair {"Sleeping", u"Asleep"}})
+                 std::pair {"Driving", u"Driving, back later"}, std::pair {"Sleeping", u"Asleep"},
+                 std::pair {"Meeting", u"In a meeting until [BUSYUNTIL]"}})
             ids[name] = pelmora::AddProfile(QString::fromLatin1(name).toStdU16String(),
                 pelmora::AppendTemplate(QString::fromLatin1(name).toStdU16String(), text)->id)
                             ->id;
@@ -675,11 +712,24 @@ TEST_F(SimEndToEnd, InterplayOfTheHands)
         for (const auto& [start, end, profile] : row.windows)
             own.schedule.push_back(
                 {kEveryDay, start, end, !profile.empty(), profile.empty() ? 0 : ids.at(profile)});
+        if (!row.calendarProfile.empty())
+            own.calendarBusyProfileId = ids.at(row.calendarProfile);
         ASSERT_TRUE(pelmora::SaveOwnSettings(data, own));
+        QStringList more;
+        if (!row.calendar.empty()) {
+            const std::filesystem::path file
+                = dir.Path() / (dataName + "-calendar") / "calendar.ics";
+            std::filesystem::create_directories(file.parent_path());
+            std::ofstream(file) << (row.calendar.starts_with("BEGIN:VEVENT")
+                    ? "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//T//EN\r\n" + row.calendar
+                        + "END:VCALENDAR\r\n"
+                    : row.calendar);
+            more = {QStringLiteral("--calendar"), QString::fromStdString(file.string())};
+        }
         clock = QStringLiteral("2026-01-05T%1:00").arg(QString::fromLatin1(row.clock));
         const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "UTC");
-        const SimRun run = Run(row.script);
+        const SimRun run = Run(row.script, more);
         zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         // The events; the log and the counter printed at the end are left out.

@@ -9,10 +9,10 @@ namespace pelmora::test {
 // A session bus of the test program's own, in a temporary home: HOME and the
 // XDG data, config, cache and runtime directories point into it, settings
 // stay in memory, and DBUS_SESSION_BUS_ADDRESS names the bus. With
-// Services::Eds the bus starts Evolution Data Server's registry and address
-// book factory on demand, from the system's service files; with
-// Services::None nothing can be started on it. Stopping the bus also ends
-// every process it started.
+// Services::Eds the bus starts Evolution Data Server's registry and its
+// address book and calendar factories on demand, from the system's service
+// files; with Services::None nothing can be started on it. Stopping the bus
+// also ends every process it started.
 class PrivateSessionBus final {
 public:
     enum class Services { Eds, None };

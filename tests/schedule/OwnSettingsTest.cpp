@@ -30,6 +30,17 @@ TEST(OwnSettings, RoundTripsAndAMissingFileIsTheDefaults)
     EXPECT_EQ(read, settings);
     EXPECT_EQ(OwnSettingsToJson(settings)[QStringLiteral("schedule")][0][QStringLiteral("days")],
         (QJsonArray {QStringLiteral("mon"), QStringLiteral("sun")}));
+    // The calendar's options are written only when they are not the defaults.
+    EXPECT_FALSE(OwnSettingsToJson(settings).contains(QStringLiteral("calendarBusy")));
+    EXPECT_FALSE(OwnSettingsToJson(settings).contains(QStringLiteral("busyUntilWord")));
+    OwnSettings calendar = settings;
+    calendar.calendarBusyProfileId = 3;
+    calendar.busyUntilWord = QStringLiteral("tonight");
+    ASSERT_TRUE(SaveOwnSettings(dir.Path(), calendar));
+    ASSERT_TRUE(LoadOwnSettings(dir.Path(), read, error)) << error.toStdString();
+    EXPECT_EQ(read, calendar);
+    EXPECT_EQ(OwnSettingsToJson(calendar)[QStringLiteral("calendarBusy")],
+        (QJsonObject {{QStringLiteral("profile"), 3}}));
 }
 
 TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
@@ -66,6 +77,17 @@ TEST(OwnSettings, WrongValuesAreRefusedWithTheirPlace)
             "schedule[0]: \"profile\" is a profile's id"},
         {R"({"version":1,"schedule":[{"days":["sat"],"start":"01:00","end":"02:00","monitoring":false},{"days":["sat"],"start":"01:00","end":"02:00","monitoring":true,"profile":9}]})",
             "schedule[1]: there is no profile with id 9"},
+        {R"({"version":2,"calendarBusy":{"profile":0}})",
+            "calendarBusy: {\"profile\": a profile's id}"},
+        {R"({"version":2,"calendarBusy":2})", "calendarBusy: {\"profile\": a profile's id}"},
+        {R"({"version":2,"calendarBusy":{"profile":9}})",
+            "calendarBusy: there is no profile with id 9"},
+        {R"({"version":2,"busyUntilWord":"two\nlines"})",
+            "busyUntilWord: a text of at most 40 characters on one line"},
+        {R"({"version":2,"busyUntilWord":"12345678901234567890123456789012345678901"})",
+            "busyUntilWord: a text of at most 40 characters on one line"},
+        {R"({"version":2,"busyUntilWord":5})",
+            "busyUntilWord: a text of at most 40 characters on one line"},
     };
     const std::set<int32_t> profiles {1, 2};
     for (const Case& c : cases) {
@@ -123,7 +145,12 @@ TEST(OwnSettings, ADamagedFileKeepsEachOptionThatReadsAndTheSafeValueOfEveryOthe
         {"", kUnknownHistoryKeep, kUnknownQuietMinutes, 0,
             {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod}},
         {nullptr, kUnknownHistoryKeep, kUnknownQuietMinutes, 0,
-            {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod}},
+            {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod,
+                OwnOption::CalendarBusy, OwnOption::BusyUntilWord}},
+        {R"({"version":2,"calendarBusy":{"profile":0},"busyUntilWord":"soon","quietMi)",
+            kUnknownHistoryKeep, kUnknownQuietMinutes, 0,
+            {OwnOption::Schedule, OwnOption::HistoryKeep, OwnOption::QuietPeriod,
+                OwnOption::CalendarBusy}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes ? c.bytes : "a pipe");

@@ -72,6 +72,8 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
         bool monitoring;
         int32_t profile;
         const char* log; // the schedule's own switches
+        // "DAY HH:MM-HH:MM", a meeting that switches monitoring on with profile 3.
+        const char* busy = nullptr;
     };
     const Row rows[] = {
         {"a window's end gives back the profile and leaves monitoring on", dayOn,
@@ -107,6 +109,21 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
             "profile 3, start, stop, profile 1, profile 3, start"},
         {"resuming brings the window in force", nightOn,
             "Mon 21:00 pause-Tue-08:00; Mon 23:00 resume", true, 3, "profile 3, start"},
+        {"a meeting runs monitoring with its profile, and its end gives back", {},
+            "Mon 13:00; Mon 14:00; Mon 15:30", false, 1, "profile 3, start, stop, profile 1",
+            "Mon 14:00-15:30"},
+        {"a meeting wins over an off window, which holds again after it", lunchOff,
+            "Mon 08:00 tap-start; Mon 12:00; Mon 12:15; Mon 12:45; Mon 13:00", true, 1,
+            "stop, profile 3, start, stop, profile 1, start", "Mon 12:15-12:45"},
+        {"a stop during a meeting stays after it", {},
+            "Mon 13:00; Mon 14:00; Mon 14:30 tap-stop; Mon 15:30", false, 1,
+            "profile 3, start, profile 1", "Mon 14:00-15:30"},
+        {"a pause holds the calendar off too", {},
+            "Mon 13:00 pause-Mon-15:00; Mon 14:00; Mon 15:00; Mon 15:30", false, 1,
+            "profile 3, start, stop, profile 1", "Mon 14:00-15:30"},
+        {"the start at login during a meeting counts as on after it", {},
+            "Mon 14:10 autostart; Mon 15:30", true, 1, "profile 3, start, profile 1",
+            "Mon 14:00-15:30"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -118,6 +135,16 @@ TEST(ScheduleRunner, EveryHandAgreesUnderOneRule)
         for (const QString& step : QString::fromLatin1(row.steps).split(QStringLiteral("; "))) {
             const QStringList words = step.split(QLatin1Char(' '));
             now = At(words[0], words[1]);
+            if (!started && row.busy) {
+                const QStringList busy = QString::fromLatin1(row.busy).split(u' ');
+                const QStringList times = busy[1].split(u'-');
+                runner.SetCalendar(
+                    std::make_shared<BusyTimeline>(
+                        std::vector<BusySpan> {{At(busy[0], times[0]).toMSecsSinceEpoch(),
+                            At(busy[0], times[1]).toMSecsSinceEpoch()}},
+                        At(QStringLiteral("Wed"), QStringLiteral("23:59")).toMSecsSinceEpoch()),
+                    3);
+            }
             if (!started)
                 runner.SetSchedule(row.schedule);
             else
@@ -172,4 +199,38 @@ TEST(ScheduleRunner, AnotherTimeZoneMovesTheNextChangeAtOnce)
     runner.SetZone(QTimeZone(3600));
     ASSERT_TRUE(runner.NextChange());
     EXPECT_EQ(runner.NextChange()->at, At(QStringLiteral("Mon"), QStringLiteral("08:00")));
+}
+
+TEST(ScheduleRunner, TheNextChangeNamesTheCalendarAndSkipsWhatAMeetingHides)
+{
+    FakeSession session;
+    QDateTime now = At(QStringLiteral("Mon"), QStringLiteral("13:00"));
+    ScheduleRunner runner(
+        session, [&] { return now; }, QTimeZone::utc());
+    const auto ms = [](const char* time) {
+        return At(QStringLiteral("Mon"), QString::fromLatin1(time)).toMSecsSinceEpoch();
+    };
+    // A working day's window, a meeting inside it and one across its end.
+    runner.SetSchedule({{kEveryDay, 9 * 60, 17 * 60, true, 2}});
+    runner.SetCalendar(
+        std::make_shared<BusyTimeline>(
+            std::vector<BusySpan> {{ms("14:00"), ms("15:30")}, {ms("16:30"), ms("17:30")}},
+            ms("23:59")),
+        3);
+    const auto name = [](int32_t id) { return QStringLiteral("P%1").arg(id); };
+    const std::pair<const char*, const char*> cases[] = {
+        {"13:00", "Calendar: P3 from 14:00"},
+        {"14:00", "Calendar: busy until 15:30"},
+        {"15:30", "Calendar: P3 from 16:30"},
+        {"16:30", "Calendar: busy until 17:30"},
+        {"17:30", "Schedule: P2 from Tue 09:00"},
+    };
+    for (const auto& [time, text] : cases) {
+        now = At(QStringLiteral("Mon"), QString::fromLatin1(time));
+        runner.Evaluate();
+        EXPECT_EQ(runner.NextChangeText(name), QString::fromLatin1(text)) << time;
+    }
+    EXPECT_EQ(runner.BusyStretch(), std::nullopt);
+    now = At(QStringLiteral("Mon"), QStringLiteral("14:10"));
+    EXPECT_EQ(runner.BusyStretch(), (BusySpan {ms("14:00"), ms("15:30")}));
 }
