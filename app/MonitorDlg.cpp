@@ -318,8 +318,11 @@ bool CMonitorDlg::OnCommand(int id)
     }
     case ID_TOOLS_SCHEDULE: {
         CScheduleDlg dialog(
-            session_.Schedule(),
-            [this](const WeeklySchedule& changed) { return ChangeSchedule(changed); }, this);
+            session_.Schedule(), session_.Options().calendarBusyProfileId,
+            [this](const WeeklySchedule& changed, int32_t calendarProfileId) {
+                return ChangeSchedule(changed, calendarProfileId);
+            },
+            this);
         dialog.DoModal();
         return true;
     }
@@ -691,9 +694,9 @@ void CMonitorDlg::ConnectSession()
             connect(box, &QAbstractButton::toggled, &session_, &MonitoringSession::StateChanged);
 }
 
-bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule)
+bool CMonitorDlg::ChangeSchedule(WeeklySchedule schedule, std::optional<int32_t> calendarProfileId)
 {
-    const QString problem = session_.ChangeSchedule(std::move(schedule));
+    const QString problem = session_.ChangeSchedule(std::move(schedule), calendarProfileId);
     if (!problem.isEmpty())
         dlg::MessageBox(this, problem.toStdU16String());
     return problem.isEmpty();

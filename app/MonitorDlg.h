@@ -121,7 +121,9 @@ public:
     MonitoringSession& Session() { return session_; }
     // Saves a new schedule and applies it; false (after telling the user)
     // when the options file cannot be written.
-    bool ChangeSchedule(WeeklySchedule schedule);
+    // With `calendarProfileId`, also what holds while the calendar says busy.
+    bool ChangeSchedule(
+        WeeklySchedule schedule, std::optional<int32_t> calendarProfileId = std::nullopt);
 
     // Before the session, which may still show a bubble as it goes.
     CTrayIcon trayIcon;

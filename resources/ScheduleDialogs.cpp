@@ -31,21 +31,29 @@ void AddDayBoxes(std::vector<DialogItem>& items, int columns, int top)
 void RegisterScheduleDialogs()
 {
     const char16_t* const kLater = u"Weekly windows; where they overlap, the later one wins:";
+    const char16_t* const kBusy = u"While my calendar says busy:";
+    const char16_t* const kBusyWins = u"A busy event wins over a window.";
     RegisterTemplate({IDD_SCHEDULE, u"Schedule", {0, 0, 160, 224},
         {
             {-1, ControlClass::Static, kLater, {4, 4, 152, 18}},
-            {1080, ControlClass::ListBox, u"", {4, 24, 152, 150}, kListStyle},
-            {1081, ControlClass::PushButton, u"&Add", {4, 178, 35, 19}},
-            {1082, ControlClass::PushButton, u"&Edit", {41, 178, 35, 19}},
-            {1083, ControlClass::PushButton, u"&Delete", {78, 178, 35, 19}},
-            {1084, ControlClass::PushButton, u"\u2191", {115, 178, 19, 19}},
-            {1085, ControlClass::PushButton, u"\u2193", {137, 178, 19, 19}},
+            {1080, ControlClass::ListBox, u"", {4, 24, 152, 104}, kListStyle},
+            {1081, ControlClass::PushButton, u"&Add", {4, 132, 35, 19}},
+            {1082, ControlClass::PushButton, u"&Edit", {41, 132, 35, 19}},
+            {1083, ControlClass::PushButton, u"&Delete", {78, 132, 35, 19}},
+            {1084, ControlClass::PushButton, u"\u2191", {115, 132, 19, 19}},
+            {1085, ControlClass::PushButton, u"\u2193", {137, 132, 19, 19}},
+            {-1, ControlClass::Static, kBusy, {4, 158, 152, 10}},
+            {1086, ControlClass::ComboDropList, u"", {4, 170, 152, 100}, kDefaultStyle | VScroll},
+            {-1, ControlClass::Static, kBusyWins, {4, 187, 152, 10}},
             {IDOK_ID, ControlClass::DefPushButton, u"Done", {56, 201, 48, 19}},
         }});
     RegisterTemplate({IDD_SCHEDULE_L, u"Schedule", {0, 0, 212, 164},
         {
             {-1, ControlClass::Static, kLater, {4, 4, 150, 18}},
-            {1080, ControlClass::ListBox, u"", {4, 24, 150, 136}, kListStyle},
+            {1080, ControlClass::ListBox, u"", {4, 24, 150, 78}, kListStyle},
+            {-1, ControlClass::Static, kBusy, {4, 106, 150, 10}},
+            {1086, ControlClass::ComboDropList, u"", {4, 118, 150, 100}, kDefaultStyle | VScroll},
+            {-1, ControlClass::Static, kBusyWins, {4, 135, 150, 10}},
             {1081, ControlClass::PushButton, u"&Add", {158, 4, 50, 19}},
             {1082, ControlClass::PushButton, u"&Edit", {158, 27, 50, 19}},
             {1083, ControlClass::PushButton, u"&Delete", {158, 50, 50, 19}},

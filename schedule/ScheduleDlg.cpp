@@ -107,9 +107,11 @@ bool CScheduleWindowDlg::OnCommand(int id)
     return true;
 }
 
-CScheduleDlg::CScheduleDlg(WeeklySchedule current, Save save, QWidget* parent)
+CScheduleDlg::CScheduleDlg(
+    WeeklySchedule current, int32_t calendarProfileId, Save save, QWidget* parent)
     : COrientedDialog(IDD_SCHEDULE, IDD_SCHEDULE_L, parent)
     , current_(std::move(current))
+    , calendarProfileId_(calendarProfileId)
     , save_(std::move(save))
     , edited_(current_)
 {
@@ -122,7 +124,23 @@ bool CScheduleDlg::OnInitDialog()
         connect(
             list, &QListWidget::currentRowChanged, this, [this](int row) { EnableForRow(row); });
     Fill(edited_.empty() ? -1 : 0);
+    ComboAddString(IDC_CALENDAR, u"Nothing changes");
+    int selected = 0;
+    for (const auto& profile : Profiles()) {
+        const int index = ComboAddString(
+            IDC_CALENDAR, u"Monitoring on with " + std::u16string(profile->name.Text()));
+        ComboSetItemData(IDC_CALENDAR, index, static_cast<uintptr_t>(profile->id));
+        if (profile->id == calendarProfileId_)
+            selected = index;
+    }
+    ComboSetCurSel(IDC_CALENDAR, selected);
     return true;
+}
+
+int32_t CScheduleDlg::EditedCalendarProfileId() const
+{
+    const int selected = ComboGetCurSel(IDC_CALENDAR);
+    return selected > 0 ? static_cast<int32_t>(ComboGetItemData(IDC_CALENDAR, selected)) : 0;
 }
 
 void CScheduleDlg::Fill(int select)
@@ -205,11 +223,11 @@ bool CScheduleDlg::OnCommand(int id)
         return true;
     case dlg::IDOK:
         // Done: an unchanged schedule is not written again.
-        if (edited_ == current_) {
+        if (edited_ == current_ && EditedCalendarProfileId() == calendarProfileId_) {
             EndDialog(dlg::IDOK);
             return true;
         }
-        if (save_(edited_))
+        if (save_(edited_, EditedCalendarProfileId()))
             EndDialog(dlg::IDOK);
         return true;
     default:

@@ -33,12 +33,15 @@ private:
 class CScheduleDlg final : public COrientedDialog {
     Q_OBJECT
 public:
-    // `save` saves and applies a changed schedule; false (after telling the
-    // user) when it could not, and the dialog stays open.
-    using Save = std::function<bool(const WeeklySchedule&)>;
-    CScheduleDlg(WeeklySchedule current, Save save, QWidget* parent);
+    // `save` saves and applies a changed schedule and the profile that
+    // holds while the calendar says busy (0: the calendar switches
+    // nothing); false (after telling the user) when it could not, and the
+    // dialog stays open.
+    using Save = std::function<bool(const WeeklySchedule&, int32_t calendarProfileId)>;
+    CScheduleDlg(WeeklySchedule current, int32_t calendarProfileId, Save save, QWidget* parent);
 
     const WeeklySchedule& Edited() const { return edited_; }
+    int32_t EditedCalendarProfileId() const;
 
     static constexpr int IDC_WINDOWS = 1080;
     static constexpr int IDC_ADD = 1081;
@@ -46,6 +49,7 @@ public:
     static constexpr int IDC_DELETE = 1083;
     static constexpr int IDC_UP = 1084;
     static constexpr int IDC_DOWN = 1085;
+    static constexpr int IDC_CALENDAR = 1086; // 0 nothing, then the profiles in order
 
 protected:
     bool OnInitDialog() override;
@@ -58,6 +62,7 @@ private:
     void Move(int by);
 
     const WeeklySchedule current_;
+    const int32_t calendarProfileId_;
     Save save_;
     WeeklySchedule edited_;
 };

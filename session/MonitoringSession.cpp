@@ -406,15 +406,20 @@ QString MonitoringSession::SaveOptions(OwnSettings changed, const QString& what)
     return {};
 }
 
-QString MonitoringSession::ChangeSchedule(WeeklySchedule schedule)
+QString MonitoringSession::ChangeSchedule(
+    WeeklySchedule schedule, std::optional<int32_t> calendarProfileId)
 {
     OwnSettings changed = ownSettings_;
     changed.schedule = std::move(schedule);
+    if (calendarProfileId)
+        changed.calendarBusyProfileId = *calendarProfileId;
     if (QString problem = SaveOptions(std::move(changed), QStringLiteral("The schedule"));
         !problem.isEmpty())
         return problem;
-    if (schedule_)
+    if (schedule_) {
+        schedule_->SetCalendar(busy_, ownSettings_.calendarBusyProfileId);
         schedule_->SetSchedule(ownSettings_.schedule);
+    }
     return {};
 }
 
@@ -466,18 +471,6 @@ void MonitoringSession::ReadCalendar()
     }
     if (schedule_)
         schedule_->SetCalendar(busy_, ownSettings_.calendarBusyProfileId);
-}
-
-QString MonitoringSession::ChangeCalendarBusyProfile(int32_t profileId)
-{
-    OwnSettings changed = ownSettings_;
-    changed.calendarBusyProfileId = profileId;
-    if (QString problem = SaveOptions(std::move(changed), QStringLiteral("The calendar choice"));
-        !problem.isEmpty())
-        return problem;
-    if (schedule_)
-        schedule_->SetCalendar(busy_, ownSettings_.calendarBusyProfileId);
-    return {};
 }
 
 std::optional<BusySpan> MonitoringSession::BusyStretch() const

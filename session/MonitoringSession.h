@@ -126,15 +126,14 @@ public:
     // Saves `changed` as the own options; the error text when they could not
     // be saved (`what` names them), else empty.
     QString SaveOptions(OwnSettings changed, const QString& what);
-    QString ChangeSchedule(WeeklySchedule schedule);
+    // With `calendarProfileId`, also what holds while the calendar says busy.
+    QString ChangeSchedule(
+        WeeklySchedule schedule, std::optional<int32_t> calendarProfileId = std::nullopt);
     const WeeklySchedule& Schedule() const { return ownSettings_.schedule; }
     // "Schedule: Sleeping from 23:00"; empty without a schedule.
     QString ScheduleNote() const;
     // Where the calendar comes from; without one no calendar is read.
     void SetCalendar(std::unique_ptr<CalendarFeed> feed);
-    // "While my calendar says busy": monitoring on with this profile while
-    // a busy event runs (0: the calendar switches nothing).
-    QString ChangeCalendarBusyProfile(int32_t profileId);
     // The busy stretch that holds now; none while the user is free or no
     // calendar is read.
     std::optional<BusySpan> BusyStretch() const;

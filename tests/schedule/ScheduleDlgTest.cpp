@@ -220,3 +220,30 @@ TEST(WallClockAlarm, WakesAtItsMomentAndRearmingReplacesIt)
     QTest::qWait(100);
     EXPECT_EQ(due, 1);
 }
+
+// "While my calendar says busy" lists the profiles; a choice is saved with
+// Done, and shown again the next time.
+TEST_F(ScheduleDialogs, TheCalendarsChoiceIsSavedWithDone)
+{
+    Open();
+    for (const int choice : {1, 0}) {
+        ModalScript script;
+        script.Then([choice, this](dlg::CDialog& shown) {
+            const int previous = choice == 1 ? 0 : 1;
+            EXPECT_EQ(shown.ComboGetCurSel(CScheduleDlg::IDC_CALENDAR), previous);
+            EXPECT_EQ(shown.ComboGetItemText(CScheduleDlg::IDC_CALENDAR, 0), u"Nothing changes");
+            EXPECT_EQ(shown.ComboGetItemText(CScheduleDlg::IDC_CALENDAR, 1),
+                u"Monitoring on with " + std::u16string(activeProfile->name.Text()));
+            shown.ComboSetCurSel(CScheduleDlg::IDC_CALENDAR, choice);
+            shown.RouteCommand(dlg::IDOK);
+        });
+        dialog->RouteCommand(CMonitorDlg::ID_TOOLS_SCHEDULE);
+        EXPECT_EQ(script.Pending(), 0u);
+        const int32_t expected = choice == 1 ? activeProfile->id : 0;
+        EXPECT_EQ(dialog->Session().Options().calendarBusyProfileId, expected);
+        OwnSettings saved;
+        QString error;
+        ASSERT_TRUE(LoadOwnSettings(dir.Path(), saved, error));
+        EXPECT_EQ(saved.calendarBusyProfileId, expected);
+    }
+}
