@@ -195,7 +195,8 @@ QString OutcomeWords(const CallPreview& p)
 } // namespace
 
 CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings,
-    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet)
+    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet,
+    std::u16string_view busyUntil)
 {
     CallPreview p;
     p.number = number;
@@ -230,7 +231,9 @@ CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings
     p.reply = ReplyChoiceFor(p.caller.parts.contactId);
     // Empty is tested before the expansion, as the pipeline does.
     if (!p.reply.text.empty()) {
-        p.message = ExpandVariables(p.reply.text, p.caller.parts, settings);
+        std::u16string text = p.reply.text;
+        ReplaceVariable(text, kBusyUntilVariable, busyUntil, settings.removeSpaceAfterEmpty);
+        p.message = ExpandVariables(text, p.caller.parts, settings);
         p.length = MeasureMessage(p.message);
     }
     p.wouldSend = p.decision.action != MissedCallAction::Nothing && !p.reply.text.empty();

@@ -3,6 +3,7 @@
 #include "messages/ContactsSession.h"
 #include "messages/VariableExpansion.h"
 #include "monitor/MissedCallDecision.h"
+#include "options/OwnSettings.h"
 #include "rules/ProfileStore.h"
 #include "rules/RuleTest.h"
 
@@ -51,8 +52,10 @@ struct CallPreview {
 
 // `rings` unset: the count the rings-before-send choice asks for. The stores
 // must be loaded and the active profile source set, as for the pipeline.
+// `busyUntil` is what [BUSYUNTIL] says.
 CallPreview PreviewCall(std::u16string_view number, std::optional<int32_t> rings,
-    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet = {});
+    const SettingsRecord& settings, CContactsSession& contacts, const QuietLook& quiet = {},
+    std::u16string_view busyUntil = OwnSettings::kDefaultBusyUntilWord);
 
 // The preview in plain words, one item a line.
 QStringList PreviewLines(const CallPreview& preview);

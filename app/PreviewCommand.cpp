@@ -1,6 +1,9 @@
 #include "app/PreviewCommand.h"
 
 #include "app/DataPreview.h"
+#include "calendar/CalendarFeed.h"
+#include "calendar/CalendarFiles.h"
+#include "calendar/CalendarReading.h"
 #include "history/CallHistory.h"
 #include "messages/ContactsSession.h"
 #include "messages/TemplateStore.h"
@@ -22,11 +25,15 @@ namespace pelmora {
 
 namespace {
 
+// Evolution Data Server is started by D-Bus activation when it is not running.
+constexpr int kCalendarWaitMs = 10000;
+
 struct PreviewArgs {
     QString number;
     std::optional<int32_t> rings;
     std::optional<std::filesystem::path> contacts;
     std::optional<QDateTime> at; // --at: local time; now without it
+    std::optional<std::filesystem::path> calendar;
     bool json = false;
 };
 
@@ -59,6 +66,8 @@ std::optional<PreviewArgs> ParseArgs(const QStringList& args, QString& error)
             parsed.at = at;
         } else if (word == QStringLiteral("--contacts") && hasValue) {
             parsed.contacts = std::filesystem::path(args[++i].toStdString());
+        } else if (word == QStringLiteral("--calendar") && hasValue) {
+            parsed.calendar = std::filesystem::path(args[++i].toStdString());
         } else if (word.startsWith(QLatin1Char('-')) && word.size() > 1 && !word[1].isDigit()) {
             error = QStringLiteral("%1 is not understood here").arg(word);
             return std::nullopt;
@@ -131,6 +140,56 @@ ScheduleVerdict ScheduleAt(
         true};
 }
 
+struct CalendarVerdict {
+    QString line;
+    QString busyUntil; // what [BUSYUNTIL] says then
+    bool monitoringOn = false; // the calendar holds monitoring on, over the schedule
+};
+
+// What the calendar holds at `at`: a busy stretch, and what it switches.
+CalendarVerdict CalendarAt(const std::optional<std::filesystem::path>& files,
+    const OwnSettings& options, const QDateTime& at, ProfileRecord*& activeProfile)
+{
+    CalendarVerdict verdict {{}, options.busyUntilWord};
+    const std::optional<CalendarSnapshot> snapshot
+        = files ? CalendarFiles(*files).Changed() : CalendarFeed::ReadServerOnce(kCalendarWaitMs);
+    if (!snapshot) {
+        verdict.line = QStringLiteral("Calendar: not read (the calendar server does not answer)");
+        return verdict;
+    }
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDateTime local = at.toTimeZone(zone);
+    const CalendarReading reading
+        = ReadBusyTime(*snapshot, local.addDays(-1), local.addDays(400), zone);
+    verdict.busyUntil = BusyUntilText(reading.busy, local, zone, options.busyUntilWord);
+    const QString problems = reading.problems.isEmpty()
+        ? QString()
+        : QStringLiteral(" (not all of it read: %1)")
+              .arg(reading.problems.join(QStringLiteral("; ")));
+    if (!reading.busy.StretchAt(local)) {
+        verdict.line = QStringLiteral("Calendar: free at %1%2")
+                           .arg(local.toString(QStringLiteral("yyyy-MM-dd HH:mm")), problems);
+        return verdict;
+    }
+    verdict.line = QStringLiteral("Calendar: busy until %1").arg(verdict.busyUntil);
+    if (options.calendarBusyProfileId == 0)
+        return {verdict.line + QStringLiteral(", which switches nothing") + problems,
+            verdict.busyUntil};
+    for (const auto& profile : Profiles())
+        if (profile->id == options.calendarBusyProfileId) {
+            activeProfile = profile.get();
+            verdict.line
+                += QStringLiteral(": monitoring on with profile \"%1\", over the schedule%2")
+                       .arg(QString::fromStdU16String(profile->name.Text()), problems);
+            verdict.monitoringOn = true;
+            return verdict;
+        }
+    verdict.line += QStringLiteral(": its profile %1 no longer exists%2")
+                        .arg(options.calendarBusyProfileId)
+                        .arg(problems);
+    return verdict;
+}
+
 void ResetStores()
 {
     ResetGroupStore();
@@ -153,6 +212,8 @@ int RunPreview(
             "  --at \"YYYY-MM-DD HH:MM\" a call at this local time, the schedule included\n"
             "                         (default: now)\n"
             "  --contacts FILE_OR_DIR read this vCard file or folder as the address book\n"
+            "  --calendar FILE_OR_DIR read the busy times from this iCalendar file or folder\n"
+            "                         instead of Evolution Data Server\n"
             "  --json                 print one JSON object\n\n"
             "Exit status: 0 a reply would be sent (or offered), 1 not, 2 usage error.\n")
                   .arg(QLatin1String(kPreviewUsage));
@@ -179,8 +240,19 @@ int RunPreview(
     SetActiveProfileSource(&active);
     // A window of the schedule in force at that time chooses the profile,
     // or turns monitoring off.
-    const ScheduleVerdict schedule
-        = ScheduleAt(dataDir, parsed->at.value_or(QDateTime::currentDateTime()), active.profile);
+    const QDateTime at = parsed->at.value_or(QDateTime::currentDateTime());
+    ScheduleVerdict schedule = ScheduleAt(dataDir, at, active.profile);
+    OwnSettings own;
+    QString ownError;
+    LoadOwnSettings(dataDir, own, ownError);
+    // The calendar is read where it may matter: named, switching monitoring,
+    // or named in the reply (looked at below).
+    std::optional<CalendarVerdict> calendar;
+    if (parsed->calendar || own.calendarBusyProfileId != 0) {
+        calendar = CalendarAt(parsed->calendar, own, at, active.profile);
+        if (calendar->monitoringOn)
+            schedule.monitoringOff = false;
+    }
 
     // The address book the program would read, or the vCard file or folder given.
     const std::unique_ptr<AddressBook> book = parsed->contacts
@@ -193,9 +265,6 @@ int RunPreview(
 
     // The quiet period looks at the history, which a preview only reads.
     QuietLook quiet;
-    OwnSettings own;
-    QString ownError;
-    LoadOwnSettings(dataDir, own, ownError);
     quiet.minutes = own.quietMinutes;
     if (quiet.minutes > 0) {
         CallHistory history(dataDir, 0, 0, nullptr, CallHistory::Access::ReadOnly);
@@ -205,8 +274,13 @@ int RunPreview(
                 parsed->number.toStdU16String(), settings.internationalPrefix.Text()))
             quiet.sinceLastReply = at - *last;
     }
-    const CallPreview preview
-        = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts, quiet);
+    CallPreview preview = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings,
+        contacts, quiet, own.busyUntilWord.toStdU16String());
+    if (!calendar && preview.reply.text.find(kBusyUntilVariable) != std::u16string::npos)
+        calendar = CalendarAt(parsed->calendar, own, at, active.profile);
+    if (calendar)
+        preview = PreviewCall(parsed->number.toStdU16String(), parsed->rings, settings, contacts,
+            quiet, calendar->busyUntil.toStdU16String());
     const bool wouldSend = preview.wouldSend && !schedule.monitoringOff;
     if (parsed->json) {
         QJsonObject object = PreviewJson(preview);
@@ -215,12 +289,18 @@ int RunPreview(
             object[QStringLiteral("schedule")] = schedule.line;
             object[QStringLiteral("wouldSend")] = wouldSend;
         }
+        if (calendar) {
+            object[QStringLiteral("calendar")] = calendar->line;
+            object[QStringLiteral("wouldSend")] = wouldSend;
+        }
         out = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
     } else {
         QStringList lines = PreviewLines(preview);
         lines.insert(1, QStringLiteral("Contacts: %1").arg(bookName));
         if (!schedule.line.isEmpty())
             lines.insert(2, schedule.line);
+        if (calendar)
+            lines.insert(schedule.line.isEmpty() ? 2 : 3, calendar->line);
         out = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     }
 

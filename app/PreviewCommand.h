@@ -9,7 +9,7 @@ namespace pelmora {
 
 inline constexpr char kPreviewUsage[] = "pelmora-data preview NUMBER [--rings N] [--at "
                                         "\"YYYY-MM-DD HH:MM\"] [--contacts FILE_OR_DIR] "
-                                        "[--json]";
+                                        "[--calendar FILE_OR_DIR] [--json]";
 
 // `pelmora-data preview`: what a missed call from NUMBER would get now (or at
 // --at, the schedule included), from

@@ -5,6 +5,9 @@
 
 #include <QTimer>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace pelmora {
 
 namespace {
@@ -71,6 +74,25 @@ std::unique_ptr<CalendarFeed> CalendarFeed::FromFiles(std::filesystem::path sour
 std::unique_ptr<CalendarFeed> CalendarFeed::FromServer()
 {
     return std::make_unique<ServerFeed>();
+}
+
+std::optional<CalendarSnapshot> CalendarFeed::ReadServerOnce(int waitMs)
+{
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::optional<CalendarSnapshot> first;
+    {
+        EdsCalendarReader reader([&](CalendarSnapshot snapshot) {
+            const std::lock_guard lock(mutex);
+            if (!first)
+                first = std::move(snapshot);
+            arrived.notify_one();
+        });
+        std::unique_lock lock(mutex);
+        arrived.wait_for(
+            lock, std::chrono::milliseconds(waitMs), [&] { return first.has_value(); });
+    }
+    return first;
 }
 
 } // namespace pelmora

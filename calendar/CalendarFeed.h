@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace pelmora {
 
@@ -21,6 +22,9 @@ public:
     // Poll() asks), so an edited file counts without a restart.
     static std::unique_ptr<CalendarFeed> FromFiles(std::filesystem::path source, int pollMs = 2000);
     static std::unique_ptr<CalendarFeed> FromServer();
+    // The server's calendars as they are now, for a command that reads
+    // them once; none when the server does not answer within `waitMs`.
+    static std::optional<CalendarSnapshot> ReadServerOnce(int waitMs);
 
     virtual void Start(Publish publish) = 0;
     // Looks at the calendar now where it is not told of changes.

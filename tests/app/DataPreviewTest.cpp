@@ -436,6 +436,39 @@ TEST_F(DataPreviewTextTest, TheScheduleAtTheTimeAskedChoosesOrTurnsOff)
     }
 }
 
+// A meeting on the calendar holds monitoring on over an "off" window, with
+// the profile chosen for busy times.
+TEST_F(DataPreviewTextTest, TheCalendarAtTheTimeAskedWinsOverTheSchedule)
+{
+    OwnSettings own {{{0x1f, 9 * 60, 17 * 60, false, 0}}};
+    own.calendarBusyProfileId = 2;
+    ASSERT_TRUE(SaveOwnSettings(data.Path(), own));
+    const std::filesystem::path calendar = book.Path() / "calendar.ics";
+    std::ofstream(calendar) << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//T//EN\r\n"
+                               "BEGIN:VEVENT\r\nUID:m\r\nDTSTAMP:20260101T000000Z\r\n"
+                               "DTSTART:20260105T100000\r\nDTEND:20260105T113000\r\n"
+                               "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const struct {
+        const char* at;
+        int code;
+        const char* calendar;
+    } cases[] = {
+        {"2026-01-05 10:00", 0,
+            "Calendar: busy until 11:30: monitoring on with profile \"Day\", over the schedule"},
+        {"2026-01-05 12:00", 1, "Calendar: free at 2026-01-05 12:00"},
+    };
+    for (const auto& [at, code, line] : cases) {
+        int exit = -1;
+        const QStringList lines = Lines(QStringLiteral("07700900002"), &exit,
+            {QStringLiteral("--at"), QString::fromLatin1(at), QStringLiteral("--calendar"),
+                QString::fromStdString(calendar.string())});
+        EXPECT_EQ(exit, code) << at;
+        EXPECT_EQ(LineStarting(lines, QStringLiteral("Calendar:")), QString::fromUtf8(line));
+        EXPECT_EQ(LineStarting(lines, QStringLiteral("Profile:")),
+            QStringLiteral("Profile: \"Day\" (id 2)"));
+    }
+}
+
 TEST_F(DataPreviewTextTest, TheQuietPeriodReadsTheHistory)
 {
     const int64_t reply = QDateTime::fromString(
