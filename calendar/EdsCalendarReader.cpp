@@ -353,9 +353,8 @@ bool EdsCalendarReader::ConnectRegistry()
         g_set_error_literal(&error, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "not on the session bus");
     }
     if (!registry_) {
-        // Said once, and not when the program is closing.
-        if (!registryFailed_ && !g_cancellable_is_cancelled(cancel_))
-            std::fprintf(stderr, "pelmora: %s: calendars: %s\n", kSource, error->message);
+        // Told in the snapshot: whoever reads it knows whether the
+        // calendar matters enough to say so.
         registryFailed_ = true;
         const std::string why = Consume(error);
         registryProblem_ = std::string(kServer)
@@ -395,8 +394,6 @@ void EdsCalendarReader::Reload()
         }
         if (problem.empty())
             continue;
-        std::fprintf(stderr, "pelmora: %s: calendar %s: %s\n", kSource, calendar->Uid().c_str(),
-            problem.c_str());
         openProblems_.push_back(
             "the calendar \"" + calendar->DisplayName() + "\" could not be opened: " + problem);
     }

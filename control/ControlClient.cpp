@@ -93,6 +93,10 @@ QJsonObject ControlStatusJson(const QVariantMap& properties)
             {QStringLiteral("name"), question.value(QStringLiteral("name")).toString()},
             {QStringLiteral("text"), question.value(QStringLiteral("text")).toString()},
         };
+    status[QStringLiteral("busy")] = text("BusyUntil").isEmpty()
+        ? QJsonValue(QJsonValue::Null)
+        : QJsonValue(QJsonObject {{QStringLiteral("from"), text("BusyFrom")},
+            {QStringLiteral("until"), text("BusyUntil")}});
     if (!text("NextChangeTime").isEmpty()) {
         QJsonObject next {{QStringLiteral("at"), text("NextChangeTime")},
             {QStringLiteral("action"), text("NextChangeAction")}};
@@ -113,6 +117,9 @@ QString ControlStatusText(const QVariantMap& properties)
                                                                            : QStringLiteral("off"))
               .arg(properties.value(QStringLiteral("SentCount")).toUInt())
               .arg(properties.value(QStringLiteral("ActiveProfile")).toString());
+    if (const QString until = properties.value(QStringLiteral("BusyUntil")).toString();
+        !until.isEmpty())
+        text += QStringLiteral("busy until: %1\n").arg(until);
     if (question.isEmpty())
         return text + QStringLiteral("question: none\n");
     const QString name = question.value(QStringLiteral("name")).toString();

@@ -17,6 +17,8 @@ QVariantMap ControlProperties(const ControlState& state)
         {QStringLiteral("NextChangeAction"), state.nextChangeAction},
         {QStringLiteral("NextChangeProfile"), state.nextChangeProfile},
         {QStringLiteral("SchedulePausedUntil"), state.schedulePausedUntil},
+        {QStringLiteral("BusyFrom"), state.busyFrom},
+        {QStringLiteral("BusyUntil"), state.busyUntil},
         {QStringLiteral("QuietMinutes"), state.quietMinutes},
         {QStringLiteral("DataDirectory"), state.dataDirectory},
     };

@@ -30,6 +30,10 @@ struct ControlState {
     QString nextChangeProfile;
     // Until when the schedule is paused (ISO 8601), empty when it is not.
     QString schedulePausedUntil;
+    // The calendar's busy stretch that holds now (ISO 8601, back-to-back
+    // events as one), whether or not it switches anything; empty when free.
+    QString busyFrom;
+    QString busyUntil;
     // "Don't reply again to the same number within", in minutes.
     uint32_t quietMinutes = 0;
     // The data directory this Pelmora uses, as its real path.

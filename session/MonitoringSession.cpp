@@ -455,10 +455,10 @@ void MonitoringSession::ReadCalendar()
     const QString problem = reading.problems.join(QStringLiteral("; "));
     if (problem != calendarProblem_) {
         calendarProblem_ = problem;
-        if (!problem.isEmpty())
+        const bool matters = calendarFeed_->Named() || ownSettings_.calendarBusyProfileId != 0;
+        if (!problem.isEmpty() && matters)
             std::fprintf(stderr, "pelmora: calendar: %s\n", problem.toLocal8Bit().constData());
-        if (!problem.isEmpty()
-            && (calendarFeed_->Named() || ownSettings_.calendarBusyProfileId != 0))
+        if (!problem.isEmpty() && matters)
             view_.Add(u"Pelmora calendar",
                 QStringLiteral("Your calendar could not be read: %1. The schedule and your own "
                                "choices go on; busy times that cannot be read switch nothing.")
@@ -589,6 +589,10 @@ ControlState MonitoringSession::ReadControlState() const
         }
         if (const auto& paused = schedule_->PausedUntil())
             state.schedulePausedUntil = IsoTime(*paused, zone_);
+    }
+    if (const std::optional<BusySpan> busy = BusyStretch()) {
+        state.busyFrom = IsoTime(QDateTime::fromMSecsSinceEpoch(busy->start), zone_);
+        state.busyUntil = IsoTime(QDateTime::fromMSecsSinceEpoch(busy->end), zone_);
     }
     state.quietMinutes = static_cast<uint32_t>(ownSettings_.quietMinutes);
     state.dataDirectory = realDataDir_;

@@ -32,6 +32,12 @@ TEST(ControlState, OnlyChangedPropertiesAreAnnounced)
         {"Profile", [](ControlState& s) { s.activeProfile = QStringLiteral("Sleep"); },
             {"ActiveProfile"}},
         {"ProfileList", [](ControlState& s) { s.profiles.removeLast(); }, {"Profiles"}},
+        {"Meeting",
+            [](ControlState& s) {
+                s.busyFrom = QStringLiteral("2027-03-02T14:00:00+01:00");
+                s.busyUntil = QStringLiteral("2027-03-02T15:30:00+01:00");
+            },
+            {"BusyFrom", "BusyUntil"}},
         {"Question",
             [](ControlState& s) {
                 s.pendingQuestion = {{QStringLiteral("number"), QStringLiteral("+4470")}};
@@ -64,6 +70,14 @@ TEST(ControlState, StatusNamesTheQuestionAndItsCaller)
     EXPECT_EQ(ControlStatusText(properties),
         QStringLiteral("monitoring: on\nsent: 3\nprofile: Work\nquestion: +447700900111 (Ann "
                        "Lee)\nquestion text: Busy\n"));
+    EXPECT_EQ(ControlStatusJson(properties)[QStringLiteral("busy")], QJsonValue());
+    properties[QStringLiteral("BusyFrom")] = QStringLiteral("2027-03-02T14:00:00+01:00");
+    properties[QStringLiteral("BusyUntil")] = QStringLiteral("2027-03-02T15:30:00+01:00");
+    EXPECT_TRUE(ControlStatusText(properties)
+                    .contains(QStringLiteral("\nbusy until: 2027-03-02T15:30:00+01:00\n")));
+    EXPECT_EQ(ControlStatusJson(properties)[QStringLiteral("busy")],
+        (QJsonObject {{QStringLiteral("from"), QStringLiteral("2027-03-02T14:00:00+01:00")},
+            {QStringLiteral("until"), QStringLiteral("2027-03-02T15:30:00+01:00")}}));
 }
 
 TEST(ControlOptions, AreReadAndCheckedAsUsage)
