@@ -218,6 +218,16 @@ bool CMonitorDlg::BuildPages()
     mainPage_->Create(IDD_MAIN, IDD_MAIN_L, tabs_);
     pages_[0] = mainPage_;
     profilePage_ = new CProfilePage(settings, *this, tabs_);
+    profilePage_->readBusyUntilWord
+        = [this] { return session_.Options().busyUntilWord.toStdU16String(); };
+    profilePage_->saveBusyUntilWord = [this](const std::u16string& word) {
+        OwnSettings changed = session_.Options();
+        changed.busyUntilWord = QString::fromStdU16String(word);
+        if (const QString problem
+            = session_.SaveOptions(std::move(changed), QStringLiteral("The word for [BUSYUNTIL]"));
+            !problem.isEmpty())
+            dlg::MessageBox(this, problem.toStdU16String());
+    };
     profilePage_->Create(IDD_PROFILE, IDD_PROFILE_L, tabs_);
     pages_[1] = profilePage_;
     BuildRulesTab();

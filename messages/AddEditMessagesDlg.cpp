@@ -222,11 +222,11 @@ void CAddEditMessagesDlg::OnInsertVariable()
 {
     CInsertVariableDlg variables(this);
     if (variables.DoModal() != dlg::IDOK || variables.chosen < 0
-        || variables.chosen >= static_cast<int>(VariableNames.size()))
+        || variables.chosen >= static_cast<int>(InsertableVariables.size()))
         return;
     auto* edit = Control<QPlainTextEdit>(IDC_MESSAGE);
     // Inserted as a change that cannot be undone.
-    const std::u16string variable(VariableNames[static_cast<size_t>(variables.chosen)]);
+    const std::u16string variable(InsertableVariables[static_cast<size_t>(variables.chosen)]);
     edit->setUndoRedoEnabled(false);
     QTextCursor cursor = edit->textCursor();
     cursor.insertText(QString::fromStdU16String(variable));

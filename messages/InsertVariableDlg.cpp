@@ -13,7 +13,7 @@ CInsertVariableDlg::CInsertVariableDlg(QWidget* parent)
 
 bool CInsertVariableDlg::OnInitDialog()
 {
-    for (std::u16string_view variable : VariableNames)
+    for (std::u16string_view variable : InsertableVariables)
         ListBoxAddString(IDC_VARIABLES, variable);
     return true;
 }

@@ -25,6 +25,10 @@ inline constexpr std::array<std::u16string_view, 6> VariableNames = {
 // words are fixed.
 inline constexpr std::u16string_view kBusyUntilVariable = u"[BUSYUNTIL]";
 inline constexpr std::u16string_view kBusyUntilSample = u"Tue 09:00";
+// Every variable a message may hold, as the Insert dialog offers them.
+inline constexpr std::array<std::u16string_view, 7> InsertableVariables
+    = {VariableNames[0], VariableNames[1], VariableNames[2], VariableNames[3], VariableNames[4],
+        VariableNames[5], kBusyUntilVariable};
 
 // Long sample values that stand for a name when a message's length is estimated.
 inline constexpr std::array<std::u16string_view, 6> VariableSamples = {

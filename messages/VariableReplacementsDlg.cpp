@@ -1,5 +1,6 @@
 #include "messages/VariableReplacementsDlg.h"
 
+#include "options/OwnSettings.h"
 #include "platform/framework/MessageBox.h"
 #include "platform/storage/FixedText.h"
 #include "resources/Resources.h"
@@ -18,9 +19,11 @@ constexpr std::array<int, 6> kReplacementEdits = {1036, 1037, 1040, 1038, 1039, 
 constexpr int IDC_REMOVE_SPACE = 1045;
 } // namespace
 
-CVariableReplacementsDlg::CVariableReplacementsDlg(SettingsRecord& settings, QWidget* parent)
+CVariableReplacementsDlg::CVariableReplacementsDlg(
+    SettingsRecord& settings, QWidget* parent, std::u16string* busyUntilWord)
     : COrientedDialog(IDD_VARIABLES, IDD_VARIABLES_L, parent)
     , settings_(settings)
+    , busyUntilWord_(busyUntilWord)
 {
 }
 
@@ -33,6 +36,10 @@ bool CVariableReplacementsDlg::OnInitDialog()
     // The expansion treats every non-zero value as on; so does the box, or
     // OK would turn the option off unasked.
     CheckDlgButton(IDC_REMOVE_SPACE, settings_.removeSpaceAfterEmpty != 0 ? 1 : 0);
+    new CAutoSIPEdit(GetDlgItem(IDC_BUSY_UNTIL));
+    if (busyUntilWord_)
+        SetDlgItemText(IDC_BUSY_UNTIL, *busyUntilWord_);
+    EnableDlgItem(IDC_BUSY_UNTIL, busyUntilWord_ != nullptr);
     return true;
 }
 
@@ -44,6 +51,9 @@ bool CVariableReplacementsDlg::OnCommand(int id)
             settings_.replacement[i].Assign(CutWhole(text, kMaxReplacementChars));
         }
         settings_.removeSpaceAfterEmpty = IsDlgButtonChecked(IDC_REMOVE_SPACE) ? 1 : 0;
+        if (busyUntilWord_)
+            *busyUntilWord_
+                = CutWhole(GetDlgItemText(IDC_BUSY_UNTIL), OwnSettings::kMostBusyUntilWordLength);
         EndDialog(dlg::IDOK);
         return true;
     }

@@ -2,6 +2,8 @@
 
 #include "ui/OrientedPropertyPage.h"
 
+#include <string>
+
 namespace pelmora {
 
 struct SettingsRecord;
@@ -11,9 +13,13 @@ struct SettingsRecord;
 class CVariableReplacementsDlg final : public COrientedDialog {
     Q_OBJECT
 public:
-    CVariableReplacementsDlg(SettingsRecord& settings, QWidget* parent);
+    // `busyUntilWord`, when given, is what [BUSYUNTIL] says while the
+    // calendar shows the user free; it lives beside the settings record.
+    CVariableReplacementsDlg(
+        SettingsRecord& settings, QWidget* parent, std::u16string* busyUntilWord = nullptr);
 
     static constexpr int kMaxReplacementChars = 49;
+    static constexpr int IDC_BUSY_UNTIL = 1042;
 
 protected:
     bool OnInitDialog() override;
@@ -21,6 +27,7 @@ protected:
 
 private:
     SettingsRecord& settings_;
+    std::u16string* busyUntilWord_;
 };
 
 } // namespace pelmora

@@ -258,8 +258,12 @@ void CProfilePage::OnSetCustom()
 
 void CProfilePage::OnVariables()
 {
-    CVariableReplacementsDlg variables(settings_, this);
-    variables.DoModal();
+    const bool ownWord = readBusyUntilWord && saveBusyUntilWord;
+    std::u16string word = ownWord ? readBusyUntilWord() : std::u16string();
+    const std::u16string before = word;
+    CVariableReplacementsDlg variables(settings_, this, ownWord ? &word : nullptr);
+    if (variables.DoModal() == dlg::IDOK && word != before)
+        saveBusyUntilWord(word);
 }
 
 } // namespace pelmora

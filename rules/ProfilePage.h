@@ -6,6 +6,9 @@
 #include "ui/OrientedPropertyPage.h"
 #include "ui/SaveAllTarget.h"
 
+#include <functional>
+#include <string>
+
 namespace pelmora {
 
 // The Profile tab: the active profile, its default message, and the way to
@@ -31,6 +34,12 @@ public:
     void FillProfileCombo(int32_t activeProfileId);
     // Selects `profile` as a tap in the profile combo box would.
     void SelectProfile(const ProfileRecord* profile);
+
+    // What [BUSYUNTIL] says while the calendar shows the user free, kept
+    // with Pelmora's own options by whoever owns them; the Variables
+    // dialog edits it when both are set.
+    std::function<std::u16string()> readBusyUntilWord;
+    std::function<void(const std::u16string&)> saveBusyUntilWord;
 
     static constexpr int IDC_PROFILES = 1006;
     static constexpr int IDC_TEMPLATES = 1007;

@@ -562,6 +562,11 @@ TEST_F(MessageEditorTest, InsertingAVariableReplacesTheSelection)
     variableRow = 0;
     editor->RouteCommand(CAddEditMessagesDlg::IDC_INSERT_VARIABLE);
     EXPECT_EQ(Text()->toPlainText(), QStringLiteral("Hi [FULLNAME][TITLE]")) << "at the caret";
+    // The calendar's variable comes last, counted at its longest day and time.
+    variableRow = 6;
+    editor->RouteCommand(CAddEditMessagesDlg::IDC_INSERT_VARIABLE);
+    EXPECT_EQ(Text()->toPlainText(), QStringLiteral("Hi [FULLNAME][TITLE][BUSYUNTIL]"));
+    EXPECT_EQ(Counter(), u"49/160");
 
     // "&Select" without a choice keeps the variables dialog open.
     variableRow = -1;
@@ -569,7 +574,7 @@ TEST_F(MessageEditorTest, InsertingAVariableReplacesTheSelection)
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, u"Please select a variable first, or press Cancel");
     EXPECT_EQ(boxes.Shown()[0].title, u"Pelmora");
-    EXPECT_EQ(Text()->toPlainText(), QStringLiteral("Hi [FULLNAME][TITLE]"));
+    EXPECT_EQ(Text()->toPlainText(), QStringLiteral("Hi [FULLNAME][TITLE][BUSYUNTIL]"));
 }
 
 TEST_F(MessageEditorTest, HelpOpensTheEditorsTopic)

@@ -36,6 +36,27 @@ TEST(VariableReplacementsDialog, EditsTheLiveSettings)
     EXPECT_EQ(settings.removeSpaceAfterEmpty, 0);
 }
 
+TEST(VariableReplacementsDialog, TheWordForFreeTimeIsEditedWhereItIsKept)
+{
+    SettingsRecord settings;
+    for (const bool kept : {true, false}) {
+        std::u16string word = u"later";
+        CVariableReplacementsDlg dialog(settings, nullptr, kept ? &word : nullptr);
+        dlg::SetModalHandler([kept](dlg::CDialog& shown) {
+            EXPECT_EQ(shown.IsDlgItemEnabled(CVariableReplacementsDlg::IDC_BUSY_UNTIL), kept);
+            EXPECT_EQ(shown.GetDlgItemText(CVariableReplacementsDlg::IDC_BUSY_UNTIL),
+                kept ? u"later" : u"");
+            shown.SetDlgItemText(
+                CVariableReplacementsDlg::IDC_BUSY_UNTIL, std::u16string(50, u'w'));
+            shown.RouteCommand(dlg::IDOK);
+            return dlg::IDOK;
+        });
+        EXPECT_EQ(dialog.DoModal(), dlg::IDOK);
+        dlg::SetModalHandler(nullptr);
+        EXPECT_EQ(word, kept ? std::u16string(40, u'w') : u"later");
+    }
+}
+
 TEST(VariableReplacementsDialog, AnyNonZeroOptionShowsCheckedAndStaysOn)
 {
     for (const int32_t stored : {0, 1, 2, -1}) {
