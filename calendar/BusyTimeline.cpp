@@ -36,7 +36,10 @@ std::optional<int64_t> BusyTimeline::NextBoundary(int64_t at) const
         [](int64_t moment, const BusySpan& span) { return moment < span.end; });
     if (found == stretches_.end())
         return std::nullopt;
-    return found->start > at ? found->start : found->end;
+    const int64_t next = found->start > at ? found->start : found->end;
+    if (next > until_)
+        return std::nullopt;
+    return next;
 }
 
 QString BusyUntilText(
@@ -52,7 +55,9 @@ QString BusyUntilText(
         return c.toString(end, QStringLiteral("HH:mm"));
     if (end.date() < today.addDays(7))
         return c.toString(end, QStringLiteral("ddd HH:mm"));
-    return c.toString(end, QStringLiteral("d MMM HH:mm"));
+    if (end.date() < today.addDays(300))
+        return c.toString(end, QStringLiteral("d MMM HH:mm"));
+    return c.toString(end, QStringLiteral("d MMM yyyy HH:mm"));
 }
 
 } // namespace pelmora

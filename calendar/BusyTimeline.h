@@ -50,7 +50,7 @@ private:
 
 // What [BUSYUNTIL] says at `now`: the local time the busy stretch that
 // holds it ends ("15:30"; "Tue 09:00" within a week; "16 Mar 09:00"
-// later), else `freeWord`.
+// later; "16 Mar 2028 09:00" from 300 days on), else `freeWord`.
 QString BusyUntilText(
     const BusyTimeline& busy, const QDateTime& now, const QTimeZone& zone, const QString& freeWord);
 

@@ -4,6 +4,7 @@
 
 #include "calendar/CalendarReading.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -137,15 +138,18 @@ bool ShowsBusy(ICalComponent* event, const std::set<std::string>& ownAddresses)
     return true;
 }
 
-// The moment a detached occurrence replaces, in milliseconds; none for the
-// event itself.
-std::optional<int64_t> ReplacedOccurrence(ICalComponent* event, Zones& zones)
+// The time of one of an event's date-time properties, in its own zone.
+struct Moment {
+    int64_t ms = 0;
+    bool date = false;
+};
+std::optional<Moment> PropertyMoment(
+    ICalComponent* event, ICalPropertyKind kind, ICalTime* (*value)(ICalProperty*), Zones& zones)
 {
-    Ref<ICalProperty> property {
-        i_cal_component_get_first_property(event, I_CAL_RECURRENCEID_PROPERTY)};
+    Ref<ICalProperty> property {i_cal_component_get_first_property(event, kind)};
     if (!property)
         return std::nullopt;
-    Ref<ICalTime> time {i_cal_property_get_recurrenceid(property.get)};
+    Ref<ICalTime> time {value(property.get)};
     if (!time || i_cal_time_is_null_time(time.get))
         return std::nullopt;
     if (!i_cal_time_is_utc(time.get) && !i_cal_time_is_date(time.get)) {
@@ -155,23 +159,77 @@ std::optional<int64_t> ReplacedOccurrence(ICalComponent* event, Zones& zones)
             if (ICalTimezone* zone = zones.Find(i_cal_parameter_get_tzid(tzid.get)))
                 i_cal_time_set_timezone(time.get, zone);
     }
-    return zones.Milliseconds(time.get);
+    return Moment {zones.Milliseconds(time.get), i_cal_time_is_date(time.get) != 0};
+}
+
+// The moment a detached occurrence replaces; none for the event itself.
+std::optional<int64_t> ReplacedOccurrence(ICalComponent* event, Zones& zones)
+{
+    const auto moment = PropertyMoment(
+        event, I_CAL_RECURRENCEID_PROPERTY, i_cal_property_get_recurrenceid, zones);
+    return moment ? std::optional(moment->ms) : std::nullopt;
+}
+
+// A rule that repeats within the day is walked from its first occurrence,
+// however long ago that was: more steps than a year of minutes would hold
+// the program up, so such an event is left out (and said so).
+constexpr int64_t kMostRuleSteps = 600000;
+// Occurrences of one event within the year read.
+constexpr int kMostOccurrences = 20000;
+
+bool RepeatsTooOften(ICalComponent* event, int64_t startMs, int64_t untilMs)
+{
+    Ref<ICalProperty> rule {i_cal_component_get_first_property(event, I_CAL_RRULE_PROPERTY)};
+    if (!rule)
+        return false;
+    Ref<ICalRecurrence> recurrence {i_cal_property_get_rrule(rule.get)};
+    if (!recurrence)
+        return false;
+    int64_t step = 0;
+    switch (i_cal_recurrence_get_freq(recurrence.get)) {
+    case I_CAL_SECONDLY_RECURRENCE:
+        step = 1;
+        break;
+    case I_CAL_MINUTELY_RECURRENCE:
+        step = 60;
+        break;
+    case I_CAL_HOURLY_RECURRENCE:
+        step = 3600;
+        break;
+    default:
+        step = 86400;
+        break;
+    }
+    step *= std::max<int64_t>(i_cal_recurrence_get_interval(recurrence.get), 1);
+    return (untilMs - startMs) / 1000 / step > kMostRuleSteps;
 }
 
 struct Expansion {
-    Zones* zones;
-    const std::set<int64_t>* replaced;
-    std::vector<BusySpan>* spans;
+    Zones* zones = nullptr;
+    const std::set<int64_t>* replaced = nullptr;
+    std::vector<BusySpan>* spans = nullptr;
+    // An occurrence lasts as long as the event: DTEND less DTSTART in real
+    // time, so one across a change to summer time still ends at its own
+    // hour. None for dates and for events without an end of their own.
+    std::optional<int64_t> durationMs;
+    int64_t fromMs = 0;
+    int64_t untilMs = 0;
+    int occurrences = 0;
 };
 
 gboolean AddOccurrence(
     ICalComponent*, ICalTime* start, ICalTime* end, gpointer data, GCancellable*, GError**)
 {
-    const auto* expansion = static_cast<const Expansion*>(data);
+    auto* expansion = static_cast<Expansion*>(data);
     const int64_t from = expansion->zones->Milliseconds(start);
-    if (!expansion->replaced || !expansion->replaced->contains(from))
-        expansion->spans->push_back({from, expansion->zones->Milliseconds(end)});
-    return TRUE;
+    const int64_t to = expansion->durationMs ? from + *expansion->durationMs
+                                             : expansion->zones->Milliseconds(end);
+    // Only time within the stretch read counts: a date out of range that
+    // libical took as it stood gives nothing far away.
+    if (to > from && to > expansion->fromMs && from < expansion->untilMs
+        && (!expansion->replaced || !expansion->replaced->contains(from)))
+        expansion->spans->push_back({from, to});
+    return ++expansion->occurrences < kMostOccurrences;
 }
 
 ICalTimezone* LocalZone(const QTimeZone& local)
@@ -209,19 +267,33 @@ void ReadDocument(const CalendarDocument& document, ICalTime* from, ICalTime* un
             replaced[Text(i_cal_component_get_uid(event))].insert(*moment);
     }
     int broken = 0;
+    int tooOften = 0;
+    const int64_t fromMs = static_cast<int64_t>(i_cal_time_as_timet(from)) * 1000;
+    const int64_t untilMs = static_cast<int64_t>(i_cal_time_as_timet(until)) * 1000;
     for (ICalComponent* event : events) {
         broken += i_cal_component_count_errors(event);
-        if (ShowsBusy(event, own)) {
+        const auto start
+            = PropertyMoment(event, I_CAL_DTSTART_PROPERTY, i_cal_property_get_dtstart, zones);
+        if (start && RepeatsTooOften(event, start->ms, untilMs)) {
+            ++tooOften;
+        } else if (ShowsBusy(event, own)) {
             const bool detached = ReplacedOccurrence(event, zones).has_value();
             const auto found
                 = detached ? replaced.end() : replaced.find(Text(i_cal_component_get_uid(event)));
-            const Expansion expansion {
-                &zones, found == replaced.end() ? nullptr : &found->second, &spans};
+            Expansion expansion;
+            expansion.zones = &zones;
+            expansion.replaced = found == replaced.end() ? nullptr : &found->second;
+            expansion.spans = &spans;
+            expansion.fromMs = fromMs;
+            expansion.untilMs = untilMs;
+            const auto end
+                = PropertyMoment(event, I_CAL_DTEND_PROPERTY, i_cal_property_get_dtend, zones);
+            if (start && end && !start->date && !end->date)
+                expansion.durationMs = end->ms - start->ms;
             const size_t before = spans.size();
             GError* error = nullptr;
-            if (!e_cal_recur_generate_instances_sync(event, from, until, AddOccurrence,
-                    const_cast<Expansion*>(&expansion), Zones::Resolve, &zones, local, nullptr,
-                    &error)) {
+            if (!e_cal_recur_generate_instances_sync(event, from, until, AddOccurrence, &expansion,
+                    Zones::Resolve, &zones, local, nullptr, &error)) {
                 ++broken;
                 g_clear_error(&error);
             }
@@ -230,6 +302,12 @@ void ReadDocument(const CalendarDocument& document, ICalTime* from, ICalTime* un
         }
         g_object_unref(event);
     }
+    if (tooOften > 0)
+        reading.problems << QStringLiteral("%1 has %2 %3 repeating too often to follow, left out")
+                                .arg(Named(document))
+                                .arg(tooOften)
+                                .arg(tooOften == 1 ? QStringLiteral("event")
+                                                   : QStringLiteral("events"));
     if (broken > 0)
         reading.problems << QStringLiteral("%1 has %2 %3 that could not be read")
                                 .arg(Named(document))

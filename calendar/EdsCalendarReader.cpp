@@ -28,7 +28,6 @@ constexpr unsigned kRestartDelayMs = 1000;
 // The registry, started by D-Bus activation when it does not run yet.
 constexpr int kPingMs = 15000;
 
-constexpr char kSource[] = "evolution-data-server";
 constexpr char kServer[] = "the calendar server (Evolution Data Server)";
 
 struct GFree {

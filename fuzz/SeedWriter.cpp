@@ -408,6 +408,73 @@ void TextsSeeds()
             "' onclick=\"x\" <br> &#39;"}));
 }
 
+// A calendar file of the given events, in the window the calendar target
+// reads (March and April 2027).
+std::string Calendar(std::string_view inside)
+{
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Pelmora//Seeds//EN\r\n"
+        + std::string(inside) + "END:VCALENDAR\r\n";
+}
+
+constexpr std::string_view kBerlin = "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"
+                                     "BEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+                                     "TZNAME:CEST\r\nDTSTART:19700329T020000\r\n"
+                                     "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\n"
+                                     "BEGIN:STANDARD\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\n"
+                                     "TZNAME:CET\r\nDTSTART:19701025T030000\r\n"
+                                     "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\n"
+                                     "END:VTIMEZONE\r\n";
+
+void CalendarSeeds()
+{
+    // Timed events in the file's own zone, across the change to summer time,
+    // back to back, and one the user declined.
+    Write("calendar", "timed-zone",
+        Calendar(std::string(kBerlin)
+            + "BEGIN:VEVENT\r\nUID:review\r\nDTSTAMP:20270101T000000Z\r\n"
+              "DTSTART;TZID=Europe/Berlin:20270328T013000\r\n"
+              "DTEND;TZID=Europe/Berlin:20270328T043000\r\nSUMMARY:Review\r\nEND:VEVENT\r\n"
+              "BEGIN:VEVENT\r\nUID:lunch\r\nDTSTAMP:20270101T000000Z\r\n"
+              "DTSTART;TZID=Europe/Berlin:20270302T120000\r\nDURATION:PT1H\r\nEND:VEVENT\r\n"
+              "BEGIN:VEVENT\r\nUID:after-lunch\r\nDTSTAMP:20270101T000000Z\r\n"
+              "DTSTART:20270302T120000Z\r\nDTEND:20270302T133000Z\r\nEND:VEVENT\r\n"
+              "BEGIN:VEVENT\r\nUID:declined\r\nDTSTAMP:20270101T000000Z\r\n"
+              "DTSTART;TZID=Europe/Berlin:20270303T090000\r\n"
+              "DTEND;TZID=Europe/Berlin:20270303T100000\r\n"
+              "ATTENDEE;PARTSTAT=DECLINED:mailto:me@example.org\r\nEND:VEVENT\r\n"));
+    // A weekly meeting with a day off and one occurrence moved.
+    Write("calendar", "weekly-exceptions",
+        Calendar("BEGIN:VEVENT\r\nUID:weekly\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART;TZID=Europe/Berlin:20270201T100000\r\n"
+                 "DTEND;TZID=Europe/Berlin:20270201T110000\r\n"
+                 "RRULE:FREQ=WEEKLY;BYDAY=MO,TH;UNTIL=20270601T000000Z\r\n"
+                 "EXDATE;TZID=Europe/Berlin:20270308T100000\r\nEND:VEVENT\r\n"
+                 "BEGIN:VEVENT\r\nUID:weekly\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "RECURRENCE-ID;TZID=Europe/Berlin:20270311T100000\r\n"
+                 "DTSTART;TZID=Europe/Berlin:20270311T150000\r\n"
+                 "DTEND;TZID=Europe/Berlin:20270311T163000\r\nEND:VEVENT\r\n"));
+    // Days off, a floating time and a holiday repeated every year.
+    Write("calendar", "all-day",
+        Calendar("BEGIN:VEVENT\r\nUID:trip\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART;VALUE=DATE:20270315\r\nDTEND;VALUE=DATE:20270318\r\nEND:VEVENT\r\n"
+                 "BEGIN:VEVENT\r\nUID:holiday\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART;VALUE=DATE:20200401\r\nRRULE:FREQ=YEARLY\r\nEND:VEVENT\r\n"
+                 "BEGIN:VEVENT\r\nUID:floating\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART:20270317T230000\r\nDTEND:20270318T013000\r\nEND:VEVENT\r\n"));
+    // Time that leaves the user free: shown free, cancelled; and busy time
+    // that began before the window.
+    Write("calendar", "transparent",
+        Calendar("BEGIN:VEVENT\r\nUID:reminder\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART:20270305T080000Z\r\nDTEND:20270305T170000Z\r\n"
+                 "TRANSP:TRANSPARENT\r\nRRULE:FREQ=DAILY;COUNT=20\r\nEND:VEVENT\r\n"
+                 "BEGIN:VEVENT\r\nUID:called-off\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART:20270306T080000Z\r\nDTEND:20270306T090000Z\r\n"
+                 "STATUS:CANCELLED\r\nEND:VEVENT\r\n"
+                 "BEGIN:VEVENT\r\nUID:long\r\nDTSTAMP:20270101T000000Z\r\n"
+                 "DTSTART:20270227T080000Z\r\nDTEND:20270301T090000Z\r\n"
+                 "TRANSP:OPAQUE\r\nEND:VEVENT\r\n"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -425,5 +492,6 @@ int main(int argc, char** argv)
     DamagedFilesSeeds();
     VCardsSeeds();
     TextsSeeds();
+    CalendarSeeds();
     return 0;
 }

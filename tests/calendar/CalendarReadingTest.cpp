@@ -13,11 +13,11 @@ std::string Calendar(const std::string& events)
 }
 
 // The busy stretches of a week from Monday 2027-03-01, as UTC times.
-std::vector<std::string> Stretches(
-    const std::string& text, const char* zone, std::vector<std::string> ownAddresses = {})
+std::vector<std::string> Stretches(const std::string& text, const char* zone,
+    std::vector<std::string> ownAddresses = {}, QDate day = QDate(2027, 3, 1))
 {
     const QTimeZone local(zone);
-    const QDateTime from(QDate(2027, 3, 1), QTime(0, 0), local);
+    const QDateTime from(day, QTime(0, 0), local);
     const CalendarSnapshot snapshot {{{"test", Calendar(text)}}, std::move(ownAddresses), {}};
     const CalendarReading reading = ReadBusyTime(snapshot, from, from.addDays(7), local);
     EXPECT_TRUE(reading.problems.isEmpty()) << reading.problems.join(u'\n').toStdString();
@@ -134,4 +134,30 @@ TEST(CalendarReading, ACalendarThatCannotBeReadIsNamed)
         QStringList({QStringLiteral("the calendar server (Evolution Data Server) is not running"),
             QStringLiteral("the calendar \"work.ics\" is not an iCalendar file")}));
     EXPECT_EQ(reading.busyEvents, 1);
+}
+
+TEST(CalendarReading, TimeFollowsTheClockAndNothingRunsAway)
+{
+    // Friday 09:00 to Tuesday 18:00 in Berlin, across the change to summer time.
+    EXPECT_EQ(Stretches(Event("a",
+                            "DTSTART;TZID=Europe/Berlin:20270326T090000\r\n"
+                            "DTEND;TZID=Europe/Berlin:20270330T180000\r\n"),
+                  "Europe/Berlin", {}, QDate(2027, 3, 22)),
+        std::vector<std::string> {"Fri 08:00-Tue 16:00"});
+    // A day libical takes as it stands falls outside the week read.
+    EXPECT_EQ(Stretches(Event("a", "DTSTART;VALUE=DATE:20261399\r\n"), "UTC"),
+        std::vector<std::string> {});
+    // Every minute since 1900 would take the program's time for ever.
+    const QDateTime from(QDate(2027, 3, 1), QTime(0, 0), QTimeZone::utc());
+    const CalendarSnapshot snapshot {{{"test",
+                                         Calendar(Event("m",
+                                             "DTSTART:19000101T000000Z\r\n"
+                                             "DTEND:19000101T000030Z\r\n"
+                                             "RRULE:FREQ=MINUTELY\r\n"))}},
+        {}, {}};
+    const CalendarReading reading = ReadBusyTime(snapshot, from, from.addDays(7), QTimeZone::utc());
+    EXPECT_TRUE(reading.busy.Empty());
+    EXPECT_EQ(reading.problems,
+        QStringList {QStringLiteral(
+            "the calendar \"test\" has 1 event repeating too often to follow, left out")});
 }
