@@ -144,11 +144,13 @@ TEST(CalendarReading, TimeFollowsTheClockAndNothingRunsAway)
                             "DTEND;TZID=Europe/Berlin:20270330T180000\r\n"),
                   "Europe/Berlin", {}, QDate(2027, 3, 22)),
         std::vector<std::string> {"Fri 08:00-Tue 16:00"});
-    // A day libical takes as it stands falls outside the week read.
-    EXPECT_EQ(Stretches(Event("a", "DTSTART;VALUE=DATE:20261399\r\n"), "UTC"),
-        std::vector<std::string> {});
-    // Every minute since 1900 would take the program's time for ever.
+    // A day libical takes as it stands (2027-04-09) falls outside the week
+    // read, and is not kept.
     const QDateTime from(QDate(2027, 3, 1), QTime(0, 0), QTimeZone::utc());
+    const CalendarSnapshot outOfRange {
+        {{"test", Calendar(Event("a", "DTSTART;VALUE=DATE:20261399\r\n"))}}, {}, {}};
+    EXPECT_TRUE(ReadBusyTime(outOfRange, from, from.addDays(7), QTimeZone::utc()).busy.Empty());
+    // Every minute since 1900 would take the program's time for ever.
     const CalendarSnapshot snapshot {{{"test",
                                          Calendar(Event("m",
                                              "DTSTART:19000101T000000Z\r\n"

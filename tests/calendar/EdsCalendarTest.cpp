@@ -2,6 +2,7 @@
 // headers define as macros.
 #include <libecal/libecal.h>
 
+#include "calendar/CalendarReading.h"
 #include "calendar/EdsCalendarReader.h"
 #include "tests/platform/PrivateSessionBus.h"
 
@@ -362,6 +363,61 @@ TEST_F(EdsCalendarTest, EventsChangedWhileRunningGiveANewSnapshot)
     server_.Remove("moved");
     ASSERT_TRUE(WaitUntil([&] {
         return published_.Text(server_.PersonalName()).find("UID:moved") == std::string::npos;
+    }));
+}
+
+// The busy time as the program reads it from what the server holds: a
+// meeting, a weekly one with an exception, an all-day event and a free one.
+TEST_F(EdsCalendarTest, TheServersEventsMakeTheBusyTime)
+{
+    server_.AddZone(kBerlin);
+    server_.Add(Event("meeting",
+        "DTSTART;TZID=Europe/Berlin:20300107T140000\r\nDTEND;TZID=Europe/"
+        "Berlin:20300107T153000\r\n"));
+    server_.Add(Event("weekly",
+        "DTSTART;TZID=Europe/Berlin:20300101T090000\r\nDTEND;TZID=Europe/Berlin:20300101T100000\r\n"
+        "RRULE:FREQ=WEEKLY\r\nEXDATE;TZID=Europe/Berlin:20300108T090000\r\n"));
+    server_.Add(Event("away", "DTSTART;VALUE=DATE:20300110\r\nDTEND;VALUE=DATE:20300111\r\n"));
+    server_.Add(Event("lunch",
+        "DTSTART;TZID=Europe/Berlin:20300107T120000\r\nDTEND;TZID=Europe/Berlin:20300107T130000\r\n"
+        "TRANSP:TRANSPARENT\r\n"));
+    EdsCalendarReader reader(published_.Sink());
+    const QTimeZone berlin("Europe/Berlin");
+    const auto at = [&](int day, int hour, int minute) {
+        return QDateTime(QDate(2030, 1, day), QTime(hour, minute), berlin);
+    };
+    const auto busy = [&] {
+        const std::optional<CalendarSnapshot> snapshot = published_.Last();
+        return snapshot ? ReadBusyTime(*snapshot, at(1, 0, 0), at(20, 0, 0), berlin).busy
+                        : BusyTimeline();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return busy().StretchAt(at(10, 12, 0)).has_value(); }));
+    const BusyTimeline read = busy();
+    const struct {
+        QDateTime moment;
+        const char* says; // what [BUSYUNTIL] says then
+    } rows[] = {
+        {at(7, 14, 10), "15:30"},
+        {at(7, 12, 30), "later"}, // the free lunch
+        {at(1, 9, 30), "10:00"},
+        {at(8, 9, 30), "later"}, // the week's exception
+        {at(15, 9, 30), "10:00"},
+        {at(10, 12, 0), "Fri 00:00"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(BusyUntilText(read, row.moment, berlin, QStringLiteral("later")),
+            QString::fromLatin1(row.says))
+            << row.moment.toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(
+        read.NextBoundary(at(7, 13, 0).toMSecsSinceEpoch()), at(7, 14, 0).toMSecsSinceEpoch());
+
+    // Moved while the program runs: the boundary moves with it.
+    server_.Modify(Event("meeting",
+        "DTSTART;TZID=Europe/Berlin:20300107T160000\r\nDTEND;TZID=Europe/"
+        "Berlin:20300107T170000\r\n"));
+    ASSERT_TRUE(WaitUntil([&] {
+        return busy().NextBoundary(at(7, 13, 0).toMSecsSinceEpoch())
+            == at(7, 16, 0).toMSecsSinceEpoch();
     }));
 }
 

@@ -234,3 +234,21 @@ TEST(ScheduleRunner, TheNextChangeNamesTheCalendarAndSkipsWhatAMeetingHides)
     now = At(QStringLiteral("Mon"), QStringLiteral("14:10"));
     EXPECT_EQ(runner.BusyStretch(), (BusySpan {ms("14:00"), ms("15:30")}));
 }
+
+TEST(ScheduleRunner, ACalendarChosenToSwitchNothingLeavesEverythingAlone)
+{
+    FakeSession session;
+    const QDateTime now = At(QStringLiteral("Mon"), QStringLiteral("14:10"));
+    ScheduleRunner runner(
+        session, [&] { return now; }, QTimeZone::utc());
+    const auto ms = [](const char* time) {
+        return At(QStringLiteral("Mon"), QString::fromLatin1(time)).toMSecsSinceEpoch();
+    };
+    runner.SetCalendar(std::make_shared<BusyTimeline>(
+                           std::vector<BusySpan> {{ms("14:00"), ms("15:30")}}, ms("23:59")),
+        0);
+    EXPECT_EQ(session.log, QStringList {});
+    EXPECT_FALSE(runner.CalendarHolds());
+    EXPECT_EQ(runner.NextChange(), std::nullopt);
+    EXPECT_EQ(runner.BusyStretch(), (BusySpan {ms("14:00"), ms("15:30")}));
+}
