@@ -28,3 +28,11 @@ TEST(BusyTimeline, OverlappingAndBackToBackEventsAreOneStretch)
         EXPECT_EQ(busy.NextBoundary(at), next) << at;
     }
 }
+
+TEST(BusyTimeline, AStretchRunningPastTheTimeReadKeepsItsEndButNoBoundary)
+{
+    const BusyTimeline busy({{10, 200}}, 100);
+    EXPECT_EQ(busy.NextBoundary(0), 10);
+    EXPECT_EQ(busy.NextBoundary(10), std::nullopt);
+    EXPECT_EQ(busy.StretchAt(150), (BusySpan {10, 200}));
+}
