@@ -4,7 +4,7 @@
 
 #include "calendar/CalendarReading.h"
 #include "calendar/EdsCalendarReader.h"
-#include "tests/platform/PrivateSessionBus.h"
+#include "tests/platform/EdsTestBus.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,45 +19,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The whole program shares one bus with a real Evolution Data Server.
-class EdsEnvironment final : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        bus_ = std::make_unique<test::PrivateSessionBus>(test::PrivateSessionBus::Services::Eds);
-        ASSERT_EQ(bus_->Error(), "");
-    }
-    void TearDown() override { bus_.reset(); }
+testing::Environment* const g_environment
+    = testing::AddGlobalTestEnvironment(new test::EdsEnvironment);
 
-private:
-    std::unique_ptr<test::PrivateSessionBus> bus_;
-};
-testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new EdsEnvironment);
-
-// Generous: the server starts by D-Bus activation on a busy machine.
-constexpr auto kServerWait = 60s;
-
-// Waits with the main context running: the registry, shared by the whole
-// process, was made on this thread by the test's own connection and sends
-// its signals from here.
-template <class Done> bool WaitUntil(Done done, std::chrono::milliseconds timeout = kServerWait)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        while (g_main_context_iteration(nullptr, FALSE)) { }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-std::string Failure(GError* error)
-{
-    std::string text = error ? error->message : "unknown error";
-    g_clear_error(&error);
-    return text;
-}
+using test::Failure;
+using test::kServerWait;
+using test::WaitForServer;
 
 size_t Count(const std::string& text, const std::string& part)
 {
@@ -316,7 +283,7 @@ TEST_F(EdsCalendarTest, EventsArriveWithTheTimeZonesTheyName)
 
     EXPECT_TRUE(EdsCalendarReader::ServerAvailable());
     EdsCalendarReader reader(published_.Sink());
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         const std::string text = published_.Text(server_.PersonalName());
         return text.find("UID:berlin") != std::string::npos
             && text.find("UID:tokyo") != std::string::npos;
@@ -342,17 +309,17 @@ TEST_F(EdsCalendarTest, EventsArriveWithTheTimeZonesTheyName)
 TEST_F(EdsCalendarTest, EventsChangedWhileRunningGiveANewSnapshot)
 {
     EdsCalendarReader reader(published_.Sink());
-    ASSERT_TRUE(WaitUntil([&] { return published_.Last().has_value(); }));
+    ASSERT_TRUE(WaitForServer([&] { return published_.Last().has_value(); }));
     EXPECT_EQ(published_.Text(server_.PersonalName()).find("BEGIN:VEVENT"), std::string::npos);
 
     server_.Add(Event("moved", "DTSTART:20300107T090000Z\r\nDTEND:20300107T100000Z\r\n"));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         return published_.Text(server_.PersonalName()).find("DTSTART:20300107T090000Z")
             != std::string::npos;
     }));
 
     server_.Modify(Event("moved", "DTSTART:20300108T140000Z\r\nDTEND:20300108T150000Z\r\n"));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         return published_.Text(server_.PersonalName()).find("DTSTART:20300108T140000Z")
             != std::string::npos;
     }));
@@ -361,7 +328,7 @@ TEST_F(EdsCalendarTest, EventsChangedWhileRunningGiveANewSnapshot)
     EXPECT_EQ(Count(moved, "UID:moved"), 1u);
 
     server_.Remove("moved");
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         return published_.Text(server_.PersonalName()).find("UID:moved") == std::string::npos;
     }));
 }
@@ -391,7 +358,7 @@ TEST_F(EdsCalendarTest, TheServersEventsMakeTheBusyTime)
         return snapshot ? ReadBusyTime(*snapshot, at(1, 0, 0), at(20, 0, 0), berlin).busy
                         : BusyTimeline();
     };
-    ASSERT_TRUE(WaitUntil([&] { return busy().StretchAt(at(10, 12, 0)).has_value(); }));
+    ASSERT_TRUE(WaitForServer([&] { return busy().StretchAt(at(10, 12, 0)).has_value(); }));
     const BusyTimeline read = busy();
     const struct {
         QDateTime moment;
@@ -415,7 +382,7 @@ TEST_F(EdsCalendarTest, TheServersEventsMakeTheBusyTime)
     server_.Modify(Event("meeting",
         "DTSTART;TZID=Europe/Berlin:20300107T160000\r\nDTEND;TZID=Europe/"
         "Berlin:20300107T170000\r\n"));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         return busy().NextBoundary(at(7, 13, 0).toMSecsSinceEpoch())
             == at(7, 16, 0).toMSecsSinceEpoch();
     }));
@@ -432,7 +399,7 @@ TEST_F(EdsCalendarTest, ARecurringEventComesWithItsDetachedInstance)
                        "RECURRENCE-ID:20300303T080000Z\r\n"
                        "DTSTART:20300303T100000Z\r\nDTEND:20300303T110000Z\r\n"),
         E_CAL_OBJ_MOD_THIS);
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(WaitForServer(
         [&] { return Count(published_.Text(server_.PersonalName()), "UID:daily") == 2; }));
     const std::string text = published_.Text(server_.PersonalName());
     EXPECT_NE(text.find(":FREQ=DAILY;COUNT=5\r\n"), std::string::npos) << text;
@@ -443,10 +410,10 @@ TEST_F(EdsCalendarTest, ARecurringEventComesWithItsDetachedInstance)
 TEST_F(EdsCalendarTest, CalendarsAddedOrSwitchedOffAreFollowed)
 {
     EdsCalendarReader reader(published_.Sink());
-    ASSERT_TRUE(WaitUntil([&] { return published_.Last().has_value(); }));
+    ASSERT_TRUE(WaitForServer([&] { return published_.Last().has_value(); }));
 
     const std::string added = server_.CreateCalendar("Aardvark");
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         const auto last = published_.Last();
         return last->documents.size() >= 2 && last->documents[1].name == "Aardvark";
     })) << "after the default calendar, by name";
@@ -463,14 +430,14 @@ TEST_F(EdsCalendarTest, CalendarsAddedOrSwitchedOffAreFollowed)
     // A calendar whose backend is missing is named in the problem; the
     // others are still read.
     server_.CreateCalendar("Broken", "no-such-backend");
-    ASSERT_TRUE(WaitUntil([&] { return !published_.Last()->problem.empty(); }));
+    ASSERT_TRUE(WaitForServer([&] { return !published_.Last()->problem.empty(); }));
     EXPECT_TRUE(
         published_.Last()->problem.starts_with("the calendar \"Broken\" could not be opened: "))
         << published_.Last()->problem;
     EXPECT_EQ(published_.Last()->documents.front().name, server_.PersonalName());
 
     server_.DisableCalendar(added);
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForServer([&] {
         const auto last = published_.Last();
         return std::none_of(last->documents.begin(), last->documents.end(),
             [](const CalendarDocument& document) { return document.name == "Aardvark"; });

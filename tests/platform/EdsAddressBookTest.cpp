@@ -7,7 +7,7 @@
 #include "platform/contacts/EdsAddressBook.h"
 #include "platform/contacts/VCardAddressBook.h"
 #include "tests/TestSupport.h"
-#include "tests/platform/PrivateSessionBus.h"
+#include "tests/platform/EdsTestBus.h"
 
 #include <chrono>
 #include <fstream>
@@ -21,45 +21,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The whole program shares one bus with a real Evolution Data Server.
-class EdsEnvironment final : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        bus_ = std::make_unique<test::PrivateSessionBus>(test::PrivateSessionBus::Services::Eds);
-        ASSERT_EQ(bus_->Error(), "");
-    }
-    void TearDown() override { bus_.reset(); }
+testing::Environment* const g_environment
+    = testing::AddGlobalTestEnvironment(new test::EdsEnvironment);
 
-private:
-    std::unique_ptr<test::PrivateSessionBus> bus_;
-};
-testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new EdsEnvironment);
-
-// Generous: the server starts by D-Bus activation on a busy machine.
-constexpr auto kServerWait = 60s;
-
-// Waits with the main context running, as the program's event loop does:
-// the registry, shared by the whole process, was made on this thread by the
-// test's own connection and sends its signals from here.
-template <class Done> bool WaitUntil(Done done, std::chrono::milliseconds timeout = kServerWait)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        while (g_main_context_iteration(nullptr, FALSE)) { }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-std::string Failure(GError* error)
-{
-    std::string text = error ? error->message : "unknown error";
-    g_clear_error(&error);
-    return text;
-}
+using test::Failure;
+using test::kServerWait;
+using test::WaitForServer;
 
 // Changes the server's books the way a contacts application would: through
 // a libebook connection of its own.
@@ -296,18 +263,18 @@ TEST_F(EdsAddressBookTest, AdditionsEditsAndRemovalsReachTheNextLookup)
 
     server().Add(
         server().Personal(), {Card("dana", "Dana", "Moved", "TEL;TYPE=CELL:07700900001\r\n")});
-    ASSERT_TRUE(WaitUntil([&] { return Find(book, Mobile, u"07700900001").has_value(); }));
+    ASSERT_TRUE(WaitForServer([&] { return Find(book, Mobile, u"07700900001").has_value(); }));
     EXPECT_EQ(Find(book, Mobile, u"07700900001")->oid, ContactIdOfUid("dana"));
 
     server().SetMobile(server().Personal(), "dana", "07700900002");
-    ASSERT_TRUE(WaitUntil([&] { return Find(book, Mobile, u"07700900002").has_value(); }));
+    ASSERT_TRUE(WaitForServer([&] { return Find(book, Mobile, u"07700900002").has_value(); }));
     EXPECT_FALSE(Find(book, Mobile, u"07700900001").has_value()) << "the old number is gone";
     EXPECT_EQ(Find(book, Mobile, u"07700900002")->oid, ContactIdOfUid("dana"))
         << "an edit keeps the identifier";
     EXPECT_EQ(book.Current()->Cards().Size(), 1u);
 
     server().Remove(server().Personal(), "dana");
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Empty(); }));
+    ASSERT_TRUE(WaitForServer([&] { return book.Current()->Cards().Empty(); }));
 
     // A thousand contacts added at once arrive in some sixty batches of
     // sixteen; the folder is built once per burst, not per batch or contact.
@@ -317,7 +284,7 @@ TEST_F(EdsAddressBookTest, AdditionsEditsAndRemovalsReachTheNextLookup)
             "TEL;TYPE=CELL:0800" + std::to_string(100000 + i) + "\r\n"));
     const int readsBefore = book.Reads();
     server().Add(server().Personal(), many);
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 1000; }));
+    ASSERT_TRUE(WaitForServer([&] { return book.Current()->Cards().Size() == 1000; }));
     EXPECT_LT(book.Reads() - readsBefore, 40);
 }
 
@@ -382,7 +349,7 @@ TEST_F(EdsAddressBookTest, BooksAreFollowedAndOrderedDefaultFirstThenByName)
         {Card("p1", "Pia", "dunn", shared), Card("p2", "Pam", "Avery", shared),
             Card("p3", "Pat", "Ellis", shared), Card("p4", "Poe", "Cole", shared),
             Card("p5", "Pip", "brook", shared)});
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 7; }));
+    ASSERT_TRUE(WaitForServer([&] { return book.Current()->Cards().Size() == 7; }));
     EXPECT_EQ(book.Books(), 3);
     std::vector<std::u16string> order;
     const auto folder = book.Current();
@@ -395,7 +362,7 @@ TEST_F(EdsAddressBookTest, BooksAreFollowedAndOrderedDefaultFirstThenByName)
     EXPECT_EQ(Find(book, Mobile, u"0700")->oid, ContactIdOfUid("p2"));
 
     server().DisableBook(alpha);
-    ASSERT_TRUE(WaitUntil([&] { return book.Current()->Cards().Size() == 6; }));
+    ASSERT_TRUE(WaitForServer([&] { return book.Current()->Cards().Size() == 6; }));
     EXPECT_EQ(book.Books(), 2);
 }
 
